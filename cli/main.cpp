@@ -1,0 +1,69 @@
+// ovtool: runs the engines from the command line, for scripts, tests and
+// benchmarks. Each command is its own source file; this file only dispatches.
+#include <cstdio>
+#include <cstring>
+
+#ifdef OV_CMD_ls
+int ovtoolLs(int argc, char** argv);
+#endif
+#ifdef OV_CMD_arc
+int ovtoolArc(int argc, char** argv);
+#endif
+#ifdef OV_CMD_get
+int ovtoolGet(int argc, char** argv);
+#endif
+#ifdef OV_CMD_res
+int ovtoolRes(int argc, char** argv);
+#endif
+#ifdef OV_CMD_fileops
+int ovtoolFileOps(int argc, char** argv);
+#endif
+
+namespace {
+
+struct Command {
+    const char* name;
+    int (*run)(int argc, char** argv);
+    const char* usage;
+};
+
+const Command commands[] = {
+#ifdef OV_CMD_ls
+    { "ls", ovtoolLs, "ls [--sort name|ext|size|date|none] [--hidden] [--mask M] PATH" },
+#endif
+#ifdef OV_CMD_arc
+    { "arc", ovtoolArc, "arc l|t|x ..." },
+#endif
+#ifdef OV_CMD_get
+    { "get", ovtoolGet, "get [--proxy host:port] [--user u:p] URL [FILE]" },
+#endif
+#ifdef OV_CMD_res
+    { "res", ovtoolRes, "res FILE [PATH]" },
+#endif
+#ifdef OV_CMD_fileops
+    { "copy", ovtoolFileOps, "copy SRC... DEST" },
+    { "move", ovtoolFileOps, "move SRC... DEST" },
+    { "delete", ovtoolFileOps, "delete SRC..." },
+#endif
+};
+
+int usage()
+{
+    std::fprintf(stderr, "usage: ovtool COMMAND ...\n");
+    for (const auto& command : commands)
+        std::fprintf(stderr, "  ovtool %s\n", command.usage);
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2)
+        return usage();
+    for (const auto& command : commands)
+        if (std::strcmp(argv[1], command.name) == 0)
+            return command.run(argc - 1, argv + 1);
+    std::fprintf(stderr, "ovtool: unknown command '%s'\n", argv[1]);
+    return usage();
+}
