@@ -1,0 +1,65 @@
+// Questions and messages to the user, one call each.
+//
+// Everything that asks the user goes through the prompt service installed
+// here. The GUI installs one that shows Qt dialogs; tests install a
+// ScriptedPrompts, which answers from a queue and records every question, so
+// that no test ever waits on a modal window.
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace ov {
+
+enum class Answer { None, Ok, Cancel, Yes, No, YesToAll, NoToAll, Abort, Retry, Ignore };
+
+enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, YesYesToAllNoCancel, AbortRetryIgnore, RetryCancel };
+
+enum class Icon { None, Information, Warning, Error, Question };
+
+struct Question {
+    std::string text;
+    std::string caption;
+    Buttons buttons = Buttons::Ok;
+    Icon icon = Icon::None;
+};
+
+class PromptService {
+public:
+    virtual ~PromptService() = default;
+    virtual Answer ask(const Question& question) = 0;
+    // Asks for a line of text; false when the user cancels.
+    virtual bool askText(const std::string& caption, const std::string& label, std::string& value) = 0;
+    // Open/save file dialogs: a host path, or "" when cancelled.
+    virtual std::string openFile(const std::string& caption, const std::string& folder, const std::string& filter) = 0;
+    virtual std::string saveFile(const std::string& caption, const std::string& folder, const std::string& filter) = 0;
+};
+
+// The service in use. Without an installed one every question is answered
+// with its safe choice (Cancel, No, or Ok for a plain message).
+PromptService& prompts();
+void setPrompts(PromptService* service);
+
+// Shorthands.
+Answer messageBox(const std::string& text, const std::string& caption, Buttons buttons = Buttons::Ok, Icon icon = Icon::None);
+
+// Answers from a queue and records every question. When the queue runs dry
+// it answers with the safe choice and counts the miss.
+class ScriptedPrompts : public PromptService {
+public:
+    std::deque<Answer> answers;
+    std::deque<std::string> texts;     // answers for askText (and file dialogs)
+    std::vector<Question> asked;
+    int unanswered = 0;
+
+    Answer ask(const Question& question) override;
+    bool askText(const std::string& caption, const std::string& label, std::string& value) override;
+    std::string openFile(const std::string& caption, const std::string& folder, const std::string& filter) override;
+    std::string saveFile(const std::string& caption, const std::string& folder, const std::string& filter) override;
+};
+
+// The safe answer to a set of buttons.
+Answer safeAnswer(Buttons buttons);
+
+} // namespace ov

@@ -1,0 +1,88 @@
+// Listing folders and reading file facts on the host, in the vocabulary the
+// rest of the program speaks: DOS attributes, 64-bit sizes and local
+// calendar times.
+//
+// Listings use opendir/readdir and statx relative to the folder, never
+// following a link; names come back sorted byte-wise so the "reading order"
+// is the same on every run and file system. Attributes:
+//   0x10 folder; 0x01 read-only when a file's owner has no write bit;
+//   0x02 hidden for a leading "." or the stored bit; 0x04 system and 0x20
+//   archive from the stored DOS attribute (extended attribute
+//   user.DOSATTRIB, its hex text "0x20" or the binary record SMB servers
+//   write); 0x400 for a symbolic link. FIFOs, sockets and devices list with
+//   size 0. Created is the birth time where the file system keeps one, else
+//   the change time.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <vector>
+
+namespace ov {
+
+enum : uint16_t {
+    faReadOnly = 0x01,
+    faHidden = 0x02,
+    faSysFile = 0x04,
+    faVolumeID = 0x08,
+    faDirectory = 0x10,
+    faArchive = 0x20,
+    faSymLink = 0x400,
+    faAnyFile = 0x3F,
+};
+
+// Eight 16-bit fields of a calendar time, as the file lists keep it.
+struct TSystemTime {
+    uint16_t wYear = 0;
+    uint16_t wMonth = 0;
+    uint16_t wDayOfWeek = 0;
+    uint16_t wDay = 0;
+    uint16_t wHour = 0;
+    uint16_t wMinute = 0;
+    uint16_t wSecond = 0;
+    uint16_t wMilliseconds = 0;
+    friend bool operator==(const TSystemTime&, const TSystemTime&) = default;
+};
+
+// The kind of a host file beyond its attributes.
+enum class HostKind : uint8_t { Regular, Directory, SymLink, Other };
+
+struct HostEntry {
+    std::string name; // the host name, raw bytes
+    int64_t size = 0;
+    timespec created {};
+    timespec accessed {};
+    timespec written {};
+    uint16_t attr = 0;
+    HostKind kind = HostKind::Regular;
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    uint32_t mode = 0;
+};
+
+// Lists hostFolder into entries (cleared first), sorted byte-wise by name,
+// without "." and "..". False, with no entries, when the folder cannot be
+// opened. Entries that vanish while being read are left out.
+bool listFolder(const std::string& hostFolder, std::vector<HostEntry>& entries);
+
+// Facts of one path, without following a final link. False when it is missing.
+bool statPath(const std::string& hostPath, HostEntry& entry);
+
+// Converts a host time to local calendar time.
+TSystemTime toLocalTime(const timespec& time);
+
+// The stored DOS attribute bits of a path (0 when none are stored or the file
+// system keeps no extended attributes).
+uint16_t readStoredDosAttributes(const std::string& hostPath);
+// Stores the DOS attribute bits in their hex-text form. False when the file
+// system refuses; callers that merely carry attributes along may ignore it.
+bool writeStoredDosAttributes(const std::string& hostPath, uint16_t attr);
+
+// Parses the value of user.DOSATTRIB: hex text or the binary record.
+uint16_t parseDosAttributeValue(const unsigned char* data, std::size_t size);
+
+// True for proc, sysfs and the other kernel file systems that walks skip.
+bool isPseudoFileSystem(const std::string& hostPath);
+
+} // namespace ov

@@ -1,0 +1,13 @@
+// The hook that long walks call between blocks, files and folders so that
+// the user interface stays alive. The GUI sets it to process pending events;
+// tests set it to a counter; by default it does nothing.
+#pragma once
+
+#include <functional>
+
+namespace ov {
+
+void processMessages();
+void setProcessMessagesHook(std::function<void()> hook);
+
+} // namespace ov
