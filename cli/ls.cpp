@@ -1,0 +1,93 @@
+// ovtool ls: prints a folder's entries in the order the file list gives them,
+// one line each, tab-separated: full name, size in bytes, written date and
+// time (yyyy-mm-dd hh:mm:ss), attributes in hex.
+#include "panel/browser.h"
+#include "platform/drives.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+using namespace ov;
+
+int ovtoolLs(int argc, char** argv)
+{
+    int sortMode = srName;
+    bool hidden = false;
+    std::string mask = "*.*";
+    std::string path;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--sort" && i + 1 < argc) {
+            const std::string mode = argv[++i];
+            if (mode == "name")
+                sortMode = srName;
+            else if (mode == "ext")
+                sortMode = srExt;
+            else if (mode == "size")
+                sortMode = srSize;
+            else if (mode == "date")
+                sortMode = srDate;
+            else if (mode == "none")
+                sortMode = srNone;
+            else {
+                std::fprintf(stderr, "ovtool ls: unknown sort mode '%s' (name, ext, size, date, none)\n", mode.c_str());
+                return 2;
+            }
+        } else if (arg == "--hidden") {
+            hidden = true;
+        } else if (arg == "--mask" && i + 1 < argc) {
+            mask = argv[++i];
+        } else if (path.empty() && (arg.empty() || arg[0] != '-' || arg == "-")) {
+            path = arg;
+        } else {
+            std::fprintf(stderr, "usage: ovtool ls [--sort name|ext|size|date|none] [--hidden] [--mask M] PATH\n");
+            return 2;
+        }
+    }
+    if (path.empty()) {
+        std::fprintf(stderr, "usage: ovtool ls [--sort name|ext|size|date|none] [--hidden] [--mask M] PATH\n");
+        return 2;
+    }
+    // A host path is turned into the program's own form first.
+    std::string windowsPath = path;
+    if (!path.empty() && path[0] == '/') {
+        const auto converted = DriveTable::instance().fromHost(path);
+        if (!converted) {
+            std::fprintf(stderr, "ovtool ls: %s lies on no drive\n", path.c_str());
+            return 1;
+        }
+        windowsPath = *converted;
+    }
+    windowsPath = normalizeWindowsPath(windowsPath);
+    if (windowsPath.size() < 2 || windowsPath[1] != ':' || !DriveTable::instance().find(windowsPath[0])) {
+        std::fprintf(stderr, "ovtool ls: %s is not a path on a drive\n", path.c_str());
+        return 1;
+    }
+    std::string folder = windowsPath.size() > 3 ? windowsPath.substr(3) : std::string();
+    if (!folder.empty() && folder.back() != '\\')
+        folder += '\\';
+    const auto host = DriveTable::instance().toHost(windowsPath);
+    if (!host) {
+        std::fprintf(stderr, "ovtool ls: %s is not a path on a drive\n", path.c_str());
+        return 1;
+    }
+
+    TBrowser list;
+    list.SortMode = sortMode;
+    list.ShowHidden = hidden;
+    list.Mask = mask;
+    list.DirsFirst = true;
+    list.OpenDisk(windowsPath.substr(0, 3), 0, folder);
+    std::string out;
+    for (const Entry& entry : list.Entries) {
+        char line[96];
+        const TSystemTime& t = entry.Written;
+        std::snprintf(line, sizeof line, "\t%lld\t%04u-%02u-%02u %02u:%02u:%02u\t%x\n", static_cast<long long>(entry.Size), t.wYear,
+            t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, entry.Attr);
+        out += entry.FullName;
+        out += line;
+    }
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    return 0;
+}

@@ -1,0 +1,107 @@
+// TBrowser: the file list of one panel.
+//
+// It holds the entries of one folder of the disk on top of its disk stack,
+// numbered 1..Count with the synthetic parent entry ".." first unless the
+// list is at a root, sorts them by precomputed keys, keeps the selection and
+// its byte total, goes into folders, up to the parent and out of an archive,
+// and runs the recursive folder walks. It needs no window.
+//
+// Sizes and totals are 64-bit. While a walk runs (Busy), operations that
+// would re-read the list are refused, so a walk never writes into an entry
+// of a list that changed under it.
+#pragma once
+
+#include "panel/disk_interface.h"
+#include "panel/entry.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace ov {
+
+enum SortMode : int {
+    srNone = 0,
+    srName = 1,
+    srExt = 2,
+    srSize = 3,
+    srDate = 4,     // creation time
+    srAccessed = 5,
+    srWritten = 6,
+};
+
+class TBrowser {
+public:
+    TBrowser();
+    ~TBrowser();
+    TBrowser(const TBrowser&) = delete;
+    TBrowser& operator=(const TBrowser&) = delete;
+
+    // The list's state, in the order the list has always kept it.
+    std::vector<Entry> Entries; // Entries[i - 1] is entry i
+    bool Busy = false;
+    std::string Mask = "*.*";
+    TDiskInterface* Disk = nullptr; // top of the disk stack, or none
+    int CurIndex = 0;
+    int SortMode = srName;
+    bool ShowHidden = false;
+    bool DirsFirst = true;
+    bool ExecFirst = false;
+    int Count = 0;
+    int SelCount = 0;
+    int64_t SelBytes = 0;
+    std::string Folder;   // relative to the disk root; "" at the root, else ending in "\"
+    std::string DiskRoot; // "c:\" for a drive; the archive's full path for an archive
+    int DiskKind = 0;     // 0 standard disk, 1 archive disk
+
+    // Re-reads the current folder of the top disk. False (nothing changed)
+    // while a walk runs; otherwise true, also for a folder that cannot be
+    // listed, which gives just the parent entry (or nothing at a root).
+    bool ReadDir();
+    void OpenDisk(const std::string& root, int kind, const std::string& folder);
+    void PushDisk(const std::string& root, int kind, const std::string& folder);
+    bool PopDisk();
+    bool EnterFolder(int index);
+    bool GoUp();
+    bool Refresh();
+    std::string NameAt(int index) const;
+    // Copies entry index into entry; leaves it untouched out of range.
+    void EntryAt(int index, Entry& entry) const;
+    bool IsFolder(int index) const;
+    bool IsSelected(int index) const;
+    void ToggleSelect(int index);
+    bool MeasureFolder(int index);
+    int64_t SelectedSize();
+    static bool MatchMask(std::string_view name, std::string_view masks);
+    void FindNextMatch(const std::string& masks);
+    void Stop();
+
+    // The full path of the current folder: DiskRoot + Folder.
+    std::string CurrentFolder() const { return DiskRoot + Folder; }
+    // True when the list is at the top of the bottom-most disk.
+    bool AtRoot() const;
+    // Counts re-reads; a walk compares it to know its list is still the one it started on.
+    uint64_t generation() const { return m_generation; }
+
+    // Creates the disk for a push of kind 1 (an archive). The archive disk
+    // installs itself here; without one, archives cannot be entered.
+    using DiskFactory = std::function<std::unique_ptr<TDiskInterface>(const std::string& root)>;
+    static void setArchiveDiskFactory(DiskFactory factory);
+
+    // Builds the sort key of an entry read as number readingNumber.
+    static std::string BuildSortKey(const Entry& entry, int sortMode, bool dirsFirst, bool execFirst, int readingNumber);
+
+    // Recursive byte total of a folder of this list's top disk (inner path
+    // ending in "\" or empty). Lets messages through after each sub-folder;
+    // stops early when Stop is called.
+    int64_t FolderSize(const std::string& folder);
+
+private:
+    std::unique_ptr<TDiskInterface> m_top; // owns the whole stack through Below
+    uint64_t m_generation = 0;
+    bool m_stopRequested = false;
+};
+
+} // namespace ov

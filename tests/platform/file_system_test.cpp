@@ -1,0 +1,114 @@
+#include "platform/file_system.h"
+#include "tests/support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+using namespace ov;
+
+namespace {
+
+const HostEntry* byName(const std::vector<HostEntry>& entries, const std::string& name)
+{
+    for (const HostEntry& entry : entries)
+        if (entry.name == name)
+            return &entry;
+    return nullptr;
+}
+
+} // namespace
+
+TEST(ListFolder, GivesSortedNamesAttributesAndSizesWithoutFollowingLinks)
+{
+    test::TempFolder folder;
+    folder.write("b.txt", "12345");
+    folder.write("A.txt", "1");
+    folder.write(".hidden", "");
+    folder.folder("sub");
+    folder.write("readonly.txt", "x");
+    ::chmod((folder / "readonly.txt").c_str(), 0444);
+    ::chmod((folder / "sub").c_str(), 0555); // a folder is never read-only by its bits
+    ASSERT_EQ(::symlink("/etc", (folder / "link").c_str()), 0);
+    ASSERT_EQ(::mkfifo((folder / "pipe").c_str(), 0644), 0);
+
+    std::vector<HostEntry> entries;
+    ASSERT_TRUE(listFolder(folder.path(), entries));
+    std::vector<std::string> names;
+    for (const HostEntry& entry : entries)
+        names.push_back(entry.name);
+    EXPECT_EQ(names, (std::vector<std::string> { ".hidden", "A.txt", "b.txt", "link", "pipe", "readonly.txt", "sub" }));
+
+    struct Row {
+        const char* name;
+        uint16_t attr;
+        int64_t size;
+    } rows[] = {
+        { ".hidden", faHidden, 0 },
+        { "b.txt", 0, 5 },
+        { "readonly.txt", faReadOnly, 1 },
+        { "sub", faDirectory, 0 },
+        { "link", faSymLink, 0 },
+        { "pipe", 0, 0 },
+    };
+    for (const Row& row : rows) {
+        const HostEntry* entry = byName(entries, row.name);
+        ASSERT_NE(entry, nullptr) << row.name;
+        EXPECT_EQ(entry->attr, row.attr) << row.name;
+        EXPECT_EQ(entry->size, row.size) << row.name;
+    }
+    EXPECT_EQ(byName(entries, "link")->kind, HostKind::SymLink);
+    EXPECT_EQ(byName(entries, "pipe")->kind, HostKind::Other);
+    ::chmod((folder / "sub").c_str(), 0755);
+
+    EXPECT_FALSE(listFolder(folder / "missing", entries));
+    EXPECT_TRUE(entries.empty());
+    EXPECT_FALSE(listFolder(folder / "b.txt", entries));
+}
+
+TEST(StoredDosAttributes, ReadBothFormsAndWriteHexText)
+{
+    struct Row {
+        std::string value;
+        uint16_t attr;
+    } rows[] = {
+        { "0x20", faArchive },
+        { std::string("0x26\0", 5), faArchive | faSysFile | faHidden },
+        { "0X1", faReadOnly },
+        { "0x10", 0 }, // the folder bit is never taken from the store
+        { std::string("\x03\x00\x03\x00\x24\x00\x00\x00", 8), faArchive | faSysFile },                      // version 3 record
+        { std::string("\x04\x00\x04\x00\x0f\x00\x00\x00\x22\x00\x00\x00", 12), faArchive | faHidden },       // version 4 record
+        { std::string("\x04\x00\x04\x00", 4), 0 },                                                          // truncated
+        { "junk", 0 },
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(parseDosAttributeValue(reinterpret_cast<const unsigned char*>(row.value.data()), row.value.size()), row.attr)
+            << testing::PrintToString(row.value);
+
+    test::TempFolder folder;
+    const std::string file = folder.write("f.txt", "x");
+    if (!writeStoredDosAttributes(file, faSysFile | faArchive | faHidden))
+        GTEST_SKIP() << "the temporary folder's file system keeps no user attributes";
+    char text[16] = {};
+    ASSERT_GT(::getxattr(file.c_str(), "user.DOSATTRIB", text, sizeof text), 0);
+    EXPECT_STREQ(text, "0x26");
+    HostEntry entry;
+    ASSERT_TRUE(statPath(file, entry));
+    EXPECT_EQ(entry.attr, faSysFile | faArchive | faHidden);
+}
+
+TEST(LocalTime, ConvertsWithTheZone)
+{
+    // Tests run with TZ=UTC.
+    const TSystemTime t = toLocalTime(timespec { 946684800 + 3661, 250000000 }); // 2000-01-01 01:01:01.25
+    EXPECT_EQ(t, (TSystemTime { 2000, 1, 6, 1, 1, 1, 1, 250 }));
+}
+
+TEST(PseudoFileSystems, AreKnown)
+{
+    EXPECT_TRUE(isPseudoFileSystem("/proc"));
+    EXPECT_TRUE(isPseudoFileSystem("/sys"));
+    EXPECT_FALSE(isPseudoFileSystem("/"));
+}
