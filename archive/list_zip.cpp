@@ -1,0 +1,7 @@
+#include "archive/listing_run.h"
+
+namespace ov {
+
+void ListingRun::listZip() { }
+
+} // namespace ov
