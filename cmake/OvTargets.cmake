@@ -16,6 +16,21 @@ if(OV_FUZZ)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+# The subsystem folders in build order. OV_SUBSYSTEMS limits a build tree to
+# some of them (a semicolon list), e.g. -DOV_SUBSYSTEMS="platform;panel".
+set(OV_ALL_SUBSYSTEMS platform archive archive_decoders panel viewers news shell fileops media tools setup cli)
+set(OV_SUBSYSTEMS "${OV_ALL_SUBSYSTEMS}" CACHE STRING "Subsystem folders to build")
+
+# ov_add_subsystems(): adds the sub-folders of the current folder that are
+# named in OV_SUBSYSTEMS and have a CMakeLists.txt.
+macro(ov_add_subsystems)
+  foreach(sub ${OV_ALL_SUBSYSTEMS})
+    if(sub IN_LIST OV_SUBSYSTEMS AND EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${sub}/CMakeLists.txt)
+      add_subdirectory(${sub})
+    endif()
+  endforeach()
+endmacro()
+
 # ov_warnings(target): our own code builds without a single warning.
 function(ov_warnings target)
   target_compile_options(${target} PRIVATE ${OV_WARNINGS})
