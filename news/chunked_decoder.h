@@ -1,0 +1,36 @@
+// ChunkedDecoder: the "chunked" transfer coding of HTTP/1.1 (RFC 9112,
+// section 7.1), for servers that send it even to an HTTP/1.0 client.
+//
+// Incremental and I/O-free: feed() takes any slice of the stream, hands the
+// body bytes to a sink as they appear and keeps what it needs to resume in
+// its state. Chunk extensions and trailer fields are skipped. A size or a
+// framing line that is not well formed is corrupt, and stays corrupt.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+
+namespace ov {
+
+class ChunkedDecoder {
+public:
+    enum class Status { NeedMore, Done, Corrupt };
+    using Sink = std::function<void(const char* data, size_t length)>;
+
+    // Decodes from data; consumed receives how many bytes were used (all of
+    // them unless the stream ended inside this slice).
+    Status feed(const char* data, size_t length, size_t& consumed, const Sink& sink);
+    Status status() const { return m_status; }
+
+private:
+    enum class State { Size, Extension, Data, DataCr, DataLf, Trailer };
+
+    State m_state = State::Size;
+    Status m_status = Status::NeedMore;
+    uint64_t m_remaining = 0;
+    int m_digits = 0;
+    size_t m_lineLength = 0;
+};
+
+} // namespace ov

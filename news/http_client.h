@@ -1,0 +1,200 @@
+// THttpClient: an HTTP/1.0 client on TAsyncSocket, one request at a time.
+//
+// A small state machine driven by the socket's events: name lookup, connect,
+// the request, the response header line by line, the body. Get, Post and
+// Head start a request and pump the calling thread's event loop until the
+// client is Ready again; only they raise EHttpException, after the loop has
+// returned. Everything that goes wrong inside event handling ends the request
+// in Ready with StatusCode and ReasonPhrase set (404 and a text of ours for
+// failures seen by the client itself).
+//
+// The response is checked as it arrives: the status line must be well
+// formed, a header line must fit the 8192-byte receive buffer and the whole
+// header 64 KiB, a body shorter than its Content-Length fails, a chunked body
+// is decoded. Relocations (301, 302, 303, 307) are followed up to 20 times.
+// A connection silent for IdleTimeout ends with 10060.
+//
+// Not here: keep-alive, HTTPS, the trace event.
+#pragma once
+
+#include "news/chunked_decoder.h"
+#include "news/custom_async_socket.h"
+#include "news/http_url.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+class QIODevice;
+class QObject;
+class QTimer;
+
+namespace ov {
+
+enum class THttpState { Ready = 0, Connecting = 1, DnsLookup = 2, WaitingHeader = 3, WaitingBody = 4, Aborting = 5 };
+enum class THttpRequest { None = 0, Get = 1, Post = 2, Head = 3 };
+
+class EHttpException : public std::runtime_error {
+public:
+    EHttpException(const std::string& message, uint16_t code)
+        : std::runtime_error(message)
+        , ErrorCode(code)
+    {
+    }
+    uint16_t ErrorCode;
+};
+
+class THttpClient {
+public:
+    // The client takes a socket of its own unless one is given (a fake in
+    // the fuzz target).
+    explicit THttpClient(std::unique_ptr<TCustomAsyncSocket> socket = nullptr);
+    ~THttpClient();
+    THttpClient(const THttpClient&) = delete;
+    THttpClient& operator=(const THttpClient&) = delete;
+
+    std::string URL;
+    std::string Proxy;
+    std::string ProxyPort = "80";
+    std::string Sender;
+    std::string Agent;
+    std::string Reference;
+    std::string Username;
+    std::string Password;
+    std::string ProxyUsername;
+    std::string ProxyPassword;
+    bool NoCache = false;
+    double ModifiedSince = 0; // days since 30 December 1899, 0 = not sent
+    std::string Cookie;
+    std::string ContentTypePost = "application/x-www-form-urlencoded";
+    bool MultiThreaded = false;
+
+    // Optional streams, owned by the caller: the body is written to
+    // RcvdStream; SendStream is the data of a POST.
+    QIODevice* RcvdStream = nullptr;
+    QIODevice* SendStream = nullptr;
+
+    // Milliseconds a connection may stay silent; 60 seconds by default.
+    int IdleTimeout = 60000;
+
+    using TNotifyEvent = std::function<void(THttpClient* sender)>;
+    TNotifyEvent OnHeaderData;
+    TNotifyEvent OnHeaderBegin;
+    TNotifyEvent OnHeaderEnd;
+    TNotifyEvent OnDocBegin;
+    TNotifyEvent OnDocEnd;
+    TNotifyEvent OnSendBegin;
+    TNotifyEvent OnSendEnd;
+    TNotifyEvent OnStateChange;
+    TNotifyEvent OnLocationChange;
+    std::function<void(THttpClient* sender, const std::string& S)> OnCommand;
+    std::function<void(THttpClient* sender, const char* Buffer, int Len)> OnDocData;
+    std::function<void(THttpClient* sender, const char* Buffer, int Len)> OnSendData;
+    std::function<void(THttpClient* sender, THttpRequest RqType, uint16_t Error)> OnRequestDone;
+
+    int StatusCode() const { return m_statusCode; }
+    const std::string& ReasonPhrase() const { return m_reasonPhrase; }
+    // -1 while the response has not given one.
+    int64_t ContentLength() const { return m_contentLength; }
+    const std::string& ContentType() const { return m_contentType; }
+    int64_t RcvdCount() const { return m_rcvdCount; }
+    int64_t SentCount() const { return m_sentCount; }
+    const std::string& DocName() const { return m_docName; }
+    const std::vector<std::string>& RcvdHeader() const { return m_rcvdHeader; }
+    const std::vector<std::string>& WWWAuthenticate() const { return m_wwwAuthenticate; }
+    THttpState State() const { return m_state; }
+    THttpRequest RequestType() const { return m_requestType; }
+    // The location the last relocation went to, as a URL.
+    std::string Location() const;
+    TCustomAsyncSocket& Socket() { return *m_socket; }
+
+    // Each runs one request and returns when it is over. EHttpException:
+    // "HTTP component is busy" (1) when a request is running, "HTTP component
+    // has nothing to post" (2), or the failure's ReasonPhrase and StatusCode.
+    void Get();
+    void Post();
+    void Head();
+    // Ends the running request ("Connection aborted on request", 404); in
+    // Ready it only closes an open socket.
+    void Abort();
+
+    // Starts a request without waiting; the end is seen as OnRequestDone.
+    void Start(THttpRequest type);
+    // True once the running request failed (client failure, HTTP error, abort).
+    bool Failed() const { return m_failed || m_statusCode >= 400; }
+
+private:
+    void run(THttpRequest type);
+    void setState(THttpState state);
+    void startLookup();
+    void fail(const std::string& reason, int error, int code = 404);
+    void setReady();
+    void closeSocket();
+    void resetResponse();
+
+    void dnsLookupDone(uint16_t error);
+    void sessionConnected(uint16_t error);
+    void dataAvailable();
+    void dataSent();
+    void sessionClosed(uint16_t error);
+    void idleTimeout();
+    void restartAfterRelocation(uint64_t request);
+
+    void sendRequest();
+    void sendBodyPiece();
+    void headerLine(std::string_view line);
+    void headerEnd();
+    void deliverBody(const char* data, size_t length);
+    void bodyChunk(const char* data, size_t length);
+    void completeDocument();
+    bool noBodyExpected() const;
+    void touch();
+
+    std::unique_ptr<TCustomAsyncSocket> m_socket;
+    std::unique_ptr<QObject> m_context;
+    std::unique_ptr<QTimer> m_idleTimer;
+
+    THttpState m_state = THttpState::Ready;
+    THttpRequest m_requestType = THttpRequest::None;
+    uint64_t m_request = 0;
+    bool m_requestDonePending = false;
+    bool m_closingSocket = false;
+    bool m_failed = false;
+    uint16_t m_doneError = 0;
+
+    HttpTarget m_target;
+    HttpTarget m_nextTarget;
+    bool m_viaProxy = false;
+    std::string m_proxyHost;
+    uint16_t m_proxyPort = 80;
+    bool m_dropCredentials = false;
+    int m_relocations = 0;
+    bool m_relocationPending = false;
+    std::string m_location;
+
+    int m_statusCode = 0;
+    std::string m_reasonPhrase;
+    int64_t m_contentLength = -1;
+    std::string m_contentType;
+    int64_t m_rcvdCount = 0;
+    int64_t m_sentCount = 0;
+    std::string m_docName;
+    std::vector<std::string> m_rcvdHeader;
+    std::vector<std::string> m_wwwAuthenticate;
+
+    std::array<char, 8192> m_buffer {};
+    size_t m_bufferLength = 0;
+    size_t m_headerBytes = 0;
+    bool m_headerBegun = false;
+    bool m_statusLineSeen = false;
+    bool m_docBegun = false;
+    bool m_chunked = false;
+    std::unique_ptr<ChunkedDecoder> m_chunks;
+    bool m_sendingBody = false;
+};
+
+} // namespace ov
