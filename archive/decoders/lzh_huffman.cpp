@@ -48,12 +48,12 @@ bool LzhHuffman::build(const std::uint8_t* lengths, unsigned count, unsigned roo
                 m_table[begin + i] = entry(symbol, length);
             continue;
         }
-        std::uint32_t& root = m_table[value >> subBits];
-        if (!(root & SubTable)) {
-            root = SubTable | static_cast<std::uint32_t>(m_table.size());
+        const std::uint32_t slot = value >> subBits;
+        if (!(m_table[slot] & SubTable)) {
+            m_table[slot] = SubTable | static_cast<std::uint32_t>(m_table.size());
             m_table.resize(m_table.size() + (std::size_t(1) << subBits), Invalid);
         }
-        const std::uint32_t base = root & 0xFFFF;
+        const std::uint32_t base = m_table[slot] & 0xFFFF;
         const std::uint32_t low = value & ((1u << subBits) - 1);
         const std::uint32_t span = 1u << (16 - length);
         for (std::uint32_t i = 0; i < span; ++i)

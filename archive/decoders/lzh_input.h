@@ -47,7 +47,8 @@ public:
         std::size_t count = m_data.size() - m_end;
         if (count > stream.input.size())
             count = stream.input.size();
-        std::memcpy(m_data.data() + m_end, stream.input.data(), count);
+        if (count)
+            std::memcpy(m_data.data() + m_end, stream.input.data(), count);
         m_end += count;
         stream.consume(count);
         if (stream.inputEnd && stream.input.empty())

@@ -1,64 +1,16 @@
-// Test helpers for the LZH, LZHUF, ARJ and ARC decoders: a driver that feeds a
-// decoder in chunks of any size, small CRCs, and just enough LHA and ARJ
-// header parsing to pull one member's packed bytes out of a real archive.
+// Test helpers for the LZH, LZHUF and ARJ decoders: small CRCs, and just
+// enough LHA and ARJ header parsing to pull a member's packed bytes out of a
+// real archive.
 #pragma once
 
-#include "archive/decoders/decoder.h"
+#include "tests/archive/decoders/decode_run.h"
 
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace ov::test {
-
-using Bytes = std::vector<std::uint8_t>;
-
-inline Bytes readFile(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-struct DecodeRun {
-    Status status = Status::needInput();
-    Bytes output;
-};
-
-// Runs `decode(stream, state)` over the whole input, handing in at most
-// inputStep new bytes and outputStep bytes of room per call. A decoder that
-// asks for input after it was given the last byte fails the run.
-template <typename State, typename Decode>
-DecodeRun runDecoder(Decode decode, State& state, const Bytes& input, std::size_t inputStep,
-                     std::size_t outputStep)
-{
-    DecodeRun run;
-    std::size_t consumed = 0;
-    std::size_t end = 0;
-    Bytes room(outputStep);
-    for (std::size_t calls = 0; calls < 100000000; ++calls) {
-        DecodeStream stream;
-        stream.input = std::span<const std::uint8_t>(input.data() + consumed, end - consumed);
-        stream.output = std::span<std::uint8_t>(room.data(), room.size());
-        stream.inputEnd = end == input.size();
-        run.status = decode(stream, state);
-        consumed = static_cast<std::size_t>(stream.input.data() - input.data());
-        run.output.insert(run.output.end(), room.data(), stream.output.data());
-        if (run.status.isDone() || run.status.isCorrupt())
-            return run;
-        if (run.status.kind() == Status::Kind::NeedInput) {
-            if (end == input.size()) {
-                run.status = Status::corrupt(-1); // asked for more after the end
-                return run;
-            }
-            end = std::min(input.size(), std::max(end, consumed) + inputStep);
-        }
-    }
-    run.status = Status::corrupt(-2); // no progress
-    return run;
-}
 
 inline std::uint16_t crc16(const Bytes& data)
 {
@@ -109,7 +61,12 @@ inline std::optional<PackedMember> firstLhaMember(const Bytes& archive)
         std::size_t data;
         const unsigned level = archive[at + 20];
         if (level == 2) {
-            data = at + le16(archive, at);
+            // Walk the extended headers rather than trust the total size
+            // (LHa for OS-9/68k stores it 2 short).
+            data = at + 24;
+            for (std::uint32_t size; data + 2 <= archive.size() && (size = le16(archive, data)) != 0; data += size)
+                ;
+            data += 2;
             member.crc = le16(archive, at + 21);
         } else {
             const std::size_t headerEnd = at + 2 + archive[at];
