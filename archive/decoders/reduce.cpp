@@ -17,9 +17,11 @@ Status fail(ReduceState& state, int code)
     return state.failure;
 }
 
+// Bits of an index into a set of `size` followers: enough for size - 1, and
+// at least one.
 unsigned indexBits(unsigned size)
 {
-    unsigned bits = 0;
+    unsigned bits = 1;
     while ((1u << bits) < size)
         ++bits;
     return bits;

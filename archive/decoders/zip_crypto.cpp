@@ -36,7 +36,7 @@ void ZipCrypto::update(std::uint8_t plain)
 
 std::uint8_t ZipCrypto::decryptByte(std::uint8_t cipher)
 {
-    const std::uint16_t temp = std::uint16_t(m_keys[2] | 2);
+    const std::uint32_t temp = (m_keys[2] | 2) & 0xFFFF;
     const std::uint8_t plain = cipher ^ std::uint8_t((temp * (temp ^ 1)) >> 8);
     update(plain);
     return plain;
