@@ -15,6 +15,8 @@
 // for p < 2, else 2^(p-1) plus p - 1 extra bits.
 #include "archive/decoders/lzh.h"
 
+#include "archive/decoders/lzh_driver.h"
+
 namespace ov {
 
 LzhParameters lzhParameters(LzhMethod method)
@@ -141,11 +143,9 @@ Step readBlockHeader(LzhInput& in, LzhState& state)
     return step;
 }
 
-enum class Run { Room, Done, NeedInput, Corrupt };
-
 // Decodes symbols into the window until it has less room than one match,
 // the unpacked size is reached, the input runs short or the data is bad.
-Run decodeSymbols(LzhState& state, int& code)
+LzhRun decodeSymbols(LzhState& state, int& code)
 {
     LzhInput& in = state.input;
     OutputWindow& window = state.window;
@@ -154,16 +154,16 @@ Run decodeSymbols(LzhState& state, int& code)
     const std::size_t start = window.position();
     std::size_t pos = start;
     if (window.room() < LzhState::MaxMatch)
-        return Run::Room;
+        return LzhRun::Room;
     const std::size_t stop = start + window.room() - LzhState::MaxMatch;
     const std::uint64_t remaining = window.remaining();
     // Bytes a back-reference may reach when pos == start.
     const std::uint64_t reachable = window.produced() + (state.parameters.spaceFilled ? history : 0);
-    Run result = Run::Room;
+    LzhRun result = LzhRun::Room;
 
     for (;;) {
         if (pos - start == remaining) {
-            result = Run::Done;
+            result = LzhRun::Done;
             break;
         }
         if (pos >= stop)
@@ -173,12 +173,12 @@ Run decodeSymbols(LzhState& state, int& code)
             const Step step = readBlockHeader(in, state);
             if (step == Step::Overrun) {
                 in.rewind(mark);
-                result = Run::NeedInput;
+                result = LzhRun::NeedInput;
                 break;
             }
             if (step == Step::BadTable) {
                 code = DecodeCode::BadHuffmanCode;
-                result = Run::Corrupt;
+                result = LzhRun::Corrupt;
                 break;
             }
             continue;
@@ -190,11 +190,11 @@ Run decodeSymbols(LzhState& state, int& code)
         if (entry == LzhHuffman::Invalid) {
             if (in.padded(16)) {
                 in.rewind(mark);
-                result = Run::NeedInput;
+                result = LzhRun::NeedInput;
                 break;
             }
             code = DecodeCode::BadHuffmanCode;
-            result = Run::Corrupt;
+            result = LzhRun::Corrupt;
             break;
         }
         in.skip(entry >> 16);
@@ -202,7 +202,7 @@ Run decodeSymbols(LzhState& state, int& code)
         if (symbol < 256) {
             if (in.overran()) {
                 in.rewind(mark);
-                result = Run::NeedInput;
+                result = LzhRun::NeedInput;
                 break;
             }
             data[pos++] = static_cast<std::uint8_t>(symbol);
@@ -217,11 +217,11 @@ Run decodeSymbols(LzhState& state, int& code)
         if (place == LzhHuffman::Invalid) {
             if (in.padded(16)) {
                 in.rewind(mark);
-                result = Run::NeedInput;
+                result = LzhRun::NeedInput;
                 break;
             }
             code = DecodeCode::BadHuffmanCode;
-            result = Run::Corrupt;
+            result = LzhRun::Corrupt;
             break;
         }
         in.skip(place >> 16);
@@ -234,13 +234,13 @@ Run decodeSymbols(LzhState& state, int& code)
         ++distance;
         if (in.overran()) {
             in.rewind(mark);
-            result = Run::NeedInput;
+            result = LzhRun::NeedInput;
             break;
         }
         const std::uint64_t produced = pos - start;
         if (distance > history || distance > reachable + produced || length > remaining - produced) {
             code = DecodeCode::BadBlock;
-            result = Run::Corrupt;
+            result = LzhRun::Corrupt;
             break;
         }
         std::uint8_t* to = data + pos;
@@ -258,34 +258,8 @@ Run decodeSymbols(LzhState& state, int& code)
 
 Status lzhDecode(DecodeStream& stream, LzhState& state)
 {
-    if (state.failure.isCorrupt())
-        return state.failure;
-    for (;;) {
-        if (!state.window.flush(stream))
-            return Status::outputFull();
-        if (state.window.atLimit())
-            return Status::done();
-        state.input.take(stream);
-        int code = 0;
-        switch (decodeSymbols(state, code)) {
-        case Run::Room:
-        case Run::Done:
-            break;
-        case Run::Corrupt:
-            state.failure = Status::corrupt(code);
-            return state.failure;
-        case Run::NeedInput:
-            if (!stream.input.empty())
-                break; // the buffer had no room for all of it yet
-            if (state.input.ended()) {
-                state.failure = Status::corrupt(DecodeCode::UnexpectedEnd);
-                return state.failure;
-            }
-            if (!state.window.flush(stream))
-                return Status::outputFull();
-            return Status::needInput();
-        }
-    }
+    return driveLzh(stream, state.input, state.window, state.failure,
+                    [&state](int& code) { return decodeSymbols(state, code); });
 }
 
 } // namespace ov

@@ -61,12 +61,14 @@ inline std::optional<PackedMember> firstLhaMember(const Bytes& archive)
         std::size_t data;
         const unsigned level = archive[at + 20];
         if (level == 2) {
-            // Walk the extended headers rather than trust the total size
-            // (LHa for OS-9/68k stores it 2 short).
-            data = at + 24;
-            for (std::uint32_t size; data + 2 <= archive.size() && (size = le16(archive, data)) != 0; data += size)
+            // The data follows the total header size, or the end of the
+            // extended headers where that lies further (LHa for OS-9/68k
+            // stores the size 2 short; others pad after the last header).
+            std::size_t walked = at + 24;
+            for (std::uint32_t size; walked + 2 <= archive.size() && (size = le16(archive, walked)) != 0;
+                 walked += size)
                 ;
-            data += 2;
+            data = std::max<std::size_t>(at + le16(archive, at), walked + 2);
             member.crc = le16(archive, at + 21);
         } else {
             const std::size_t headerEnd = at + 2 + archive[at];
