@@ -436,7 +436,6 @@ void THttpClient::dataAvailable()
         return;
     touch();
     m_bufferLength += static_cast<size_t>(count);
-    m_headerBytes += static_cast<size_t>(count);
     const uint64_t request = m_request;
 
     // Hand over every complete line; what follows the header stays in the
@@ -452,6 +451,9 @@ void THttpClient::dataAvailable()
         if (line.ends_with('\r'))
             line.remove_suffix(1);
         start += length + 1;
+        m_headerBytes += length + 1;
+        if (m_headerBytes > kMaxHeaderBytes)
+            return headerTooLong("Header too long");
         headerLine(line);
     }
     if (request != m_request)
@@ -470,11 +472,15 @@ void THttpClient::dataAvailable()
         return;
     std::memmove(m_buffer.data(), m_buffer.data() + start, m_bufferLength - start);
     m_bufferLength -= start;
-    if (m_bufferLength == m_buffer.size() || m_headerBytes - m_bufferLength > kMaxHeaderBytes) {
-        if (m_socket->OnLineTooLong)
-            m_socket->OnLineTooLong(m_socket.get());
-        fail(m_bufferLength == m_buffer.size() ? "Header line too long" : "Header too long", 0);
-    }
+    if (m_bufferLength == m_buffer.size())
+        headerTooLong("Header line too long");
+}
+
+void THttpClient::headerTooLong(const char* reason)
+{
+    if (m_socket->OnLineTooLong)
+        m_socket->OnLineTooLong(m_socket.get());
+    fail(reason, 0);
 }
 
 void THttpClient::headerLine(std::string_view line)

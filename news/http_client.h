@@ -148,6 +148,7 @@ private:
     void sendBodyPiece();
     void headerLine(std::string_view line);
     void headerEnd();
+    void headerTooLong(const char* reason);
     void deliverBody(const char* data, size_t length);
     void bodyChunk(const char* data, size_t length);
     void completeDocument();
