@@ -1,0 +1,18 @@
+// Reduce over arbitrary input: byte 0 the piece sizes and (bits 5-6) the
+// compression factor, bytes 1-2 the unpacked size, the rest the packed data.
+#include "archive/decoders/reduce.h"
+#include "fuzz/archive_decoders/fuzz_drive.h"
+
+#include <memory>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (size < 3)
+        return 0;
+    const std::uint64_t limit = data[1] | (unsigned(data[2]) << 8);
+    auto state = std::make_unique<ov::ReduceState>();
+    state->reset(limit, ((data[0] >> 5) & 3) + 1);
+    ov::fuzz::drive(ov::reduceDecode, *state, data + 3, size - 3, limit, ov::fuzz::inputStepFrom(data[0], size),
+                    ov::fuzz::outputStepFrom(data[0]));
+    return 0;
+}
