@@ -35,6 +35,8 @@ files = {
     "skewed.bin": bytes(min(int(rng.expovariate(0.3)), 255) + 32 for _ in range(6000)),
     # Long runs of a byte, and the run marker itself.
     "runs.bin": b"".join(bytes([rng.choice(b"\x00\x90ab")]) * rng.randint(1, 300) for _ in range(200)),
+    # Runs of random bytes: run-length coding alone does best.
+    "rle.bin": b"".join(bytes([rng.getrandbits(8)]) * rng.randint(60, 250) for _ in range(300)),
 }
 for name, data in files.items():
     (out / name).write_bytes(data)

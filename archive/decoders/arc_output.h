@@ -1,0 +1,141 @@
+// The output side shared by the ARC decoders: a method decodes into a
+// staging buffer, and drain() hands the staged bytes to the caller, through
+// ARC's run-length expansion where the method has it (0x90 n repeats the
+// previous byte n - 1 more times; 0x90 0 is a literal 0x90).
+//
+// The member's unpacked size bounds the output: a byte past it makes the
+// member corrupt (BadBlock); data that ends short of it is UnexpectedEnd.
+#pragma once
+
+#include "archive/decoders/decoder.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace ov {
+
+enum class ArcRunLength { Off, On };
+
+class ArcOutput {
+public:
+    static constexpr std::uint8_t Marker = 0x90;
+
+    void reset(std::uint64_t unpackedSize, ArcRunLength runLength)
+    {
+        m_staged.clear();
+        m_staged.reserve(8192);
+        m_next = 0;
+        m_left = unpackedSize;
+        m_runLength = runLength == ArcRunLength::On;
+        m_marker = false;
+        m_repeat = 0;
+        m_repeatByte = 0;
+        m_last = 0;
+    }
+
+    std::vector<std::uint8_t>& staged() { return m_staged; }
+    bool drained() const { return m_next == m_staged.size() && m_repeat == 0; }
+    bool complete() const { return m_left == 0; }
+
+    enum class Drain { Done, OutputFull, TooLong };
+
+    // Moves staged bytes to the output until the stage is empty or the
+    // output is full.
+    Drain drain(DecodeStream& stream)
+    {
+        while (!drained()) {
+            if (m_repeat) {
+                if (!put(stream, m_repeatByte))
+                    return m_left ? Drain::OutputFull : Drain::TooLong;
+                --m_repeat;
+                continue;
+            }
+            const std::uint8_t byte = m_staged[m_next++];
+            if (m_marker) {
+                m_marker = false;
+                m_repeatByte = byte ? m_last : Marker;
+                m_repeat = byte ? byte - 1u : 1u;
+                continue;
+            }
+            if (m_runLength && byte == Marker) {
+                m_marker = true;
+                continue;
+            }
+            m_last = byte;
+            m_repeatByte = byte;
+            m_repeat = 1;
+        }
+        m_staged.clear();
+        m_next = 0;
+        return Drain::Done;
+    }
+
+private:
+    bool put(DecodeStream& stream, std::uint8_t byte)
+    {
+        if (m_left == 0 || stream.output.empty())
+            return false;
+        stream.output[0] = byte;
+        stream.produce(1);
+        --m_left;
+        return true;
+    }
+
+    std::vector<std::uint8_t> m_staged;
+    std::size_t m_next = 0;
+    std::uint64_t m_left = 0;
+    bool m_runLength = false;
+    bool m_marker = false;  // a 0x90 was read; its count follows
+    unsigned m_repeat = 0;  // copies of m_repeatByte still to write
+    std::uint8_t m_repeatByte = 0;
+    std::uint8_t m_last = 0; // the byte a run repeats
+};
+
+// What a method's decode step ended with.
+enum class ArcStep { Staged, NeedInput, Finished, Corrupt };
+
+// The call loop of every ARC method: drain the stage, then let
+// `step(stream, code)` consume input and stage more bytes. The member ends
+// when the method finishes (its end code or the end of the packed data) and
+// everything staged is written; a failure is kept in `failure`.
+template <typename Step>
+Status driveArc(DecodeStream& stream, ArcOutput& output, Status& failure, Step step)
+{
+    if (failure.isCorrupt())
+        return failure;
+    for (;;) {
+        switch (output.drain(stream)) {
+        case ArcOutput::Drain::OutputFull:
+            return Status::outputFull();
+        case ArcOutput::Drain::TooLong:
+            failure = Status::corrupt(DecodeCode::BadBlock);
+            return failure;
+        case ArcOutput::Drain::Done:
+            break;
+        }
+        int code = 0;
+        switch (step(stream, code)) {
+        case ArcStep::Staged:
+            break;
+        case ArcStep::NeedInput:
+            if (stream.inputEnd && stream.input.empty()) {
+                failure = Status::corrupt(DecodeCode::UnexpectedEnd);
+                return failure;
+            }
+            return Status::needInput();
+        case ArcStep::Finished:
+            if (output.drain(stream) == ArcOutput::Drain::OutputFull)
+                return Status::outputFull();
+            if (!output.drained() || !output.complete()) {
+                failure = Status::corrupt(output.drained() ? DecodeCode::UnexpectedEnd : DecodeCode::BadBlock);
+                return failure;
+            }
+            return Status::done();
+        case ArcStep::Corrupt:
+            failure = Status::corrupt(code);
+            return failure;
+        }
+    }
+}
+
+} // namespace ov
