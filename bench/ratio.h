@@ -53,7 +53,10 @@ public:
             // the single run does.
             if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median")
                 continue;
-            const std::string name = run.run_name.str();
+            // "BM_x/1/repeats:5" is declared as "BM_x/1".
+            std::string name = run.run_name.str();
+            if (const auto at = name.find("/repeats:"); at != std::string::npos)
+                name.erase(at);
             if (run.run_type == Run::RT_Iteration && medians.count(name))
                 continue;
             if (run.run_type == Run::RT_Aggregate)

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <dirent.h>
@@ -11,6 +12,7 @@
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/xattr.h>
+#include <thread>
 #include <unistd.h>
 
 namespace ov {
@@ -131,20 +133,42 @@ bool listFolder(const std::string& hostFolder, std::vector<HostEntry>& entries)
     ::closedir(dir);
     std::sort(names.begin(), names.end());
 
-    bool xattrSupported = true;
     const std::string prefix = hostFolder == "/" ? "/" : hostFolder + "/";
-    entries.reserve(names.size());
-    for (std::string& name : names) {
-        struct statx info {};
-        if (::statx(dirFd, name.c_str(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, statxMask, &info) != 0)
-            continue;
-        HostEntry entry;
-        entry.name = std::move(name);
-        fillEntry(info, entry);
-        if (entry.kind != HostKind::SymLink)
-            entry.attr |= readStored(prefix + entry.name, xattrSupported);
-        entries.push_back(std::move(entry));
+    std::vector<HostEntry> found(names.size());
+    std::vector<char> present(names.size(), 0);
+    // The facts of each name: statx, then the stored attribute.
+    const auto statRange = [&](std::size_t begin, std::size_t end) {
+        bool xattrSupported = true;
+        for (std::size_t i = begin; i < end; ++i) {
+            struct statx info {};
+            if (::statx(dirFd, names[i].c_str(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, statxMask, &info) != 0)
+                continue;
+            HostEntry& entry = found[i];
+            entry.name = std::move(names[i]);
+            fillEntry(info, entry);
+            if (entry.kind != HostKind::SymLink)
+                entry.attr |= readStored(prefix + entry.name, xattrSupported);
+            present[i] = 1;
+        }
+    };
+    // A large folder is read by several threads: the time goes into one
+    // system call after another, each waiting on the file system.
+    const std::size_t threads = names.size() >= 8192 ? std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 4) : 1;
+    if (threads == 1) {
+        statRange(0, names.size());
+    } else {
+        std::vector<std::thread> workers;
+        const std::size_t share = (names.size() + threads - 1) / threads;
+        for (std::size_t t = 1; t < threads; ++t)
+            workers.emplace_back(statRange, std::min(names.size(), t * share), std::min(names.size(), (t + 1) * share));
+        statRange(0, std::min(names.size(), share));
+        for (std::thread& worker : workers)
+            worker.join();
     }
+    entries.reserve(found.size());
+    for (std::size_t i = 0; i < found.size(); ++i)
+        if (present[i])
+            entries.push_back(std::move(found[i]));
     ::close(dirFd);
     return true;
 }
@@ -165,18 +189,61 @@ bool statPath(const std::string& hostPath, HostEntry& entry)
 
 TSystemTime toLocalTime(const timespec& time)
 {
+    // The zone's offset is looked up once per quarter hour of UTC time (zone
+    // changes fall on quarter hours) and kept in a small cache; the calendar
+    // fields then follow by arithmetic. Whole folders convert thousands of
+    // times that lie close together.
+    struct Slot {
+        int64_t bucket = INT64_MIN;
+        long offset = 0;
+    };
+    thread_local Slot cache[64];
+    const int64_t seconds = time.tv_sec;
+    const int64_t bucket = seconds >= 0 ? seconds / 900 : (seconds - 899) / 900;
+    Slot& slot = cache[static_cast<uint64_t>(bucket) % 64];
+    long offset = slot.offset;
+    if (slot.bucket != bucket) {
+        struct tm first {}, last {};
+        const time_t start = static_cast<time_t>(bucket * 900);
+        const time_t end = start + 899;
+        if (!::localtime_r(&start, &first) || !::localtime_r(&end, &last))
+            return TSystemTime();
+        if (first.tm_gmtoff == last.tm_gmtoff) {
+            slot.bucket = bucket;
+            slot.offset = first.tm_gmtoff;
+            offset = first.tm_gmtoff;
+        } else {
+            // A zone change inside this quarter hour (old local mean times
+            // changed at odd seconds): ask for this very second.
+            struct tm exact {};
+            const time_t at = static_cast<time_t>(seconds);
+            if (!::localtime_r(&at, &exact))
+                return TSystemTime();
+            offset = exact.tm_gmtoff;
+        }
+    }
+    const int64_t local = seconds + offset;
+    int64_t days = local >= 0 ? local / 86400 : (local - 86399) / 86400;
+    const int64_t secondsOfDay = local - days * 86400;
     TSystemTime result;
-    struct tm local {};
-    const time_t seconds = time.tv_sec;
-    if (!::localtime_r(&seconds, &local))
-        return result;
-    result.wYear = static_cast<uint16_t>(std::clamp(local.tm_year + 1900, 0, 65535));
-    result.wMonth = static_cast<uint16_t>(local.tm_mon + 1);
-    result.wDayOfWeek = static_cast<uint16_t>(local.tm_wday);
-    result.wDay = static_cast<uint16_t>(local.tm_mday);
-    result.wHour = static_cast<uint16_t>(local.tm_hour);
-    result.wMinute = static_cast<uint16_t>(local.tm_min);
-    result.wSecond = static_cast<uint16_t>(std::min(local.tm_sec, 59));
+    // Days since 1970-01-01 to a civil date (the proleptic Gregorian calendar).
+    const int64_t weekday = (days % 7 + 11) % 7; // 1970-01-01 was a Thursday
+    days += 719468;
+    const int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+    const int64_t dayOfEra = days - era * 146097;
+    const int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const int64_t monthIndex = (5 * dayOfYear + 2) / 153;
+    const int64_t day = dayOfYear - (153 * monthIndex + 2) / 5 + 1;
+    const int64_t month = monthIndex < 10 ? monthIndex + 3 : monthIndex - 9;
+    const int64_t year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+    result.wYear = static_cast<uint16_t>(std::clamp<int64_t>(year, 0, 65535));
+    result.wMonth = static_cast<uint16_t>(month);
+    result.wDayOfWeek = static_cast<uint16_t>(weekday);
+    result.wDay = static_cast<uint16_t>(day);
+    result.wHour = static_cast<uint16_t>(secondsOfDay / 3600);
+    result.wMinute = static_cast<uint16_t>(secondsOfDay / 60 % 60);
+    result.wSecond = static_cast<uint16_t>(secondsOfDay % 60);
     result.wMilliseconds = static_cast<uint16_t>(time.tv_nsec / 1000000);
     return result;
 }

@@ -112,3 +112,27 @@ TEST(PseudoFileSystems, AreKnown)
     EXPECT_TRUE(isPseudoFileSystem("/sys"));
     EXPECT_FALSE(isPseudoFileSystem("/"));
 }
+
+TEST(LocalTime, AgreesWithTheCLibraryInZonesWithOddChanges)
+{
+    // Zones whose offsets are half or three-quarter hours, or whose old local
+    // mean time changed at odd seconds; every 7777th second over 190 years.
+    const char* zones[] = { "Europe/Berlin", "America/St_Johns", "Asia/Kathmandu", "Australia/Lord_Howe", "Africa/Monrovia" };
+    for (const char* zone : zones) {
+        ::setenv("TZ", zone, 1);
+        ::tzset();
+        int mismatches = 0;
+        for (long long s = -2000000000LL; s < 4000000000LL; s += 7777) {
+            const time_t at = static_cast<time_t>(s);
+            struct tm expected {};
+            ::localtime_r(&at, &expected);
+            const TSystemTime t = toLocalTime(timespec { at, 0 });
+            mismatches += t.wYear != expected.tm_year + 1900 || t.wMonth != expected.tm_mon + 1 || t.wDay != expected.tm_mday
+                || t.wHour != expected.tm_hour || t.wMinute != expected.tm_min || t.wSecond != expected.tm_sec
+                || t.wDayOfWeek != expected.tm_wday;
+        }
+        EXPECT_EQ(mismatches, 0) << zone;
+    }
+    ::setenv("TZ", "UTC", 1);
+    ::tzset();
+}
