@@ -1,0 +1,55 @@
+// ReplacingFile: a download target that is replaced only on success.
+//
+// The bytes go to a temporary file beside the target; commit() renames it
+// over the target, and a file never committed is removed, so a failed or
+// cancelled download leaves the user's existing file as it was. A target
+// that is not a regular file (/dev/null, a pipe) is written directly.
+// Writes are gathered into 1 MiB blocks before they reach the disk.
+#pragma once
+
+#include <QIODevice>
+
+#include <string>
+#include <vector>
+
+namespace ov {
+
+class ReplacingFile : public QIODevice {
+public:
+    explicit ReplacingFile(std::string hostPath);
+    ~ReplacingFile() override;
+
+    // Creates the temporary file (or opens the device); false with
+    // errorText() set when it cannot be created.
+    bool open();
+    // Writes to an open descriptor the caller owns (ovtool's stdout).
+    bool openDescriptor(int fd);
+    // Writes out what is gathered and puts the file in place of the target.
+    bool commit();
+    // Drops the temporary file; the target stays untouched.
+    void discard();
+
+    const std::string& errorText() const { return m_error; }
+    // Bytes written so far.
+    qint64 written() const { return m_written; }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override;
+    qint64 writeData(const char* data, qint64 size) override;
+
+private:
+    bool flushBlock();
+    void setError(const std::string& what);
+
+    std::string m_target;
+    std::string m_temporary;
+    int m_fd = -1;
+    bool m_ownsDescriptor = true;
+    std::vector<char> m_block;
+    size_t m_used = 0;
+    qint64 m_written = 0;
+    std::string m_error;
+};
+
+} // namespace ov
