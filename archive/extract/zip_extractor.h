@@ -1,0 +1,45 @@
+// TZipExtractor: writes the members of a ZIP archive (also inside a
+// self-extracting program) to files. It walks the central directory, checks
+// each local header, asks for passwords of encrypted members, decodes with
+// the method's decoder (stored, shrink, reduce 1-4, implode, deflate), checks
+// the CRC-32 and restores the date and the read-only attribute.
+//
+// Not done here: Zip64 sizes beyond 4 GB, strong encryption, methods other
+// than those above (25301, the member ends).
+#pragma once
+
+#include "archive/extractor_base.h"
+
+#include <string>
+#include <vector>
+
+namespace ov {
+
+class FileLayer;
+class OutputFile;
+class ZipCrypto;
+
+class TZipExtractor : public TExtractorBase {
+public:
+    // Passwords tried in order on encrypted members; a working password
+    // from OnGetPassword is inserted at the top.
+    std::vector<std::string> Passwords;
+
+protected:
+    void ExtractRun() override;
+
+private:
+    struct Member;
+    void run(FileLayer& file);
+    // Decodes one member's packed bytes into `out`; 0 or a message code.
+    int decodeMember(FileLayer& file, const Member& member, int64_t dataAt, int64_t packedSize, ZipCrypto* crypto,
+                     OutputFile& out, uint32_t& crc);
+    // The password step; true with `crypto` ready for the data. Sets
+    // m_endRun when the handler's answers all failed.
+    bool acceptPassword(FileLayer& file, const Member& member, int64_t headerAt, ZipCrypto& crypto);
+
+    std::string m_lastPassword;
+    bool m_endRun = false;
+};
+
+} // namespace ov
