@@ -1,0 +1,40 @@
+// ov: the two-panel file manager. Takes no arguments.
+//
+// ORVANTA_SCREENSHOT=file.png makes the program save a picture of its main
+// window once it has drawn, and quit (used by scripts/run on machines without
+// a display).
+#include "platform/qt_prompts.h"
+#include "platform/process_messages.h"
+#include "shell/main_window.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    ov::setProcessMessagesHook([] { QCoreApplication::processEvents(); });
+    ov::QtPrompts prompts;
+    ov::setPrompts(&prompts);
+
+    ov::TForm1 form;
+    prompts.setParent(&form);
+    form.show();
+
+    if (const char* shot = std::getenv("ORVANTA_SCREENSHOT"); shot && *shot) {
+        const QString path = QString::fromLocal8Bit(shot);
+        QTimer::singleShot(1500, &form, [&form, path] {
+            const bool saved = form.grab().save(path);
+            std::fprintf(stderr, saved ? "ov: screenshot saved to %s\n" : "ov: could not save %s\n", qPrintable(path));
+            form.MainSettings.AutoSave = false;
+            form.MainSettings.ConfirmExit = false;
+            QCoreApplication::exit(saved ? 0 : 1);
+        });
+    }
+    const int status = app.exec();
+    ov::setPrompts(nullptr);
+    return status;
+}
