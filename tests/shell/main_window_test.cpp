@@ -1,0 +1,170 @@
+#include "platform/dialogs.h"
+#include "platform/drives.h"
+#include "shell/main_layout.h"
+#include "shell/main_window.h"
+#include "tests/support/temp_folder.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+
+using namespace ov;
+
+TEST(MainLayout, ClampsPanelsAndSharesTheFunctionKeys)
+{
+    MainLayoutInput in;
+    in.clientWidth = 632;
+    in.outerWidth = 640;
+    in.panel3Height = 56;
+    in.panelDownTop = 300;
+    in.hotKeyBoxWidth = 100;
+    struct Row {
+        double ratio;
+        int leftWidth;
+        int rightWidth;
+    } rows[] = {
+        { 0.5, 313, 640 - 313 - 7 - 10 },
+        { 0.01, 37, 640 - 37 - 7 - 10 },  // dragged to the far left: 40 - 3 on screen
+        { 0.99, 589, 640 - 589 - 7 - 10 }, // and to the far right
+    };
+    for (const Row& row : rows) {
+        in.splitRatio = row.ratio;
+        const MainLayout out = computeMainLayout(in);
+        EXPECT_EQ(out.leftPanel.width, row.leftWidth) << row.ratio;
+        EXPECT_EQ(out.rightPanel.width, row.rightWidth) << row.ratio;
+        EXPECT_EQ(out.leftPanel.top, 59);
+        EXPECT_EQ(out.leftPanel.height, 300 - 59 - 1);
+        EXPECT_EQ(out.rightPanel.left, 1 + row.leftWidth + 7);
+        EXPECT_EQ(out.gap.left, out.leftPanel.right());
+    }
+    // A narrow window: (B - 16) div 7 each, F8 takes the rest.
+    struct KeyRow {
+        int outerWidth;
+        int keyWidth;
+        int f8Width;
+    } keys[] = { { 300, 39, 292 - (2 + 6 * 41) - 2 }, { 640, 88, 632 - (2 + 6 * 90) - 2 } };
+    for (const KeyRow& row : keys) {
+        in.outerWidth = row.outerWidth;
+        in.hotKeyBoxWidth = 10;
+        const MainLayout out = computeMainLayout(in);
+        EXPECT_EQ(out.hotKeyBoxWidth, row.outerWidth - 8);
+        for (int i = 0; i < 6; ++i)
+            EXPECT_EQ(out.functionKeyWidth[i], row.keyWidth);
+        EXPECT_EQ(out.functionKeyWidth[6], row.f8Width);
+        EXPECT_EQ(out.functionKeyLeft[6] + out.functionKeyWidth[6] + 2, out.hotKeyBoxWidth);
+    }
+    // Hidden bars: Panel3 collapses and the panels move up to the menu.
+    in.panel3Height = 0;
+    EXPECT_EQ(computeMainLayout(in).leftPanel.top, 3);
+}
+
+namespace {
+
+class MainWindowTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ::setenv("ORVANTA_HOME", home.path().c_str(), 1);
+        DriveTable::instance().setDrives({ { 'c', drive.path(), DriveType::Fixed } });
+        drive.folder("alpha");
+        drive.folder("beta/inner");
+        setPrompts(&prompts);
+    }
+    void TearDown() override
+    {
+        setPrompts(nullptr);
+        DriveTable::instance().reset();
+        ::unsetenv("ORVANTA_HOME");
+    }
+    test::TempFolder home;
+    test::TempFolder drive;
+    ScriptedPrompts prompts;
+};
+
+} // namespace
+
+TEST_F(MainWindowTest, FirstStartWithoutIni)
+{
+    TForm1 form;
+    EXPECT_EQ(form.ActiveSide, "Left");
+    EXPECT_TRUE(form.LeftPanel()->IsActive);
+    EXPECT_FALSE(form.RightPanel()->IsActive);
+    EXPECT_EQ(form.LeftPanel()->ViewMode, 1);
+    EXPECT_EQ(form.RightPanel()->ViewMode, 3);
+    EXPECT_EQ(form.LeftPanel()->Browser.CurrentFolder(), "c:\\");
+    EXPECT_EQ(form.RightPanel()->Browser.NameAt(1), "alpha");
+    EXPECT_EQ(form.windowTitle(), "Orvanta v1.11");
+    EXPECT_EQ(form.pos(), QPoint(170, 39));
+    for (const char* name : { "MainMenu1", "Panel3", "ToolBar", "RBut", "Panel_Down", "Panel_Dos", "ComRead", "ComLine", "HotKeyBox",
+             "F2", "F8", "StatusBar1", "Label1", "Label2", "b_cont", "b_stop", "PosBar", "VolBar", "PanelSearch", "Edit1",
+             "Button1", "ComList", "TimerMain", "Timer3", "Left", "Right" })
+        EXPECT_NE(form.findChild<QObject*>(QLatin1String(name)), nullptr) << name;
+    EXPECT_EQ(form.findChild<QPushButton*>("F6")->text(), "6-Ren/Move");
+}
+
+TEST_F(MainWindowTest, TabSwitchesPanelsAndThePromptFollows)
+{
+    std::ofstream(home / "ov.ini") << "[Panel_Right]\nPath=c:\\beta\\\n[Panel_Left]\nPath=c:\\alpha\n";
+    TForm1 form;
+    form.show();
+    auto* prompt = form.findChild<QLabel*>("ComRead");
+    EXPECT_EQ(prompt->text(), "C:\\alpha\\");
+    EXPECT_EQ(form.RightPanel()->Browser.CurrentFolder(), "c:\\beta\\");
+    form.ChangePanel();
+    EXPECT_EQ(form.ActiveSide, "Right");
+    EXPECT_EQ(prompt->text(), "C:\\beta\\");
+    QApplication::setActiveWindow(&form);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    QTest::keyClick(&form, Qt::Key_Tab);
+    EXPECT_EQ(form.ActiveSide, "Left");
+    EXPECT_EQ(prompt->text(), "C:\\alpha\\");
+    form.MainSettings.AutoSave = false;
+}
+
+TEST_F(MainWindowTest, ClosingAsksWhenConfirmExitIsOnAndSavesWithAutoSave)
+{
+    std::ofstream(home / "ov.ini") << "[Confirm]\nExit=1\n";
+    TForm1 form;
+    form.show();
+    prompts.answers = { Answer::No, Answer::Yes };
+    EXPECT_FALSE(form.close());
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_TRUE(form.close());
+    ASSERT_EQ(prompts.asked.size(), 2u);
+    EXPECT_EQ(prompts.asked[0].buttons, Buttons::YesNo);
+    IniFile saved(home / "ov.ini");
+    EXPECT_EQ(saved.readString("Global", "ProgName", ""), "Orvanta");
+    EXPECT_EQ(saved.readString("Panel_Left", "Path", ""), "c:\\");
+    EXPECT_TRUE(saved.readBool("Confirm", "Exit", false));
+}
+
+TEST_F(MainWindowTest, SplitterKeepsTheDraggedRatioAndRightClickHalves)
+{
+    TForm1 form;
+    form.resize(640, 400);
+    form.show();
+    QWidget* client = form.centralWidget();
+    const int y = form.LeftPanel()->y() + 20;
+    QTest::mousePress(client, Qt::LeftButton, {}, QPoint(100, y));
+    QMouseEvent move(QEvent::MouseMove, QPointF(12, y), client->mapToGlobal(QPointF(12, y)), Qt::NoButton, Qt::LeftButton, {});
+    QApplication::sendEvent(client, &move);
+    QTest::mouseRelease(client, Qt::LeftButton, {}, QPoint(12, y));
+    EXPECT_DOUBLE_EQ(form.SplitRatio, 12.0 / client->width());
+    EXPECT_EQ(form.LeftPanel()->width(), 37);
+    QTest::mousePress(client, Qt::RightButton, {}, QPoint(200, y));
+    EXPECT_DOUBLE_EQ(form.SplitRatio, 0.5);
+    form.MainSettings.AutoSave = false;
+}
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
