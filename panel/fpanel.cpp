@@ -1,11 +1,70 @@
 #include "panel/fpanel.h"
 
+#include "panel/drive_facts.h"
+#include "panel/quick_search.h"
 #include "platform/colors.h"
+#include "platform/drives.h"
+#include "platform/fonts.h"
+#include "platform/launcher.h"
+#include "platform/picture.h"
 
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <cstdlib>
+
 namespace ov {
+
+namespace {
+
+constexpr int32_t silver = 0xC0C0C0;
+constexpr int32_t gray = 0x808080;
+constexpr int32_t white = 0xFFFFFF;
+
+std::string lowerText(std::string text)
+{
+    for (char& c : text)
+        c = lowerAscii(c);
+    return text;
+}
+
+// The lower-cased extension of a name, with its dot ("" without a dot).
+std::string dottedExtension(const std::string& name)
+{
+    const auto dot = name.rfind('.');
+    return dot == std::string::npos ? std::string() : lowerText(name.substr(dot));
+}
+
+bool oneOf(const std::string& value, std::initializer_list<const char*> set)
+{
+    for (const char* item : set)
+        if (value == item)
+            return true;
+    return false;
+}
+
+int sortModeOf(const std::string& setting)
+{
+    if (setting == "srNone")
+        return srNone;
+    if (setting == "srExt")
+        return srExt;
+    if (setting == "srSize")
+        return srSize;
+    if (setting == "srDate")
+        return srDate;
+    return srName;
+}
+
+QString qtext(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+} // namespace
 
 TFPanel::TFPanel(QWidget* parent)
     : QWidget(parent)
@@ -13,61 +72,708 @@ TFPanel::TFPanel(QWidget* parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::NoFocus);
+    setMouseTracking(true);
+    m_timerUp.setInterval(20);
+    m_timerDown.setInterval(20);
+    connect(&m_timerUp, &QTimer::timeout, this, [this] { autoScrollTick(false); });
+    connect(&m_timerDown, &QTimer::timeout, this, [this] { autoScrollTick(true); });
+    m_infoFont = makeFont("MS Sans Serif", 8, true);
     ResetDefaults();
+}
+
+TFPanel::~TFPanel()
+{
+    // The hint lives in the main window; it goes with the panel.
+    delete m_hint;
 }
 
 void TFPanel::ResetDefaults()
 {
     ViewMode = PanelName == "Right" ? 3 : 1;
     Columns = 3;
-    FontSizeSetting = 8;
     Path = "c:\\";
     SortSetting = "srName";
+    FileColor = 0xFFFFFF;
+    DirectoryColor = 0xFFFFFF;
+    FileSelectColor = 0x00FFFF;
+    DirectorySelectColor = 0x000000;
     PanelFon = 0x800000;
     PanelSelectFon = 0xA8A800;
     LineColor = 0xFFFFFF;
     LineColorSlave = systemColorValue(clBtnFace);
-    DirectoryColor = 0xFFFFFF;
-    FileSelectColor = 0x00FFFF;
+    SysTextColor = 0x00FFFF;
+    SysInfoText = 0xFFFFFF;
     PathColor = 0xFFFFFF;
-    ShowScrollBar = true;
-    m_canvas.setFont("MS Sans Serif", 8, false);
+    SizeInfoColor = 0x00FF00;
+    ShowFreeDisk = ShowFileName = ShowFileSize = ShowFileDate = true;
+    ShowHiddenFiles = ShowFileColors = ShowCurDir = ShowScrollBar = true;
+    ExecFirst = true;
+    IndentFolders = false;
+    NameColWidth = 103;
+    SizeColWidth = 60;
+    DateColWidth = 75;
+    SetListFont("MS Sans Serif", 8, false);
+    NameColWidth = 103;
+    SizeColWidth = 60;
+    DateColWidth = 75;
+}
+
+void TFPanel::SetListFont(const std::string& family, int size, bool bold)
+{
+    FontName = family;
+    FontSize = effectiveFontSize(size);
+    FontBold = bold;
+    FontSizeSetting = FontSize;
+    m_listFont = makeFont(qtext(family), FontSize, bold);
+    m_listBold = makeFont(qtext(family), FontSize, true);
+    // Metrics are taken here, once per font change, never while drawing.
+    const QFontMetrics metrics(m_listFont);
+    m_letterHeight = metrics.height();
+    SizeColWidth = metrics.horizontalAdvance(qtext("<" + Texts.Folder + ">")) + 10;
+    DateColWidth = metrics.horizontalAdvance(QStringLiteral("17.09.1996;")) + 6;
+    ApplyFontSize();
 }
 
 void TFPanel::ApplyFontSize()
 {
-    const int letter = m_canvas.textHeight("C");
-    if (FontSizeSetting == 8)
-        HeaderHeight = 25;
-    else if (FontSizeSetting < 8)
-        HeaderHeight = 2 * letter;
-    else
-        HeaderHeight = (3 * letter + 1) / 2;
-    FooterHeight = FontSizeSetting == 8 ? 38 : 4 * FontSizeSetting;
+    HeaderHeight = headerHeightFor(FontSizeSetting, m_letterHeight);
+    FooterHeight = footerHeightFor(FontSizeSetting);
 }
+
+PanelGeometry TFPanel::geometry() const
+{
+    PanelGeometryInput input;
+    input.width = width();
+    input.height = height();
+    input.fontSize = FontSize;
+    input.fontSizeSetting = FontSizeSetting;
+    input.letterHeight = m_letterHeight;
+    input.columns = Columns;
+    input.viewMode = ViewMode;
+    input.showScrollBar = ShowScrollBar;
+    input.nameColWidth = NameColWidth;
+    input.sizeColWidth = SizeColWidth;
+    input.dateColWidth = DateColWidth;
+    return computePanelGeometry(input);
+}
+
+void TFPanel::useFont(bool bold)
+{
+    m_canvas.setFont(bold ? m_listBold : m_listFont);
+}
+
+// --- reading ---------------------------------------------------------------
 
 void TFPanel::ReadFolder()
 {
+    // A path without a drive letter reads as c:\; the folder part ends in "\".
     std::string path = Path;
-    if (path.size() < 2 || path[1] != ':')
+    const bool letter = path.size() >= 2 && path[1] == ':' && ((path[0] >= 'a' && path[0] <= 'z') || (path[0] >= 'A' && path[0] <= 'Z'));
+    if (!letter)
         path = "c:\\";
-    if (path.size() < 3 || path[2] != '\\')
+    if (path.size() == 2 || path[2] != '\\')
         path.insert(2, "\\");
     if (path.back() != '\\')
         path += '\\';
+    if (path[0] >= 'a' && path[0] <= 'z')
+        path[0] = static_cast<char>(path[0] - 'a' + 'A');
+    Path = path;
+
+    Browser.SortMode = sortModeOf(SortSetting);
     Browser.DirsFirst = true;
+    Browser.ExecFirst = ExecFirst;
+    Browser.ShowHidden = ShowHiddenFiles;
     Browser.OpenDisk(path.substr(0, 3), 0, path.substr(3));
-    Path = Browser.CurrentFolder();
+    ArchiveType.clear();
+
+    // Free space of every drive letter; a drive that gives none keeps the
+    // previous figures, and overflowing values read as 0.
+    const DiskSpace space = driveSpace(path[0]);
+    if (space.known) {
+        FreeSpace = std::max<int64_t>(0, space.freeBytes);
+        TotalSpace = std::max<int64_t>(0, space.totalBytes);
+    }
+    if (OtherPanel)
+        OtherPanel->InvalidateInfo();
     TopIndex = 0;
     CursorRow = 0;
     Layout();
 }
 
-int TFPanel::RowsPerColumn() const
+// --- drawing ---------------------------------------------------------------
+
+void TFPanel::Layout()
 {
-    const int listHeight = height() - HeaderHeight - FooterHeight - (ShowScrollBar ? ScrollBand : 0);
-    const int rowHeight = std::max(1, QFontMetrics(m_canvas.font()).height());
-    return std::max(1, listHeight / rowHeight);
+    if (width() <= 0 || height() <= 0)
+        return;
+    m_canvas.resize(width(), height());
+    const PanelGeometry g = geometry();
+    HeaderHeight = g.headerHeight;
+    FooterHeight = g.footerHeight;
+    ScrollBand = g.stripHeight;
+    m_thumbX = -1;
+    PlaceCursor();
+    if (ViewMode == 4) {
+        ShowQuickView();
+    } else if (ViewMode == 2) {
+        DrawInfo();
+    } else {
+        DrawFrame("Fon_True");
+        DrawList();
+        DrawCursor();
+    }
+    update();
+}
+
+void TFPanel::redrawAll()
+{
+    if (!listMode() || width() <= 0)
+        return;
+    DrawFrame("Fon_True");
+    DrawList();
+    DrawCursor();
+}
+
+void TFPanel::DrawFrame(const std::string& mode)
+{
+    if (!listMode() || width() <= 0)
+        return;
+    const PanelGeometry g = geometry();
+    const int w = g.width, h = g.height, sh = g.stripHeight;
+    const int32_t line = IsActive ? LineColor : LineColorSlave;
+    if (mode == "Fon_True") {
+        m_canvas.setBrushColor(PanelFon);
+        m_canvas.fillRect(0, 0, w, sh > 0 ? h - sh + 1 : h);
+    }
+    // The 2-pixel frame and the lines under the header and above the footer.
+    m_canvas.setPenColor(line);
+    m_canvas.frameRect(3, 4, w - 3, h - sh - 2);
+    m_canvas.frameRect(4, 5, w - 4, h - sh - 3);
+    m_canvas.setBrushColor(line);
+    m_canvas.fillRect(5, g.headerHeight, w - 5, g.headerHeight + 2);
+    m_canvas.fillRect(5, g.listBottom + 1, w - 5, g.listBottom + 3);
+    if (sh > 0) {
+        m_canvas.setBrushColor(systemColorValue(clBtnFace));
+        m_canvas.fillRect(3, g.stripTop, w - 3, h - 1);
+        m_canvas.setPenColor(gray);
+        m_canvas.moveTo(2, h - 1);
+        m_canvas.lineTo(2, g.stripTop - 1);
+        m_canvas.lineTo(w - 3, g.stripTop - 1);
+        m_canvas.setPenColor(white);
+        m_canvas.moveTo(2, h - 1);
+        m_canvas.lineTo(w - 2, h - 1);
+        m_canvas.moveTo(w - 3, g.stripTop - 1);
+        m_canvas.lineTo(w - 3, h - 1);
+        m_thumbX = -1;
+    }
+    // The sunken outer edge.
+    m_canvas.setPenColor(gray);
+    m_canvas.moveTo(0, h - 1);
+    m_canvas.lineTo(0, 0);
+    m_canvas.lineTo(w, 0);
+    m_canvas.setPenColor(white);
+    m_canvas.moveTo(w - 1, 1);
+    m_canvas.lineTo(w - 1, h);
+    m_canvas.moveTo(1, h - 1);
+    m_canvas.lineTo(w - 1, h - 1);
+    update();
+}
+
+void TFPanel::DrawColumnLines()
+{
+    if (!listMode() || width() <= 0)
+        return;
+    const PanelGeometry g = geometry();
+    const int32_t line = IsActive ? LineColor : LineColorSlave;
+    const int top = g.listTop + 1, bottom = g.listBottom - 1;
+    auto vertical = [&](int x, int32_t color, int thickness) {
+        m_canvas.setBrushColor(color);
+        m_canvas.fillRect(x, top, x + thickness, bottom);
+    };
+    if (ViewMode == 3) {
+        const int n = g.nameColWidth, s = g.sizeColWidth, d = g.dateColWidth;
+        vertical(n, line, 2);
+        if (n + s < g.listRight)
+            vertical(n + s, line, 2);
+        if (n + s + d < g.width - 4)
+            vertical(n + s + d, line, 2);
+    } else {
+        for (int k = 1; k < g.columns; ++k) {
+            const int x = 2 + k * g.columnWidth;
+            vertical(x - 1, PanelFon, 1);
+            vertical(x, line, 2);
+            vertical(x + 2, PanelFon, 1);
+        }
+    }
+    update();
+}
+
+int32_t TFPanel::NameColor(const std::string& name) const
+{
+    if (!ShowFileColors)
+        return DirectoryColor;
+    return ExtensionColors::shared().colorOf(name, DirectoryColor);
+}
+
+void TFPanel::drawCell(int row, bool cursor)
+{
+    const PanelGeometry g = geometry();
+    if (!g.laidOut || row < 0 || row >= g.cells())
+        return;
+    const int column = row / g.rows;
+    const int x0 = g.cellLeft(row);
+    const int top = g.cellTop(row);
+    const int bottom = top + g.lineHeight;
+    const bool bar = cursor && IsActive;
+
+    // The column segments of this row, between the column lines.
+    struct Segment {
+        int left, right;
+    };
+    Segment segments[4];
+    int segmentCount = 0;
+    if (ViewMode == 3) {
+        const int n = g.nameColWidth, s = g.sizeColWidth, d = g.dateColWidth;
+        int edges[3];
+        int edgeCount = 0;
+        edges[edgeCount++] = n;
+        if (n + s < g.listRight)
+            edges[edgeCount++] = n + s;
+        if (n + s + d < g.width - 4)
+            edges[edgeCount++] = n + s + d;
+        int left = 5;
+        for (int i = 0; i < edgeCount; ++i) {
+            segments[segmentCount++] = { left, std::min(edges[i] - 1, g.width - 5) };
+            left = edges[i] + 2;
+        }
+        segments[segmentCount++] = { left, g.width - 5 };
+    } else {
+        const bool last = column == g.columns - 1;
+        segments[segmentCount++] = { x0 + 2, last ? g.width - 5 : std::min(x0 + g.columnWidth - 2, g.width - 5) };
+    }
+    for (int i = 0; i < segmentCount; ++i) {
+        m_canvas.setBrushColor(bar && i == 0 ? PanelSelectFon : PanelFon);
+        m_canvas.fillRect(segments[i].left, top, segments[i].right, bottom);
+    }
+
+    const int index = TopIndex + row + 1;
+    if (index < 1 || index > Browser.Count)
+        return;
+    const Entry& entry = Browser.Entries[static_cast<std::size_t>(index - 1)];
+    int32_t color;
+    if (entry.Selected)
+        color = FileSelectColor;
+    else if ((entry.Attr & faHidden) && !entry.IsParent)
+        color = silver;
+    else
+        color = NameColor(entry.FullName);
+    useFont(entry.isFolder() || entry.IsParent);
+    m_canvas.setFontColor(color);
+    const int textY = top + 2;
+    int textX = x0 + 3;
+    if (IndentFolders && entry.isFolder() && !entry.IsParent)
+        textX += 17;
+    const Segment name = segments[0];
+    const int clipRight = ViewMode == 3 ? name.right : std::min(name.right, x0 + 2 + g.cellTextWidth);
+    m_canvas.textRect(name.left, top, clipRight, bottom, textX, textY, qtext(entry.FullName));
+    if (ViewMode != 3)
+        return;
+
+    // Size, date and time columns, each clipped to its column.
+    useFont(false);
+    std::string size;
+    if (entry.IsParent)
+        size = "<UP>";
+    else if (entry.isFolder())
+        size = entry.Size > 0 ? FormatSize(entry.Size) : "<" + Texts.Folder + ">";
+    else
+        size = std::to_string(entry.Size);
+    const int n = g.nameColWidth, s = g.sizeColWidth, d = g.dateColWidth;
+    m_canvas.textRect(segments[1].left, top, segments[1].right, bottom, n + 3, textY, qtext(size));
+    if (segmentCount > 2 && d >= 3 && !entry.IsParent)
+        m_canvas.textRect(segments[2].left, top, segments[2].right, bottom, n + s + 3, textY, qtext(formatDate(entry.Written, Language == "AMERICAN")));
+    if (segmentCount > 3 && segments[3].right - segments[3].left >= 2 && !entry.IsParent)
+        m_canvas.textRect(segments[3].left, top, segments[3].right, bottom, n + s + d + 3, textY, qtext(formatTime(entry.Written)));
+}
+
+void TFPanel::DrawList()
+{
+    if (!listMode() || width() <= 0)
+        return;
+    const PanelGeometry g = geometry();
+    for (int row = 0; row < g.cells(); ++row)
+        drawCell(row, false);
+    DrawColumnLines();
+    DrawFooter("All");
+    update();
+}
+
+PanelCursor TFPanel::cursorModel() const
+{
+    const PanelGeometry g = geometry();
+    PanelCursor cursor;
+    cursor.setPage(g.rows, g.columns, Browser.Count);
+    cursor.TopIndex = TopIndex;
+    cursor.CursorRow = CursorRow;
+    cursor.normalize();
+    return cursor;
+}
+
+void TFPanel::PlaceCursor()
+{
+    const PanelCursor cursor = cursorModel();
+    TopIndex = cursor.TopIndex;
+    CursorRow = cursor.CursorRow;
+    if (Browser.Count > 0)
+        Browser.CurIndex = CurrentIndex();
+    recordCurrent();
+}
+
+void TFPanel::recordCurrent()
+{
+    const int index = CurrentIndex();
+    if (index < 1 || index > Browser.Count) {
+        CurrentName.clear();
+        CurrentIsFolder = false;
+        CurrentSize = 0;
+        return;
+    }
+    const Entry& entry = Browser.Entries[static_cast<std::size_t>(index - 1)];
+    CurrentName = entry.FullName;
+    CurrentIsFolder = entry.isFolder();
+    CurrentSize = entry.Size;
+}
+
+void TFPanel::DrawCursor()
+{
+    if (!listMode() || width() <= 0)
+        return;
+    if (Browser.Count > 0 && IsActive)
+        drawCell(CursorRow, true);
+    recordCurrent();
+    DrawFooter("File");
+    if (IsActive && Browser.Count > 0) {
+        if (OnChangePos)
+            OnChangePos(this);
+        if (OtherPanel && OtherPanel->ViewMode == 4 && OtherPanel->QuickViewFile != CurrentPath()) {
+            OtherPanel->QuickViewFile = CurrentPath();
+            OtherPanel->ShowQuickView();
+        }
+    }
+    DrawScrollThumb();
+    update();
+}
+
+void TFPanel::EraseCursor()
+{
+    if (!listMode() || width() <= 0)
+        return;
+    drawCell(CursorRow, false);
+    update();
+}
+
+void TFPanel::DrawFooter(const std::string& what)
+{
+    if (!listMode() || width() <= 0)
+        return;
+    const PanelGeometry g = geometry();
+    const int w = g.width;
+    useFont(false);
+    if (what == "All" && ShowCurDir) {
+        m_canvas.setBrushColor(PanelFon);
+        m_canvas.fillRect(5, 6, w - 5, g.headerHeight);
+        std::string header = Browser.CurrentFolder();
+        if (Browser.DiskKind == 1)
+            header = ArchiveType + ": " + Browser.DiskRoot + "\\" + Browser.Folder;
+        const QString text = qtext(header);
+        const int textWidth = m_canvas.textWidth(text);
+        const int x = std::max(6, g.listLeft + (g.listRight - g.listLeft - textWidth) / 2);
+        const int y = 6 + (g.headerHeight - 6 - m_letterHeight) / 2;
+        m_canvas.setFontColor(PathColor);
+        m_canvas.textRect(5, 6, w - 5, g.headerHeight, x, y, text);
+    }
+
+    const int top = g.listBottom + 3;
+    const int bottom = g.height - g.stripHeight - 4;
+    m_canvas.setBrushColor(PanelFon);
+    m_canvas.fillRect(5, top, w - 5, bottom);
+    const int firstLine = g.listBottom + 4;
+    const int secondLine = firstLine + footerLineSpacing(FontSizeSetting);
+    auto text = [&](int x, int y, int32_t color, const std::string& value) {
+        m_canvas.setFontColor(color);
+        m_canvas.textRect(5, top, w - 5, bottom, x, y, qtext(value));
+        return m_canvas.textWidth(qtext(value));
+    };
+
+    const int index = CurrentIndex();
+    const bool haveEntry = index >= 1 && index <= Browser.Count;
+    const Entry* entry = haveEntry ? &Browser.Entries[static_cast<std::size_t>(index - 1)] : nullptr;
+    int x = 6;
+    if (entry && ShowFileName)
+        x += text(x, firstLine, SysTextColor, "<" + entry->FullName + ">   ");
+    if (entry && !entry->IsParent) {
+        if (ShowFileSize) {
+            std::string size;
+            if (entry->isFolder())
+                size = entry->Size > 0 ? formatThousands(entry->Size) : Texts.Folder;
+            else
+                size = formatCount(entry->Size);
+            text(x, firstLine, SizeInfoColor, size);
+        }
+        if (ShowFileDate) {
+            const std::string stamp = formatDate(entry->Written, Language == "AMERICAN") + "  " + formatTime(entry->Written);
+            const int stampWidth = m_canvas.textWidth(qtext(stamp));
+            text(g.listRight - 10 - stampWidth, firstLine, SizeInfoColor, stamp);
+        }
+    }
+    if (ShowFreeDisk) {
+        const bool floppy = !Browser.DiskRoot.empty() && lowerAscii(Browser.DiskRoot[0]) == 'a';
+        const std::string number = floppy ? formatThousands(FreeSpace) : formatThousands(FreeSpace / 1000000);
+        text(6, secondLine, SysTextColor, number + " " + Texts.FreeSpace);
+    }
+    if (Browser.SelCount > 0) {
+        // Right-aligned, drawn from the right: numbers in the footer colour,
+        // words in white.
+        const std::string parts[4] = { formatCount(Browser.SelBytes), " " + Texts.bytes + " " + Texts.in + " ",
+                                       std::to_string(Browser.SelCount), " " + Texts.files };
+        const int32_t colors[4] = { SysTextColor, white, SysTextColor, white };
+        int right = g.listRight - 4;
+        for (int i = 3; i >= 0; --i) {
+            right -= m_canvas.textWidth(qtext(parts[i]));
+            text(right, secondLine, colors[i], parts[i]);
+        }
+    }
+    update();
+}
+
+void TFPanel::drawRaisedThumb(int x, bool erase)
+{
+    const PanelGeometry g = geometry();
+    const int top = g.stripTop, bottom = g.stripBottom + 1;
+    m_canvas.setBrushColor(systemColorValue(clBtnFace));
+    m_canvas.fillRect(x, top, x + 20, bottom);
+    if (erase)
+        return;
+    m_canvas.setPenColor(white);
+    m_canvas.moveTo(x, bottom - 1);
+    m_canvas.lineTo(x, top);
+    m_canvas.lineTo(x + 20, top);
+    m_canvas.setPenColor(gray);
+    m_canvas.moveTo(x + 19, top + 1);
+    m_canvas.lineTo(x + 19, bottom);
+    m_canvas.moveTo(x + 1, bottom - 1);
+    m_canvas.lineTo(x + 19, bottom - 1);
+}
+
+void TFPanel::DrawScrollThumb()
+{
+    if (!listMode() || !ShowScrollBar || width() <= 0)
+        return;
+    const PanelGeometry g = geometry();
+    const int x = 3 + thumbOffset(g.width, CurrentIndex(), Browser.Count);
+    if (x == m_thumbX)
+        return;
+    EraseScrollThumb();
+    drawRaisedThumb(x, false);
+    m_thumbX = x;
+    update();
+}
+
+void TFPanel::EraseScrollThumb()
+{
+    if (m_thumbX < 0 || !ShowScrollBar)
+        return;
+    drawRaisedThumb(m_thumbX, true);
+    m_thumbX = -1;
+    update();
+}
+
+void TFPanel::readInfoFigures()
+{
+    const TFPanel* other = OtherPanel ? OtherPanel : this;
+    const std::string& path = other->Path;
+    m_info.letter = path.empty() ? 'C' : path[0];
+    m_info.total = other->TotalSpace;
+    m_info.free = other->FreeSpace;
+    const MemoryStatus memory = memoryStatus();
+    m_info.totalMemory = memory.totalPhysical;
+    m_info.availableMemory = memory.availablePhysical;
+    m_info.availablePageFile = memory.availablePageFile;
+    // A failed volume query gives an empty label and serial; no message.
+    const VolumeFacts volume = volumeFacts(lowerAscii(m_info.letter));
+    m_info.label = VolumeLabel(m_info.letter, volume.label);
+    m_info.serial = volume.serial;
+    m_infoStale = false;
+}
+
+void TFPanel::DrawInfo()
+{
+    if (ViewMode != 2 || width() <= 0)
+        return;
+    if (m_infoStale)
+        readInfoFigures();
+    const PanelGeometry g = geometry();
+    const int w = g.width, h = g.height;
+    m_canvas.setBrushColor(PanelFon);
+    m_canvas.fillRect(0, 0, w, h);
+    m_canvas.setPenColor(LineColor);
+    m_canvas.frameRect(3, 4, w - 3, h - 2);
+    m_canvas.frameRect(4, 5, w - 4, h - 3);
+
+    const int f = 8;
+    m_canvas.setFont(m_infoFont);
+    m_canvas.setFontColor(SysInfoText);
+    int y = 11;
+    auto line = [&](const std::string& value) {
+        const QString text = qtext(value);
+        const int x = std::max(6, g.listLeft + (g.listRight - g.listLeft - m_canvas.textWidth(text)) / 2);
+        m_canvas.textRect(5, 6, w - 5, h - 5, x, y, text);
+    };
+    auto next = [&] { y += 2 * f; };
+    auto rule = [&] {
+        m_canvas.setBrushColor(LineColor);
+        const int ruleY = y + (5 * f) / 2;
+        m_canvas.fillRect(5, ruleY, w - 5, ruleY + 1);
+        y += 3 * f;
+    };
+    line("Orvanta for Win95/98/NT");
+    next();
+    line("Version 1.11 release");
+    rule();
+    line(Texts.TotalDriveSize + " - " + formatThousands(m_info.total) + " " + Texts.bytes);
+    next();
+    line(Texts.InfoFreeSpace + " - " + formatThousands(m_info.free) + " " + Texts.bytes);
+    next();
+    line(Texts.TotalMemory + " - " + formatThousands(m_info.totalMemory / 1024) + " Kb");
+    next();
+    line(Texts.SwapFile + " - " + formatThousands(m_info.availablePageFile / 1024) + " Kb");
+    next();
+    const int64_t hundredth = m_info.totalMemory / 100;
+    const int64_t load = hundredth > 0 ? m_info.availableMemory / hundredth : 0;
+    line(Texts.MemoryLoad + " - " + std::to_string(load) + " %");
+    rule();
+    line(Texts.DriveName + " " + std::string(1, m_info.letter) + ": " + m_info.label);
+    next();
+    line(Texts.SerialNum + ": " + m_info.serial);
+    y -= 2 * f;
+    rule();
+    m_canvas.setPenColor(gray);
+    m_canvas.moveTo(0, h - 1);
+    m_canvas.lineTo(0, 0);
+    m_canvas.lineTo(w, 0);
+    m_canvas.setPenColor(white);
+    m_canvas.moveTo(w - 1, 1);
+    m_canvas.lineTo(w - 1, h);
+    m_canvas.moveTo(1, h - 1);
+    m_canvas.lineTo(w - 1, h - 1);
+    update();
+}
+
+void TFPanel::ShowQuickView()
+{
+    if (ViewMode != 4 || width() <= 0)
+        return;
+    const int w = width(), h = height();
+    m_canvas.resize(w, h);
+    m_canvas.setBrushColor(systemColorValue(clBtnFace));
+    m_canvas.fillRect(0, 0, w, h);
+    m_canvas.setPenColor(gray);
+    m_canvas.moveTo(0, h - 1);
+    m_canvas.lineTo(0, 0);
+    m_canvas.lineTo(w, 0);
+    m_canvas.setPenColor(white);
+    m_canvas.moveTo(w - 1, 1);
+    m_canvas.lineTo(w - 1, h);
+    m_canvas.moveTo(1, h - 1);
+    m_canvas.lineTo(w - 1, h - 1);
+    m_quickPicture = QImage();
+    const std::string extension = dottedExtension(QuickViewFile);
+    if (oneOf(extension, { ".bmp", ".jpg", ".jpeg", ".gif", ".ico" })) {
+        const auto host = DriveTable::instance().toHost(QuickViewFile);
+        const QSize box(w - 2, h - 2);
+        if (host && box.width() > 0 && box.height() > 0) {
+            const Picture picture = PictureCache::shared().load(*host, box);
+            if (picture.status == PictureStatus::Ok && !picture.image.isNull()) {
+                const QSize shown = fitPictureSize(picture.naturalSize, box);
+                m_quickPicture = picture.image.size() == shown
+                    ? picture.image
+                    : picture.image.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+                m_quickNatural = picture.naturalSize;
+                const int left = (w - shown.width() - 2) / 2 + 1;
+                const int top = shown.height() < h + 10 ? (h - shown.height()) / 2 : 0;
+                m_canvas.drawImage(left, top, m_quickPicture);
+            }
+        }
+    }
+    update();
+}
+
+// --- cursor and list operations --------------------------------------------
+
+void TFPanel::applyMove(const PanelCursor& moved, CursorMove move)
+{
+    if (move == CursorMove::None)
+        return;
+    const bool draw = listMode() && width() > 0;
+    if (move == CursorMove::Cursor && draw)
+        EraseCursor();
+    TopIndex = moved.TopIndex;
+    CursorRow = moved.CursorRow;
+    if (Browser.Count > 0)
+        Browser.CurIndex = CurrentIndex();
+    recordCurrent();
+    if (!draw)
+        return;
+    if (move == CursorMove::Page)
+        DrawList();
+    DrawCursor();
+}
+
+void TFPanel::CursorUp()
+{
+    PanelCursor cursor = cursorModel();
+    applyMove(cursor, cursor.up());
+}
+
+void TFPanel::CursorDown()
+{
+    PanelCursor cursor = cursorModel();
+    applyMove(cursor, cursor.down());
+}
+
+void TFPanel::PageRight()
+{
+    PanelCursor cursor = cursorModel();
+    applyMove(cursor, cursor.pageRight());
+}
+
+void TFPanel::PageLeft()
+{
+    PanelCursor cursor = cursorModel();
+    applyMove(cursor, cursor.pageLeft());
+}
+
+void TFPanel::CursorHome()
+{
+    PanelCursor cursor = cursorModel();
+    applyMove(cursor, cursor.home());
+}
+
+void TFPanel::CursorEnd()
+{
+    PanelCursor cursor = cursorModel();
+    applyMove(cursor, cursor.end());
+}
+
+void TFPanel::SetCursorIndex(int n)
+{
+    PanelCursor cursor = cursorModel();
+    cursor.setIndex(n);
+    TopIndex = cursor.TopIndex;
+    CursorRow = cursor.CursorRow;
+    if (Browser.Count > 0)
+        Browser.CurIndex = CurrentIndex();
+    recordCurrent();
 }
 
 std::string TFPanel::CurrentPath() const
@@ -75,83 +781,583 @@ std::string TFPanel::CurrentPath() const
     return Browser.CurrentFolder() + Browser.NameAt(CurrentIndex());
 }
 
-void TFPanel::DrawFrame()
+void TFPanel::enterFolderAt(int index)
 {
-    m_canvas.setPenColor(IsActive ? LineColor : LineColorSlave);
-    m_canvas.frameRect(1, 1, width() - 1, height() - 1);
-    m_canvas.moveTo(1, HeaderHeight - 1);
-    m_canvas.lineTo(width() - 1, HeaderHeight - 1);
-    const int footerTop = height() - FooterHeight - (ShowScrollBar ? ScrollBand : 0);
-    m_canvas.moveTo(1, footerTop);
-    m_canvas.lineTo(width() - 1, footerTop);
-    update();
-}
-
-void TFPanel::drawRow(int row, bool cursor)
-{
-    const int rows = RowsPerColumn();
-    const int columns = ColumnCount();
-    const int column = row / rows;
-    const int line = row % rows;
-    if (column >= columns)
+    if (!Browser.EnterFolder(index))
         return;
-    const int rowHeight = QFontMetrics(m_canvas.font()).height();
-    const int columnWidth = (width() - 4) / columns;
-    const int left = 2 + column * columnWidth;
-    const int top = HeaderHeight + line * rowHeight;
-    m_canvas.setBrushColor(cursor && IsActive ? PanelSelectFon : PanelFon);
-    m_canvas.fillRect(left + 1, top, left + columnWidth - 1, top + rowHeight);
-    const int index = TopIndex + row + 1;
-    if (index > Browser.Count)
+    if (Browser.DiskKind == 0)
+        ArchiveType.clear();
+    if (OnAddFolderHistory)
+        OnAddFolderHistory(this, Browser.CurrentFolder());
+    TopIndex = 0;
+    CursorRow = 0;
+    SetCursorIndex(Browser.CurIndex);
+    redrawAll();
+    if (OnChangeFolder)
+        OnChangeFolder(this, PanelName);
+}
+
+void TFPanel::EnterItem()
+{
+    if (!listMode() || Browser.Count == 0)
         return;
-    const Entry& entry = Browser.Entries[static_cast<std::size_t>(index - 1)];
-    m_canvas.setFontColor(entry.Selected ? FileSelectColor : DirectoryColor);
-    m_canvas.textRect(left + 1, top, left + columnWidth - 2, top + rowHeight, left + 3, top, QString::fromStdString(entry.FullName));
-}
-
-void TFPanel::DrawList()
-{
-    const int visible = RowsPerColumn() * ColumnCount();
-    for (int row = 0; row < visible; ++row)
-        drawRow(row, false);
-    update();
-}
-
-void TFPanel::PlaceCursor()
-{
-    const int visible = RowsPerColumn() * ColumnCount();
-    const int count = Browser.Count;
-    TopIndex = std::clamp(TopIndex, 0, std::max(0, count - visible));
-    CursorRow = std::clamp(CursorRow, 0, std::max(0, std::min(visible, count - TopIndex) - 1));
-    if (count > 0)
-        Browser.CurIndex = CurrentIndex();
-}
-
-void TFPanel::DrawCursor()
-{
-    if (Browser.Count == 0)
+    const int index = std::clamp(CurrentIndex(), 1, Browser.Count);
+    const Entry entry = Browser.Entries[static_cast<std::size_t>(index - 1)];
+    if (entry.isFolder() || entry.IsParent) {
+        enterFolderAt(index);
         return;
-    drawRow(CursorRow, true);
-    update();
+    }
+    const std::string upperExt = upperAscii(entry.Ext);
+    if (Browser.DiskKind == 0 && oneOf(upperExt, { "ZIP", "RAR", "LZH", "ARC", "HA", "CAB", "ARJ" })) {
+        Browser.PushDisk(Browser.CurrentFolder() + entry.FullName, 1, "");
+        if (Browser.DiskKind != 1)
+            return; // no archive disk to show it with
+        ArchiveType = upperExt;
+        TopIndex = 0;
+        CursorRow = 0;
+        SetCursorIndex(1);
+        redrawAll();
+        return;
+    }
+    if (OnAddFileHistory)
+        OnAddFileHistory(this, entry.FullName);
+    const std::string fullPath = Browser.CurrentFolder() + entry.FullName;
+    const std::string extension = dottedExtension(entry.FullName);
+    if (oneOf(extension, { ".bmp", ".jpg", ".gif", ".ico", ".mid", ".rmi", ".mp2", ".mp3", ".xm", ".s3m", ".stm", ".mod", ".itz", ".wav" })) {
+        if (OnFileEnter)
+            OnFileEnter(this, fullPath);
+        return;
+    }
+    if (extension == ".dll") {
+        if (OnOpenResources)
+            OnOpenResources(this, fullPath);
+        return;
+    }
+    // A file inside an archive has no host file to hand to the desktop.
+    if (Browser.DiskKind != 0)
+        return;
+    const auto host = DriveTable::instance().toHost(fullPath);
+    if (!host)
+        return;
+    const std::string workingFolder = DriveTable::instance().toHost(Path).value_or(std::string());
+    if (oneOf(extension, { ".exe", ".com", ".bat" }))
+        launcher().startProgram({ *host }, workingFolder);
+    else
+        launcher().openDocument(*host);
 }
 
-void TFPanel::EraseCursor()
+void TFPanel::GoUp()
 {
-    drawRow(CursorRow, false);
-    update();
+    if (!listMode() || Browser.Count == 0)
+        return;
+    if (Browser.AtRoot()) {
+        PanelCursor cursor = cursorModel();
+        applyMove(cursor, cursor.setRow(0));
+        return;
+    }
+    // As Enter on "..": out of the folder, or out of the archive at its top.
+    if (Browser.Entries[0].IsParent)
+        enterFolderAt(1);
 }
 
-void TFPanel::Layout()
+void TFPanel::GoRoot()
 {
-    m_canvas.resize(width(), height());
-    m_canvas.setBrushColor(PanelFon);
-    m_canvas.fillRect(0, 0, width(), height());
-    DrawFrame();
-    m_canvas.setFontColor(PathColor);
-    m_canvas.textRect(2, 2, width() - 2, HeaderHeight - 2, 6, 5, QString::fromStdString(Browser.CurrentFolder()));
+    if (ViewMode == 4)
+        return;
+    const char letter = Path.empty() ? 'c' : Path[0];
+    Path = std::string(1, letter) + ":\\";
+    ReadFolder();
+}
+
+void TFPanel::changeDrive(int step)
+{
+    if (Path.empty())
+        return;
+    const char current = lowerAscii(Path[0]);
+    for (char letter = static_cast<char>(current + step); letter >= 'a' && letter <= 'z'; letter = static_cast<char>(letter + step)) {
+        const DriveType type = DriveTable::instance().typeOf(letter);
+        if (type != DriveType::Removable && type != DriveType::Fixed && type != DriveType::CdRom && type != DriveType::Remote)
+            continue;
+        if (!driveReady(letter) || !driveSpace(letter).known)
+            continue;
+        Path = std::string(1, letter) + ":\\";
+        ReadFolder();
+        if (OnChangeFolder)
+            OnChangeFolder(this, PanelName);
+        if (OtherPanel && OtherPanel->ViewMode == 2)
+            OtherPanel->Layout();
+        return;
+    }
+}
+
+void TFPanel::PreviousDrive()
+{
+    if (ViewMode != 4)
+        changeDrive(-1);
+}
+
+void TFPanel::NextDrive()
+{
+    if (ViewMode != 4)
+        changeDrive(+1);
+}
+
+void TFPanel::SelectAndDown()
+{
+    if (ViewMode == 4 || Browser.Count == 0)
+        return;
+    PanelCursor cursor = cursorModel();
+    const int index = cursor.current();
+    if (!Browser.Entries[static_cast<std::size_t>(index - 1)].IsParent)
+        Browser.ToggleSelect(index);
+    const CursorMove move = cursor.down();
+    if (move == CursorMove::None) {
+        if (listMode())
+            DrawCursor();
+        return;
+    }
+    applyMove(cursor, move);
+}
+
+void TFPanel::InvertSelection(bool withFolders)
+{
+    if (ViewMode == 4)
+        return;
+    for (int i = 1; i <= Browser.Count; ++i) {
+        const Entry& entry = Browser.Entries[static_cast<std::size_t>(i - 1)];
+        if (entry.IsParent || (entry.isFolder() && !withFolders))
+            continue;
+        Browser.ToggleSelect(i);
+    }
+    if (listMode()) {
+        DrawList();
+        DrawCursor();
+    }
+}
+
+void TFPanel::ToggleQuickView(const std::string& activePath)
+{
+    if (ViewMode == 4) {
+        ViewMode = 1;
+        Columns = 3;
+        m_quickPicture = QImage();
+    } else {
+        ViewMode = 4;
+        QuickViewFile = activePath;
+    }
+    Layout();
+}
+
+void TFPanel::ToggleInfo()
+{
+    if (ViewMode == 2) {
+        ViewMode = m_modeBeforeInfo;
+    } else {
+        m_modeBeforeInfo = ViewMode;
+        ViewMode = 2;
+        m_infoStale = true;
+    }
+    Layout();
+}
+
+void TFPanel::ToggleHidden()
+{
+    if (ViewMode == 4)
+        return;
+    TopIndex = 0;
+    CursorRow = 0;
+    ShowHiddenFiles = !ShowHiddenFiles;
+    Browser.ShowHidden = ShowHiddenFiles;
+    Browser.Refresh();
+    SetCursorIndex(1);
+    redrawAll();
+}
+
+void TFPanel::QuickSearch(const std::string& text)
+{
+    if (ViewMode == 4)
+        return;
+    const int index = quickSearchIndex(Browser, text);
+    if (index == 0)
+        return;
+    PanelCursor cursor = cursorModel();
+    applyMove(cursor, cursor.setIndex(index));
+}
+
+void TFPanel::QuickSearchNext(const std::string& text)
+{
+    if (ViewMode == 4 || text.empty() || Browser.Count == 0)
+        return;
+    Browser.CurIndex = CurrentIndex();
+    Browser.FindNextMatch(lowerText(text) + "*.*");
+    SetCursorIndex(Browser.CurIndex);
+    redrawAll();
+}
+
+void TFPanel::Refresh()
+{
+    Browser.Refresh();
     PlaceCursor();
-    DrawList();
-    DrawCursor();
+    redrawAll();
+}
+
+void TFPanel::PointToCursor(int x, int y, bool force)
+{
+    if (!listMode() || Browser.Count == 0)
+        return;
+    const PanelGeometry g = geometry();
+    auto ceilDiv = [](int a, int b) { return a <= 0 ? 0 : (a + b - 1) / b; };
+    const int column = std::clamp(ceilDiv(x - 3, g.columnWidth), 1, g.columns);
+    const int row = std::clamp(ceilDiv(y - g.headerHeight - 2, g.lineHeight), 1, g.rows);
+    PanelCursor cursor = cursorModel();
+    const CursorMove move = cursor.setRow((column - 1) * g.rows + row - 1);
+    if (move == CursorMove::None && force) {
+        DrawCursor();
+        return;
+    }
+    applyMove(cursor, move);
+}
+
+bool TFPanel::KeyDown(int key, Qt::KeyboardModifiers modifiers)
+{
+    if (ViewMode == 4)
+        return false;
+    const bool ctrl = modifiers.testFlag(Qt::ControlModifier);
+    switch (key) {
+    case Qt::Key_Up:
+        CursorUp();
+        return true;
+    case Qt::Key_Down:
+        CursorDown();
+        return true;
+    case Qt::Key_Right:
+        ctrl ? NextDrive() : PageRight();
+        return true;
+    case Qt::Key_Left:
+        ctrl ? PreviousDrive() : PageLeft();
+        return true;
+    case Qt::Key_PageDown:
+        PageRight();
+        return true;
+    case Qt::Key_PageUp:
+        ctrl ? GoUp() : PageLeft();
+        return true;
+    case Qt::Key_Home:
+        CursorHome();
+        return true;
+    case Qt::Key_End:
+        CursorEnd();
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        EnterItem();
+        return true;
+    case Qt::Key_Backslash:
+        if (!ctrl)
+            return false;
+        GoRoot();
+        return true;
+    case Qt::Key_Insert:
+    case Qt::Key_Space:
+        SelectAndDown();
+        return true;
+    case Qt::Key_Asterisk:
+        if (!modifiers.testFlag(Qt::KeypadModifier))
+            return false;
+        InvertSelection(ctrl);
+        return true;
+    case Qt::Key_H:
+        if (!ctrl)
+            return false;
+        ToggleHidden();
+        return true;
+    case Qt::Key_I:
+        if (!ctrl)
+            return false;
+        IndentFolders = !IndentFolders;
+        redrawAll();
+        if (OtherPanel) {
+            OtherPanel->IndentFolders = IndentFolders;
+            OtherPanel->redrawAll();
+        }
+        return true;
+    case Qt::Key_Q:
+        if (!ctrl || !OtherPanel)
+            return false;
+        OtherPanel->ToggleQuickView(CurrentPath());
+        return true;
+    case Qt::Key_L:
+        if (!ctrl || !OtherPanel)
+            return false;
+        OtherPanel->ToggleInfo();
+        return true;
+    default:
+        return false;
+    }
+}
+
+// --- mouse -----------------------------------------------------------------
+
+int TFPanel::columnLineAt(int x) const
+{
+    const int lines[3] = { NameColWidth, NameColWidth + SizeColWidth, NameColWidth + SizeColWidth + DateColWidth };
+    for (int i = 0; i < 3; ++i)
+        if (x >= lines[i] - 1 && x <= lines[i] + 2)
+            return i + 1;
+    return 0;
+}
+
+void TFPanel::startAutoScroll(const char* direction)
+{
+    if (m_autoScroll == direction)
+        return;
+    stopAutoScroll();
+    m_autoScroll = direction;
+    (m_autoScroll == "UP" ? m_timerUp : m_timerDown).start();
+}
+
+void TFPanel::stopAutoScroll()
+{
+    m_timerUp.stop();
+    m_timerDown.stop();
+    m_autoScroll.clear();
+}
+
+void TFPanel::autoScrollTick(bool down)
+{
+    if (!window()->isActiveWindow()) {
+        endGesture();
+        return;
+    }
+    const int before = CurrentIndex();
+    down ? CursorDown() : CursorUp();
+    if (m_gesture == Gesture::Right && CurrentIndex() != before)
+        paintSelection(CurrentIndex(), CurrentIndex());
+}
+
+void TFPanel::endGesture()
+{
+    m_gesture = Gesture::None;
+    m_dragArmed = false;
+    m_resizing = 0;
+    stopAutoScroll();
+    if (m_hint)
+        m_hint->hide();
+}
+
+void TFPanel::paintSelection(int fromIndex, int toIndex)
+{
+    if (fromIndex > toIndex)
+        std::swap(fromIndex, toIndex);
+    bool changed = false;
+    for (int i = std::max(fromIndex, 1); i <= std::min(toIndex, Browser.Count); ++i) {
+        const Entry& entry = Browser.Entries[static_cast<std::size_t>(i - 1)];
+        if (entry.IsParent || entry.Selected == m_paintSelects)
+            continue;
+        Browser.ToggleSelect(i);
+        changed = true;
+        const int row = i - 1 - TopIndex;
+        if (row >= 0 && row < geometry().cells())
+            drawCell(row, row == CursorRow);
+    }
+    if (changed)
+        DrawFooter("File");
+}
+
+void TFPanel::showDragHint(QPoint at)
+{
+    QWidget* host = window();
+    if (!m_hint) {
+        m_hint = new QLabel(host == this ? this : host);
+        m_hint->setObjectName(QStringLiteral("DragHint"));
+        m_hint->setAutoFillBackground(true);
+        QPalette palette = m_hint->palette();
+        palette.setColor(QPalette::Window, Qt::white);
+        palette.setColor(QPalette::WindowText, Qt::black);
+        m_hint->setPalette(palette);
+        m_hint->setFont(makeFont("Arial", 8, false));
+        m_hint->setAlignment(Qt::AlignCenter);
+    }
+    const QString text = Browser.SelCount > 0 ? QStringLiteral("Copy %1 files").arg(Browser.SelCount)
+                                              : QStringLiteral("Copy [%1]").arg(qtext(m_dragName));
+    m_hint->setText(text);
+    const int hintWidth = m_hint->fontMetrics().horizontalAdvance(text) + 6;
+    m_hint->resize(hintWidth, 18);
+    const QWidget* parent = m_hint->parentWidget();
+    const QPoint point = parent == this ? at : mapTo(parent, at);
+    const int x = std::max(6, std::min(point.x() + 9, parent->width() - 15 - hintWidth));
+    m_hint->move(x, point.y() + 4);
+    m_hint->show();
+    m_hint->raise();
+}
+
+QString TFPanel::dragHintText() const
+{
+    return m_hint ? m_hint->text() : QString();
+}
+
+bool TFPanel::dragHintVisible() const
+{
+    return m_hint && !m_hint->isHidden();
+}
+
+void TFPanel::mousePressEvent(QMouseEvent* event)
+{
+    if (OnCloseQuickSearch)
+        OnCloseQuickSearch(this);
+    const int x = event->position().toPoint().x();
+    const int y = event->position().toPoint().y();
+    const Qt::MouseButton button = event->button();
+    const PanelGeometry g = geometry();
+    const auto activate = [this] {
+        if (!IsActive && OnChangeActive)
+            OnChangeActive(this, "Active");
+    };
+
+    if (!listMode()) {
+        if (button == Qt::RightButton) {
+            if (OnChangeDrive)
+                OnChangeDrive(this, PanelName);
+        } else if (button == Qt::LeftButton) {
+            activate();
+        }
+        return;
+    }
+    if (ViewMode == 3 && y > 4 && y < g.headerHeight) {
+        if (const int column = columnLineAt(x)) {
+            m_resizing = column;
+            return;
+        }
+    }
+    if (y < g.headerHeight) {
+        if (button == Qt::RightButton) {
+            if (OnChangeDrive)
+                OnChangeDrive(this, PanelName);
+        } else if (button == Qt::LeftButton) {
+            activate();
+            m_gesture = Gesture::Left;
+            m_pressPoint = QPoint(x, y);
+            startAutoScroll("UP");
+        }
+        return;
+    }
+    const bool inList = y > g.headerHeight && y < g.listBottom && x < g.width - 3;
+    if (!inList) {
+        if (y > g.listBottom) {
+            activate();
+            if (OnChangeFolder)
+                OnChangeFolder(this, PanelName);
+            if (button == Qt::LeftButton && y < g.height - g.stripHeight) {
+                m_gesture = Gesture::Left;
+                m_pressPoint = QPoint(x, y);
+                startAutoScroll("DOWN");
+            }
+        }
+        return;
+    }
+    activate();
+    if (OnChangeFolder)
+        OnChangeFolder(this, PanelName);
+    const bool force = RedrawOnPress || button == Qt::RightButton;
+    RedrawOnPress = false;
+    PointToCursor(x, y, force);
+    m_pressPoint = QPoint(x, y);
+    m_dragName = Browser.NameAt(CurrentIndex());
+    m_dragArmed = false;
+    if (button == Qt::LeftButton) {
+        m_gesture = Gesture::Left;
+    } else if (button == Qt::RightButton) {
+        m_gesture = Gesture::Right;
+        const int index = CurrentIndex();
+        m_paintSelects = !Browser.IsSelected(index);
+        paintSelection(index, index);
+    } else if (button == Qt::MiddleButton) {
+        if (OnViewFile)
+            OnViewFile(this);
+    }
+}
+
+void TFPanel::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPoint point = event->position().toPoint();
+    const int x = point.x(), y = point.y();
+    const PanelGeometry g = geometry();
+
+    if (m_resizing) {
+        if (m_resizing == 1)
+            NameColWidth = std::max(10, std::min(x, g.width - 11));
+        else if (m_resizing == 2)
+            SizeColWidth = std::max(5, x - NameColWidth);
+        else
+            DateColWidth = std::max(5, x - NameColWidth - SizeColWidth);
+        Layout();
+        return;
+    }
+    if (m_gesture == Gesture::None) {
+        const bool overLine = ViewMode == 3 && y > 4 && y < g.headerHeight && columnLineAt(x) != 0;
+        if (overLine)
+            setCursor(Qt::SplitHCursor);
+        else
+            unsetCursor();
+        return;
+    }
+
+    if (m_gesture == Gesture::Left && !m_dragArmed) {
+        const bool armed = OldDrag ? (std::abs(x - m_pressPoint.x()) > 5 || std::abs(y - m_pressPoint.y()) > 5)
+                                   : (PanelName == "Right" ? x < 0 : x >= g.width - 2);
+        if (armed && Browser.Count > 0 && !m_dragName.empty() && m_dragName != "..") {
+            m_dragArmed = true;
+            stopAutoScroll();
+        }
+    }
+    if (m_dragArmed) {
+        showDragHint(point);
+        return;
+    }
+
+    if (y <= g.headerHeight) {
+        startAutoScroll("UP");
+        return;
+    }
+    if (y >= g.listBottom) {
+        startAutoScroll("DOWN");
+        return;
+    }
+    stopAutoScroll();
+    if (m_gesture == Gesture::Left) {
+        PointToCursor(x, y);
+    } else {
+        const int before = CurrentIndex();
+        PointToCursor(x, y);
+        if (CurrentIndex() != before)
+            paintSelection(before, CurrentIndex());
+    }
+}
+
+void TFPanel::mouseReleaseEvent(QMouseEvent*)
+{
+    const bool drop = m_dragArmed;
+    endGesture();
+    if (drop && OnDragCopy)
+        OnDragCopy(this);
+}
+
+void TFPanel::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    const QPoint point = event->position().toPoint();
+    const PanelGeometry g = geometry();
+    if (!listMode() || event->button() != Qt::LeftButton)
+        return;
+    if (point.y() <= g.headerHeight || point.y() >= g.listBottom || point.x() >= g.width - 3)
+        return;
+    PointToCursor(point.x(), point.y());
+    EnterItem();
+}
+
+void TFPanel::keyPressEvent(QKeyEvent* event)
+{
+    if (!KeyDown(event->key(), event->modifiers()))
+        QWidget::keyPressEvent(event);
 }
 
 void TFPanel::paintEvent(QPaintEvent*)
@@ -163,13 +1369,6 @@ void TFPanel::paintEvent(QPaintEvent*)
 void TFPanel::resizeEvent(QResizeEvent*)
 {
     Layout();
-}
-
-void TFPanel::mousePressEvent(QMouseEvent* event)
-{
-    if (!IsActive && OnChangeActive)
-        OnChangeActive(this, "Active");
-    QWidget::mousePressEvent(event);
 }
 
 } // namespace ov

@@ -1,23 +1,42 @@
-// TFPanel: the file panel control. It shows one file list (TBrowser) and
-// paints itself into its own backing image through a TCanvas.
+// TFPanel: the custom-drawn file panel. It shows one file list (TBrowser) in
+// one of four modes (brief, full, information, quick view), moves its cursor
+// and selection from keys and the mouse, and tells the main window what
+// happened through its On... events.
 //
-// This is the panel's first form: a frame, the folder in the header and the
-// names of the list in columns, with the cursor bar in the active panel.
+// The panel paints into its own backing image through a TCanvas; the Qt
+// paint handler only copies that image. Partial repaints (the cursor cell,
+// the footer, the strip's thumb) draw at once and schedule an update. The
+// figures that cost a question to the system (free space, volume facts,
+// memory, font metrics, pictures) are taken when the folder, mode or font
+// changes and kept; drawing never asks for them.
+//
+// The geometry and the cursor arithmetic live in panel_geometry.h and
+// panel_cursor.h, where they are checked without a window.
 #pragma once
 
 #include "panel/browser.h"
+#include "panel/panel_cursor.h"
+#include "panel/panel_geometry.h"
+#include "panel/panel_text.h"
 #include "platform/canvas.h"
 
+#include <QImage>
+#include <QPoint>
+#include <QTimer>
 #include <QWidget>
 
+#include <algorithm>
 #include <functional>
 #include <string>
+
+class QLabel;
 
 namespace ov {
 
 class TFPanel : public QWidget {
 public:
     explicit TFPanel(QWidget* parent = nullptr);
+    ~TFPanel() override;
 
     // Settings (their defaults are the panel's built-in ones).
     std::string PanelName = "Left";
@@ -27,22 +46,58 @@ public:
     int FontSizeSetting = 8;
     std::string Path = "c:\\";
     std::string SortSetting = "srName";
+    int32_t FileColor = 0xFFFFFF;
+    int32_t DirectoryColor = 0xFFFFFF;
+    int32_t FileSelectColor = 0x00FFFF;
+    int32_t DirectorySelectColor = 0x000000;
     int32_t PanelFon = 0x800000;
     int32_t PanelSelectFon = 0xA8A800;
     int32_t LineColor = 0xFFFFFF;
     int32_t LineColorSlave;
-    int32_t DirectoryColor = 0xFFFFFF;
-    int32_t FileSelectColor = 0x00FFFF;
+    int32_t SysTextColor = 0x00FFFF;
+    int32_t SysInfoText = 0xFFFFFF;
     int32_t PathColor = 0xFFFFFF;
+    int32_t SizeInfoColor = 0x00FF00;
+    std::string FontName = "MS Sans Serif";
+    int FontSize = 8;
+    bool FontBold = false;
+    int NameColWidth = 103;
+    int SizeColWidth = 60;
+    int DateColWidth = 75;
+    bool ShowFreeDisk = true;
+    bool ShowFileName = true;
+    bool ShowFileSize = true;
+    bool ShowFileDate = true;
+    bool ShowHiddenFiles = true;
+    bool ShowFileColors = true;
+    bool ShowCurDir = true;
     bool ShowScrollBar = true;
+    bool ExecFirst = true;
+    bool IndentFolders = false;
+    // Global settings the panel reads: "AMERICAN" puts the month first;
+    // OldDrag arms a drag after 5 pixels of movement anywhere.
+    std::string Language;
+    bool OldDrag = false;
+    PanelTexts Texts;
     std::string QuickViewFile;
+    // The panel beside this one (quick view, information mode, Ctrl+I/Q/L).
+    TFPanel* OtherPanel = nullptr;
 
     TBrowser Browser;
     int TopIndex = 0;
     int CursorRow = 0;
+    // Figures of the last layout.
     int HeaderHeight = 25;
     int FooterHeight = 38;
     int ScrollBand = 11;
+
+    // State recorded when the cursor is drawn.
+    std::string CurrentName;
+    bool CurrentIsFolder = false;
+    int64_t CurrentSize = 0;
+    int64_t FreeSpace = 0;
+    int64_t TotalSpace = 0;
+    std::string ArchiveType; // "ZIP" while an archive is shown
 
     // Events, wired by the main window.
     std::function<void(TFPanel* sender, const std::string& text)> OnChangeActive;
@@ -51,38 +106,157 @@ public:
     std::function<void(TFPanel* sender)> OnChangePos;
     std::function<void(TFPanel* sender, const std::string& side)> OnChangeFolder;
     std::function<void(TFPanel* sender, const std::string& text)> OnAddFileHistory;
+    // The folder just entered, for the folder history.
+    std::function<void(TFPanel* sender, const std::string& folder)> OnAddFolderHistory;
+    // Enter on a .dll: open the resource explorer on the file (full path).
+    std::function<void(TFPanel* sender, const std::string& path)> OnOpenResources;
+    // Middle button: the main window's view command on the current file.
+    std::function<void(TFPanel* sender)> OnViewFile;
+    // A drag released over the other panel: copy there.
+    std::function<void(TFPanel* sender)> OnDragCopy;
+    // Any mouse press: the main window closes its quick-search box.
+    std::function<void(TFPanel* sender)> OnCloseQuickSearch;
 
     // Resets every setting to the panel's built-in defaults.
     void ResetDefaults();
-    // Reads Path into the file list (the drive's root when Path is unusable).
+    // Opens Path (a path without a drive letter reads as "c:\"), puts the
+    // cursor on entry 1, reads the drive's free space and repaints.
     void ReadFolder();
-    // Header and footer heights from the font size setting.
+    // The list font; also remembers its size in FontSizeSetting and sizes the
+    // size and date columns for it.
+    void SetListFont(const std::string& family, int size, bool bold);
+    // Header and footer heights from FontSizeSetting.
     void ApplyFontSize();
-    void DrawFrame();
+
+    // Drawing.
+    void Layout();
+    void DrawFrame(const std::string& mode = std::string()); // "Fon_True" clears first
     void DrawList();
+    void DrawColumnLines();
     void PlaceCursor();
     void DrawCursor();
     void EraseCursor();
-    // Full repaint of the backing image.
-    void Layout();
+    void DrawFooter(const std::string& what = "All"); // "All" or "File"
+    void DrawInfo();
+    void ShowQuickView();
+    void DrawScrollThumb();
+    void EraseScrollThumb();
+    int32_t NameColor(const std::string& name) const;
+
+    // Cursor and list operations (the keys of the active panel).
+    void CursorUp();
+    void CursorDown();
+    void PageRight();
+    void PageLeft();
+    void CursorHome();
+    void CursorEnd();
+    // Makes 1-based entry n current (no drawing).
+    void SetCursorIndex(int n);
+    void EnterItem();
+    void GoUp();
+    void GoRoot();
+    void PreviousDrive();
+    void NextDrive();
+    void SelectAndDown();
+    void InvertSelection(bool withFolders);
+    // Flips quick view on this (passive) panel; activePath is the active
+    // panel's current file.
+    void ToggleQuickView(const std::string& activePath);
+    // Flips information mode on this panel and back to the mode it had.
+    void ToggleInfo();
+    void ToggleHidden();
+    void QuickSearch(const std::string& text);
+    void QuickSearchNext(const std::string& text);
+    // Re-reads keeping the current name, then redraws.
+    void Refresh();
+    // Makes the cell under (x, y) current; force redraws even on the same row.
+    void PointToCursor(int x, int y, bool force = false);
+    // One key as the main window routes it; false when the panel does not
+    // take the key.
+    bool KeyDown(int key, Qt::KeyboardModifiers modifiers);
+
     // The full path of the entry under the cursor.
     std::string CurrentPath() const;
     int CurrentIndex() const { return TopIndex + CursorRow + 1; }
-    int RowsPerColumn() const;
+    int RowsPerColumn() const { return geometry().rows; }
     int ColumnCount() const { return ViewMode == 3 ? 1 : std::clamp(Columns, 1, 10); }
+    PanelGeometry geometry() const;
 
     const QImage& backingImage() const { return m_canvas.image(); }
     // Set so that the next mouse press redraws the cursor bar even on the same row.
     bool RedrawOnPress = false;
 
+    // Gesture state, for tests.
+    QString dragHintText() const;
+    bool dragHintVisible() const;
+    std::string autoScrollDirection() const { return m_autoScroll; }
+    int resizingColumn() const { return m_resizing; }
+    // Marks the information mode's figures for a re-read at the next layout.
+    void InvalidateInfo() { m_infoStale = true; }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
-    void drawRow(int row, bool cursor);
+    enum class Gesture { None, Left, Right };
+    struct InfoFigures {
+        char letter = 'c';
+        int64_t total = 0;
+        int64_t free = 0;
+        int64_t totalMemory = 0;
+        int64_t availableMemory = 0;
+        int64_t availablePageFile = 0;
+        std::string label;
+        std::string serial;
+    };
+
+    bool listMode() const { return ViewMode == 1 || ViewMode == 3; }
+    PanelCursor cursorModel() const;
+    void applyMove(const PanelCursor& moved, CursorMove move);
+    void redrawAll();
+    void drawCell(int row, bool cursor);
+    void recordCurrent();
+    void enterFolderAt(int index);
+    void changeDrive(int step);
+    void readInfoFigures();
+    int columnLineAt(int x) const;
+    void startAutoScroll(const char* direction);
+    void stopAutoScroll();
+    void autoScrollTick(bool down);
+    void endGesture();
+    void paintSelection(int fromIndex, int toIndex);
+    void showDragHint(QPoint at);
+    void drawRaisedThumb(int x, bool erase);
+    void useFont(bool bold);
+
     TCanvas m_canvas;
+    QFont m_listFont;
+    QFont m_listBold;
+    QFont m_infoFont;
+    int m_letterHeight = 13;
+    int m_thumbX = -1;
+    int m_modeBeforeInfo = 1;
+    bool m_infoStale = true;
+    InfoFigures m_info;
+    QImage m_quickPicture;
+    QSize m_quickNatural;
+
+    Gesture m_gesture = Gesture::None;
+    QPoint m_pressPoint;
+    std::string m_dragName;
+    bool m_dragArmed = false;
+    bool m_paintSelects = true;
+    int m_resizing = 0;
+    std::string m_autoScroll;
+    QTimer m_timerUp;
+    QTimer m_timerDown;
+    QLabel* m_hint = nullptr;
 };
 
 } // namespace ov
