@@ -1,9 +1,10 @@
 # Helpers shared by every folder: warning flags, sanitizers, tests, fuzz
 # targets and benchmarks are declared the same way everywhere.
 
-set(OV_WARNINGS -Wall -Wextra -Wpedantic -Wshadow=local -Wnon-virtual-dtor
+set(OV_WARNINGS -Wall -Wextra -Wpedantic -Wnon-virtual-dtor
                 -Wno-missing-field-initializers -Werror)
 if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  list(APPEND OV_WARNINGS -Wshadow=local)
   # g++ 12 at -O3 reports std::string's own copies as overlapping or
   # overflowing or uninitialised (known false positives of its inlining).
   list(APPEND OV_WARNINGS -Wno-restrict -Wno-stringop-overflow -Wno-array-bounds -Wno-maybe-uninitialized)
