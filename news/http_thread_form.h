@@ -1,0 +1,81 @@
+// THttpThreadForm: the news window, the main window of ov_news.
+//
+// "Get Info" hands the news request to one of six worker threads (created on
+// demand, suspended between requests); their reports and results come back
+// as synchronised calls. The proxy text lives in ov_news.ini in the Windows
+// folder, section Data, key Proxy. Closing the window aborts running
+// requests and joins every worker within a bounded wait.
+#pragma once
+
+#include <QWidget>
+
+#include <array>
+#include <string>
+
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QFrame;
+
+namespace ov {
+
+class THTTPThread;
+class THttpGetForm;
+
+class THttpThreadForm : public QWidget {
+public:
+    explicit THttpThreadForm(QWidget* parent = nullptr);
+    ~THttpThreadForm() override;
+
+    static constexpr int kSlots = 6;
+
+    // The web server (a build setting); tests point it at a local server.
+    std::string ServerURL;
+    std::string IniPath;
+
+    QLabel* Image1;
+    QLabel* Label1;
+    QPlainTextEdit* Memo1;
+    QPushButton* GetInfoButton;
+    QPushButton* DownloadButton;
+    QPushButton* OptionsButton;
+    QPushButton* ExitButton;
+    QLabel* StatusBar1;
+    QFrame* OptionsPanel;
+    QLabel* OptionsTitle;
+    QLabel* ProxyLabel;
+    QLineEdit* ProxyEdit;
+    QPushButton* OKButton;
+
+    THttpGetForm* GetForm = nullptr;
+
+    std::array<THTTPThread*, kSlots> Threads {};
+    std::array<int, kSlots> ThreadState {}; // 0 none, 1 idle, 2 busy
+
+    void FormShow();
+    void FormClose();
+    void GetInfoButtonClick();
+    void DownloadButtonClick();
+    void OptionsButtonClick();
+    void OKButtonClick();
+
+    // Aborts running requests and joins every worker within timeoutMs.
+    void StopWorkers(int timeoutMs = 5000);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void workerReport(const std::string& report);
+    void workerDone(THTTPThread* worker, bool success, const QByteArray& body);
+
+    bool m_shown = false;
+    bool m_closed = false;
+    QPoint m_dragStart;
+};
+
+} // namespace ov
