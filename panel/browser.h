@@ -93,6 +93,41 @@ public:
     // Builds the sort key of an entry read as number readingNumber.
     static std::string BuildSortKey(const Entry& entry, int sortMode, bool dirsFirst, bool execFirst, int readingNumber);
 
+    // --- The copy, move and delete walks (browser_copy.cpp, browser_delete.cpp).
+    // Events, sender first. Copy events carry full Windows-style paths;
+    // OnDeleteFile carries the path inside the disk (Folder + name).
+    std::function<void(TBrowser& sender, int64_t total)> OnCopyStart;
+    std::function<void(TBrowser& sender, const std::string& source, const std::string& target, int64_t size)> OnFileStart;
+    // Per 32768-byte block: bytes done of this file, its size.
+    std::function<void(TBrowser& sender, int64_t done, int64_t size)> OnProgress;
+    std::function<void(TBrowser& sender)> OnFileEnd;
+    std::function<void(TBrowser& sender)> OnCopyEnd;
+    std::function<void(TBrowser& sender)> OnDeleteStart;
+    std::function<void(TBrowser& sender, const std::string& path)> OnDeleteFile;
+    // kind 1 is a read-only entry; goAhead arrives false and the handler
+    // may set it. Without a handler read-only entries stay.
+    std::function<void(TBrowser& sender, int kind, const std::string& path, bool& goAhead)> OnConfirmReadOnly;
+    std::function<void(TBrowser& sender)> OnDeleteEnd;
+
+    // Copies (move off) or moves (move on) the selected entries, or the
+    // current one without a selection, into destination's folder under
+    // their own names; each selected entry is unselected as it is done.
+    // True when every entry arrived; false when any failed (the walk still
+    // does everything it can) or when either list shows an archive (nothing
+    // is then touched). A stop is not a failure. While a walk runs on this
+    // list the call does nothing and returns true.
+    bool CopyTo(TBrowser& destination, bool move);
+    // Deletes the selected entries, or the current one, recursively; never
+    // follows a link and never enters another filesystem. False when
+    // anything the user did not choose to keep was left behind.
+    bool DeleteSelected();
+    // What the last copy, move or delete walk could not do, one line each
+    // ("c:\a\b.txt: reason").
+    std::vector<std::string> WalkFailures;
+    // Lets pending messages through, at most once every 30 ms: the walks
+    // call it per block and per entry, so progress never slows the copy.
+    static void pumpMessages();
+
     // Recursive byte total of a folder of this list's top disk (inner path
     // ending in "\" or empty). Lets messages through after each sub-folder;
     // stops early when Stop is called.
@@ -102,6 +137,15 @@ private:
     std::unique_ptr<TDiskInterface> m_top; // owns the whole stack through Below
     uint64_t m_generation = 0;
     bool m_stopRequested = false;
+    // Shared by the copy and delete walks: the entries a walk works on (the
+    // selection in list order, else the current entry unless it is ".."),
+    // and unselecting one of them when the list is still the one the walk
+    // started on.
+    std::vector<int> walkIndexes() const;
+    void unselectWalked(int index, uint64_t generation);
+    // Set for the whole of a copy or delete walk, also after Stop cleared
+    // Busy: a second walk never starts inside the first one.
+    bool m_walking = false;
 };
 
 } // namespace ov
