@@ -22,7 +22,6 @@ constexpr uint64_t kEntrySize = 8;
 
 TResourceItem::TResourceItem(TResourceList& owner, uint64_t entry)
     : m_owner(owner)
-    , m_entry(entry)
     , m_nameValue(owner.Image().View().u32(entry).value_or(0))
     , m_dataValue(owner.Image().View().u32(entry + 4).value_or(0))
 {

@@ -89,7 +89,6 @@ private:
     void resolve();
     bool readName(std::u16string& text) const;
 
-    uint64_t m_entry;
     uint32_t m_nameValue;
     uint32_t m_dataValue;
 
