@@ -92,8 +92,13 @@ void TArchiveCommon::DetectKind()
     m_arcType = found.kind;
     m_dataOffset = found.dataOffset;
     m_zipOffset = found.zipOffset;
-    if (!file->close())
-        fatal(msgErrorClosing, m_archiveFile);
+    // A close failure is reported; the kind found stands.
+    if (!file->close()) {
+        try {
+            fatal(msgErrorClosing, m_archiveFile);
+        } catch (const ArchiveError&) {
+        }
+    }
 }
 
 bool TArchiveCommon::driveCheck(const std::string& path)

@@ -105,7 +105,8 @@ void ListingRun::listArj()
         l.VersionNeeded = b[2];
         l.Encrypted = header.flags() & flagGarbled;
         l.MethodNumber = b[5];
-        l.FileDate = l.DosDateToDateTime(le32(b + 8));
+        // ARJ for Unix stores the modification time as Unix time.
+        l.FileDate = b[3] == hostUnix ? l.UnixToDateTime(le32(b + 8)) : l.DosDateToDateTime(le32(b + 8));
         l.PackedSize = header.packed();
         l.UnpackedSize = header.unpacked();
         l.Crc = le32(b + 20);

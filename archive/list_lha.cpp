@@ -46,7 +46,7 @@ std::string lhaMethodName(char method, bool folder)
         return "Dir";
     if (method == '0')
         return "Stored";
-    if (method >= '1' && method <= '7')
+    if (method >= '1' && method <= '6')
         return std::string("Frozen-") + method;
     return "Unknown";
 }
@@ -151,9 +151,9 @@ void ListingRun::listLha()
         l.FileDate = level == 2 ? l.UnixToDateTime(stamp) : l.DosDateToDateTime(stamp);
         const int crcAt = level == 2 ? 21 : 22 + h[21];
         uint8_t crcBytes[2] = {};
-        if (level == 2)
-            l.Crc = le16(h + 21);
-        else if (read(position + crcAt, crcBytes, 2))
+        if (level == 2 && read(position + 21, crcBytes, 2))
+            l.Crc = le16(crcBytes);
+        else if (level < 2 && read(position + crcAt, crcBytes, 2))
             l.Crc = le16(crcBytes);
         l.MethodNumber = static_cast<uint8_t>(method[3]);
         l.MethodName = lhaMethodName(method[3], folder);

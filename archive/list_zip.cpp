@@ -86,6 +86,12 @@ void ListingRun::listZip()
     }
     directory += l.ZipOffset();
 
+    // An archive without members: nothing to walk.
+    if (le16(end + 10) == 0 && directorySize == 0) {
+        l.nonFatal(msgBadFileHeader, volumePath);
+        return;
+    }
+
     // Bytes prepended to an archive whose offsets were not adjusted (a stub
     // glued in front): the directory really ends where the end record
     // starts, so the difference shifts every stored offset.
@@ -168,6 +174,8 @@ void ListingRun::listZip()
             : host == 3                                ? NameEncoding::Utf8IfValid
                                                        : NameEncoding::Oem;
         l.FileName = name(stored, encoding);
+        while (!l.FileName.empty() && l.FileName.back() == '\\')
+            l.FileName.pop_back();
         const bool unixFolder = host == 3 && ((external >> 16) & 0xF000) == 0x4000;
         const bool folder = (external & 0x10) || unixFolder || (!stored.empty() && stored.back() == '/');
         if (folder)
