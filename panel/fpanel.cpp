@@ -537,7 +537,7 @@ void TFPanel::DrawFooter(const std::string& what)
         const std::string parts[4] = { formatCount(Browser.SelBytes), " " + Texts.bytes + " " + Texts.in + " ",
                                        std::to_string(Browser.SelCount), " " + Texts.files };
         const int32_t colors[4] = { SysTextColor, white, SysTextColor, white };
-        int right = g.listRight - 4;
+        int right = g.listRight - 8;
         for (int i = 3; i >= 0; --i) {
             right -= m_canvas.textWidth(qtext(parts[i]));
             text(right, secondLine, colors[i], parts[i]);
@@ -655,7 +655,6 @@ void TFPanel::DrawInfo()
     line(Texts.DriveName + " " + std::string(1, m_info.letter) + ": " + m_info.label);
     next();
     line(Texts.SerialNum + ": " + m_info.serial);
-    y -= 2 * f;
     rule();
     m_canvas.setPenColor(gray);
     m_canvas.moveTo(0, h - 1);
