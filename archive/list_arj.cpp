@@ -19,7 +19,6 @@ namespace {
 constexpr std::size_t maxBasicHeader = 2600;
 constexpr uint8_t flagGarbled = 0x01;
 constexpr uint8_t flagVolume = 0x04;
-constexpr uint8_t flagExtFile = 0x08;
 constexpr uint8_t hostUnix = 2;
 constexpr uint8_t typeFolder = 3;
 
