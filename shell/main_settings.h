@@ -1,6 +1,6 @@
 // MainSettings: one field per ov.ini key of the sections Global, MainForm,
 // Form_Clipboard, Interface, DialUp and Confirm. Defaults are the values a
-// first start without ov.ini has.
+// first start without ov.ini has. The two panel sections live in the panels.
 #pragma once
 
 #include <string>
@@ -30,6 +30,22 @@ struct TMainSettings {
     int Left = 170;
     int Width = 446;  // outer width of the design geometry (client 438)
     int Height = 337; // outer height of the design geometry (client 291)
+    int Panel_Width = 0;
+    // [Form_Clipboard]
+    int Clipboard_Top = 0;
+    int Clipboard_Left = 0;
+    int Clipboard_Width = 0;
+    int Clipboard_Height = 0;
+    // [Interface]
+    bool Show_BackgroundFon = true;
+    bool Interface_Show_ToolBar = true;
+    bool Show_ComLine = true;
+    bool Show_HotButtons = true;
+    // [DialUp]
+    bool Redial = true;
+    bool CloseOnBusy = false;
+    bool CloseOnConnect = false;
+    int RedialTime = 10;
     // [Confirm]
     bool ConfirmCopy = true;
     bool ConfirmMove = true;

@@ -1,5 +1,6 @@
-// TForm1: composition, start-up order, layout, splitter, active panel,
-// timers, tray icon and closing.
+// TForm1: composition, start-up order, configuration, language, commands and
+// keys, the command line, layout, splitter, active panel, timers, tray icon
+// and closing.
 #include "shell/main_window.h"
 
 #include "platform/colors.h"
@@ -7,10 +8,17 @@
 #include "platform/drives.h"
 #include "platform/fonts.h"
 #include "platform/folders.h"
+#include "platform/launcher.h"
+#include "shell/calculator.h"
+#include "shell/commands.h"
+#include "shell/desktop_lists.h"
+#include "shell/menu_table.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCursor>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -37,6 +45,11 @@ QWidget* makePanel(QWidget* parent, const char* name)
     panel->setObjectName(QLatin1String(name));
     panel->setAutoFillBackground(true);
     return panel;
+}
+
+QString qtext(const std::string& text)
+{
+    return QString::fromStdString(text);
 }
 
 // The window's own client area: paints the gaps with the window colour and
@@ -69,10 +82,67 @@ protected:
     }
 };
 
+// The function-key row: name, built-in caption, language key, command.
+struct FunctionKey {
+    const char* name;
+    const char* caption;
+    const char* key;
+    const char* command;
+};
+const FunctionKey FunctionKeys[7] = {
+    { "F2", "2-Menu", "Menu", "UserMenu" },
+    { "F3", "3-View", "Viewer", "View" },
+    { "F4", "4-Edit", "Editor", "Edit" },
+    { "F5", "5-Copy", "Copy", "Copy" },
+    { "F6", "6-Ren/Move", "Rename", "Move" },
+    { "F7", "7-MkDir", "NewDir", "MkDir" },
+    { "F8", "8-Delete", "DelFile", "Delete" },
+};
+
+// The tool bar: name, built-in hint, language key, command.
+const FunctionKey ToolButtons[8] = {
+    { "ToolBtn_Help", "Help", "Hint_Help", "Help" },
+    { "ToolBtn_ExtEditor", "External editor", "Hint_ExtEditor", "ExternalEditor" },
+    { "ToolBtn_SysInfo", "SysInfo", "Hint_SysInfo", "SystemInfo" },
+    { "ToolBtn_InetDialer", "Internet", "Hint_InetDialer", "Dialer" },
+    { "ToolBtn_Clipboard", "Clipboard", "Hint_Clipboard", "Clipboard" },
+    { "ToolBtn_CDPlayer", "CD-Player", "Hint_CD-Player", "CDPlayer" },
+    { "ToolBtn_Calculator", "Calculator", "Hint_Calculator", "Calculator" },
+    { "ToolBtn_ResExplorer", "Resource Explorer", "Hint_ResExplorer", "ResourceExplorer" },
+};
+
+// Splits a configured command line into words; double quotes keep spaces
+// inside one word.
+std::vector<std::string> splitCommandLine(const std::string& text)
+{
+    std::vector<std::string> words;
+    std::string word;
+    bool quoted = false;
+    bool any = false;
+    for (char c : text) {
+        if (c == '"') {
+            quoted = !quoted;
+            any = true;
+        } else if (c == ' ' && !quoted) {
+            if (any)
+                words.push_back(word);
+            word.clear();
+            any = false;
+        } else {
+            word += c;
+            any = true;
+        }
+    }
+    if (any)
+        words.push_back(word);
+    return words;
+}
+
 } // namespace
 
 TForm1::TForm1(QWidget* parent)
     : QMainWindow(parent)
+    , m_language(IniFile::fromText(""))
 {
     setObjectName("Form1");
     // Super_Global: the program folder, the configuration file.
@@ -92,6 +162,8 @@ TForm1::TForm1(QWidget* parent)
     m_right->PanelName = "Right";
     m_left->IsActive = true;
     m_right->IsActive = false;
+    m_left->OtherPanel = m_right;
+    m_right->OtherPanel = m_left;
     for (TFPanel* panel : { m_left, m_right }) {
         panel->setGeometry(20, 40, 250, 270);
         panel->ResetDefaults();
@@ -101,9 +173,15 @@ TForm1::TForm1(QWidget* parent)
         panel->OnChangePos = [this](TFPanel*) { ChangeFilePos(); };
         panel->OnChangeFolder = [this](TFPanel*, const std::string& side) { ChangeFolderEv(side); };
         panel->OnAddFileHistory = [this](TFPanel*, const std::string& text) { AddFileToHistory(text); };
+        panel->OnViewFile = [this](TFPanel*) { ViewCommand(); };
+        panel->OnOpenResources = [this](TFPanel*, const std::string&) { RunCommand("ResourceExplorer"); };
+        panel->OnDragCopy = [this](TFPanel*) { RunCommand("Copy"); };
+        panel->OnCloseQuickSearch = [this](TFPanel*) { HideQuickSearch(); };
     }
     m_left->OnChangeActive = [this](TFPanel*, const std::string& text) { ActiveLeft(text); };
     m_right->OnChangeActive = [this](TFPanel*, const std::string& text) { ActiveRight(text); };
+    for (int side = 0; side < 2; ++side)
+        m_panelKeys[side] = panelSettings(side == 0 ? m_left : m_right, side);
 
     Global_Init();
     Default_Init();
@@ -111,35 +189,23 @@ TForm1::TForm1(QWidget* parent)
     PostLoadInit();
     ReadPanelFolder(m_left);
     ReadPanelFolder(m_right);
+    Load_Language();
     ChangeFolderEv(ActiveSide);
     FormResize();
+    // Key preview: every key of this window passes FormKeyDown first.
+    qApp->installEventFilter(this);
+    m_comLine->setFocus();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1()
+{
+    qApp->removeEventFilter(this);
+}
 
 void TForm1::buildComposition()
 {
     setWindowTitle(QLatin1String(ProductCaption));
     setFont(makeFont("MS Sans Serif", 8, false));
-
-    auto* menu = menuBar();
-    menu->setObjectName("MainMenu1");
-    QMenu* ovMenu = menu->addMenu(tr("&OV"));
-    menu->addMenu(tr("&File"));
-    menu->addMenu(tr("&Utilities"));
-    menu->addMenu(tr("&Commands"));
-    menu->addMenu(tr("&Panel"));
-    menu->addMenu(tr("C&onfiguration"));
-    QAction* exitAction = ovMenu->addAction(tr("Exit"));
-    exitAction->setObjectName("OV_Exit");
-    exitAction->setShortcut(QKeySequence(Qt::Key_F10));
-    connect(exitAction, &QAction::triggered, this, [this] { close(); });
-    // Tab changes the active panel; a window action so that it always fires.
-    auto* tabAction = new QAction(this);
-    tabAction->setShortcut(QKeySequence(Qt::Key_Tab));
-    tabAction->setShortcutContext(Qt::WindowShortcut);
-    connect(tabAction, &QAction::triggered, this, [this] { ChangePanel(); });
-    addAction(tabAction);
 
     auto* client = new ClientArea(this);
     client->setObjectName("ClientArea");
@@ -152,6 +218,7 @@ void TForm1::buildComposition()
     m_panel3 = makePanel(client, "Panel3");
     m_panel3->setContextMenuPolicy(Qt::CustomContextMenu);
     m_toolBar = makePanel(m_panel3, "ToolBar");
+    m_toolBar->setContextMenuPolicy(Qt::CustomContextMenu);
     m_rBut = new QPushButton(m_toolBar);
     m_rBut->setObjectName("RBut");
     m_rBut->setFixedSize(17, 17);
@@ -179,23 +246,32 @@ void TForm1::buildComposition()
     m_comLine->setFrame(false);
     m_comLine->setReadOnly(true);
     m_comLine->setPalette(black);
-    m_comLine->setFocusPolicy(Qt::NoFocus);
+    // The command line holds the focus; the panels never take it.
+    m_comLine->setFocusPolicy(Qt::StrongFocus);
+    m_comLine->installEventFilter(this);
+    connect(m_comLine, &QLineEdit::textChanged, this, [this](const QString& text) {
+        // The space that selected an entry never stays on an empty line.
+        if (text == QLatin1String(" "))
+            m_comLine->clear();
+    });
     auto* spacer = makePanel(m_panelDown, "Panel1");
     spacer->setGeometry(0, 17, 10, 2);
     m_hotKeyBox = makePanel(m_panelDown, "HotKeyBox");
     m_hotKeyBox->setFont(makeFont("Arial", 8, false));
-    const char* keyNames[7] = { "F2", "F3", "F4", "F5", "F6", "F7", "F8" };
-    const char* keyCaptions[7] = { "2-Menu", "3-View", "4-Edit", "5-Copy", "6-Ren/Move", "7-MkDir", "8-Delete" };
     for (int i = 0; i < 7; ++i) {
-        m_functionKeys[i] = new QPushButton(QLatin1String(keyCaptions[i]), m_hotKeyBox);
-        m_functionKeys[i]->setObjectName(QLatin1String(keyNames[i]));
+        m_functionKeys[i] = new QPushButton(QLatin1String(FunctionKeys[i].caption), m_hotKeyBox);
+        m_functionKeys[i]->setObjectName(QLatin1String(FunctionKeys[i].name));
         m_functionKeys[i]->setFocusPolicy(Qt::NoFocus);
+        const std::string command = FunctionKeys[i].command;
+        connect(m_functionKeys[i], &QPushButton::clicked, this, [this, command] { RunCommand(command); });
     }
 
     m_statusBar = makePanel(client, "StatusBar1");
+    m_statusBar->setContextMenuPolicy(Qt::CustomContextMenu);
     m_label2 = new QLabel(m_statusBar);
     m_label2->setObjectName("Label2");
     m_label2->setFont(makeFont("Small Fonts", 7, false));
+    m_label2->setContextMenuPolicy(Qt::CustomContextMenu);
     m_bCont = new QPushButton(m_statusBar);
     m_bCont->setObjectName("b_cont");
     m_bCont->setCheckable(true);
@@ -203,6 +279,7 @@ void TForm1::buildComposition()
     m_bStop = new QPushButton(QStringLiteral("="), m_statusBar);
     m_bStop->setObjectName("b_stop");
     m_bStop->setFixedSize(11, 11);
+    connect(m_bStop, &QPushButton::clicked, this, [this] { RunCommand("StopMusic"); });
     m_posBar = new QProgressBar(m_statusBar);
     m_posBar->setObjectName("PosBar");
     m_posBar->setRange(0, 100);
@@ -221,13 +298,24 @@ void TForm1::buildComposition()
         w->setFocusPolicy(Qt::NoFocus);
 
     m_panelSearch = makePanel(client, "PanelSearch");
-    auto* searchCaption = new QLabel(tr("  Search"), m_panelSearch);
-    searchCaption->setObjectName("PanelSearchCaption");
-    auto* edit1 = new QLineEdit(m_panelSearch);
-    edit1->setObjectName("Edit1");
-    auto* button1 = new QPushButton(m_panelSearch);
-    button1->setObjectName("Button1");
-    button1->setDefault(true);
+    m_panelSearch->setFixedSize(180, 24);
+    m_searchCaption = new QLabel(tr("  Search"), m_panelSearch);
+    m_searchCaption->setObjectName("PanelSearchCaption");
+    m_searchCaption->setGeometry(0, 4, 60, 16);
+    m_edit1 = new QLineEdit(m_panelSearch);
+    m_edit1->setObjectName("Edit1");
+    m_edit1->setGeometry(62, 2, 114, 20);
+    m_edit1->installEventFilter(this);
+    connect(m_edit1, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (!text.isEmpty() && m_panelSearch->isVisible())
+            ActivePanel()->QuickSearchNext(text.toStdString());
+    });
+    m_button1 = new QPushButton(m_panelSearch);
+    m_button1->setObjectName("Button1");
+    m_button1->setDefault(true);
+    m_button1->setFocusPolicy(Qt::NoFocus);
+    m_button1->setGeometry(0, 0, 0, 0);
+    connect(m_button1, &QPushButton::clicked, this, [this] { HideQuickSearch(); });
     m_panelSearch->hide();
     m_comList = new QListWidget(client);
     m_comList->setObjectName("ComList");
@@ -241,7 +329,121 @@ void TForm1::buildComposition()
     m_timer3 = new QTimer(this);
     m_timer3->setObjectName("Timer3");
     m_timer3->setInterval(100);
+    buildMenus();
+    buildToolBar();
     buildTray();
+}
+
+void TForm1::buildMenus()
+{
+    auto* bar = menuBar();
+    bar->setObjectName("MainMenu1");
+    for (const MenuEntry& entry : mainMenuTable()) {
+        if (entry.separator) {
+            m_menus.at(entry.menu)->addSeparator();
+            continue;
+        }
+        const bool hasChildren = std::any_of(mainMenuTable().begin(), mainMenuTable().end(),
+            [&](const MenuEntry& other) { return other.menu == entry.name; });
+        QAction* action = nullptr;
+        if (hasChildren || entry.menu.empty()) {
+            QMenu* parentMenu = entry.menu.empty() ? nullptr : m_menus.at(entry.menu);
+            auto* menu = parentMenu ? parentMenu->addMenu(qtext(entry.caption)) : bar->addMenu(qtext(entry.caption));
+            menu->setObjectName(qtext(entry.name));
+            m_menus[entry.name] = menu;
+            action = menu->menuAction();
+        } else {
+            action = m_menus.at(entry.menu)->addAction(qtext(entry.caption));
+        }
+        action->setObjectName(qtext(entry.name));
+        action->setVisible(entry.visible);
+        action->setEnabled(entry.enabled);
+        m_actions[entry.name] = action;
+        if (!entry.command.empty() && !hasChildren) {
+            const std::string command = entry.command;
+            connect(action, &QAction::triggered, this, [this, command] { RunCommand(command); });
+        }
+        // One action per shortcut: the first entry in menu order keeps it.
+        if (entry.shortcut.empty() || !entry.enabled || shortcutOwner(entry.shortcut) != &entry)
+            continue;
+        const QKeySequence keys(qtext(entry.shortcut));
+        m_shortcutKeys.insert(keys[0]);
+        QAction* carrier = action;
+        if (!entry.visible || hasChildren) {
+            // A hidden action takes no shortcut, and a submenu's action
+            // runs nothing: a window action of its own carries the keys.
+            carrier = new QAction(this);
+            carrier->setObjectName(qtext(entry.name + "_Key"));
+            const std::string name = entry.name;
+            const std::string command = hasChildren ? std::string("PopupMenu:") + name : entry.command;
+            connect(carrier, &QAction::triggered, this, [this, command] { RunCommand(command); });
+        }
+        carrier->setShortcut(keys);
+        carrier->setShortcutContext(Qt::WindowShortcut);
+        addAction(carrier);
+    }
+    m_toolbarsMenu = m_menus.at("Config_ToolBar");
+    connect(m_toolbarsMenu, &QMenu::aboutToShow, this, [this] { refreshMenuChecks(); });
+    connect(m_menus.at("Panel"), &QMenu::aboutToShow, this, [this] { refreshMenuChecks(); });
+    for (const char* name : { "Config_ShowToolBar", "Config_ShowDriversBar", "Config_ShowStatusBar", "Panel_Left", "Panel_Right",
+             "Panel_ShowFiles", "Panel_ShowExtView", "Panel_Show_Info", "Panel_ShowQuickView" })
+        m_actions.at(name)->setCheckable(true);
+
+    // PopupMenu2: the bar switches, by the right mouse button on the bars.
+    m_popupMenu2 = new QMenu(this);
+    m_popupMenu2->setObjectName("PopupMenu2");
+    const char* switches[3][3] = { { "Toolb_1", "Show tool bar", "ShowToolBar" }, { "Toolb_2", "Show drives bar", "ShowDrivesBar" },
+        { "Toolb_3", "Show status bar", "ShowStatusBar" } };
+    for (const auto& row : switches) {
+        QAction* action = m_popupMenu2->addAction(QLatin1String(row[1]));
+        action->setObjectName(QLatin1String(row[0]));
+        action->setCheckable(true);
+        const std::string command = row[2];
+        connect(action, &QAction::triggered, this, [this, command] { RunCommand(command); });
+    }
+    QAction* configure = m_popupMenu2->addAction(QStringLiteral("Configure tool bar"));
+    configure->setVisible(false);
+    connect(m_popupMenu2, &QMenu::aboutToShow, this, [this] { refreshMenuChecks(); });
+    for (QWidget* w : { m_panel3, m_toolBar, m_statusBar, static_cast<QWidget*>(m_label2) }) {
+        connect(w, &QWidget::customContextMenuRequested, this, [this, w](const QPoint& at) { m_popupMenu2->popup(w->mapToGlobal(at)); });
+    }
+}
+
+void TForm1::buildToolBar()
+{
+    for (int i = 0; i < 8; ++i) {
+        auto* button = new QPushButton(m_toolBar);
+        button->setObjectName(QLatin1String(ToolButtons[i].name));
+        button->setFlat(true);
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setGeometry(3 + 25 * i, 3, 25, 23);
+        button->setToolTip(QLatin1String(ToolButtons[i].caption));
+        const std::string command = ToolButtons[i].command;
+        connect(button, &QPushButton::clicked, this, [this, command] { RunCommand(command); });
+        m_toolButtons[i] = button;
+    }
+}
+
+void TForm1::refreshMenuChecks()
+{
+    const TMainSettings& s = MainSettings;
+    const std::pair<const char*, bool> checks[] = {
+        { "Config_ShowToolBar", s.Show_ToolBar },
+        { "Config_ShowDriversBar", s.Show_DriveBar },
+        { "Config_ShowStatusBar", s.Show_StatusBar },
+        { "Panel_Left", ActiveSide == "Left" },
+        { "Panel_Right", ActiveSide == "Right" },
+        { "Panel_ShowFiles", ActivePanel()->ViewMode == 1 },
+        { "Panel_ShowExtView", ActivePanel()->ViewMode == 3 },
+        { "Panel_Show_Info", ActivePanel()->ViewMode == 2 },
+        { "Panel_ShowQuickView", ActivePanel()->ViewMode == 4 },
+    };
+    for (const auto& [name, checked] : checks)
+        m_actions.at(name)->setChecked(checked);
+    const bool bars[3] = { s.Show_ToolBar, s.Show_DriveBar, s.Show_StatusBar };
+    const QList<QAction*> switches = m_popupMenu2->actions();
+    for (int i = 0; i < 3 && i < switches.size(); ++i)
+        switches[i]->setChecked(bars[i]);
 }
 
 void TForm1::buildTray()
@@ -255,11 +457,17 @@ void TForm1::buildTray()
         activateWindow();
     });
     m_trayMenu->setDefaultAction(restore);
-    for (const char* caption : { "Help contents", "About program" })
-        m_trayMenu->addAction(QLatin1String(caption));
+    const char* entries[2][2] = { { "Help contents", "Information" }, { "About program", "About" } };
+    for (const auto& entry : entries) {
+        const std::string command = entry[1];
+        connect(m_trayMenu->addAction(QLatin1String(entry[0])), &QAction::triggered, this, [this, command] { RunCommand(command); });
+    }
     m_trayMenu->addSeparator();
-    for (const char* caption : { "Configuration", "System Info", "View clipboard" })
-        m_trayMenu->addAction(QLatin1String(caption));
+    const char* more[3][2] = { { "Configuration", "MainOptions" }, { "System Info", "SystemInfo" }, { "View clipboard", "Clipboard" } };
+    for (const auto& entry : more) {
+        const std::string command = entry[1];
+        connect(m_trayMenu->addAction(QLatin1String(entry[0])), &QAction::triggered, this, [this, command] { RunCommand(command); });
+    }
     m_trayMenu->addSeparator();
     QAction* exitAction = m_trayMenu->addAction(tr("Exit"));
     connect(exitAction, &QAction::triggered, this, [this] { close(); });
@@ -292,69 +500,129 @@ void TForm1::Global_Init()
 
 void TForm1::Default_Init()
 {
-    MainSettings.ConfirmCopy = true;
-    MainSettings.ConfirmMove = true;
-    MainSettings.ConfirmDelete = true;
-    MainSettings.ConfirmExit = false;
-    MainSettings.SysTrayIcon = true;
-    MainSettings.Sync_Panels = false;
-    MainSettings.Language = "ENGLISH";
-    MainSettings.DelToRecycle = false;
-    MainSettings.SysCopy = false;
-    MainSettings.OldDrag = false;
-    MainSettings.AutoSave = true;
-    MainSettings.Main_Splitter = 7;
+    TMainSettings& s = MainSettings;
+    s.ConfirmCopy = true;
+    s.ConfirmMove = true;
+    s.ConfirmDelete = true;
+    s.ConfirmExit = false;
+    s.SysTrayIcon = true;
+    s.Sync_Panels = false;
+    s.Language = "ENGLISH";
+    s.DelToRecycle = false;
+    s.SysCopy = false;
+    s.OldDrag = false;
+    s.AutoSave = true;
+    s.Main_Splitter = 7;
+    s.Show_BackgroundFon = true;
+    s.Interface_Show_ToolBar = true;
+    s.Show_ComLine = true;
+    s.Show_HotButtons = true;
+    s.Redial = true;
+    s.CloseOnBusy = false;
+    s.CloseOnConnect = false;
+    s.RedialTime = 10;
     QPalette buttons = m_hotKeyBox->palette();
     buttons.setColor(QPalette::ButtonText, toQColor(systemColorValue(clWindowText)));
     for (QPushButton* key : m_functionKeys)
         key->setPalette(buttons);
 }
 
-void TForm1::applyPanelFromIni(TFPanel* panel, const std::string& section)
+PanelSettings TForm1::panelSettings(const TFPanel* panel, int side) const
 {
-    const IniFile& ini = *m_config;
-    panel->Path = ini.readString(section, "Path", panel->Path);
-    panel->Columns = ini.readInteger(section, "Columns", panel->Columns);
-    panel->FontSizeSetting = ini.readInteger(section, "Length", panel->FontSizeSetting);
-    panel->ShowScrollBar = ini.readBool(section, "Show_ScrollBar", panel->ShowScrollBar);
-    panel->PanelFon = ini.readInteger(section, "PanelFon", panel->PanelFon);
-    panel->PanelSelectFon = ini.readInteger(section, "PanelSelectFon", panel->PanelSelectFon);
-    panel->LineColor = ini.readInteger(section, "LineColor", panel->LineColor);
-    panel->LineColorSlave = ini.readInteger(section, "LineColorSlave", panel->LineColorSlave);
-    panel->DirectoryColor = ini.readInteger(section, "DirectoryColor", panel->DirectoryColor);
-    panel->FileSelectColor = ini.readInteger(section, "FileSelectColor", panel->FileSelectColor);
+    PanelSettings p = m_panelKeys[side];
+    p.Left = panel->x();
+    p.Top = panel->y();
+    p.Width = panel->width();
+    p.Height = panel->height();
+    // A panel inside an archive reopens in the archive's folder.
+    const TBrowser& list = panel->Browser;
+    p.Path = list.DiskRoot.empty() ? panel->Path : list.CurrentFolder();
+    if (list.DiskKind != 0) {
+        const TDiskInterface* bottom = list.Disk;
+        while (bottom && bottom->Below)
+            bottom = bottom->Below.get();
+        if (bottom)
+            p.Path = bottom->Root + bottom->SavedFolder;
+    }
+    p.Columns = panel->Columns;
+    p.Length = panel->FontSizeSetting;
+    p.Show_FreeDisk = panel->ShowFreeDisk;
+    p.Show_FileName = panel->ShowFileName;
+    p.Show_FileSize = panel->ShowFileSize;
+    p.Show_FileDate = panel->ShowFileDate;
+    p.Show_FileColors = panel->ShowFileColors;
+    p.Show_CurDir = panel->ShowCurDir;
+    p.Show_FileHide = panel->ShowHiddenFiles;
+    p.Show_ScrollBar = panel->ShowScrollBar;
+    p.Param_ExecBegin = panel->ExecFirst;
+    // The list's own mode once it has read, else the configured one.
+    p.SortMode = list.DiskRoot.empty() ? std::max(sortMethodMode(panel->SortSetting), 0) : list.SortMode;
+    p.FileColor = panel->FileColor;
+    p.DirectoryColor = panel->DirectoryColor;
+    p.FileSelectColor = panel->FileSelectColor;
+    p.DirectorySelectColor = panel->DirectorySelectColor;
+    p.PanelFon = panel->PanelFon;
+    p.PanelSelectFon = panel->PanelSelectFon;
+    p.LineColor = panel->LineColor;
+    p.LineColorSlave = panel->LineColorSlave;
+    p.SysTextColor = panel->SysTextColor;
+    p.SysInfoText = panel->SysInfoText;
+    p.Font_Name = panel->FontName;
+    p.Font_Size = panel->FontSize;
+    p.Font_Bold = panel->FontBold;
+    p.Stolbik_File = panel->NameColWidth;
+    p.Stolbik_FileType = panel->SizeColWidth;
+    p.Stolbik_Date = panel->DateColWidth;
+    p.ViewMode = panel->ViewMode;
+    return p;
+}
+
+void TForm1::applyPanelSettings(TFPanel* panel, int side, const PanelSettings& p)
+{
+    m_panelKeys[side] = p;
+    panel->setGeometry(p.Left, p.Top, std::max(p.Width, 0), std::max(p.Height, 0));
+    panel->Path = p.Path;
+    panel->Columns = p.Columns;
+    panel->ShowFreeDisk = p.Show_FreeDisk;
+    panel->ShowFileName = p.Show_FileName;
+    panel->ShowFileSize = p.Show_FileSize;
+    panel->ShowFileDate = p.Show_FileDate;
+    panel->ShowFileColors = p.Show_FileColors;
+    panel->ShowCurDir = p.Show_CurDir;
+    panel->ShowHiddenFiles = p.Show_FileHide;
+    panel->ShowScrollBar = p.Show_ScrollBar;
+    panel->ExecFirst = p.Param_ExecBegin;
+    panel->SortSetting = sortMethodText(p.SortMode);
+    panel->Browser.SortMode = p.SortMode;
+    panel->FileColor = p.FileColor;
+    panel->DirectoryColor = p.DirectoryColor;
+    panel->FileSelectColor = p.FileSelectColor;
+    panel->DirectorySelectColor = p.DirectorySelectColor;
+    panel->PanelFon = p.PanelFon;
+    panel->PanelSelectFon = p.PanelSelectFon;
+    panel->LineColor = p.LineColor;
+    panel->LineColorSlave = p.LineColorSlave;
+    panel->SysTextColor = p.SysTextColor;
+    panel->SysInfoText = p.SysInfoText;
+    // The font first: it remembers its size and sizes the columns, which
+    // the stored widths then replace.
+    panel->SetListFont(p.Font_Name, p.Font_Size, p.Font_Bold);
+    panel->NameColWidth = p.Stolbik_File;
+    panel->SizeColWidth = p.Stolbik_FileType;
+    panel->DateColWidth = p.Stolbik_Date;
+    panel->ViewMode = p.ViewMode;
 }
 
 void TForm1::Load_INI()
 {
     const IniFile& ini = *m_config;
     TMainSettings& s = MainSettings;
-    m_left->ViewMode = ini.readInteger("Global", "Left_Style", m_left->ViewMode);
-    m_right->ViewMode = ini.readInteger("Global", "Right_Style", m_right->ViewMode);
-    s.Language = ini.readString("Global", "Language", s.Language);
-    s.SysTrayIcon = ini.readBool("Global", "SysTrayIcon", s.SysTrayIcon);
-    s.OnTop = ini.readBool("Global", "OnTop", s.OnTop);
-    s.DelToRecycle = ini.readBool("Global", "DelToRecycle", s.DelToRecycle);
-    s.SysCopy = ini.readBool("Global", "SysCopy", s.SysCopy);
-    s.Main_Splitter = ini.readInteger("Global", "Main_Splitter", s.Main_Splitter);
-    s.Show_ToolBar = ini.readBool("Global", "Show_ToolBar", s.Show_ToolBar);
-    s.Show_StatusBar = ini.readBool("Global", "Show_StatusBar", s.Show_StatusBar);
-    s.Show_DriveBar = ini.readBool("Global", "Show_DriveBar", s.Show_DriveBar);
-    s.EditorType = ini.readString("Global", "EditorType", s.EditorType);
-    s.EditorName = ini.readString("Global", "EditorName", s.EditorName);
-    s.OldDrag = ini.readBool("Global", "OldDrag", s.OldDrag);
-    s.AutoSave = ini.readBool("Global", "AutoSave", s.AutoSave);
-    s.ConfirmCopy = ini.readBool("Confirm", "Copy", s.ConfirmCopy);
-    s.ConfirmMove = ini.readBool("Confirm", "Move", s.ConfirmMove);
-    s.ConfirmDelete = ini.readBool("Confirm", "Delete", s.ConfirmDelete);
-    s.ConfirmExit = ini.readBool("Confirm", "Exit", s.ConfirmExit);
-    s.StateWin = ini.readInteger("MainForm", "StateWin", 0);
-    s.Left = ini.readInteger("MainForm", "Left", s.Left);
-    s.Top = ini.readInteger("MainForm", "Top", s.Top);
-    s.Width = ini.readInteger("MainForm", "Width", s.Width);
-    s.Height = ini.readInteger("MainForm", "Height", s.Height);
-    applyPanelFromIni(m_left, "Panel_Left");
-    applyPanelFromIni(m_right, "Panel_Right");
+    int leftStyle = m_left->ViewMode;
+    int rightStyle = m_right->ViewMode;
+    readGlobalSection(ini, s, leftStyle, rightStyle);
+    m_left->ViewMode = leftStyle;
+    m_right->ViewMode = rightStyle;
+    readOtherSections(ini, s);
     if (s.StateWin == 1) {
         setWindowState(Qt::WindowMaximized);
     } else {
@@ -362,70 +630,35 @@ void TForm1::Load_INI()
         move(s.Left, s.Top);
         resize(std::max(s.Width - 8, 200), std::max(s.Height - 46, 150));
     }
+    for (int side = 0; side < 2; ++side) {
+        TFPanel* panel = side == 0 ? m_left : m_right;
+        PanelSettings p = panelSettings(panel, side);
+        readPanelSection(ini, side == 0 ? "Panel_Left" : "Panel_Right", p);
+        applyPanelSettings(panel, side, p);
+        panel->Language = s.Language;
+        panel->OldDrag = s.OldDrag;
+    }
     if (m_tray)
         m_tray->setVisible(s.SysTrayIcon);
 }
 
-void TForm1::Save_INI()
+bool TForm1::Save_INI()
 {
-    IniFile& ini = *m_config;
-    const TMainSettings& s = MainSettings;
-    ini.beginBatch();
-    ini.writeString("Global", "ProgName", ProductName);
-    ini.writeString("Global", "ProgVersion", std::string(ProductVersion) + ProductBuild);
-    ini.writeString("Global", "Build", ProductBuild);
-    ini.writeString("Global", "ProgDate", ProductDate);
-    ini.writeString("Global", "Root", ProgramFolder);
-    ini.writeString("Global", "Active", ActiveSide);
-    ini.writeInteger("Global", "Left_Style", m_left->ViewMode);
-    ini.writeInteger("Global", "Right_Style", m_right->ViewMode);
-    ini.writeString("Global", "Language", s.Language);
-    ini.writeBool("Global", "SysTrayIcon", s.SysTrayIcon);
-    ini.writeBool("Global", "OnTop", s.OnTop);
-    ini.writeBool("Global", "DelToRecycle", s.DelToRecycle);
-    ini.writeBool("Global", "SysCopy", s.SysCopy);
-    ini.writeInteger("Global", "Main_Splitter", s.Main_Splitter);
-    ini.writeBool("Global", "IniLoad", true);
-    ini.writeBool("Global", "Show_ToolBar", s.Show_ToolBar);
-    ini.writeBool("Global", "Show_StatusBar", s.Show_StatusBar);
-    ini.writeBool("Global", "Show_DriveBar", s.Show_DriveBar);
-    ini.writeString("Global", "EditorType", s.EditorType);
-    ini.writeString("Global", "EditorName", s.EditorName);
-    ini.writeBool("Global", "OldDrag", s.OldDrag);
-    ini.writeBool("Global", "AutoSave", s.AutoSave);
-    const bool maximized = isMaximized();
-    ini.writeInteger("MainForm", "StateWin", maximized ? 1 : 0);
+    SaveState state;
+    state.ProgramFolder = ProgramFolder;
+    state.ActiveSide = ActiveSide;
+    state.Maximized = isMaximized();
     const QRect frame = frameGeometry();
-    ini.writeInteger("MainForm", "Top", frame.top());
-    ini.writeInteger("MainForm", "Left", frame.left());
-    ini.writeInteger("MainForm", "Width", width() + 8);
-    ini.writeInteger("MainForm", "Height", height() + 46);
-    ini.writeInteger("MainForm", "Panel_Width", (width() + 8) / 2 - s.Main_Splitter);
-    for (TFPanel* panel : { m_left, m_right }) {
-        const std::string section = "Panel_" + panel->PanelName;
-        // A panel inside an archive reopens in the archive's folder.
-        const TBrowser& list = panel->Browser;
-        std::string path = list.CurrentFolder();
-        if (list.DiskKind != 0) {
-            const TDiskInterface* bottom = list.Disk;
-            while (bottom && bottom->Below)
-                bottom = bottom->Below.get();
-            if (bottom)
-                path = bottom->Root + bottom->SavedFolder;
-        }
-        ini.writeString(section, "Path", path);
-        ini.writeInteger(section, "Columns", panel->Columns);
-        ini.writeInteger(section, "Length", panel->FontSizeSetting);
-        ini.writeBool(section, "Show_ScrollBar", panel->ShowScrollBar);
-    }
-    ini.writeBool("Confirm", "Copy", s.ConfirmCopy);
-    ini.writeBool("Confirm", "Move", s.ConfirmMove);
-    ini.writeBool("Confirm", "Delete", s.ConfirmDelete);
-    ini.writeBool("Confirm", "Exit", s.ConfirmExit);
-    ini.commit();
+    state.Top = frame.top();
+    state.Left = frame.left();
+    state.Width = width() + 8;
+    state.Height = height() + 46;
+    state.LeftPanel = panelSettings(m_left, 0);
+    state.RightPanel = panelSettings(m_right, 1);
+    return writeSettingsFile(*m_config, MainSettings, state);
 }
 
-void TForm1::PostLoadInit()
+void TForm1::applyBars()
 {
     m_statusBar->setVisible(MainSettings.Show_StatusBar);
     const bool tools = MainSettings.Show_ToolBar;
@@ -449,18 +682,80 @@ void TForm1::PostLoadInit()
         bar->setGeometry(bar->x(), driveTop, bar->width(), 30);
         bar->setVisible(drives);
     }
+}
+
+void TForm1::PostLoadInit()
+{
+    applyBars();
     for (TFPanel* panel : { m_left, m_right }) {
         panel->ScrollBand = panel->ShowScrollBar ? 11 : 0;
         panel->ApplyFontSize();
     }
     if (MainSettings.OnTop)
         setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    OpenLanguageFile();
 }
 
 void TForm1::ReadPanelFolder(TFPanel* panel)
 {
     panel->ReadFolder();
 }
+
+// --- language ----------------------------------------------------------------
+
+void TForm1::OpenLanguageFile()
+{
+    m_language = openLanguageFile(ProgramFolder, MainSettings.Language);
+}
+
+void TForm1::Load_Language()
+{
+    const IniFile& lang = m_language;
+    const auto text = [&](const char* section, const std::string& key) { return qtext(lang.readString(section, key, "")); };
+    // 1. The function-key row.
+    for (int i = 0; i < 7; ++i)
+        m_functionKeys[i]->setText(text("HotButtons", FunctionKeys[i].key));
+    m_functionKeys[0]->setText(text("HotButtons", "Menu"));
+    // 2. The menu entries, each from its own key; the entries the file has
+    // no key for keep their built-in captions.
+    for (const MenuEntry& entry : mainMenuTable()) {
+        if (entry.separator || entry.name.empty())
+            continue;
+        QAction* action = m_actions.at(entry.name);
+        if (entry.translated)
+            action->setText(text("MainMenu", entry.name));
+        else if (lang.hasKey("MainMenu", entry.name))
+            action->setText(text("MainMenu", entry.name));
+    }
+    // 3. Tool-bar hints.
+    for (int i = 0; i < 8; ++i)
+        m_toolButtons[i]->setToolTip(text("ToolBars", ToolButtons[i].key));
+    // 4. The texts other code reads.
+    readLangTexts(lang, LangTexts);
+    for (TFPanel* panel : { m_left, m_right }) {
+        PanelTexts& t = panel->Texts;
+        t.Folder = LangTexts.Panel_Folder;
+        t.bytes = LangTexts.Panel_bytes;
+        t.in = LangTexts.Panel_in;
+        t.files = LangTexts.Panel_files;
+        t.FreeSpace = LangTexts.Panel_FreeSpace;
+        t.TotalDriveSize = LangTexts.TotalDriveSize;
+        t.InfoFreeSpace = LangTexts.FreeSpace;
+        t.TotalMemory = LangTexts.TotalMemory;
+        t.SwapFile = LangTexts.SwapFile;
+        t.MemoryLoad = LangTexts.MemoryLoad;
+        t.DriveName = LangTexts.DriveName;
+        t.SerialNum = LangTexts.SerialNum;
+        panel->Language = MainSettings.Language;
+        panel->Layout();
+    }
+    // 5. Status-bar hints and the quick-search caption.
+    m_bCont->setToolTip(text("Messages", "Hint_ContPlay"));
+    m_bStop->setToolTip(text("Messages", "Hint_Stop"));
+    m_searchCaption->setText(QStringLiteral("  ") + text("Messages", "Search"));
+}
+
+// --- layout, splitter, active panel ------------------------------------------
 
 MainLayoutInput TForm1::layoutInput() const
 {
@@ -633,22 +928,6 @@ void TForm1::ChangeFilePos()
     }
 }
 
-void TForm1::ChangeDrive(const std::string& side)
-{
-    DriveDialogSide = side;
-}
-
-void TForm1::AddFileToHistory(const std::string& text)
-{
-    if (!text.empty())
-        m_comList->addItem(QString::fromStdString(text));
-}
-
-void TForm1::File_Work(const std::string& path)
-{
-    (void)path;
-}
-
 void TForm1::Update_AllPanels()
 {
     for (TFPanel* panel : { m_left, m_right }) {
@@ -690,20 +969,536 @@ void TForm1::TimerMainTimer()
     m_volBar->update();
 }
 
+void TForm1::ChangeDrive(const std::string& side)
+{
+    DriveDialogSide = side;
+    RunCommand("DriveDialog");
+}
+
+// --- command line and history --------------------------------------------------
+
+void TForm1::AddFileToHistory(const std::string& text)
+{
+    History.add(text);
+    m_comList->addItem(qtext(text));
+    m_comList->setCurrentRow(History.selected());
+}
+
+std::string TForm1::ActiveHostFolder() const
+{
+    const TBrowser& list = ActivePanel()->Browser;
+    std::string folder = list.CurrentFolder();
+    if (list.DiskKind != 0) {
+        const TDiskInterface* bottom = list.Disk;
+        while (bottom && bottom->Below)
+            bottom = bottom->Below.get();
+        if (bottom)
+            folder = bottom->Root + bottom->SavedFolder;
+    }
+    return DriveTable::instance().toHost(folder).value_or(std::string());
+}
+
+void TForm1::EnterCommand()
+{
+    TFPanel* panel = ActivePanel();
+    if (panel->ViewMode == 4)
+        return;
+    const std::string command = m_comLine->text().toStdString();
+    if (command.empty()) {
+        panel->EnterItem();
+        panel->PlaceCursor();
+        panel->DrawCursor();
+        return;
+    }
+    AddFileToHistory(command);
+    // A typed command runs in the shell, in the folder the panel shows.
+    launcher().runShellCommand(command, ActiveHostFolder());
+    m_comLine->clear();
+}
+
+bool TForm1::SearchVisible() const
+{
+    return m_panelSearch->isVisible();
+}
+
+void TForm1::ToggleQuickSearch()
+{
+    if (m_panelSearch->isVisible()) {
+        HideQuickSearch();
+        return;
+    }
+    m_panelSearch->move(ActivePanel()->x() + 20, m_panelDown->y() + 6);
+    m_panelSearch->raise();
+    m_panelSearch->show();
+    m_edit1->setReadOnly(false);
+    m_edit1->clear();
+    m_edit1->setFocus();
+}
+
+void TForm1::HideQuickSearch()
+{
+    if (!m_panelSearch->isVisible())
+        return;
+    m_edit1->setReadOnly(true);
+    m_panelSearch->hide();
+    m_comLine->setFocus();
+}
+
+// --- keys ----------------------------------------------------------------------
+
+void TForm1::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
+{
+    KeyState state;
+    state.commandLineEmpty = m_comLine->text().isEmpty();
+    state.searchVisible = m_panelSearch->isVisible();
+    state.historyEmpty = History.empty();
+    state.activeMode = ActivePanel()->ViewMode;
+    state.waveLevel = m_volumeReader ? std::clamp(m_volumeReader("wave"), 0, 255) : 0;
+    const KeyRoute route = routeKey(key, modifiers, state);
+    m_comLine->setReadOnly(!route.commandLineWritable);
+    TFPanel* panel = ActivePanel();
+    for (KeyStep step : route.steps) {
+        switch (step) {
+        case KeyStep::Delete: RunCommand("Delete"); break;
+        case KeyStep::QuickSearch: panel->QuickSearch(m_edit1->text().toStdString()); break;
+        case KeyStep::Enter: EnterCommand(); break;
+        case KeyStep::AppendLeftPath:
+        case KeyStep::AppendRightPath: {
+            const TFPanel* source = step == KeyStep::AppendLeftPath ? m_left : m_right;
+            m_comLine->setText(qtext(appendPanelPath(m_comLine->text().toStdString(), source->Path)));
+            m_comLine->end(false);
+            break;
+        }
+        case KeyStep::NextDrive: panel->NextDrive(); break;
+        case KeyStep::PreviousDrive: panel->PreviousDrive(); break;
+        case KeyStep::CursorUp: panel->CursorUp(); break;
+        case KeyStep::CursorDown: panel->CursorDown(); break;
+        case KeyStep::PageRight: panel->PageRight(); break;
+        case KeyStep::PageLeft: panel->PageLeft(); break;
+        case KeyStep::CursorHome: panel->CursorHome(); break;
+        case KeyStep::CursorEnd: panel->CursorEnd(); break;
+        case KeyStep::DriveDialogLeft:
+            DriveDialogSide = "Left";
+            RunCommand("DriveDialog");
+            break;
+        case KeyStep::DriveDialogRight:
+            DriveDialogSide = "Right";
+            RunCommand("DriveDialogModal");
+            break;
+        case KeyStep::PutCurrentName:
+            m_comLine->setText(qtext(appendCurrentName(m_comLine->text().toStdString(), panel->CurrentName, panel->CurrentIsFolder)));
+            m_comLine->end(false);
+            break;
+        case KeyStep::DeleteLastWord: m_comLine->setText(qtext(deleteLastWord(m_comLine->text().toStdString()))); break;
+        case KeyStep::GoUp: panel->GoUp(); break;
+        case KeyStep::GoRoot: panel->GoRoot(); break;
+        case KeyStep::InvertFiles: panel->InvertSelection(false); break;
+        case KeyStep::InvertWithFolders: panel->InvertSelection(true); break;
+        case KeyStep::SelectGroup:
+        case KeyStep::UnselectGroup:
+            SelectGroupMode = step == KeyStep::SelectGroup ? 1 : 777;
+            SelectGroupFolders = route.groupWithFolders ? 777 : 1;
+            RunCommand("SelectGroup");
+            break;
+        case KeyStep::IndentFolders:
+            for (TFPanel* p : { m_left, m_right }) {
+                p->IndentFolders = !p->IndentFolders;
+                p->Layout();
+            }
+            FormResize();
+            break;
+        case KeyStep::ToggleHidden: panel->ToggleHidden(); break;
+        case KeyStep::SelectAndDown: panel->SelectAndDown(); break;
+        case KeyStep::ToggleQuickView: OtherPanel()->ToggleQuickView(panel->CurrentPath()); break;
+        case KeyStep::ToggleInfo: OtherPanel()->ToggleInfo(); break;
+        case KeyStep::VolumeUp: changeVolume(2); break;
+        case KeyStep::VolumeDown: changeVolume(-2); break;
+        case KeyStep::ToggleQuickSearch: ToggleQuickSearch(); break;
+        case KeyStep::HistoryBack:
+            m_comLine->setText(qtext(History.back()));
+            m_comList->setCurrentRow(History.selected());
+            break;
+        }
+    }
+}
+
+void TForm1::changeVolume(int step)
+{
+    const int level = m_volumeReader ? std::clamp(m_volumeReader("wave"), 0, 255) : 0;
+    if (m_volumeWriter)
+        m_volumeWriter("wave", std::clamp(level + step, 0, 255));
+    TimerMainTimer();
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event)
+{
+    // The line edits give the window's shortcuts up (Ctrl+A, Ctrl+C,
+    // Ctrl+Left ... would otherwise stay with the text).
+    if (event->type() == QEvent::ShortcutOverride && (watched == m_comLine || watched == m_edit1)) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (m_shortcutKeys.contains(key->keyCombination())) {
+            event->ignore();
+            return true;
+        }
+        return false;
+    }
+    if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
+        return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    // Key preview: the key's first receiver in this window, before it
+    // handles the key; a key passed on to the parents is not seen again.
+    QWidget* focus = QApplication::focusWidget();
+    QWidget* first = focus && focus->window() == this ? focus : this;
+    if (watched == first && static_cast<QWidget*>(watched)->window() == this)
+        FormKeyDown(key->key(), key->modifiers());
+    // The quick-search box's own keys, after the key handler.
+    if (watched == m_edit1 && m_panelSearch->isVisible()) {
+        switch (key->key()) {
+        case Qt::Key_Escape:
+        case Qt::Key_Left:
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_Right:
+            HideQuickSearch();
+            return true;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            m_button1->click();
+            return true;
+        default:
+            break;
+        }
+    }
+    return false;
+}
+
+// --- commands ------------------------------------------------------------------
+
+QAction* TForm1::MenuAction(const std::string& name) const
+{
+    const auto it = m_actions.find(name);
+    return it == m_actions.end() ? nullptr : it->second;
+}
+
+int TForm1::runModal(QDialog& dialog)
+{
+    return m_modalRunner ? m_modalRunner(dialog) : dialog.exec();
+}
+
+void TForm1::notAvailable(const std::string& name)
+{
+    std::string caption = name;
+    for (const MenuEntry& entry : mainMenuTable()) {
+        if (entry.command == name && !entry.name.empty()) {
+            if (const QAction* action = MenuAction(entry.name); action && !action->text().isEmpty())
+                caption = action->text().remove(QLatin1Char('&')).toStdString();
+            break;
+        }
+    }
+    messageBox("\"" + caption + "\" is not available yet.", ProductName, Buttons::Ok, Icon::Information);
+}
+
+void TForm1::RunCommand(const std::string& name)
+{
+    if (const CommandHandler* handler = CommandRegistry::instance().find(name)) {
+        (*handler)(*this);
+        if (name == "Attributes")
+            Update_AllPanels();
+        return;
+    }
+    if (!runOwnCommand(name))
+        notAvailable(name);
+}
+
+void TForm1::runFileHandler(const std::string& name, const std::string& path)
+{
+    if (const FileHandler* handler = CommandRegistry::instance().findFileHandler(name)) {
+        (*handler)(*this, path);
+        return;
+    }
+    notAvailable(name);
+}
+
+void TForm1::runExternal(const std::string& commandLine, const std::vector<std::string>& arguments)
+{
+    std::vector<std::string> words = splitCommandLine(commandLine);
+    if (words.empty())
+        return;
+    const std::string program = words.front();
+    words.erase(words.begin());
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    launcher().startProgram(mapProgram(program, words), "");
+}
+
+void TForm1::ViewCommand()
+{
+    File_Work(ActivePanel()->CurrentPath());
+}
+
+void TForm1::EditCommand()
+{
+    const TFPanel* panel = ActivePanel();
+    if (panel->CurrentIsFolder || panel->CurrentName == ".." || panel->CurrentName.empty())
+        return;
+    const std::string path = panel->CurrentPath();
+    if (MainSettings.EditorType != "int") {
+        // The file goes to the editor as an argument of its own.
+        const auto host = DriveTable::instance().toHost(path);
+        if (host)
+            runExternal(MainSettings.EditorName, { *host });
+        return;
+    }
+    runFileHandler("EditText", path);
+}
+
+void TForm1::CalculatorCommand()
+{
+    if (!m_calculator)
+        m_calculator = new TCalculatorDialog(this);
+    const std::string title = notEnglishText(m_language, MainSettings.Language, "Calculator", "Caption", "Calculator");
+    m_calculator->setWindowTitle(qtext(title));
+    m_calculator->resetValue();
+    runModal(*m_calculator);
+}
+
+void TForm1::EmptyRecycleBin()
+{
+    const std::string question = notEnglishText(m_language, MainSettings.Language, "Commands", "Confirm_ClearRecycle",
+        "Do you want really clear Recycle Bin ?");
+    if (messageBox(question, ProductName, Buttons::OkCancel, Icon::Question) == Answer::Cancel)
+        return;
+    emptyTrash(trashFolder());
+}
+
+void TForm1::ClearRecentDocs()
+{
+    clearRecentDocuments(dataHome() + "/recently-used.xbel");
+}
+
+void TForm1::SetDefaultConfiguration()
+{
+    const std::string question = notEnglishText(m_language, MainSettings.Language, "Commands", "Confirm_SetDefaultConfig",
+        "Do you want set default configuration of Orvanta ?");
+    if (messageBox(question, ProductName, Buttons::OkCancel, Icon::Question) == Answer::Cancel)
+        return;
+    Default_Init();
+    for (TFPanel* panel : { m_left, m_right }) {
+        panel->ResetDefaults();
+        panel->SetListFont("MS Sans Serif", 8, false);
+        panel->HeaderHeight = 25;
+        panel->NameColWidth = 103;
+        panel->SizeColWidth = 60;
+        panel->DateColWidth = 75;
+        panel->ReadFolder();
+    }
+    MainSettings.EditorName = "notepad.exe";
+    // Global_Show.
+    setWindowTitle(QLatin1String(ProductCaption));
+    if (windowState() != Qt::WindowNoState)
+        setWindowState(Qt::WindowNoState);
+    move(0, 0);
+    resize(640 - 8, 453 - 46);
+    MainSettings.OnTop = false;
+    setWindowFlag(Qt::WindowStaysOnTopHint, false);
+    FormResize();
+    m_left->Layout();
+    m_right->Layout();
+    if (!isVisible())
+        return;
+    show();
+}
+
+void TForm1::SaveConfiguration()
+{
+    const bool saved = Save_INI();
+    if (const CommandHandler* colours = CommandRegistry::instance().find("SaveFilesColors"))
+        (*colours)(*this);
+    if (saved) {
+        messageBox(LangTexts.SaveConfig, ProductName, Buttons::Ok, Icon::Information);
+        return;
+    }
+    const std::string failed = m_language.readString("Messages", "SaveConfigFailed", "The configuration could not be saved:");
+    messageBox(failed + "\n" + m_config->path() + "\n" + m_config->lastError(), ProductName, Buttons::Ok, Icon::Error);
+}
+
+void TForm1::ShowFilesMode(int mode)
+{
+    TFPanel* panel = ActivePanel();
+    switch (mode) {
+    case 1:
+    case 3:
+        if (panel->ViewMode == mode)
+            return;
+        panel->TopIndex = 0;
+        panel->CursorRow = 0;
+        panel->ViewMode = mode;
+        panel->Columns = mode == 1 ? 3 : 1;
+        panel->PlaceCursor();
+        break;
+    case 2:
+        if (m_left->ViewMode == 2 || m_right->ViewMode == 2)
+            return;
+        panel->ViewMode = 2;
+        panel->InvalidateInfo();
+        break;
+    case 4:
+        panel->ViewMode = 4;
+        m_left->QuickViewFile = m_right->CurrentPath();
+        m_right->QuickViewFile = m_left->CurrentPath();
+        break;
+    default:
+        return;
+    }
+    panel->Layout();
+    panel->update();
+}
+
+void TForm1::UpdatePanel()
+{
+    TFPanel* panel = ActivePanel();
+    panel->Refresh();
+    panel->TopIndex = 0;
+    panel->CursorRow = 0;
+    panel->PlaceCursor();
+    panel->Layout();
+}
+
+bool TForm1::runOwnCommand(const std::string& name)
+{
+    TFPanel* panel = ActivePanel();
+    static const std::string resourceTypes[] = { ".exe", ".dll", ".cpl", ".dpl", ".bpl" };
+    if (name == "Exit") {
+        close();
+    } else if (name == "View") {
+        ViewCommand();
+    } else if (name == "Edit") {
+        EditCommand();
+    } else if (name == "Attributes") {
+        // Nothing on ".."; the window comes with its subsystem.
+        if (panel->CurrentName == "..")
+            return true;
+        return false;
+    } else if (name == "ResourceExplorer") {
+        const std::string ext = lowerExtension(panel->CurrentName);
+        if (std::find(std::begin(resourceTypes), std::end(resourceTypes), ext) == std::end(resourceTypes)) {
+            messageBox(LangTexts.ResExplorer_Error_OnStart, ProductName, Buttons::Ok, Icon::Error);
+            return true;
+        }
+        return false;
+    } else if (name == "Calculator") {
+        CalculatorCommand();
+    } else if (name == "MSDOS") {
+        // The user's terminal, in the active panel's folder.
+        launcher().startProgram(mapProgram("command.com", {}), ActiveHostFolder());
+    } else if (name == "MediaPlayer") {
+        launcher().startProgram(mapProgram("mplayer.exe", {}), "");
+    } else if (name == "ExternalEditor") {
+        runExternal(MainSettings.EditorName, {});
+    } else if (name == "News") {
+        launcher().startProgram({ ProgramFolder + "/ov_news" }, "");
+    } else if (name == "EmptyRecycleBin") {
+        EmptyRecycleBin();
+    } else if (name == "ClearRecentDocs") {
+        ClearRecentDocs();
+    } else if (name == "InvertSelection") {
+        panel->InvertSelection(true);
+    } else if (name == "ChangePanel") {
+        ChangePanel();
+    } else if (name == "ActiveLeft" || name == "ActiveRight") {
+        const std::string side = name == "ActiveLeft" ? "Left" : "Right";
+        if (ActiveSide != side) {
+            SetActive(side, side == "Left" ? m_left : m_right, "Show");
+            ChangeFolderEv(ActiveSide);
+        }
+        refreshMenuChecks();
+    } else if (name == "ShowFiles") {
+        ShowFilesMode(1);
+    } else if (name == "ExtendedView") {
+        ShowFilesMode(3);
+    } else if (name == "InfoView") {
+        ShowFilesMode(2);
+    } else if (name == "QuickView") {
+        ShowFilesMode(4);
+    } else if (name == "UpdatePanel") {
+        UpdatePanel();
+    } else if (name == "ChangeDrive") {
+        DriveDialogSide = ActiveSide;
+        RunCommand("DriveDialog");
+    } else if (name == "ShowToolBar" || name == "ShowDrivesBar" || name == "ShowStatusBar") {
+        bool& flag = name == "ShowToolBar" ? MainSettings.Show_ToolBar
+            : name == "ShowDrivesBar"      ? MainSettings.Show_DriveBar
+                                           : MainSettings.Show_StatusBar;
+        flag = !flag;
+        applyBars();
+        FormResize();
+        refreshMenuChecks();
+    } else if (name.rfind("PopupMenu:", 0) == 0) {
+        if (QMenu* menu = m_menus.count(name.substr(10)) ? m_menus.at(name.substr(10)) : nullptr)
+            menu->popup(QCursor::pos());
+    } else if (name == "SetDefaultConfig") {
+        SetDefaultConfiguration();
+    } else if (name == "SaveConfig") {
+        SaveConfiguration();
+    } else if (name == "QuickSearchToggle") {
+        ToggleQuickSearch();
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// --- opening files -------------------------------------------------------------
+
+void TForm1::File_Work(const std::string& path)
+{
+    TFPanel* panel = ActivePanel();
+    if (panel->CurrentIsFolder) {
+        if (panel->Browser.MeasureFolder(panel->CurrentIndex())) {
+            panel->DrawList();
+            panel->DrawCursor();
+        }
+        return;
+    }
+    const auto host = DriveTable::instance().toHost(path);
+    switch (fileActionFor(path)) {
+    case FileAction::Picture: runFileHandler("ViewPicture", path); break;
+    case FileAction::Sound: runFileHandler("PlaySound", path); break;
+    case FileAction::Mpeg: runFileHandler("PlayMpeg", path); break;
+    case FileAction::Module: runFileHandler("PlayModule", path); break;
+    case FileAction::MediaPlayer:
+        // The desktop's player, with the file as an argument of its own.
+        if (host)
+            launcher().startProgram(mapProgram("mplayer.exe", { *host }), "");
+        break;
+    case FileAction::Html: {
+        // The key the old browser helper read, then the desktop's browser.
+        IniFile shared(windowsFolder() + "/ov.ini");
+        shared.writeString("TForm1", "URL", path);
+        if (host)
+            launcher().openDocument(*host);
+        break;
+    }
+    case FileAction::Text: runFileHandler("ViewText", path); break;
+    }
+}
+
+// --- closing -------------------------------------------------------------------
+
 bool TForm1::FormCloseQuery()
 {
     if (!MainSettings.ConfirmExit)
         return true;
-    const std::string text = m_config ? std::string() : std::string();
-    // The question's text comes from the language file (section Questions,
-    // key Exit); until the language files arrive it is empty.
-    return messageBox(text, ProductName, Buttons::YesNo, Icon::None) == Answer::Yes;
+    return messageBox(LangTexts.Question_Exit, ProductName, Buttons::YesNo, Icon::None) == Answer::Yes;
 }
 
 void TForm1::FormClose()
 {
-    if (MainSettings.AutoSave)
+    if (MainSettings.AutoSave) {
+        // Silent: a failed write on the way out has nobody left to tell.
         Save_INI();
+        if (const CommandHandler* colours = CommandRegistry::instance().find("SaveFilesColors"))
+            (*colours)(*this);
+    }
     m_timerMain->stop();
     m_timer3->stop();
     if (m_tray)
@@ -718,16 +1513,6 @@ void TForm1::closeEvent(QCloseEvent* event)
     }
     FormClose();
     event->accept();
-}
-
-void TForm1::keyPressEvent(QKeyEvent* event)
-{
-    QMainWindow::keyPressEvent(event);
-}
-
-bool TForm1::eventFilter(QObject* watched, QEvent* event)
-{
-    return QMainWindow::eventFilter(watched, event);
 }
 
 } // namespace ov

@@ -1,19 +1,35 @@
 // TForm1: the main window of ov. It owns the two file panels, the settings,
-// the name of the active panel and the open configuration file, lays out its
-// parts, and asks before closing when the settings say so.
+// the name of the active panel, the open configuration and language files
+// and the command history; it builds the menus, buttons and keys of the
+// command table, routes the keys no shortcut takes, runs the command line,
+// opens files by type, lays out its parts, and asks before closing when the
+// settings say so.
+//
+// Commands whose windows belong to other subsystems run through the command
+// registry (shell/commands.h); a command nobody registered shows a "not
+// available yet" message.
 #pragma once
 
 #include "panel/fpanel.h"
 #include "platform/ini_file.h"
+#include "shell/command_line.h"
+#include "shell/key_routing.h"
+#include "shell/language_file.h"
 #include "shell/main_layout.h"
 #include "shell/main_settings.h"
+#include "shell/settings_file.h"
 
+#include <QKeyCombination>
 #include <QMainWindow>
+#include <QSet>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 
+class QAction;
+class QDialog;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -26,9 +42,15 @@ class QTimer;
 
 namespace ov {
 
+class TCalculatorDialog;
+
 // Reads the level (0..255) of a volume channel; the media layer installs the
 // real one, until then every level reads 0.
 using VolumeReader = std::function<int(const std::string& channel)>;
+// Sets the level of a volume channel (F11/F12 on "wave").
+using VolumeWriter = std::function<void(const std::string& channel, int level)>;
+// Runs a modal dialog; tests replace it so that nothing blocks.
+using ModalRunner = std::function<int(QDialog& dialog)>;
 
 class TForm1 : public QMainWindow {
 public:
@@ -48,12 +70,26 @@ public:
     bool SplitDragging = false;
     std::string DriveDialogSide = "Left";
     TMainSettings MainSettings;
+    TLangTexts LangTexts;
+    CommandHistory History;
+    // Handed to the select-group window: 1 select / 777 unselect; 777
+    // folders too / 1 files only.
+    int SelectGroupMode = 1;
+    int SelectGroupFolders = 1;
 
     TFPanel* LeftPanel() const { return m_left; }
     TFPanel* RightPanel() const { return m_right; }
     TFPanel* ActivePanel() const { return ActiveSide == "Right" ? m_right : m_left; }
     TFPanel* OtherPanel() const { return ActiveSide == "Right" ? m_left : m_right; }
     IniFile& Config() { return *m_config; }
+    // The open language file; every window reads its own section here.
+    const IniFile& Language() const { return m_language; }
+    QLineEdit* ComLine() const { return m_comLine; }
+    QLineEdit* SearchEdit() const { return m_edit1; }
+    bool SearchVisible() const;
+    // The host folder the active panel shows (inside an archive: the folder
+    // that holds the archive); "" when its drive is not mapped.
+    std::string ActiveHostFolder() const;
 
     void SetActive(const std::string& side, TFPanel* panel, const std::string& mode);
     void ActiveLeft(const std::string& text);
@@ -66,15 +102,44 @@ public:
     void Update_AllPanels();
     void FormResize();
     void Load_INI();
-    void Save_INI();
+    // Writes ov.ini in one replacement of the file; false when it failed.
+    bool Save_INI();
     void Default_Init();
     void Global_Init();
+    void Load_Language();
+    // Opens the language file MainSettings.Language names.
+    void OpenLanguageFile();
     // Tab: the other panel becomes active and the prompt follows it.
     void ChangePanel();
     // Fills the work area (the RBut button).
     void RButClick();
     void TimerMainTimer();
     void setVolumeReader(VolumeReader reader) { m_volumeReader = std::move(reader); }
+    void setVolumeWriter(VolumeWriter writer) { m_volumeWriter = std::move(writer); }
+    void setModalRunner(ModalRunner runner) { m_modalRunner = std::move(runner); }
+
+    // The key handler: sees every key before the focused control and never
+    // consumes it.
+    void FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
+    // Runs a command by name: a registered handler first, then the window's
+    // own, else the "not available yet" message.
+    void RunCommand(const std::string& name);
+    // The action of a menu entry by its name ("File_Copy"), or nullptr.
+    QAction* MenuAction(const std::string& name) const;
+
+    // Commands of the window itself.
+    void EnterCommand();
+    void EditCommand();
+    void ViewCommand();
+    void CalculatorCommand();
+    void EmptyRecycleBin();
+    void ClearRecentDocs();
+    void SetDefaultConfiguration();
+    void SaveConfiguration();
+    void ToggleQuickSearch();
+    void HideQuickSearch();
+    void ShowFilesMode(int mode);
+    void UpdatePanel();
 
     // The layout's input as the window stands now.
     MainLayoutInput layoutInput() const;
@@ -82,28 +147,40 @@ public:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildComposition();
+    void buildMenus();
+    void buildToolBar();
     void buildTray();
     void PostLoadInit();
+    void applyBars();
     void ReadPanelFolder(TFPanel* panel);
-    void applyPanelFromIni(TFPanel* panel, const std::string& section);
+    PanelSettings panelSettings(const TFPanel* panel, int side) const;
+    void applyPanelSettings(TFPanel* panel, int side, const PanelSettings& settings);
     // The mouse on the window's own area: the splitter.
     void splitterPress(QMouseEvent* event);
     void splitterMove(QMouseEvent* event);
     bool FormCloseQuery();
     void FormClose();
+    bool runOwnCommand(const std::string& name);
+    void notAvailable(const std::string& name);
+    void runFileHandler(const std::string& name, const std::string& path);
+    void runExternal(const std::string& commandLine, const std::vector<std::string>& arguments);
+    void changeVolume(int step);
+    void refreshMenuChecks();
+    int runModal(QDialog& dialog);
 
     std::unique_ptr<IniFile> m_config;
+    IniFile m_language;
     TFPanel* m_left = nullptr;
     TFPanel* m_right = nullptr;
     QWidget* m_client = nullptr;
     QWidget* m_panel3 = nullptr;
     QWidget* m_toolBar = nullptr;
     QPushButton* m_rBut = nullptr;
+    QPushButton* m_toolButtons[8] = {};
     QWidget* m_driveBars[2] = {};
     QWidget* m_panelDown = nullptr;
     QWidget* m_panelDos = nullptr;
@@ -121,12 +198,27 @@ private:
     QWidget* m_panel6 = nullptr;
     QSlider* m_volBar = nullptr;
     QWidget* m_panelSearch = nullptr;
+    QLabel* m_searchCaption = nullptr;
+    QLineEdit* m_edit1 = nullptr;
+    QPushButton* m_button1 = nullptr;
     QListWidget* m_comList = nullptr;
     QSystemTrayIcon* m_tray = nullptr;
     QMenu* m_trayMenu = nullptr;
+    QMenu* m_popupMenu2 = nullptr;
+    QMenu* m_toolbarsMenu = nullptr;
     QTimer* m_timerMain = nullptr;
     QTimer* m_timer3 = nullptr;
+    TCalculatorDialog* m_calculator = nullptr;
+    std::map<std::string, QAction*> m_actions;
+    std::map<std::string, QMenu*> m_menus;
+    // Every key combination a shortcut of this window carries; the line
+    // edits give them up to the shortcuts.
+    QSet<QKeyCombination> m_shortcutKeys;
+    // Per panel (0 left, 1 right): the keys the panel has no field for.
+    PanelSettings m_panelKeys[2];
     VolumeReader m_volumeReader;
+    VolumeWriter m_volumeWriter;
+    ModalRunner m_modalRunner;
     bool m_closing = false;
 };
 

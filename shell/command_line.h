@@ -1,0 +1,48 @@
+// The command line's text algorithms and the command history, without a
+// window: Ctrl+Backspace, Ctrl+Enter, Ctrl+[ / Ctrl+], Ctrl+E, and the
+// choice File_Work makes by a file's extension.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace ov {
+
+// Ctrl+Backspace: drops characters from the end until the last one left is a
+// space or a full stop, then drops that one too unless exactly three
+// characters remain at that moment ("copy file.txt" -> "copy file").
+std::string deleteLastWord(std::string text);
+// Ctrl+Enter: a space when the text is not empty, then the current entry's
+// name, lower-cased unless it is a folder.
+std::string appendCurrentName(std::string text, const std::string& name, bool isFolder);
+// Ctrl+[ / Ctrl+]: the panel's path, with a "\" added unless it is a
+// three-character drive root.
+std::string appendPanelPath(std::string text, const std::string& path);
+
+// The history of commands run from the command line and of files run from
+// the panels; oldest first, kept for the run only.
+class CommandHistory {
+public:
+    // Appends, selects the new last item and ends any walk.
+    void add(const std::string& text);
+    // Ctrl+E: the first call after an add gives the last item, each further
+    // one an older one, stopping at the oldest. "" when empty.
+    std::string back();
+    const std::vector<std::string>& items() const { return m_items; }
+    int selected() const { return m_selected; }
+    bool empty() const { return m_items.empty(); }
+
+private:
+    std::vector<std::string> m_items;
+    int m_selected = -1;
+    bool m_walking = false;
+};
+
+// What File_Work does with a file, by its extension (case ignored).
+enum class FileAction { Picture, Sound, MediaPlayer, Mpeg, Module, Html, Text };
+
+// The extension of a Windows path with its dot, lower-cased; "" when none.
+std::string lowerExtension(const std::string& path);
+FileAction fileActionFor(const std::string& path);
+
+} // namespace ov

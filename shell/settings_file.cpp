@@ -1,0 +1,256 @@
+// ov.ini's sections, read and written key by key in table order.
+#include "shell/settings_file.h"
+
+#include "platform/ini_file.h"
+
+namespace ov {
+
+namespace {
+
+const char* const SortTexts[] = { "srNone", "srName", "srExt", "srSize", "srDate" };
+
+} // namespace
+
+std::string sortMethodText(int mode)
+{
+    if (mode < 0 || mode > 4)
+        return "srName";
+    return SortTexts[mode];
+}
+
+int sortMethodMode(const std::string& text)
+{
+    for (int mode = 0; mode <= 4; ++mode) {
+        if (text == SortTexts[mode])
+            return mode;
+    }
+    return -1;
+}
+
+void readGlobalSection(const IniFile& ini, TMainSettings& s, int& leftStyle, int& rightStyle)
+{
+    const char* g = "Global";
+    s.IniLoad = ini.readBool(g, "IniLoad", s.IniLoad);
+    s.SysTrayIcon = ini.readBool(g, "SysTrayIcon", s.SysTrayIcon);
+    s.OnTop = ini.readBool(g, "OnTop", s.OnTop);
+    s.Sync_Panels = ini.readBool(g, "Sync_Panels", s.Sync_Panels);
+    s.DelToRecycle = ini.readBool(g, "DelToRecycle", s.DelToRecycle);
+    s.SysCopy = ini.readBool(g, "SysCopy", s.SysCopy);
+    leftStyle = ini.readInteger(g, "Left_Style", leftStyle);
+    rightStyle = ini.readInteger(g, "Right_Style", rightStyle);
+    s.Language = ini.readString(g, "Language", "ENGLISH");
+    s.Main_Splitter = ini.readInteger(g, "Main_Splitter", 7);
+    s.Show_ToolBar = ini.readBool(g, "Show_ToolBar", true);
+    s.Show_StatusBar = ini.readBool(g, "Show_StatusBar", true);
+    s.Show_DriveBar = ini.readBool(g, "Show_DriveBar", true);
+    s.EditorType = ini.readString(g, "EditorType", "int");
+    s.EditorName = ini.readString(g, "EditorName", "notepad.exe");
+    s.OldDrag = ini.readBool(g, "OldDrag", false);
+    s.AutoSave = ini.readBool(g, "AutoSave", true);
+
+    // Two information panels show each other: the left one becomes brief.
+    if (leftStyle == 2 && rightStyle == 2)
+        leftStyle = 1;
+    if (leftStyle > 4 || rightStyle > 4) {
+        leftStyle = 1;
+        rightStyle = 1;
+    }
+    // A style below 1 names no mode; it reads as brief rather than leaving
+    // the panel in a mode nothing draws.
+    if (leftStyle < 1)
+        leftStyle = 1;
+    if (rightStyle < 1)
+        rightStyle = 1;
+}
+
+void readOtherSections(const IniFile& ini, TMainSettings& s)
+{
+    s.StateWin = ini.readInteger("MainForm", "StateWin", 0);
+    s.Top = ini.readInteger("MainForm", "Top", s.Top);
+    s.Left = ini.readInteger("MainForm", "Left", s.Left);
+    s.Width = ini.readInteger("MainForm", "Width", s.Width);
+    s.Height = ini.readInteger("MainForm", "Height", s.Height);
+    s.Panel_Width = ini.readInteger("MainForm", "Panel_Width", s.Panel_Width);
+
+    s.Clipboard_Top = ini.readInteger("Form_Clipboard", "Top", 0);
+    s.Clipboard_Left = ini.readInteger("Form_Clipboard", "Left", 0);
+    s.Clipboard_Width = ini.readInteger("Form_Clipboard", "Width", 0);
+    s.Clipboard_Height = ini.readInteger("Form_Clipboard", "Height", 0);
+
+    s.Show_BackgroundFon = ini.readBool("Interface", "Show_BackgroundFon", true);
+    s.Interface_Show_ToolBar = ini.readBool("Interface", "Show_ToolBar", true);
+    s.Show_ComLine = ini.readBool("Interface", "Show_ComLine", true);
+    s.Show_HotButtons = ini.readBool("Interface", "Show_HotButtons", true);
+
+    s.Redial = ini.readBool("DialUp", "Redial", true);
+    s.CloseOnBusy = ini.readBool("DialUp", "CloseOnBusy", false);
+    s.CloseOnConnect = ini.readBool("DialUp", "CloseOnConnect", false);
+    s.RedialTime = ini.readInteger("DialUp", "RedialTime", 10);
+
+    s.ConfirmCopy = ini.readBool("Confirm", "Copy", true);
+    s.ConfirmMove = ini.readBool("Confirm", "Move", true);
+    s.ConfirmDelete = ini.readBool("Confirm", "Delete", true);
+    s.ConfirmExit = ini.readBool("Confirm", "Exit", false);
+}
+
+void readPanelSection(const IniFile& ini, const std::string& section, PanelSettings& p)
+{
+    const auto integer = [&](const char* key, int& value) { value = ini.readInteger(section, key, value); };
+    const auto flag = [&](const char* key, bool& value) { value = ini.readBool(section, key, value); };
+    p.Left = ini.readInteger(section, "Left", 0);
+    p.Top = ini.readInteger(section, "Top", 0);
+    p.Width = ini.readInteger(section, "Width", 640);
+    p.Height = ini.readInteger(section, "Height", 453);
+    p.Path = ini.readString(section, "Path", p.Path);
+    integer("Columns", p.Columns);
+    integer("Length", p.Length);
+    flag("Show_FreeDisk", p.Show_FreeDisk);
+    flag("Show_FileName", p.Show_FileName);
+    flag("Show_FileSize", p.Show_FileSize);
+    flag("Show_FileDate", p.Show_FileDate);
+    flag("Show_FileColors", p.Show_FileColors);
+    flag("Show_CurDir", p.Show_CurDir);
+    flag("Show_FileHide", p.Show_FileHide);
+    flag("Show_FilesColor", p.Show_FilesColor);
+    flag("Show_ScrollBar", p.Show_ScrollBar);
+    flag("Show_ToolBar", p.Show_ToolBar);
+    flag("Param_ExecBegin", p.Param_ExecBegin);
+    // Any other text than the five names leaves the current mode.
+    const int mode = sortMethodMode(ini.readString(section, "SorthMethod", "srName"));
+    if (mode >= 0)
+        p.SortMode = mode;
+    integer("FileColor", p.FileColor);
+    integer("DirectoryColor", p.DirectoryColor);
+    integer("FileSelectColor", p.FileSelectColor);
+    integer("DirectorySelectColor", p.DirectorySelectColor);
+    integer("PanelFon", p.PanelFon);
+    integer("PanelSelectFon", p.PanelSelectFon);
+    integer("LineColor", p.LineColor);
+    integer("LineColorSlave", p.LineColorSlave);
+    integer("SysTextColor", p.SysTextColor);
+    integer("SysInfoText", p.SysInfoText);
+    p.Font_Name = ini.readString(section, "Font_Name", p.Font_Name);
+    integer("Font_Size", p.Font_Size);
+    integer("Font_Color", p.Font_Color);
+    p.Font_Bold = ini.readString(section, "Font_Style", "") == "[fsBold]";
+    // The remembered font size follows the font.
+    p.Length = p.Font_Size;
+    integer("Stolbik_File", p.Stolbik_File);
+    integer("Stolbik_FileType", p.Stolbik_FileType);
+    integer("Stolbik_Date", p.Stolbik_Date);
+
+    if (p.Stolbik_File > p.Width - 30)
+        p.Stolbik_File = p.Width - 30;
+    if (p.ViewMode == 3 && p.Columns != 1)
+        p.Columns = 1;
+}
+
+namespace {
+
+void writePanel(IniFile& ini, const std::string& section, const PanelSettings& p)
+{
+    const auto integer = [&](const char* key, int value) { ini.writeInteger(section, key, value); };
+    const auto flag = [&](const char* key, bool value) { ini.writeBool(section, key, value); };
+    integer("Left", p.Left);
+    integer("Top", p.Top);
+    integer("Width", p.Width);
+    integer("Height", p.Height);
+    ini.writeString(section, "Path", p.Path);
+    integer("Columns", p.Columns);
+    integer("Length", p.Length);
+    flag("Show_FreeDisk", p.Show_FreeDisk);
+    flag("Show_FileName", p.Show_FileName);
+    flag("Show_FileSize", p.Show_FileSize);
+    flag("Show_FileDate", p.Show_FileDate);
+    flag("Show_FileColors", p.Show_FileColors);
+    flag("Show_CurDir", p.Show_CurDir);
+    flag("Show_FileHide", p.Show_FileHide);
+    flag("Show_FilesColor", p.Show_FilesColor);
+    flag("Show_ScrollBar", p.Show_ScrollBar);
+    flag("Show_ToolBar", p.Show_ToolBar);
+    flag("Param_ExecBegin", p.Param_ExecBegin);
+    ini.writeString(section, "SorthMethod", sortMethodText(p.SortMode));
+    integer("FileColor", p.FileColor);
+    integer("DirectoryColor", p.DirectoryColor);
+    integer("FileSelectColor", p.FileSelectColor);
+    integer("DirectorySelectColor", p.DirectorySelectColor);
+    integer("PanelFon", p.PanelFon);
+    integer("PanelSelectFon", p.PanelSelectFon);
+    integer("LineColor", p.LineColor);
+    integer("LineColorSlave", p.LineColorSlave);
+    integer("SysTextColor", p.SysTextColor);
+    integer("SysInfoText", p.SysInfoText);
+    ini.writeString(section, "Font_Name", p.Font_Name);
+    integer("Font_Size", p.Font_Size);
+    integer("Font_Color", p.Font_Color);
+    ini.writeString(section, "Font_Style", p.Font_Bold ? "[fsBold]" : "[]");
+    integer("Stolbik_File", p.Stolbik_File);
+    integer("Stolbik_FileType", p.Stolbik_FileType);
+    integer("Stolbik_Date", p.Stolbik_Date);
+}
+
+} // namespace
+
+bool writeSettingsFile(IniFile& ini, TMainSettings& s, const SaveState& state)
+{
+    if (s.Language.empty())
+        s.Language = "ENGLISH";
+    ini.beginBatch();
+    const char* g = "Global";
+    ini.writeString(g, "ProgName", "Orvanta");
+    ini.writeString(g, "ProgVersion", "1.102");
+    ini.writeString(g, "Build", "2");
+    ini.writeString(g, "ProgDate", "19.11.1998");
+    ini.writeString(g, "Root", state.ProgramFolder);
+    ini.writeString(g, "Active", state.ActiveSide);
+    ini.writeInteger(g, "Left_Style", state.LeftPanel.ViewMode);
+    ini.writeInteger(g, "Right_Style", state.RightPanel.ViewMode);
+    ini.writeString(g, "Language", s.Language);
+    ini.writeBool(g, "SysTrayIcon", s.SysTrayIcon);
+    ini.writeBool(g, "OnTop", s.OnTop);
+    ini.writeBool(g, "DelToRecycle", s.DelToRecycle);
+    ini.writeBool(g, "SysCopy", s.SysCopy);
+    ini.writeInteger(g, "Main_Splitter", s.Main_Splitter);
+    ini.writeBool(g, "IniLoad", true);
+    ini.writeBool(g, "Sync_Panels", s.Sync_Panels);
+    ini.writeBool(g, "Show_ToolBar", s.Show_ToolBar);
+    ini.writeBool(g, "Show_StatusBar", s.Show_StatusBar);
+    ini.writeBool(g, "Show_DriveBar", s.Show_DriveBar);
+    ini.writeString(g, "EditorType", s.EditorType);
+    ini.writeString(g, "EditorName", s.EditorName);
+    ini.writeBool(g, "OldDrag", s.OldDrag);
+    ini.writeBool(g, "AutoSave", s.AutoSave);
+
+    ini.writeInteger("MainForm", "StateWin", state.Maximized ? 1 : 0);
+    ini.writeInteger("MainForm", "Top", state.Top);
+    ini.writeInteger("MainForm", "Left", state.Left);
+    ini.writeInteger("MainForm", "Width", state.Width);
+    ini.writeInteger("MainForm", "Height", state.Height);
+    ini.writeInteger("MainForm", "Panel_Width", state.Width / 2 - s.Main_Splitter);
+
+    ini.writeInteger("Form_Clipboard", "Top", s.Clipboard_Top);
+    ini.writeInteger("Form_Clipboard", "Left", s.Clipboard_Left);
+    ini.writeInteger("Form_Clipboard", "Width", s.Clipboard_Width);
+    ini.writeInteger("Form_Clipboard", "Height", s.Clipboard_Height);
+
+    ini.writeBool("Interface", "Show_BackgroundFon", s.Show_BackgroundFon);
+    ini.writeBool("Interface", "Show_ToolBar", s.Interface_Show_ToolBar);
+    ini.writeBool("Interface", "Show_ComLine", s.Show_ComLine);
+    ini.writeBool("Interface", "Show_HotButtons", s.Show_HotButtons);
+
+    ini.writeBool("DialUp", "Redial", s.Redial);
+    ini.writeBool("DialUp", "CloseOnBusy", s.CloseOnBusy);
+    ini.writeBool("DialUp", "CloseOnConnect", s.CloseOnConnect);
+    ini.writeInteger("DialUp", "RedialTime", s.RedialTime);
+
+    ini.writeBool("Confirm", "Copy", s.ConfirmCopy);
+    ini.writeBool("Confirm", "Move", s.ConfirmMove);
+    ini.writeBool("Confirm", "Delete", s.ConfirmDelete);
+    ini.writeBool("Confirm", "Exit", s.ConfirmExit);
+
+    writePanel(ini, "Panel_Left", state.LeftPanel);
+    writePanel(ini, "Panel_Right", state.RightPanel);
+    return ini.commit();
+}
+
+} // namespace ov
