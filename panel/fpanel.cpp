@@ -266,7 +266,14 @@ void TFPanel::DrawFrame(const std::string& mode)
         m_canvas.lineTo(w - 3, h - 1);
         m_thumbX = -1;
     }
-    // The sunken outer edge.
+    drawSunkenEdge();
+    update();
+}
+
+// The panel's outer edge, sunken: grey left and top, white right and bottom.
+void TFPanel::drawSunkenEdge()
+{
+    const int w = width(), h = height();
     m_canvas.setPenColor(gray);
     m_canvas.moveTo(0, h - 1);
     m_canvas.lineTo(0, 0);
@@ -276,7 +283,6 @@ void TFPanel::DrawFrame(const std::string& mode)
     m_canvas.lineTo(w - 1, h);
     m_canvas.moveTo(1, h - 1);
     m_canvas.lineTo(w - 1, h - 1);
-    update();
 }
 
 void TFPanel::DrawColumnLines()
@@ -656,15 +662,7 @@ void TFPanel::DrawInfo()
     next();
     line(Texts.SerialNum + ": " + m_info.serial);
     rule();
-    m_canvas.setPenColor(gray);
-    m_canvas.moveTo(0, h - 1);
-    m_canvas.lineTo(0, 0);
-    m_canvas.lineTo(w, 0);
-    m_canvas.setPenColor(white);
-    m_canvas.moveTo(w - 1, 1);
-    m_canvas.lineTo(w - 1, h);
-    m_canvas.moveTo(1, h - 1);
-    m_canvas.lineTo(w - 1, h - 1);
+    drawSunkenEdge();
     update();
 }
 
@@ -676,15 +674,7 @@ void TFPanel::ShowQuickView()
     m_canvas.resize(w, h);
     m_canvas.setBrushColor(systemColorValue(clBtnFace));
     m_canvas.fillRect(0, 0, w, h);
-    m_canvas.setPenColor(gray);
-    m_canvas.moveTo(0, h - 1);
-    m_canvas.lineTo(0, 0);
-    m_canvas.lineTo(w, 0);
-    m_canvas.setPenColor(white);
-    m_canvas.moveTo(w - 1, 1);
-    m_canvas.lineTo(w - 1, h);
-    m_canvas.moveTo(1, h - 1);
-    m_canvas.lineTo(w - 1, h - 1);
+    drawSunkenEdge();
     m_quickPicture = QImage();
     const std::string extension = dottedExtension(QuickViewFile);
     if (oneOf(extension, { ".bmp", ".jpg", ".jpeg", ".gif", ".ico" })) {
@@ -728,40 +718,40 @@ void TFPanel::applyMove(const PanelCursor& moved, CursorMove move)
     DrawCursor();
 }
 
-void TFPanel::CursorUp()
+void TFPanel::moveBy(CursorMove (PanelCursor::*step)())
 {
     PanelCursor cursor = cursorModel();
-    applyMove(cursor, cursor.up());
+    applyMove(cursor, (cursor.*step)());
+}
+
+void TFPanel::CursorUp()
+{
+    moveBy(&PanelCursor::up);
 }
 
 void TFPanel::CursorDown()
 {
-    PanelCursor cursor = cursorModel();
-    applyMove(cursor, cursor.down());
+    moveBy(&PanelCursor::down);
 }
 
 void TFPanel::PageRight()
 {
-    PanelCursor cursor = cursorModel();
-    applyMove(cursor, cursor.pageRight());
+    moveBy(&PanelCursor::pageRight);
 }
 
 void TFPanel::PageLeft()
 {
-    PanelCursor cursor = cursorModel();
-    applyMove(cursor, cursor.pageLeft());
+    moveBy(&PanelCursor::pageLeft);
 }
 
 void TFPanel::CursorHome()
 {
-    PanelCursor cursor = cursorModel();
-    applyMove(cursor, cursor.home());
+    moveBy(&PanelCursor::home);
 }
 
 void TFPanel::CursorEnd()
 {
-    PanelCursor cursor = cursorModel();
-    applyMove(cursor, cursor.end());
+    moveBy(&PanelCursor::end);
 }
 
 void TFPanel::SetCursorIndex(int n)

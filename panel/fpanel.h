@@ -219,6 +219,8 @@ private:
     bool listMode() const { return ViewMode == 1 || ViewMode == 3; }
     PanelCursor cursorModel() const;
     void applyMove(const PanelCursor& moved, CursorMove move);
+    void moveBy(CursorMove (PanelCursor::*step)());
+    void drawSunkenEdge();
     void redrawAll();
     void drawCell(int row, bool cursor);
     void recordCurrent();
