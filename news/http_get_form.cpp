@@ -116,7 +116,7 @@ void THttpGetForm::GetButtonClick()
 
     const std::string path = targetPath(FileEdit->text().toStdString());
     ReplacingFile file(path);
-    if (path.empty() || !file.open()) {
+    if (path.empty() || !file.create()) {
         messageBox(path.empty() ? "Cannot create file " + FileEdit->text().toStdString() : file.errorText(),
                    "Download Orvanta", Buttons::Ok, Icon::Error);
         return;

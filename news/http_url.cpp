@@ -12,6 +12,7 @@ namespace {
 
 const char* const kBadCharacter = "Invalid character in request";
 const char* const kUnsupported = "Unsupported protocol";
+const char* const kBadHost = "can't resolve hostname to IP address";
 
 char lower(char c)
 {
@@ -89,6 +90,19 @@ std::string normalisePath(std::string_view path)
     if (query != std::string_view::npos)
         result += path.substr(query);
     return result;
+}
+
+// A host name goes into the Host header and a proxy's request line as it is:
+// it may hold no space, control or non-ASCII byte, nor a character that would
+// end or bend the URL there.
+bool isValidHost(std::string_view host)
+{
+    for (char c : host) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (byte <= 0x20 || byte >= 0x7F || std::string_view("\"<>\\^`{|}/?#@").find(c) != std::string_view::npos)
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -211,6 +225,10 @@ bool targetFromUrl(std::string_view url, HttpTarget& target, std::string& user, 
         error = kUnsupported;
         return false;
     }
+    if (!isValidHost(parts.Host)) {
+        error = kBadHost;
+        return false;
+    }
     HttpTarget result;
     result.host = parts.Host;
     if (!parts.Port.empty() && !parsePort(parts.Port, result.port, error))
@@ -259,8 +277,8 @@ bool resolveLocation(const HttpTarget& current, std::string_view location, HttpT
 
     if (!absolute.empty()) {
         const ParsedUrl parts = ParseURL(absolute);
-        if (parts.Host.empty()) {
-            error = "can't resolve hostname to IP address";
+        if (parts.Host.empty() || !isValidHost(parts.Host)) {
+            error = kBadHost;
             return false;
         }
         HttpTarget result;

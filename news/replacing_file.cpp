@@ -30,7 +30,7 @@ void ReplacingFile::setError(const std::string& what)
     m_error = what + ": " + std::strerror(errno);
 }
 
-bool ReplacingFile::open()
+bool ReplacingFile::create()
 {
     struct stat info {};
     if (::stat(m_target.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {

@@ -21,7 +21,7 @@ public:
 
     // Creates the temporary file (or opens the device); false with
     // errorText() set when it cannot be created.
-    bool open();
+    bool create();
     // Writes to an open descriptor the caller owns (ovtool's stdout).
     bool openDescriptor(int fd);
     // Writes out what is gathered and puts the file in place of the target.

@@ -179,7 +179,7 @@ TEST_F(RealServers, Nginx)
         THttpClient client;
         client.URL = local(port, "/big.bin");
         ReplacingFile file(target);
-        ASSERT_TRUE(file.open());
+        ASSERT_TRUE(file.create());
         client.RcvdStream = &file;
         client.Get();
         EXPECT_EQ(client.RcvdCount(), static_cast<int64_t>(big.size()));
@@ -194,7 +194,7 @@ TEST_F(RealServers, Nginx)
         THttpClient client;
         client.URL = local(port, "/missing.bin");
         ReplacingFile file(target);
-        ASSERT_TRUE(file.open());
+        ASSERT_TRUE(file.create());
         client.RcvdStream = &file;
         EXPECT_THROW(client.Get(), EHttpException);
     }

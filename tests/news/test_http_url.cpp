@@ -70,6 +70,8 @@ TEST(HttpUrl, TargetsAndTheirRefusals)
         { "port 65536 refused", "http://h:65536/", false, "SetPort: Cannot convert port '65536'", "", "" },
         { "huge port refused", "http://h:99999999999999999999/", false,
           "SetPort: Cannot convert port '99999999999999999999'", "", "" },
+        { "space in the host refused", "hbhhost:u 40t\x1bt:", false, "can't resolve hostname to IP address", "", "" },
+        { "control in the host refused", "http://h\x01x/", false, "can't resolve hostname to IP address", "", "" },
         { "junk port refused", "http://h:8o/", false, "SetPort: Cannot convert port '8o'", "", "" },
     };
     for (const auto& row : rows) {
@@ -124,6 +126,7 @@ TEST(HttpUrl, LocationsResolveAgainstTheCurrentTarget)
         { "line break refused", "/a\rSet-Cookie: x", false, "Invalid character in request" },
         { "bad port refused", "http://other:0/", false, "SetPort: Cannot convert port '0'" },
         { "no host refused", "http:///x", false, "can't resolve hostname to IP address" },
+        { "space in the host refused", "http://a b/x", false, "can't resolve hostname to IP address" },
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
