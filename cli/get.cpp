@@ -63,7 +63,7 @@ int ovtoolGet(int argc, char** argv)
     }
 
     ov::ReplacingFile output(file);
-    const bool opened = file.empty() ? output.openDescriptor(1) : output.open();
+    const bool opened = file.empty() ? output.openDescriptor(1) : output.create();
     if (!opened) {
         std::fprintf(stderr, "ovtool get: %s\n", output.errorText().c_str());
         return 1;
