@@ -58,8 +58,9 @@ public:
 
     const std::vector<Drive>& drives() const { return m_drives; }
     const Drive* find(char letter) const;
-    // True when the drive is mapped and its folder exists. Never blocks on a
-    // remote mount for long: remote folders are tested with a short timeout.
+    // True when the drive is mapped and its folder exists. This is a plain
+    // stat, which a dead network mount can hold up: the window asks through
+    // panel/drive_facts.h, which bounds the wait for remote drives.
     bool isReady(char letter) const;
     DriveType typeOf(char letter) const;
 
