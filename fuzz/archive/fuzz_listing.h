@@ -25,7 +25,7 @@ inline void ovFuzzList(ov::TArchiveLister& lister, const std::string& name, std:
     int64_t reported = 0;
     lister.OnRead = [&](ov::TArchiveLister& l, int64_t offset, int32_t) {
         ++reported;
-        if (offset < 0 || (l.VolumeName.empty() && offset >= size && l.ArcType() != ov::atZIP))
+        if (offset < 0 || (l.VolumeName.empty() && offset >= size && !ov::isZipKind(l.ArcType())))
             std::abort();
         if (reported > size * 2 + 2)
             std::abort();
