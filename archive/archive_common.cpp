@@ -65,9 +65,9 @@ void TArchiveCommon::SetArchiveFile(const std::string& path)
     DetectKind();
 }
 
-void TArchiveCommon::SetFileSpec(const std::string& spec)
+void TArchiveCommon::SetFileSpec(const std::string& mask)
 {
-    m_fileSpec = spec.empty() ? "*.*" : spec;
+    m_fileSpec = mask.empty() ? "*.*" : mask;
     std::replace(m_fileSpec.begin(), m_fileSpec.end(), '/', '\\');
 }
 

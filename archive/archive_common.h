@@ -36,7 +36,7 @@ public:
 
     const std::string& FileSpec() const { return m_fileSpec; }
     // Empty becomes "*.*"; "/" becomes "\".
-    void SetFileSpec(const std::string& spec);
+    void SetFileSpec(const std::string& mask);
 
     int32_t ZipCmntBufSize() const { return m_zipCmntBufSize; }
     // Clamped to 2000..32767.

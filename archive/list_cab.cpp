@@ -1,4 +1,4 @@
-// Microsoft cabinet directory (the CAB format specification): the 36-byte
+// Microsoft cabinet directory (the CAB format as Microsoft documents it): the 36-byte
 // CFHEADER with its optional reserve and neighbour-cabinet names, the
 // CFFOLDER records, then the CFFILE records. A set of cabinets is followed
 // through the next-cabinet names, each cabinet visited once.

@@ -1,4 +1,4 @@
-// PE layout (Microsoft PE/COFF specification): the DOS header's e_lfanew at
+// PE layout (the PE/COFF format as Microsoft documents it): the DOS header's e_lfanew at
 // 0x3C points at "PE\0\0"; the optional header's data directory 2 is the
 // resource table; its tree is type → name → language, and string resources
 // are grouped sixteen to a block named (id / 16) + 1, each string a 16-bit

@@ -1,7 +1,7 @@
 // ovtool arc: lists archives ("l") and hands testing and extraction ("t",
 // "x") to the extraction command when this build has it.
 //
-//   ovtool arc l [--dirs] [--spec MASK] ARCHIVE
+//   ovtool arc l [--dirs] [--mask MASK] ARCHIVE
 // prints the kind, then one line per member:
 //   FileName UnpackedSize PackedSize Ratio Crc MethodName FileDate ExternalAttr VolumeName
 // separated by tabs (Crc and ExternalAttr in hex); OnError reports go to
@@ -23,7 +23,7 @@ namespace {
 
 int usage()
 {
-    std::fprintf(stderr, "usage: ovtool arc l [--dirs] [--spec MASK] ARCHIVE\n"
+    std::fprintf(stderr, "usage: ovtool arc l [--dirs] [--mask MASK] ARCHIVE\n"
                          "       ovtool arc t|x ...\n");
     return 2;
 }
@@ -35,7 +35,7 @@ int list(int argc, char** argv)
     for (int i = 2; i < argc; ++i) {
         if (std::strcmp(argv[i], "--dirs") == 0)
             lister.ShowBlankDirs = true;
-        else if (std::strcmp(argv[i], "--spec") == 0 && i + 1 < argc)
+        else if (std::strcmp(argv[i], "--mask") == 0 && i + 1 < argc)
             lister.SetFileSpec(argv[++i]);
         else if (archive.empty() && argv[i][0] != '-')
             archive = argv[i];

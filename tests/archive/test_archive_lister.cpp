@@ -28,14 +28,14 @@ struct Trace {
 
 // Runs a lister over `store` and records every event.
 Trace run(const std::shared_ptr<MemoryFileStore>& store, const std::string& archive, bool withOnRead = true,
-          const std::string& spec = "*.*", bool blankDirs = false, bool cancelOnFirst = false)
+          const std::string& mask = "*.*", bool blankDirs = false, bool cancelOnFirst = false)
 {
     Trace trace;
     TArchiveLister lister;
     lister.SetFileStore(store);
     lister.TimeZoneBias = 0;
     lister.ShowBlankDirs = blankDirs;
-    lister.SetFileSpec(spec);
+    lister.SetFileSpec(mask);
     auto& e = trace.events;
     lister.OnActivate = [&](TArchiveCommon&) { e.push_back("Activate"); };
     lister.OnDeactivate = [&](TArchiveCommon&) { e.push_back("Deactivate"); };

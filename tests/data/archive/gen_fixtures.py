@@ -45,8 +45,8 @@ def line(name, data, crc, method, date='2024-03-15 12:34:56'):
 def manifest(kind, method, stamp, files):
     stamp = stamp.replace('_', ' ')
     out = []
-    for spec in files:
-        name, _, path = spec.partition('=')
+    for item in files:
+        name, _, path = item.partition('=')
         path = path or name
         data = open(path, 'rb').read()
         crc = {'crc32': '%08x' % zlib.crc32(data), 'crc16': '%08x' % crc16(data), 'none': '-'}[kind]
