@@ -1,0 +1,28 @@
+// The member steps that every extractor takes in the same order around its
+// own decoding: the target path (a ".." component refuses the member), the
+// OnFileExists and OnBegin questions, and the end report.
+#pragma once
+
+#include "archive/dates.h"
+
+#include <cstdint>
+#include <string>
+
+namespace ov {
+
+class TExtractorBase;
+
+// The output path of member `name` (display form, "\" separators), or
+// empty, after non-fatal 25243 "Invalid file name", when the name has a
+// ".." component or leaves nothing to write.
+std::string memberTarget(TExtractorBase& x, const std::string& name);
+
+// OnFileExists (when the target exists and the handler is assigned), then
+// OnBegin with `recNum`. True when the member is to be written.
+bool memberAccepted(TExtractorBase& x, const std::string& target, TDateTime fileDate, int32_t recNum);
+
+// OnEnd, or without it non-fatal 25151 for a failed CRC: a damaged member
+// is always reported.
+void memberEnded(TExtractorBase& x, const std::string& target, bool crcPass);
+
+} // namespace ov
