@@ -1,0 +1,234 @@
+// ovtool copy|move|delete: the file lists' own copy, move and delete walks
+// from the command line, for scripts, tests and benchmarks.
+//
+//   ovtool copy [--events] [--system] SRC... DEST   DEST: an existing folder
+//   ovtool move [--events] [--system] SRC... DEST
+//   ovtool delete [--events] [--trash] SRC...
+//
+// Sources are host paths; the sources of one folder form one selection of
+// one file list, exactly as in a panel. --events prints every event of the
+// walk; otherwise a summary line is printed. --system runs the "system
+// function" engine instead, --trash deletes into the freedesktop Trash.
+// Exit status 0 when everything was done, 1 when anything failed, 2 on a
+// usage error.
+#include "panel/browser.h"
+#include "platform/dialogs.h"
+#include "platform/drives.h"
+#include "platform/file_operation.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+using namespace ov;
+
+namespace {
+
+struct Totals {
+    int64_t files = 0;
+    int64_t bytes = 0;
+    int64_t deleted = 0;
+};
+
+// A host path as the drive table sees it: drive root "c:\" and the folder
+// inside it ("" or ending in "\").
+bool splitWindowsFolder(const std::string& hostFolder, std::string& root, std::string& folder)
+{
+    const auto windows = DriveTable::instance().fromHost(hostFolder);
+    if (!windows || windows->size() < 3)
+        return false;
+    root = windows->substr(0, 3);
+    folder = windows->substr(3);
+    if (!folder.empty() && folder.back() != '\\')
+        folder += '\\';
+    return true;
+}
+
+std::string parentOf(const std::string& path)
+{
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+std::string baseName(const std::string& path)
+{
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Strips trailing "/" (but keeps "/") and makes the path absolute.
+std::string cleanPath(std::string path)
+{
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    if (!path.empty() && path[0] != '/') {
+        char cwd[4096];
+        if (::getcwd(cwd, sizeof cwd))
+            path = std::string(cwd) + "/" + path;
+    }
+    return path;
+}
+
+void wireEvents(TBrowser& list, bool print, Totals& totals)
+{
+    list.OnCopyStart = [print](TBrowser&, int64_t total) {
+        if (print)
+            std::printf("copy-start %lld\n", static_cast<long long>(total));
+    };
+    list.OnFileStart = [print](TBrowser&, const std::string& source, const std::string& target, int64_t size) {
+        if (print)
+            std::printf("file-start %s -> %s %lld\n", source.c_str(), target.c_str(), static_cast<long long>(size));
+    };
+    list.OnProgress = [print, &totals](TBrowser&, int64_t done, int64_t size) {
+        if (print)
+            std::printf("progress %lld/%lld\n", static_cast<long long>(done), static_cast<long long>(size));
+        if (done == size)
+            totals.bytes += size;
+    };
+    list.OnFileEnd = [print, &totals](TBrowser&) {
+        ++totals.files;
+        if (print)
+            std::printf("file-end\n");
+    };
+    list.OnCopyEnd = [print](TBrowser&) {
+        if (print)
+            std::printf("copy-end\n");
+    };
+    list.OnDeleteFile = [print, &totals](TBrowser&, const std::string& path) {
+        ++totals.deleted;
+        if (print)
+            std::printf("delete %s\n", path.c_str());
+    };
+    // The command line is the confirmation: read-only entries go too.
+    list.OnConfirmReadOnly = [](TBrowser&, int, const std::string&, bool& goAhead) { goAhead = true; };
+}
+
+// Selects name in list; false when the folder does not list it.
+bool select(TBrowser& list, const std::string& name)
+{
+    const std::string inner = hostNameToInner(name);
+    for (int i = 1; i <= list.Count; ++i)
+        if (list.NameAt(i) == inner) {
+            if (!list.IsSelected(i))
+                list.ToggleSelect(i);
+            return true;
+        }
+    return false;
+}
+
+int runSystem(const std::string& verb, const std::vector<std::string>& sources, const std::string& destination, bool trash)
+{
+    TFileOperation operation;
+    operation.Operation = verb == "copy" ? FileOperationKind::Copy : verb == "move" ? FileOperationKind::Move : FileOperationKind::Delete;
+    operation.AllowUndo = trash;
+    operation.NoConfirmation = true;
+    operation.Silent = true;
+    for (const std::string& source : sources) {
+        const auto windows = DriveTable::instance().fromHost(source);
+        if (!windows) {
+            std::fprintf(stderr, "ovtool: %s is on no drive\n", source.c_str());
+            return 1;
+        }
+        operation.Sources.push_back(*windows);
+    }
+    if (!destination.empty()) {
+        const auto windows = DriveTable::instance().fromHost(destination);
+        if (!windows) {
+            std::fprintf(stderr, "ovtool: %s is on no drive\n", destination.c_str());
+            return 1;
+        }
+        operation.Destination = *windows;
+    }
+    const int result = operation.Execute();
+    for (const std::string& failed : operation.Failed)
+        std::fprintf(stderr, "ovtool: failed: %s\n", failed.c_str());
+    return result == 0 ? 0 : 1;
+}
+
+} // namespace
+
+int ovtoolFileOps(int argc, char** argv)
+{
+    const std::string verb = argv[0];
+    bool events = false;
+    bool system = false;
+    bool trash = false;
+    std::vector<std::string> paths;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--events")
+            events = true;
+        else if (arg == "--system")
+            system = true;
+        else if (arg == "--trash")
+            trash = true;
+        else
+            paths.push_back(cleanPath(arg));
+    }
+    const bool deleting = verb == "delete";
+    if (paths.size() < (deleting ? 1u : 2u)) {
+        std::fprintf(stderr, "usage: ovtool %s [--events] %s\n", verb.c_str(), deleting ? "[--trash] SRC..." : "[--system] SRC... DEST");
+        return 2;
+    }
+    std::string destination;
+    if (!deleting) {
+        destination = paths.back();
+        paths.pop_back();
+    }
+    setPrompts(nullptr);
+    if (system || trash)
+        return runSystem(verb, paths, destination, trash);
+
+    TBrowser target;
+    if (!deleting) {
+        struct stat info {};
+        std::string root, folder;
+        if (::stat(destination.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || !splitWindowsFolder(destination, root, folder)) {
+            std::fprintf(stderr, "ovtool: %s is not an existing folder\n", destination.c_str());
+            return 2;
+        }
+        target.OpenDisk(root, 0, folder);
+    }
+
+    Totals totals;
+    bool ok = true;
+    // Sources of one folder form one selection, in the order given.
+    for (std::size_t first = 0; first < paths.size();) {
+        const std::string folderPath = parentOf(paths[first]);
+        std::size_t last = first;
+        while (last < paths.size() && parentOf(paths[last]) == folderPath)
+            ++last;
+        TBrowser list;
+        list.ShowHidden = true;
+        std::string root, folder;
+        if (!splitWindowsFolder(folderPath, root, folder)) {
+            std::fprintf(stderr, "ovtool: %s is on no drive\n", folderPath.c_str());
+            return 2;
+        }
+        list.OpenDisk(root, 0, folder);
+        for (std::size_t i = first; i < last; ++i)
+            if (!select(list, baseName(paths[i]))) {
+                std::fprintf(stderr, "ovtool: %s: no such file or folder\n", paths[i].c_str());
+                ok = false;
+            }
+        wireEvents(list, events, totals);
+        if (list.SelCount > 0 && !(deleting ? list.DeleteSelected() : list.CopyTo(target, verb == "move")))
+            ok = false;
+        for (const std::string& failure : list.WalkFailures)
+            std::fprintf(stderr, "ovtool: failed: %s\n", failure.c_str());
+        first = last;
+    }
+    if (!events) {
+        if (deleting)
+            std::printf("deleted %lld paths\n", static_cast<long long>(totals.deleted));
+        else
+            std::printf("%s %lld files, %lld bytes\n", verb == "move" ? "moved" : "copied", static_cast<long long>(totals.files),
+                static_cast<long long>(totals.bytes));
+    }
+    return ok ? 0 : 1;
+}
