@@ -9,6 +9,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -74,6 +75,20 @@ inline Hashes hashTree(const fs::path& root)
         }
     }
     return hashes;
+}
+
+// The same with paths in lower case: DOS archivers store upper-case names
+// that some independent extractors write in lower case.
+inline Hashes lowerCase(const Hashes& hashes)
+{
+    Hashes lower;
+    for (const auto& [path, hash] : hashes) {
+        std::string name = path;
+        for (char& c : name)
+            c = char(std::tolower(static_cast<unsigned char>(c)));
+        lower[name] = hash;
+    }
+    return lower;
 }
 
 struct Outcome {
