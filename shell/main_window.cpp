@@ -248,7 +248,6 @@ void TForm1::buildComposition()
     m_comLine->setPalette(black);
     // The command line holds the focus; the panels never take it.
     m_comLine->setFocusPolicy(Qt::StrongFocus);
-    m_comLine->installEventFilter(this);
     connect(m_comLine, &QLineEdit::textChanged, this, [this](const QString& text) {
         // The space that selected an entry never stays on an empty line.
         if (text == QLatin1String(" "))
@@ -305,7 +304,6 @@ void TForm1::buildComposition()
     m_edit1 = new QLineEdit(m_panelSearch);
     m_edit1->setObjectName("Edit1");
     m_edit1->setGeometry(62, 2, 114, 20);
-    m_edit1->installEventFilter(this);
     connect(m_edit1, &QLineEdit::textChanged, this, [this](const QString& text) {
         if (!text.isEmpty() && m_panelSearch->isVisible())
             ActivePanel()->QuickSearchNext(text.toStdString());

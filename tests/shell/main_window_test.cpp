@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 using namespace ov;
@@ -71,6 +72,8 @@ protected:
     void SetUp() override
     {
         ::setenv("ORVANTA_HOME", home.path().c_str(), 1);
+        // The program folder holds the shipped English language file.
+        std::filesystem::copy_file(OV_LANGUAGE_DIR "/ov_eng.ini", home / "ov_eng.ini");
         DriveTable::instance().setDrives({ { 'c', drive.path(), DriveType::Fixed } });
         drive.folder("alpha");
         drive.folder("beta/inner");
