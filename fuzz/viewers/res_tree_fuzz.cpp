@@ -44,13 +44,18 @@ void render(TResourceItem& item)
     }
 }
 
-void walk(TResourceList& list)
+// The reader caps an image at 100,000 items (the hostile-image test walks
+// that far); rendering the first few hundred covers every path while
+// keeping each run short enough to fuzz.
+constexpr int kRenderBudget = 512;
+
+void walk(TResourceList& list, int& budget)
 {
-    for (int i = 0; i < list.Count(); ++i) {
+    for (int i = 0; i < list.Count() && budget > 0; ++i, --budget) {
         TResourceItem& item = *list.Items(i);
         render(item);
         if (item.IsList())
-            walk(item.List());
+            walk(item.List(), budget);
     }
 }
 
@@ -60,11 +65,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     try {
         TExeImage image(std::vector<uint8_t>(data, data + size), "fuzz.exe");
+        int budget = kRenderBudget;
         if (TResourceList* root = image.Resources())
-            walk(*root);
+            walk(*root, budget);
         for (TResourceItem* pool : { image.IconPool(), image.CursorPool() })
             if (pool && pool->IsList())
-                walk(pool->List());
+                walk(pool->List(), budget);
     } catch (const EExeError&) {
     }
     return 0;

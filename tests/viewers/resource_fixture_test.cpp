@@ -418,3 +418,58 @@ TEST(ResourceRealFiles, RawBytesMatchWrestool)
 
 } // namespace
 } // namespace ov
+
+namespace ov {
+namespace {
+
+// ovtool res over the fixture and the installed real files.
+std::string runTool(const std::string& arguments, int* status = nullptr)
+{
+    const std::string command = OV_BINARY_DIR "/cli/ovtool res " + arguments + " 2>&1";
+    std::string out;
+    if (std::FILE* pipe = ::popen(command.c_str(), "r")) {
+        char buffer[4096];
+        std::size_t got;
+        while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+            out.append(buffer, got);
+        const int result = ::pclose(pipe);
+        if (status)
+            *status = WEXITSTATUS(result);
+    }
+    return out;
+}
+
+TEST(ResourceTool, ListsTreesAndSavesOneResource)
+{
+    if (!std::filesystem::exists(OV_BINARY_DIR "/cli/ovtool")) {
+        if (std::getenv("CI"))
+            FAIL() << "ovtool is not built";
+        GTEST_SKIP() << "ovtool is not built";
+    }
+    const std::string tree = runTool("'" + kFixture + "'");
+    for (const char* line : { ": PE32\n", "Bitmap (6)\n", "  8  lang=1033 size=1264 rva=0x6AF0\n",
+             "  7  lang=1031+1 size=8 rva=0xD878\n", "    32 X 32 1 Bit(s)  lang=1033 size=308",
+             "      96,  \"ninety-six\"\n", "        POPUP \"&Recent\"\n", "      ENDPOPUP\n", "MYDATA (1)\n" })
+        EXPECT_NE(tree.find(line), std::string::npos) << line << "\n" << tree;
+
+    int status = -1;
+    EXPECT_EQ(runTool("'" + kFixture + "' Bitmap/8", &status), readFile(kData + "bmp8.bmp"));
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(runTool("'" + kFixture + "' 'Cursor/7/32 X 32 1 Bit(s)'"), readFile(kData + "pointer.cur"));
+    runTool("'" + kFixture + "' Bitmap/99", &status);
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(runTool("'" + kData + "raw.bin'", &status), "ovtool res: unrecognized file format\n");
+    EXPECT_EQ(status, 1);
+
+    for (const auto& file : kRealFiles) {
+        if (!present(file.path))
+            continue;
+        const std::string listing = runTool(file.path);
+        EXPECT_NE(listing.find(file.pe32Plus ? ": PE32+\n" : ": PE32\n"), std::string::npos) << listing;
+        const std::string firstType = std::string(file.types).substr(0, std::string(file.types).find(' '));
+        EXPECT_NE(listing.find("\n" + firstType + " (1)\n"), std::string::npos) << listing;
+    }
+}
+
+} // namespace
+} // namespace ov
