@@ -3,6 +3,9 @@
 
 #include "platform/ini_file.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace ov {
 
 namespace {
@@ -139,8 +142,10 @@ void readPanelSection(const IniFile& ini, const std::string& section, PanelSetti
     integer("Stolbik_FileType", p.Stolbik_FileType);
     integer("Stolbik_Date", p.Stolbik_Date);
 
-    if (p.Stolbik_File > p.Width - 30)
-        p.Stolbik_File = p.Width - 30;
+    // In 64 bits: the width comes from the file and may be any int.
+    const int64_t cap = std::max<int64_t>(int64_t(p.Width) - 30, std::numeric_limits<int>::min());
+    if (p.Stolbik_File > cap)
+        p.Stolbik_File = static_cast<int>(cap);
     if (p.ViewMode == 3 && p.Columns != 1)
         p.Columns = 1;
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <limits>
 #include <sstream>
 
 using namespace ov;
@@ -73,6 +74,8 @@ TEST(SettingsFile, LoadRules)
             } },
         { "name column capped by the width read", "[Panel_Left]\nWidth=200\nStolbik_File=300\n",
             [](const Loaded& l) { EXPECT_EQ(l.left.Stolbik_File, 170); } },
+        { "the cap of the smallest width does not overflow", "[Panel_Left]\nWidth=-2147483648\nStolbik_File=5\n",
+            [](const Loaded& l) { EXPECT_EQ(l.left.Stolbik_File, std::numeric_limits<int>::min()); } },
         { "full mode forces one column", "[Global]\nRight_Style=3\n[Panel_Right]\nColumns=3\n",
             [](const Loaded& l) { EXPECT_EQ(l.right.Columns, 1); } },
         { "unknown sort text keeps the mode", "[Panel_Left]\nSorthMethod=srBogus\n[Panel_Right]\nSorthMethod=srSize\n",
