@@ -546,8 +546,12 @@ void THttpClient::headerEnd()
     }
     if (m_docName.ends_with(".exe") && m_contentType == "text/html")
         m_docName = m_docName.substr(0, m_docName.size() - 3) + "htm";
-    if (m_chunked)
+    if (m_chunked) {
+        // The chunks frame the body; a Content-Length beside them means
+        // nothing (RFC 9112, section 6.3).
         m_chunks = std::make_unique<ChunkedDecoder>();
+        m_contentLength = -1;
+    }
     setState(THttpState::WaitingBody);
     if (OnHeaderEnd)
         OnHeaderEnd(this);

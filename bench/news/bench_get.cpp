@@ -3,6 +3,7 @@
 // Each iteration is one whole download by a child process, timed from fork
 // to exit; Google Benchmark reports the median of the repetitions.
 #include "bench/ratio.h"
+#include "tests/news/loopback.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -17,9 +18,6 @@
 #include <thread>
 #include <vector>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 
 namespace {
 
@@ -31,31 +29,6 @@ struct Site {
     pid_t nginx = -1;
     bool ok = false;
 };
-
-uint16_t freePort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
-
-bool accepts(uint16_t port)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(port);
-    const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    ::close(fd);
-    return ok;
-}
 
 pid_t spawn(const std::vector<std::string>& argv)
 {
@@ -90,7 +63,7 @@ Site& site()
             for (long long done = 0; done < kSize; done += static_cast<long long>(block.size()))
                 out.write(block.data(), static_cast<std::streamsize>(block.size()));
         }
-        const uint16_t port = freePort();
+        const uint16_t port = ov::test::freePort();
         const std::string d = result.dir;
         std::ofstream(d + "/nginx.conf")
             << "daemon off; master_process off; worker_processes 1;\n"
@@ -102,7 +75,7 @@ Site& site()
             << "  server { listen 127.0.0.1:" << port << "; root " << d << "/www; } }\n";
         result.nginx = spawn({ "nginx", "-p", d, "-c", d + "/nginx.conf" });
         for (int i = 0; i < 250 && !result.ok; ++i) {
-            result.ok = accepts(port);
+            result.ok = ov::test::portAccepts(port);
             if (!result.ok)
                 std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/news/loopback.h"
+
 #include <QCoreApplication>
 
 #include <arpa/inet.h>
@@ -42,32 +44,6 @@ inline void ensureApplication()
     static char name[] = "test_news";
     static char* argv[] = { name, nullptr };
     new QCoreApplication(argc, argv);
-}
-
-// A port nobody listens on right now.
-inline uint16_t freePort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
-
-inline bool portAccepts(uint16_t port)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(port);
-    const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    ::close(fd);
-    return ok;
 }
 
 // A fresh folder under /tmp, removed with everything in it at the end.
