@@ -50,6 +50,22 @@ std::string hexPrefix(std::span<const uint8_t> bytes, std::size_t count)
     return out;
 }
 
+// Standard output of a shell command, and its exit status when asked.
+std::string capture(const std::string& command, int* status = nullptr)
+{
+    std::string out;
+    if (std::FILE* pipe = ::popen(command.c_str(), "r")) {
+        char buffer[4096];
+        std::size_t got;
+        while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+            out.append(buffer, got);
+        const int result = ::pclose(pipe);
+        if (status)
+            *status = WEXITSTATUS(result);
+    }
+    return out;
+}
+
 struct Leaf {
     std::string path;
     TResourceItem* item;
@@ -345,17 +361,8 @@ TEST(ResourceRealFiles, TreesOfInstalledImages)
 // bytes must be the same.
 std::string wrestool(const std::string& file, const std::string& type, const std::string& name, uint16_t language)
 {
-    const std::string command = "wrestool -x --raw --type='" + type + "' --name='" + name
-        + "' --language=" + std::to_string(language) + " '" + file + "' 2>/dev/null";
-    std::string out;
-    if (std::FILE* pipe = ::popen(command.c_str(), "r")) {
-        char buffer[4096];
-        std::size_t got;
-        while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            out.append(buffer, got);
-        ::pclose(pipe);
-    }
-    return out;
+    return capture("wrestool -x --raw --type='" + type + "' --name='" + name + "' --language="
+        + std::to_string(language) + " '" + file + "' 2>/dev/null");
 }
 
 std::string typeKey(TResourceItem& type)
@@ -425,18 +432,7 @@ namespace {
 // ovtool res over the fixture and the installed real files.
 std::string runTool(const std::string& arguments, int* status = nullptr)
 {
-    const std::string command = OV_BINARY_DIR "/cli/ovtool res " + arguments + " 2>&1";
-    std::string out;
-    if (std::FILE* pipe = ::popen(command.c_str(), "r")) {
-        char buffer[4096];
-        std::size_t got;
-        while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            out.append(buffer, got);
-        const int result = ::pclose(pipe);
-        if (status)
-            *status = WEXITSTATUS(result);
-    }
-    return out;
+    return capture(OV_BINARY_DIR "/cli/ovtool res " + arguments + " 2>&1", status);
 }
 
 TEST(ResourceTool, ListsTreesAndSavesOneResource)
