@@ -1,0 +1,116 @@
+// The rename/move window; see ren_move_window.h.
+#include "fileops/ren_move_window.h"
+
+#include "platform/dialogs.h"
+#include "platform/drives.h"
+#include "platform/file_operation.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+#include <sys/stat.h>
+
+namespace ov {
+
+namespace {
+
+constexpr const char* cannotMove = "Cannot moving files";
+
+} // namespace
+
+TFormRenMove::TFormRenMove(TFileOpsHost& host, QWidget* parent) : TransferWindow(host, "Rename", parent)
+{
+    auto* layout = new QVBoxLayout(m_question);
+    m_label = new QLabel(m_question);
+    m_label->setObjectName("Label_Comm");
+    m_destination = new QComboBox(m_question);
+    m_destination->setObjectName("ComboBox_Destination");
+    m_destination->setEditable(true);
+    layout->addWidget(m_label);
+    layout->addWidget(m_destination);
+    m_ok->setObjectName("Button_Ok");
+    m_ok->setText(QString::fromStdString(text("Button_Ok")));
+    connect(m_ok, &QPushButton::clicked, this, [this] { Button_OkClick(); });
+}
+
+std::string TFormRenMove::FullDestination(const std::string& typed, const std::string& diskRoot)
+{
+    if (typed.size() >= 2 && typed[1] == ':')
+        return typed;
+    const char drive = diskRoot.empty() ? 'c' : diskRoot[0];
+    std::string rest = typed;
+    while (!rest.empty() && (rest[0] == '\\' || rest[0] == '/'))
+        rest.erase(0, 1);
+    return std::string(1, drive) + ":\\" + rest;
+}
+
+void TFormRenMove::FormShow()
+{
+    m_views->setCurrentIndex(0);
+    m_ok->setEnabled(true);
+    TBrowser& source = m_host.List(PanelSide::Active);
+    m_sourceText = source.CurrentFolder() + source.NameAt(m_host.CurrentIndex(PanelSide::Active));
+    if (source.SelCount > 0)
+        m_label->setText(QString::fromStdString(text("Label_Comm") + " " + std::to_string(source.SelCount) + " file(s) " + text("Label_To")));
+    else
+        m_label->setText(QString::fromStdString(text("Label_Comm") + " <" + m_sourceText + "> " + text("Label_To")));
+    m_destination->setEditText(QString::fromStdString(m_host.List(PanelSide::Other).CurrentFolder()));
+}
+
+void TFormRenMove::Button_OkClick()
+{
+    if (m_running || !m_ok->isEnabled())
+        return;
+    TBrowser& source = m_host.List(PanelSide::Active);
+    const std::string typed = m_destination->currentText().toStdString();
+    if (!m_host.Settings().SysCopy) {
+        showProgressView(typed);
+        runOwnWalk(true, false, "Processed file: ", cannotMove);
+        return;
+    }
+    m_ok->setEnabled(false);
+    hide();
+    TFileOperation operation;
+    operation.Operation = FileOperationKind::Move;
+    operation.NoConfirmation = true;
+    operation.Destination = FullDestination(typed, source.DiskRoot);
+    const int index = m_host.CurrentIndex(PanelSide::Active);
+    if (source.SelCount > 0) {
+        for (int i = 1; i <= source.Count; ++i)
+            if (source.IsSelected(i))
+                operation.Sources.push_back(source.CurrentFolder() + source.NameAt(i));
+    } else if (index >= 1 && index <= source.Count && !source.Entries[static_cast<std::size_t>(index - 1)].IsParent) {
+        operation.Sources.push_back(m_sourceText);
+    }
+    // Several entries cannot all take one typed name: only an existing
+    // folder can receive them. Archives take part in nothing.
+    const auto host = DriveTable::instance().toHost(operation.Destination);
+    struct stat info {};
+    const bool intoFolder = host && ::stat(host->c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    if (source.DiskKind != 0 || (operation.Sources.size() > 1 && !intoFolder)) {
+        finish();
+        messageBox(cannotMove, "Error", Buttons::Ok, Icon::Error);
+        return;
+    }
+    if (!operation.Sources.empty())
+        operation.Execute();
+    m_host.Update_AllPanels();
+    finish();
+}
+
+void TFormRenMove::Execute(TFileOpsHost& host)
+{
+    TFormRenMove window(host, host.Owner());
+    window.FormShow();
+    if (!host.Settings().ConfirmMove) {
+        window.Button_OkClick();
+        return;
+    }
+    window.exec();
+}
+
+} // namespace ov

@@ -1,0 +1,64 @@
+// The part the copy window and the rename/move window share: a question
+// view and a progress view in one place, OK and Cancel below them, the
+// progress handlers of the copy walk, and the rule that a window whose walk
+// runs is never closed or hidden: Esc, Cancel and the close box then stop
+// the walk after the current file.
+#pragma once
+
+#include "fileops/file_ops_host.h"
+
+#include <QDialog>
+
+#include <string>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QStackedWidget;
+class QWidget;
+
+namespace ov {
+
+class TransferWindow : public QDialog {
+public:
+    // While a walk runs (OK disabled).
+    bool Running() const { return m_running; }
+
+    // Copy state kept by the window.
+    int64_t TotalBytes = 0;
+    int64_t FinishedBytes = 0;
+    int64_t CurrentSize = 0;
+    int FilesDone = 0;
+
+    void Button_CancelClick();
+    // Esc and the close box: Cancel while a walk runs, else close.
+    void reject() override;
+
+protected:
+    TransferWindow(TFileOpsHost& host, const char* section, QWidget* parent);
+
+    // The walk of the own engine: the active list into the other panel's
+    // folder. Both panels are refreshed afterwards; a failure brings up
+    // errorText with what could not be done.
+    void runOwnWalk(bool move, bool fromDrag, const std::string& statusPrefix, const std::string& errorText);
+    void showProgressView(const std::string& sourceLine);
+    std::string text(const char* key) const;
+    // Shows errorText, and the walk's failures under it, in one box.
+    static void reportFailures(const std::string& errorText, const std::vector<std::string>& failures);
+    void closeEvent(QCloseEvent* event) override;
+    void finish();
+
+    TFileOpsHost& m_host;
+    const char* m_section;
+    QStackedWidget* m_views = nullptr;
+    QWidget* m_question = nullptr;
+    QPushButton* m_ok = nullptr;
+    QPushButton* m_cancel = nullptr;
+    QLabel* m_status = nullptr;
+    QLabel* m_source = nullptr;
+    QProgressBar* m_fileBar = nullptr;
+    QProgressBar* m_totalBar = nullptr;
+    bool m_running = false;
+};
+
+} // namespace ov
