@@ -7,30 +7,69 @@
 // separated by tabs (Crc and ExternalAttr in hex); OnError reports go to
 // stderr as "ovtool arc: error CODE: TEXT (FILE, DETAIL)". Exit status 0
 // when the listing ran, 1 when it failed, 2 for a usage error.
+//
+// Names stored by DOS and Windows archivers are decoded from the OEM code
+// page of the user's language, as the file manager does: CP866 for Russian,
+// CP852 for Polish, CP437 otherwise. The language is the locale's
+// (LC_ALL, LC_MESSAGES, LANG); `--codepage 437|866|852` before the verb or
+// anywhere after it overrides it for every verb.
 #include "archive/archive_lister.h"
 #include "archive/messages.h"
+#include "archive/names.h"
 
 #include <cinttypes>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #ifdef OV_CMD_arc_extract
-int ovtoolArcExtract(int argc, char** argv);
+int ovtoolArcExtract(int argc, char** argv, ov::OemCodePage codePage);
 #endif
 
 namespace {
 
 int usage()
 {
-    std::fprintf(stderr, "usage: ovtool arc l [--dirs] [--mask MASK] ARCHIVE\n"
-                         "       ovtool arc t|x ...\n");
+    std::fprintf(stderr, "usage: ovtool arc [--codepage 437|866|852] l [--dirs] [--mask MASK] ARCHIVE\n"
+                         "       ovtool arc [--codepage 437|866|852] t|x ...\n");
     return 2;
 }
 
-int list(int argc, char** argv)
+// The code page named on the command line; nothing for an unknown one.
+std::optional<ov::OemCodePage> namedCodePage(const std::string& number)
+{
+    if (number == "437")
+        return ov::OemCodePage::Cp437;
+    if (number == "866")
+        return ov::OemCodePage::Cp866;
+    if (number == "852")
+        return ov::OemCodePage::Cp852;
+    return std::nullopt;
+}
+
+// The OEM code page of the locale's language ("ru_RU.UTF-8" is Russian).
+ov::OemCodePage localeCodePage()
+{
+    const char* locale = nullptr;
+    for (const char* variable : { "LC_ALL", "LC_MESSAGES", "LANG" })
+        if (const char* value = std::getenv(variable); value && *value) {
+            locale = value;
+            break;
+        }
+    const std::string language = locale ? std::string(locale).substr(0, 2) : std::string();
+    if (language == "ru")
+        return ov::oemCodePageForLanguage("Russian");
+    if (language == "pl")
+        return ov::oemCodePageForLanguage("Polish");
+    return ov::oemCodePageForLanguage("English");
+}
+
+int list(int argc, char** argv, ov::OemCodePage codePage)
 {
     ov::TArchiveLister lister;
+    lister.NameCodePage = codePage;
     std::string archive;
     for (int i = 2; i < argc; ++i) {
         if (std::strcmp(argv[i], "--dirs") == 0)
@@ -64,14 +103,29 @@ int list(int argc, char** argv)
 
 int ovtoolArc(int argc, char** argv)
 {
+    // "--codepage N" is taken out wherever it stands; the verbs parse the rest.
+    ov::OemCodePage codePage = localeCodePage();
+    int kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--codepage") == 0) {
+            const auto named = i + 1 < argc ? namedCodePage(argv[i + 1]) : std::nullopt;
+            if (!named)
+                return usage();
+            codePage = *named;
+            ++i;
+            continue;
+        }
+        argv[kept++] = argv[i];
+    }
+    argc = kept;
     if (argc < 2)
         return usage();
     const std::string verb = argv[1];
     if (verb == "l")
-        return list(argc, argv);
+        return list(argc, argv, codePage);
     if (verb == "t" || verb == "x") {
 #ifdef OV_CMD_arc_extract
-        return ovtoolArcExtract(argc, argv);
+        return ovtoolArcExtract(argc, argv, codePage);
 #else
         std::fprintf(stderr, "ovtool arc: extraction is not available in this build\n");
         return 2;

@@ -4,13 +4,15 @@
 // Testing extracts into a temporary folder that is removed afterwards.
 #include "archive/extract/extractor_for.h"
 #include "archive/messages.h"
+#include "archive/names.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
-int ovtoolArcExtract(int argc, char** argv)
+// `codePage` decodes names stored by DOS and Windows archivers (see arc.cpp).
+int ovtoolArcExtract(int argc, char** argv, ov::OemCodePage codePage)
 {
     // argv[0] "arc", argv[1] the verb.
     const std::string verb = argc > 1 ? argv[1] : "";
@@ -48,6 +50,7 @@ int ovtoolArcExtract(int argc, char** argv)
                     std::string(ov::archiveMessageText(ov::msgUnsupportedArchiveType)).c_str());
         failures = 1;
     } else {
+        extractor->NameCodePage = codePage;
         extractor->SetArchiveFile(archive);
         extractor->SetExtractDir(dir);
         extractor->OnGetPassword = [&password](ov::TExtractorBase&, const std::string&, std::string& answer,
