@@ -1,0 +1,42 @@
+// TRarExtractor: writes the members of a RAR archive (also a
+// self-extractor, and across the volumes of a set) to files through the RAR
+// layer, which is loaded at run time (rar_library.h). The layer decodes,
+// follows the volumes and writes each file with its date and attributes;
+// this component walks the members, asks the member questions, supplies
+// passwords and volumes through its events and reports the results.
+//
+// Not done here: decryption (the layer cannot decrypt RAR; an encrypted
+// member reports 26517 "Invalid password").
+#pragma once
+
+#include "archive/extractor_base.h"
+
+#include <string>
+
+namespace ov {
+
+struct RarLibrary;
+
+class TRarExtractor : public TExtractorBase {
+public:
+    // The first password tried on an encrypted member; kept between runs.
+    std::string Password;
+
+protected:
+    void ExtractRun() override;
+
+private:
+    void run(const RarLibrary& library, void*& handle);
+    // Extracts the current member to `target`; false when the run ends.
+    bool extractMember(const RarLibrary& library, void* handle, const std::string& target);
+
+    static int volumeCallback(void* user, char* name, int mode);
+    static int dataCallback(void* user, const unsigned char* block, std::size_t size);
+
+    int64_t m_remaining = 0; // bytes of the current member still to come
+    int m_percent = -1;      // the last percentage reported
+    bool m_extracting = false;
+    int m_nextVolume = 1;    // number of the next volume of the set
+};
+
+} // namespace ov
