@@ -7,7 +7,11 @@
 // the main window's own behaviour for that name, and a name nobody handles
 // shows a "not available yet" message. File handlers open one file:
 // "ViewPicture", "PlaySound", "PlayMpeg", "PlayModule", "ViewText",
-// "EditText" take the file's Windows path.
+// "EditText" take the file's Windows path; "AddFolderToHistory" takes each
+// folder a panel enters. Other names the window runs: "DriveDialog" and
+// "DriveDialogModal" (for DriveDialogSide), "SelectGroup" (with
+// SelectGroupMode and SelectGroupFolders), "SaveFilesColors" after each save
+// of ov.ini.
 #pragma once
 
 #include <functional>

@@ -138,6 +138,18 @@ std::vector<std::string> splitCommandLine(const std::string& text)
     return words;
 }
 
+// The folder a list reopens in: its own, or inside an archive the folder
+// that holds the archive (the bottom disk's).
+std::string reopenFolder(const TBrowser& list)
+{
+    if (list.DiskKind == 0)
+        return list.CurrentFolder();
+    const TDiskInterface* bottom = list.Disk;
+    while (bottom && bottom->Below)
+        bottom = bottom->Below.get();
+    return bottom ? bottom->Root + bottom->SavedFolder : list.CurrentFolder();
+}
+
 } // namespace
 
 TForm1::TForm1(QWidget* parent)
@@ -177,6 +189,12 @@ TForm1::TForm1(QWidget* parent)
         panel->OnOpenResources = [this](TFPanel*, const std::string&) { RunCommand("ResourceExplorer"); };
         panel->OnDragCopy = [this](TFPanel*) { RunCommand("Copy"); };
         panel->OnCloseQuickSearch = [this](TFPanel*) { HideQuickSearch(); };
+        // The folder-history window keeps its list once it is registered;
+        // until then a visited folder is simply not remembered.
+        panel->OnAddFolderHistory = [this](TFPanel*, const std::string& folder) {
+            if (const FileHandler* handler = CommandRegistry::instance().findFileHandler("AddFolderToHistory"))
+                (*handler)(*this, folder);
+        };
     }
     m_left->OnChangeActive = [this](TFPanel*, const std::string& text) { ActiveLeft(text); };
     m_right->OnChangeActive = [this](TFPanel*, const std::string& text) { ActiveRight(text); };
@@ -534,14 +552,7 @@ PanelSettings TForm1::panelSettings(const TFPanel* panel, int side) const
     p.Height = panel->height();
     // A panel inside an archive reopens in the archive's folder.
     const TBrowser& list = panel->Browser;
-    p.Path = list.DiskRoot.empty() ? panel->Path : list.CurrentFolder();
-    if (list.DiskKind != 0) {
-        const TDiskInterface* bottom = list.Disk;
-        while (bottom && bottom->Below)
-            bottom = bottom->Below.get();
-        if (bottom)
-            p.Path = bottom->Root + bottom->SavedFolder;
-    }
+    p.Path = list.DiskRoot.empty() ? panel->Path : reopenFolder(list);
     p.Columns = panel->Columns;
     p.Length = panel->FontSizeSetting;
     p.Show_FreeDisk = panel->ShowFreeDisk;
@@ -984,16 +995,7 @@ void TForm1::AddFileToHistory(const std::string& text)
 
 std::string TForm1::ActiveHostFolder() const
 {
-    const TBrowser& list = ActivePanel()->Browser;
-    std::string folder = list.CurrentFolder();
-    if (list.DiskKind != 0) {
-        const TDiskInterface* bottom = list.Disk;
-        while (bottom && bottom->Below)
-            bottom = bottom->Below.get();
-        if (bottom)
-            folder = bottom->Root + bottom->SavedFolder;
-    }
-    return DriveTable::instance().toHost(folder).value_or(std::string());
+    return DriveTable::instance().toHost(reopenFolder(ActivePanel()->Browser)).value_or(std::string());
 }
 
 void TForm1::EnterCommand()

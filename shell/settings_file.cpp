@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <limits>
+#include <string_view>
+#include <variant>
 
 namespace ov {
 
@@ -96,52 +98,84 @@ void readOtherSections(const IniFile& ini, TMainSettings& s)
     s.ConfirmExit = ini.readBool("Confirm", "Exit", false);
 }
 
+namespace {
+
+// The keys of a panel section in the order they are written, each with its
+// field. Left, Top, Width and Height fall back to fixed values, the others
+// to the panel's current one.
+struct PanelKey {
+    const char* key;
+    std::variant<int PanelSettings::*, bool PanelSettings::*, std::string PanelSettings::*> field;
+    int fixedDefault = -1; // >= 0: the fallback instead of the current value
+};
+
+const PanelKey PanelKeys[] = {
+    { "Left", &PanelSettings::Left, 0 },
+    { "Top", &PanelSettings::Top, 0 },
+    { "Width", &PanelSettings::Width, 640 },
+    { "Height", &PanelSettings::Height, 453 },
+    { "Path", &PanelSettings::Path },
+    { "Columns", &PanelSettings::Columns },
+    { "Length", &PanelSettings::Length },
+    { "Show_FreeDisk", &PanelSettings::Show_FreeDisk },
+    { "Show_FileName", &PanelSettings::Show_FileName },
+    { "Show_FileSize", &PanelSettings::Show_FileSize },
+    { "Show_FileDate", &PanelSettings::Show_FileDate },
+    { "Show_FileColors", &PanelSettings::Show_FileColors },
+    { "Show_CurDir", &PanelSettings::Show_CurDir },
+    { "Show_FileHide", &PanelSettings::Show_FileHide },
+    { "Show_FilesColor", &PanelSettings::Show_FilesColor },
+    { "Show_ScrollBar", &PanelSettings::Show_ScrollBar },
+    { "Show_ToolBar", &PanelSettings::Show_ToolBar },
+    { "Param_ExecBegin", &PanelSettings::Param_ExecBegin },
+    { "SorthMethod", &PanelSettings::SortMode },
+    { "FileColor", &PanelSettings::FileColor },
+    { "DirectoryColor", &PanelSettings::DirectoryColor },
+    { "FileSelectColor", &PanelSettings::FileSelectColor },
+    { "DirectorySelectColor", &PanelSettings::DirectorySelectColor },
+    { "PanelFon", &PanelSettings::PanelFon },
+    { "PanelSelectFon", &PanelSettings::PanelSelectFon },
+    { "LineColor", &PanelSettings::LineColor },
+    { "LineColorSlave", &PanelSettings::LineColorSlave },
+    { "SysTextColor", &PanelSettings::SysTextColor },
+    { "SysInfoText", &PanelSettings::SysInfoText },
+    { "Font_Name", &PanelSettings::Font_Name },
+    { "Font_Size", &PanelSettings::Font_Size },
+    { "Font_Color", &PanelSettings::Font_Color },
+    { "Font_Style", &PanelSettings::Font_Bold },
+    { "Stolbik_File", &PanelSettings::Stolbik_File },
+    { "Stolbik_FileType", &PanelSettings::Stolbik_FileType },
+    { "Stolbik_Date", &PanelSettings::Stolbik_Date },
+};
+
+bool isKey(const PanelKey& entry, const char* key)
+{
+    return std::string_view(entry.key) == key;
+}
+
+} // namespace
+
 void readPanelSection(const IniFile& ini, const std::string& section, PanelSettings& p)
 {
-    const auto integer = [&](const char* key, int& value) { value = ini.readInteger(section, key, value); };
-    const auto flag = [&](const char* key, bool& value) { value = ini.readBool(section, key, value); };
-    p.Left = ini.readInteger(section, "Left", 0);
-    p.Top = ini.readInteger(section, "Top", 0);
-    p.Width = ini.readInteger(section, "Width", 640);
-    p.Height = ini.readInteger(section, "Height", 453);
-    p.Path = ini.readString(section, "Path", p.Path);
-    integer("Columns", p.Columns);
-    integer("Length", p.Length);
-    flag("Show_FreeDisk", p.Show_FreeDisk);
-    flag("Show_FileName", p.Show_FileName);
-    flag("Show_FileSize", p.Show_FileSize);
-    flag("Show_FileDate", p.Show_FileDate);
-    flag("Show_FileColors", p.Show_FileColors);
-    flag("Show_CurDir", p.Show_CurDir);
-    flag("Show_FileHide", p.Show_FileHide);
-    flag("Show_FilesColor", p.Show_FilesColor);
-    flag("Show_ScrollBar", p.Show_ScrollBar);
-    flag("Show_ToolBar", p.Show_ToolBar);
-    flag("Param_ExecBegin", p.Param_ExecBegin);
-    // Any other text than the five names leaves the current mode.
-    const int mode = sortMethodMode(ini.readString(section, "SorthMethod", "srName"));
-    if (mode >= 0)
-        p.SortMode = mode;
-    integer("FileColor", p.FileColor);
-    integer("DirectoryColor", p.DirectoryColor);
-    integer("FileSelectColor", p.FileSelectColor);
-    integer("DirectorySelectColor", p.DirectorySelectColor);
-    integer("PanelFon", p.PanelFon);
-    integer("PanelSelectFon", p.PanelSelectFon);
-    integer("LineColor", p.LineColor);
-    integer("LineColorSlave", p.LineColorSlave);
-    integer("SysTextColor", p.SysTextColor);
-    integer("SysInfoText", p.SysInfoText);
-    p.Font_Name = ini.readString(section, "Font_Name", p.Font_Name);
-    integer("Font_Size", p.Font_Size);
-    integer("Font_Color", p.Font_Color);
-    p.Font_Bold = ini.readString(section, "Font_Style", "") == "[fsBold]";
-    // The remembered font size follows the font.
-    p.Length = p.Font_Size;
-    integer("Stolbik_File", p.Stolbik_File);
-    integer("Stolbik_FileType", p.Stolbik_FileType);
-    integer("Stolbik_Date", p.Stolbik_Date);
-
+    for (const PanelKey& entry : PanelKeys) {
+        if (isKey(entry, "SorthMethod")) {
+            // Any other text than the five names leaves the current mode.
+            const int mode = sortMethodMode(ini.readString(section, entry.key, "srName"));
+            if (mode >= 0)
+                p.SortMode = mode;
+        } else if (isKey(entry, "Font_Style")) {
+            p.Font_Bold = ini.readString(section, entry.key, "") == "[fsBold]";
+            // The remembered font size follows the font.
+            p.Length = p.Font_Size;
+        } else if (const auto* number = std::get_if<int PanelSettings::*>(&entry.field)) {
+            p.*(*number) = ini.readInteger(section, entry.key, entry.fixedDefault >= 0 ? entry.fixedDefault : p.*(*number));
+        } else if (const auto* flag = std::get_if<bool PanelSettings::*>(&entry.field)) {
+            p.*(*flag) = ini.readBool(section, entry.key, p.*(*flag));
+        } else {
+            auto text = std::get<std::string PanelSettings::*>(entry.field);
+            p.*text = ini.readString(section, entry.key, p.*text);
+        }
+    }
     // In 64 bits: the width comes from the file and may be any int.
     const int64_t cap = std::max<int64_t>(int64_t(p.Width) - 30, std::numeric_limits<int>::min());
     if (p.Stolbik_File > cap)
@@ -154,44 +188,18 @@ namespace {
 
 void writePanel(IniFile& ini, const std::string& section, const PanelSettings& p)
 {
-    const auto integer = [&](const char* key, int value) { ini.writeInteger(section, key, value); };
-    const auto flag = [&](const char* key, bool value) { ini.writeBool(section, key, value); };
-    integer("Left", p.Left);
-    integer("Top", p.Top);
-    integer("Width", p.Width);
-    integer("Height", p.Height);
-    ini.writeString(section, "Path", p.Path);
-    integer("Columns", p.Columns);
-    integer("Length", p.Length);
-    flag("Show_FreeDisk", p.Show_FreeDisk);
-    flag("Show_FileName", p.Show_FileName);
-    flag("Show_FileSize", p.Show_FileSize);
-    flag("Show_FileDate", p.Show_FileDate);
-    flag("Show_FileColors", p.Show_FileColors);
-    flag("Show_CurDir", p.Show_CurDir);
-    flag("Show_FileHide", p.Show_FileHide);
-    flag("Show_FilesColor", p.Show_FilesColor);
-    flag("Show_ScrollBar", p.Show_ScrollBar);
-    flag("Show_ToolBar", p.Show_ToolBar);
-    flag("Param_ExecBegin", p.Param_ExecBegin);
-    ini.writeString(section, "SorthMethod", sortMethodText(p.SortMode));
-    integer("FileColor", p.FileColor);
-    integer("DirectoryColor", p.DirectoryColor);
-    integer("FileSelectColor", p.FileSelectColor);
-    integer("DirectorySelectColor", p.DirectorySelectColor);
-    integer("PanelFon", p.PanelFon);
-    integer("PanelSelectFon", p.PanelSelectFon);
-    integer("LineColor", p.LineColor);
-    integer("LineColorSlave", p.LineColorSlave);
-    integer("SysTextColor", p.SysTextColor);
-    integer("SysInfoText", p.SysInfoText);
-    ini.writeString(section, "Font_Name", p.Font_Name);
-    integer("Font_Size", p.Font_Size);
-    integer("Font_Color", p.Font_Color);
-    ini.writeString(section, "Font_Style", p.Font_Bold ? "[fsBold]" : "[]");
-    integer("Stolbik_File", p.Stolbik_File);
-    integer("Stolbik_FileType", p.Stolbik_FileType);
-    integer("Stolbik_Date", p.Stolbik_Date);
+    for (const PanelKey& entry : PanelKeys) {
+        if (isKey(entry, "SorthMethod"))
+            ini.writeString(section, entry.key, sortMethodText(p.SortMode));
+        else if (isKey(entry, "Font_Style"))
+            ini.writeString(section, entry.key, p.Font_Bold ? "[fsBold]" : "[]");
+        else if (const auto* number = std::get_if<int PanelSettings::*>(&entry.field))
+            ini.writeInteger(section, entry.key, p.*(*number));
+        else if (const auto* flag = std::get_if<bool PanelSettings::*>(&entry.field))
+            ini.writeBool(section, entry.key, p.*(*flag));
+        else
+            ini.writeString(section, entry.key, p.*std::get<std::string PanelSettings::*>(entry.field));
+    }
 }
 
 } // namespace
