@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -234,7 +235,11 @@ void THttpClient::setState(THttpState state)
 
 void THttpClient::touch()
 {
-    if (IdleTimeout > 0)
+    // Only the time is noted here, once per block: re-arming a timer for
+    // every 8 KiB would cost more than the block itself. The timer, armed
+    // once, looks at this time when it fires.
+    m_lastActivity = std::chrono::steady_clock::now();
+    if (IdleTimeout > 0 && !m_idleTimer->isActive())
         m_idleTimer->start(IdleTimeout);
 }
 
@@ -652,8 +657,12 @@ void THttpClient::idleTimeout()
 {
     if (m_state == THttpState::Ready)
         return;
-    if (m_relocationPending || m_state == THttpState::Aborting)
-        return touch();
+    const auto silent = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                                m_lastActivity);
+    if (m_relocationPending || silent.count() < IdleTimeout) {
+        m_idleTimer->start(std::max<int>(1, IdleTimeout - static_cast<int>(silent.count())));
+        return;
+    }
     constexpr int kTimedOut = 10060;
     fail(socketErrorDesc(kTimedOut) + " (Error #" + std::to_string(kTimedOut) + ")", kTimedOut);
 }

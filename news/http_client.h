@@ -22,6 +22,7 @@
 #include "news/http_url.h"
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -158,6 +159,7 @@ private:
     std::unique_ptr<TCustomAsyncSocket> m_socket;
     std::unique_ptr<QObject> m_context;
     std::unique_ptr<QTimer> m_idleTimer;
+    std::chrono::steady_clock::time_point m_lastActivity;
 
     THttpState m_state = THttpState::Ready;
     THttpRequest m_requestType = THttpRequest::None;
