@@ -219,7 +219,6 @@ private:
     VolumeReader m_volumeReader;
     VolumeWriter m_volumeWriter;
     ModalRunner m_modalRunner;
-    bool m_closing = false;
 };
 
 } // namespace ov
