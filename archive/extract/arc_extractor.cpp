@@ -1,6 +1,5 @@
 #include "archive/extract/arc_extractor.h"
 
-#include "archive/archive_error.h"
 #include "archive/bytes.h"
 #include "archive/decoders/arc_crunch.h"
 #include "archive/decoders/arc_lzw.h"
@@ -42,28 +41,7 @@ TDateTime TArcExtractor::DosDateToDateTime(uint32_t stored) const
 
 void TArcExtractor::ExtractRun()
 {
-    markRunning();
-    m_cancel = false;
-    m_memberCount = 0;
-    std::unique_ptr<FileLayer> file;
-    try {
-        if (m_archiveFile.empty())
-            fatal(msgInvalidFileName, m_archiveFile);
-        if (m_arcType != atARC && m_arcType != atArcExe)
-            fatal(msgUnsupportedArchiveType, m_archiveFile);
-        file = openFile(m_archiveFile);
-        if (!file)
-            fatal(msgErrorOpening, m_archiveFile);
-        run(*file);
-    } catch (const ArchiveError&) {
-    } catch (const ArchiveIoError&) {
-    }
-    if (file) {
-        file->close();
-        if (OnDeactivate)
-            OnDeactivate(*this);
-    }
-    clearRunning();
+    runOnFile({ atARC, atArcExe }, [this](FileLayer& file) { run(file); });
 }
 
 void TArcExtractor::run(FileLayer& file)
@@ -71,7 +49,6 @@ void TArcExtractor::run(FileLayer& file)
     if (OnActivate)
         OnActivate(*this);
     m_stopwatch.start();
-    const bool singleMember = m_fileSpec.find_first_of("*?") == std::string::npos;
     const int64_t size = file.size();
     std::string folder; // stored folder of the members, "/" separated
     int64_t position = DataOffset();
@@ -120,7 +97,7 @@ void TArcExtractor::run(FileLayer& file)
         FileName = target;
         // ARC's RecNum counts the members before this one.
         if (!memberAccepted(*this, target, FileDate, m_memberCount)) {
-            if (singleMember)
+            if (singleMember())
                 break;
             continue;
         }
@@ -150,7 +127,7 @@ void TArcExtractor::run(FileLayer& file)
             }
         }
         memberEnded(*this, target, crcPass);
-        if (singleMember)
+        if (singleMember())
             break;
     }
     m_stopwatch.stop();

@@ -5,14 +5,14 @@
 // make the members between them land in that folder.
 #pragma once
 
-#include "archive/extractor_base.h"
+#include "archive/extract/own_extractor.h"
 
 namespace ov {
 
 class FileLayer;
 class OutputFile;
 
-class TArcExtractor : public TExtractorBase {
+class TArcExtractor : public OwnExtractor {
 public:
     // ARC stores the date before the time: the halves are swapped first.
     TDateTime DosDateToDateTime(uint32_t stored) const override;

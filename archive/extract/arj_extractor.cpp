@@ -60,51 +60,17 @@ struct TArjExtractor::Header {
 
 void TArjExtractor::ExtractRun()
 {
-    markRunning();
-    m_cancel = false;
-    m_memberCount = 0;
-    const std::string archive = m_archiveFile;
-    const TArcType kind = m_arcType;
-    try {
-        run();
-    } catch (const ArchiveError&) {
-    } catch (const ArchiveIoError&) {
-    }
-    if (m_file) {
-        m_file->close();
-        m_file.reset();
-        if (OnDeactivate)
-            OnDeactivate(*this);
-    }
-    // A run that started at (or moved to) another volume leaves the
-    // archive as it was set.
-    if (m_archiveFile != archive) {
-        m_archiveFile = archive;
-        m_arcType = kind;
-    }
-    clearRunning();
+    runFrame([this] { run(); }, [this] { return m_file != nullptr; },
+             [this] {
+                 m_file->close();
+                 m_file.reset();
+             });
 }
 
 void TArjExtractor::run()
 {
-    if (m_archiveFile.empty())
-        fatal(msgInvalidFileName, m_archiveFile);
-    const bool singleMember = m_fileSpec.find_first_of("*?") == std::string::npos;
-    // A single member listed in a later volume: start there.
-    if (singleMember && !VolumeName.empty()) {
-        const std::string start = folderPart(m_archiveFile) + VolumeName;
-        if (fileStore().exists(start))
-            SetArchiveFile(start);
-    }
-    prepareVolumeNaming(m_archiveFile, true);
-    while (m_arcType != atARJ && m_arcType != atArjExe) {
-        std::string path = m_archiveFile;
-        if (!requestNextVolume(path, std::to_string(volumeNumber())))
-            fatal(msgUnsupportedArchiveType, m_archiveFile);
-        SetArchiveFile(path);
-        if (m_arcType != atARJ && m_arcType != atArjExe)
-            nonFatal(msgUnsupportedArchiveType, path);
-    }
+    startVolume({ atARJ, atArjExe }, true);
+    const bool single = singleMember();
 
     int64_t position = openVolume(m_archiveFile);
     if (OnActivate)
@@ -168,12 +134,12 @@ void TArjExtractor::run()
         if (!memberAccepted(*this, target, FileDate, m_memberCount)) {
             --m_memberCount;
             position = skipParts(header);
-            if (singleMember)
+            if (single)
                 break;
             continue;
         }
         position = extractMember(header, target, stop);
-        if (singleMember)
+        if (single)
             break;
     }
     m_stopwatch.stop();

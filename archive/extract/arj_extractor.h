@@ -9,7 +9,7 @@
 // with 25290 as ARJ's own format leaves them.
 #pragma once
 
-#include "archive/extractor_base.h"
+#include "archive/extract/own_extractor.h"
 
 #include <memory>
 #include <string>
@@ -18,7 +18,7 @@ namespace ov {
 
 class FileLayer;
 
-class TArjExtractor : public TExtractorBase {
+class TArjExtractor : public OwnExtractor {
 protected:
     void ExtractRun() override;
 

@@ -1,6 +1,5 @@
 #include "archive/extract/lha_extractor.h"
 
-#include "archive/archive_error.h"
 #include "archive/bytes.h"
 #include "archive/decoders/lh1.h"
 #include "archive/decoders/lzh.h"
@@ -76,28 +75,7 @@ struct TLhaExtractor::Header {
 
 void TLhaExtractor::ExtractRun()
 {
-    markRunning();
-    m_cancel = false;
-    m_memberCount = 0;
-    std::unique_ptr<FileLayer> file;
-    try {
-        if (m_archiveFile.empty())
-            fatal(msgInvalidFileName, m_archiveFile);
-        if (m_arcType != atLHA && m_arcType != atLhaExe && m_arcType != atLZH && m_arcType != atLzhExe)
-            fatal(msgUnsupportedArchiveType, m_archiveFile);
-        file = openFile(m_archiveFile);
-        if (!file)
-            fatal(msgErrorOpening, m_archiveFile);
-        run(*file);
-    } catch (const ArchiveError&) {
-    } catch (const ArchiveIoError&) {
-    }
-    if (file) {
-        file->close();
-        if (OnDeactivate)
-            OnDeactivate(*this);
-    }
-    clearRunning();
+    runOnFile({ atLHA, atLhaExe, atLZH, atLzhExe }, [this](FileLayer& file) { run(file); });
 }
 
 void TLhaExtractor::run(FileLayer& file)
@@ -105,7 +83,6 @@ void TLhaExtractor::run(FileLayer& file)
     if (OnActivate)
         OnActivate(*this);
     m_stopwatch.start();
-    const bool singleMember = m_fileSpec.find_first_of("*?") == std::string::npos;
     int64_t position = DataOffset();
     Header header;
     while (!m_cancel && readHeader(file, position, header)) {
@@ -134,12 +111,12 @@ void TLhaExtractor::run(FileLayer& file)
         ++m_memberCount;
         if (!memberAccepted(*this, target, FileDate, m_memberCount)) {
             --m_memberCount;
-            if (singleMember)
+            if (singleMember())
                 break;
             continue;
         }
         extractMember(file, header, target);
-        if (singleMember)
+        if (singleMember())
             break;
     }
     m_stopwatch.stop();

@@ -10,14 +10,14 @@
 // member ends).
 #pragma once
 
-#include "archive/extractor_base.h"
+#include "archive/extract/own_extractor.h"
 
 namespace ov {
 
 class FileLayer;
 class OutputFile;
 
-class TLhaExtractor : public TExtractorBase {
+class TLhaExtractor : public OwnExtractor {
 protected:
     void ExtractRun() override;
 

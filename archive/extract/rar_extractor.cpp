@@ -1,6 +1,5 @@
 #include "archive/extract/rar_extractor.h"
 
-#include "archive/archive_error.h"
 #include "archive/extract/member_steps.h"
 #include "archive/extract/rar_library.h"
 #include "archive/messages.h"
@@ -44,57 +43,25 @@ int32_t messageOf(int result)
     }
 }
 
-bool isRar(TArcType kind) { return kind == atRAR || kind == atRarExe; }
-
 } // namespace
 
 void TRarExtractor::ExtractRun()
 {
-    markRunning();
-    m_cancel = false;
-    m_memberCount = 0;
-    const std::string archive = m_archiveFile;
-    const TArcType kind = m_arcType;
     const RarLibrary* library = rarLibrary();
     void* handle = nullptr;
-    try {
-        if (!library)
-            fatal(msgUnrarNotFound, m_archiveFile);
-        run(*library, handle);
-    } catch (const ArchiveError&) {
-    } catch (const ArchiveIoError&) {
-    }
-    if (handle) {
-        library->close(handle);
-        if (OnDeactivate)
-            OnDeactivate(*this);
-    }
-    if (m_archiveFile != archive) {
-        m_archiveFile = archive;
-        m_arcType = kind;
-    }
-    clearRunning();
+    runFrame(
+        [&] {
+            if (!library)
+                fatal(msgUnrarNotFound, m_archiveFile);
+            run(*library, handle);
+        },
+        [&] { return handle != nullptr; }, [&] { library->close(handle); });
 }
 
 void TRarExtractor::run(const RarLibrary& library, void*& handle)
 {
-    if (m_archiveFile.empty())
-        fatal(msgInvalidFileName, m_archiveFile);
-    const bool singleMember = m_fileSpec.find_first_of("*?") == std::string::npos;
-    if (singleMember && !VolumeName.empty()) {
-        const std::string start = folderPart(m_archiveFile) + VolumeName;
-        if (fileStore().exists(start))
-            SetArchiveFile(start);
-    }
-    prepareVolumeNaming(m_archiveFile, false);
-    while (!isRar(m_arcType)) {
-        std::string path = m_archiveFile;
-        if (!requestNextVolume(path, std::to_string(volumeNumber())))
-            fatal(msgUnsupportedArchiveType, m_archiveFile);
-        SetArchiveFile(path);
-        if (!isRar(m_arcType))
-            nonFatal(msgUnsupportedArchiveType, path);
-    }
+    startVolume({ atRAR, atRarExe }, false);
+    const bool single = singleMember();
 
     RarOpenRequest request {};
     request.archiveName = m_archiveFile.c_str();
@@ -137,12 +104,12 @@ void TRarExtractor::run(const RarLibrary& library, void*& handle)
         if (target.empty() || !memberAccepted(*this, target, FileDate, m_memberCount)) {
             --m_memberCount;
             library.processFile(handle, RarSkip, nullptr, nullptr);
-            if (singleMember && !target.empty())
+            if (single && !target.empty())
                 break;
             continue;
         }
         FileName = target;
-        if (!extractMember(library, handle, target) || singleMember)
+        if (!extractMember(library, handle, target) || single)
             break;
     }
     m_stopwatch.stop();

@@ -9,7 +9,7 @@
 // member reports 26517 "Invalid password").
 #pragma once
 
-#include "archive/extractor_base.h"
+#include "archive/extract/own_extractor.h"
 
 #include <string>
 
@@ -17,7 +17,7 @@ namespace ov {
 
 struct RarLibrary;
 
-class TRarExtractor : public TExtractorBase {
+class TRarExtractor : public OwnExtractor {
 public:
     // The first password tried on an encrypted member; kept between runs.
     std::string Password;
