@@ -1,13 +1,18 @@
 // What the archive benchmarks share: a scratch folder, a corpus of real files
 // copied from this machine, and the wall time of an outside program run with
-// its output thrown away.
+// its output thrown away. Each figure is taken twice: by the wall clock, and
+// by the CPU time spent (the child's user + system time for a program, the
+// thread's for our own code), which a machine busy with other work disturbs
+// far less.
 #pragma once
 
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -97,9 +102,12 @@ inline void copyCorpus(const std::vector<fs::path>& files, const fs::path& into)
     }
 }
 
+enum class Clock { Wall, Cpu };
+
 // Runs `argv` in `cwd` with stdin, stdout and stderr on /dev/null; its exit
-// status, or -1 when it could not be started.
-inline int runQuiet(const std::vector<std::string>& argv, const fs::path& cwd = {})
+// status, or -1 when it could not be started. `cpuSeconds`, when given,
+// receives the user + system time the program used.
+inline int runQuiet(const std::vector<std::string>& argv, const fs::path& cwd = {}, double* cpuSeconds = nullptr)
 {
     std::vector<char*> args;
     for (const std::string& arg : argv)
@@ -117,8 +125,12 @@ inline int runQuiet(const std::vector<std::string>& argv, const fs::path& cwd = 
     if (spawned != 0)
         return -1;
     int status = 0;
-    if (waitpid(pid, &status, 0) != pid)
+    rusage usage {};
+    if (wait4(pid, &status, 0, &usage) != pid)
         return -1;
+    if (cpuSeconds)
+        *cpuSeconds = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
@@ -128,15 +140,53 @@ inline bool haveProgram(const std::string& program)
     return runQuiet({ "/bin/sh", "-c", "command -v '" + program + "'" }) == 0;
 }
 
-// One benchmark iteration per run of `argv`; an error when it fails.
-inline void timeProcess(benchmark::State& state, const std::vector<std::string>& argv)
+// One benchmark iteration per run of `argv`; an error when it fails. With
+// Clock::Cpu the benchmark takes manual time: the program's CPU time.
+inline void timeProcess(benchmark::State& state, const std::vector<std::string>& argv, Clock clock)
 {
     for (auto _ : state) {
-        if (runQuiet(argv) != 0) {
+        double cpu = 0;
+        if (runQuiet(argv, {}, &cpu) != 0) {
             state.SkipWithError((argv[0] + " failed").c_str());
             break;
         }
+        if (clock == Clock::Cpu)
+            state.SetIterationTime(cpu);
     }
+}
+
+inline double threadCpuSeconds()
+{
+    timespec now {};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
+
+// One benchmark iteration per call of `body` (false is an error). With
+// Clock::Cpu the benchmark takes manual time: this thread's CPU time.
+template <class Body>
+void timeHere(benchmark::State& state, Clock clock, Body body)
+{
+    for (auto _ : state) {
+        const double start = threadCpuSeconds();
+        if (!body()) {
+            state.SkipWithError("run failed");
+            break;
+        }
+        if (clock == Clock::Cpu)
+            state.SetIterationTime(threadCpuSeconds() - start);
+    }
+}
+
+// Five repetitions reported by their median, by the wall clock or by
+// manual (CPU) time.
+inline void repeatOn(benchmark::internal::Benchmark* b, Clock clock)
+{
+    b->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+    if (clock == Clock::Cpu)
+        b->UseManualTime();
+    else
+        b->UseRealTime();
 }
 
 } // namespace ovbench
