@@ -15,7 +15,7 @@ using ::testing::ElementsAre;
 
 // One ARJ header (60 EA, size, basic header, CRC-32, no extended header).
 std::string arjHeader(uint8_t type, const std::string& name, uint8_t flags = 0, uint8_t method = 0,
-                      uint32_t packed = 0, uint32_t original = 0, uint32_t crc = 0)
+                      uint32_t packed = 0, uint32_t original = 0, uint32_t crc = 0, uint16_t attributes = 0x20)
 {
     std::string basic;
     basic += char(30);   // size of the fixed part
@@ -31,7 +31,7 @@ std::string arjHeader(uint8_t type, const std::string& name, uint8_t flags = 0, 
     put32(basic, original);
     put32(basic, crc);
     put16(basic, 0);    // name position
-    put16(basic, 0x20); // attributes
+    put16(basic, attributes);
     basic += char(0);
     basic += char(0);
     basic += name + '\0' + '\0';
@@ -79,6 +79,16 @@ TEST_F(ArjExtractorTest, DatesAndAttributesRestored)
     const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
         std::chrono::file_clock::to_sys(written).time_since_epoch()).count();
     EXPECT_EQ(seconds, 1710506096); // 2024-03-15 12:34:56 UTC
+
+    // A DOS archive's read-only attribute makes a read-only file.
+    const std::string data = "read only";
+    spit(in() / "ro.arj", arjHeader(2, "ro.arj") +
+                              arjHeader(0, "ro.txt", 0, 0, uint32_t(data.size()), uint32_t(data.size()),
+                                        crc32(data.data(), data.size()), 0x21) +
+                              data + std::string("\x60\xEA\0\0", 4));
+    runExtractor(x, in() / "ro.arj", out());
+    EXPECT_EQ(fs::status(out() / "ro.txt").permissions() & fs::perms::owner_write, fs::perms::none);
+    EXPECT_NE(fs::status(out() / "text.txt").permissions() & fs::perms::owner_write, fs::perms::none);
 
     fs::remove_all(out());
     x.SetDateTo = sdSysDate;

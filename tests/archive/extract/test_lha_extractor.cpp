@@ -126,6 +126,20 @@ TEST_F(LhaExtractorTest, DamagedDataIsReported)
     }
 }
 
+TEST_F(LhaExtractorTest, DatesRestored)
+{
+    // Level 0 stores a DOS time (local, here UTC), level 2 a Unix time.
+    for (const char* name : { "lha_lh5_h0.lzh", "lha_lh5_h2.lzh" }) {
+        SCOPED_TRACE(name);
+        TLhaExtractor x;
+        runExtractor(x, dataDir() / name, out());
+        const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
+            std::chrono::file_clock::to_sys(fs::last_write_time(out() / "text.txt")).time_since_epoch()).count();
+        EXPECT_EQ(seconds, 1710506096); // 2024-03-15 12:34:56
+        fs::remove_all(out());
+    }
+}
+
 TEST_F(LhaExtractorTest, FilterAndSingleMember)
 {
     TLhaExtractor x;
