@@ -67,6 +67,23 @@ bool spawnDetached(const std::vector<std::string>& argv, const std::string& work
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 && n <= 0;
 }
 
+// True when an executable of that name is on PATH.
+bool onPath(const std::string& name)
+{
+    const std::string path = environment("PATH");
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        std::size_t end = path.find(':', start);
+        if (end == std::string::npos)
+            end = path.size();
+        const std::string folder = path.substr(start, end - start);
+        if (!folder.empty() && ::access((folder + "/" + name).c_str(), X_OK) == 0)
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
 } // namespace
 
 Launcher& launcher()
@@ -95,7 +112,22 @@ std::vector<std::string> mapProgram(const std::string& program, const std::vecto
         std::string editor = environment("VISUAL");
         argv.push_back(editor.empty() ? "xdg-open" : editor);
     } else if (base == "mplayer.exe" || base == "mplay32.exe") {
-        argv.push_back("xdg-open");
+        // With a file, the desktop's choice for it; without one, the first
+        // media player installed (xdg-open needs something to open).
+        if (!arguments.empty()) {
+            argv.push_back("xdg-open");
+        } else {
+            std::string player = environment("ORVANTA_MEDIA_PLAYER");
+            for (const char* candidate : { "vlc", "totem", "celluloid", "parole", "smplayer", "mpv" }) {
+                if (!player.empty())
+                    break;
+                if (onPath(candidate))
+                    player = candidate;
+            }
+            argv.push_back(player.empty() ? "xdg-open" : player);
+            if (player == "mpv")
+                argv.push_back("--player-operation-mode=pseudo-gui");
+        }
     } else {
         argv.push_back(program);
     }

@@ -5,7 +5,8 @@
 // user's own typed command asks for (runShellCommand). The names of the
 // Windows programs the file manager has always started map to their desktop
 // equivalents: command.com to the user's terminal, notepad.exe to the
-// user's editor, mplayer.exe/mplay32.exe to the desktop's media player.
+// user's editor, mplayer.exe/mplay32.exe to the desktop's media player
+// (ORVANTA_MEDIA_PLAYER, else the first of the usual players installed).
 //
 // Tests install a RecordingLauncher in place of the real one.
 #pragma once

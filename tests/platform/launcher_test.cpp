@@ -17,6 +17,9 @@ TEST(Launcher, MapsTheClassicProgramsAndKeepsArgumentsApart)
     EXPECT_EQ(mapProgram("COMMAND.COM", {}), (std::vector<std::string> { "my-term" }));
     EXPECT_EQ(mapProgram("c:\\windows\\notepad.exe", { "a b; rm -rf x" }), (std::vector<std::string> { "my-editor", "a b; rm -rf x" }));
     EXPECT_EQ(mapProgram("mplay32.exe", { "song.mid" }), (std::vector<std::string> { "xdg-open", "song.mid" }));
+    ::setenv("ORVANTA_MEDIA_PLAYER", "my-player", 1);
+    EXPECT_EQ(mapProgram("mplayer.exe", {}), (std::vector<std::string> { "my-player" })); // no bare xdg-open
+    ::unsetenv("ORVANTA_MEDIA_PLAYER");
     EXPECT_EQ(mapProgram("gimp", { "x" }), (std::vector<std::string> { "gimp", "x" }));
     ::unsetenv("TERMINAL");
     ::unsetenv("VISUAL");
