@@ -83,9 +83,10 @@ void TArjExtractor::run()
         if (!readHeader(position, header)) {
             // The end of this volume; the set goes on when its main header
             // says so.
+            if (!m_mainContinues)
+                break;
             std::string next = nextVolumeName(m_volume);
-            if (!m_mainContinues || (!fileStore().exists(next) &&
-                                     !requestNextVolume(next, std::to_string(volumeNumber() - 1))))
+            if (!fileStore().exists(next) && !requestNextVolume(next, std::to_string(volumeNumber() - 1)))
                 break;
             position = openVolume(next);
             continue;
