@@ -119,7 +119,9 @@ std::string emptyMembersZip()
     std::string body, central;
     const std::pair<const char*, std::string> members[] = { { "deflated", std::string("\x03\x00", 2) },
                                                             { "stored", std::string() } };
-    for (const auto& [name, data] : members) {
+    for (const auto& member : members) {
+        const char* name = member.first;
+        const std::string& data = member.second;
         const uint32_t offset = uint32_t(body.size());
         const unsigned method = data.empty() ? 0 : 8;
         auto common = [&](std::string& s) {
