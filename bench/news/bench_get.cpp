@@ -50,7 +50,8 @@ pid_t spawn(const std::vector<std::string>& argv)
 // nginx serving one 1 GiB file of real bytes (written once, then cached).
 Site& site()
 {
-    static Site s = [] {
+    // Never destroyed: the exit handler below still needs it.
+    static Site& s = *new Site([] {
         Site result;
         char pattern[] = "/tmp/ov_bench_get_XXXXXX";
         result.dir = ::mkdtemp(pattern);
@@ -88,7 +89,7 @@ Site& site()
             std::system(("rm -rf '" + site().dir + "'").c_str());
         });
         return result;
-    }();
+    }());
     return s;
 }
 
@@ -134,11 +135,11 @@ OV_DOWNLOAD_BENCH(BM_ovtool_devnull);
 OV_DOWNLOAD_BENCH(BM_curl_file);
 OV_DOWNLOAD_BENCH(BM_ovtool_file);
 
-const bool ratios = ovBenchRatio("get_devnull", "BM_ovtool_devnull/iterations:1/repeats:5/manual_time",
-                                 "BM_curl_devnull/iterations:1/repeats:5/manual_time",
+const bool ratios = ovBenchRatio("get_devnull", "BM_ovtool_devnull/iterations:1",
+                                 "BM_curl_devnull/iterations:1",
                                  "curl, 1 GiB from nginx on loopback to /dev/null; goal <= 1.2") &&
-                    ovBenchRatio("get_file", "BM_ovtool_file/iterations:1/repeats:5/manual_time",
-                                 "BM_curl_file/iterations:1/repeats:5/manual_time",
+                    ovBenchRatio("get_file", "BM_ovtool_file/iterations:1",
+                                 "BM_curl_file/iterations:1",
                                  "curl, 1 GiB from nginx on loopback to a file; goal <= 1.5");
 
 } // namespace
