@@ -47,20 +47,6 @@ bool splitWindowsFolder(const std::string& hostFolder, std::string& root, std::s
     return true;
 }
 
-std::string parentOf(const std::string& path)
-{
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
-
-std::string baseName(const std::string& path)
-{
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // Strips trailing "/" (but keeps "/") and makes the path absolute.
 std::string cleanPath(std::string path)
 {
@@ -199,9 +185,9 @@ int ovtoolFileOps(int argc, char** argv)
     bool ok = true;
     // Sources of one folder form one selection, in the order given.
     for (std::size_t first = 0; first < paths.size();) {
-        const std::string folderPath = parentOf(paths[first]);
+        const std::string folderPath = hostParentOf(paths[first]);
         std::size_t last = first;
-        while (last < paths.size() && parentOf(paths[last]) == folderPath)
+        while (last < paths.size() && hostParentOf(paths[last]) == folderPath)
             ++last;
         TBrowser list;
         list.ShowHidden = true;
@@ -212,7 +198,7 @@ int ovtoolFileOps(int argc, char** argv)
         }
         list.OpenDisk(root, 0, folder);
         for (std::size_t i = first; i < last; ++i)
-            if (!select(list, baseName(paths[i]))) {
+            if (!select(list, hostBaseName(paths[i]))) {
                 std::fprintf(stderr, "ovtool: %s: no such file or folder\n", paths[i].c_str());
                 ok = false;
             }

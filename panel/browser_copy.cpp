@@ -59,7 +59,7 @@ public:
             copyLeaf(item);
             return;
         }
-        if (isSameOrBelow(parentOf(item.hostTo), item.facts.device, item.facts.inode)) {
+        if (isSameOrBelow(hostParentOf(item.hostTo), item.facts.device, item.facts.inode)) {
             fail(item, "a folder cannot go into itself");
             return;
         }
@@ -86,12 +86,6 @@ private:
         bool created;
         FolderFacts facts;
     };
-
-    static std::string parentOf(const std::string& path)
-    {
-        const auto slash = path.find_last_of('/');
-        return slash == 0 ? std::string("/") : path.substr(0, slash);
-    }
 
     bool stopped() const { return !m_source.Busy; }
 

@@ -46,20 +46,6 @@ private:
     int m_fd;
 };
 
-std::string parentOf(const std::string& path)
-{
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
-
-std::string baseName(const std::string& path)
-{
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 bool writeAll(int fd, const char* data, std::size_t size)
 {
     while (size > 0) {
@@ -88,10 +74,24 @@ void syncFolder(const std::string& folder)
 // short, so a long target name never makes it too long.
 std::string temporaryBeside(const std::string& path)
 {
-    return parentOf(path) + "/.ov-XXXXXX";
+    return hostParentOf(path) + "/.ov-XXXXXX";
 }
 
 } // namespace
+
+std::string hostParentOf(const std::string& path)
+{
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+std::string hostBaseName(const std::string& path)
+{
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
 
 const char* copyStatusText(CopyStatus status)
 {
@@ -207,7 +207,7 @@ CopyStatus BlockCopier::copyFile(const std::string& from, const std::string& to,
         return CopyStatus::ReplaceFailed;
     }
     if (durable)
-        syncFolder(parentOf(to));
+        syncFolder(hostParentOf(to));
     return CopyStatus::Ok;
 }
 
@@ -401,7 +401,7 @@ int TFileOperation::Execute()
             const auto host = drives.toHost(source);
             bool done = false;
             if (host && destination && oneName) {
-                const std::string target = intoFolder ? *destination + "/" + baseName(*host) : *destination;
+                const std::string target = intoFolder ? *destination + "/" + hostBaseName(*host) : *destination;
                 done = transfer(*host, target, source, move);
             }
             if (!done && !m_cancelled) {
@@ -451,7 +451,7 @@ bool TFileOperation::transfer(const std::string& from, const std::string& to, co
     const bool targetExists = ::lstat(to.c_str(), &target) == 0;
     if (targetExists && target.st_dev == source.st_dev && target.st_ino == source.st_ino)
         return false;
-    if (S_ISDIR(source.st_mode) && isSameOrBelow(parentOf(to), deviceNumber(source.st_dev), source.st_ino))
+    if (S_ISDIR(source.st_mode) && isSameOrBelow(hostParentOf(to), deviceNumber(source.st_dev), source.st_ino))
         return false;
     if (move) {
         // Within one filesystem a move is a rename: nothing is copied. An

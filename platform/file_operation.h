@@ -89,6 +89,11 @@ struct FolderFacts {
 FolderFacts readFolderFacts(const std::string& hostFolder);
 void applyFolderFacts(const FolderFacts& facts, const std::string& hostFolder);
 
+// The folder part and the last name of a host path ("/a/b" gives "/a" and
+// "b"; "/a" gives "/" and "a").
+std::string hostParentOf(const std::string& path);
+std::string hostBaseName(const std::string& path);
+
 // A device number as HostEntry::device holds it (major in the high half).
 uint64_t deviceNumber(dev_t device);
 

@@ -1,6 +1,8 @@
 // The freedesktop Trash; see trash.h.
 #include "platform/trash.h"
 
+#include "platform/file_operation.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -13,20 +15,6 @@
 namespace ov {
 
 namespace {
-
-std::string parentOf(const std::string& path)
-{
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
-
-std::string baseName(const std::string& path)
-{
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 // Makes an absolute path without resolving links: the trash records the
 // path the user saw. "." and ".." components are resolved textually.
@@ -71,7 +59,7 @@ bool makeFolders(const std::string& path, mode_t mode)
     struct stat info {};
     if (::lstat(path.c_str(), &info) == 0)
         return S_ISDIR(info.st_mode);
-    const std::string parent = parentOf(path);
+    const std::string parent = hostParentOf(path);
     if (parent != path && !makeFolders(parent, 0755))
         return false;
     return makeFolder(path, mode);
@@ -83,7 +71,7 @@ std::string mountTop(const std::string& folder, dev_t device)
 {
     std::string current = folder;
     while (current != "/") {
-        const std::string parent = parentOf(current);
+        const std::string parent = hostParentOf(current);
         struct stat info {};
         if (::stat(parent.c_str(), &info) != 0 || info.st_dev != device)
             break;
@@ -109,13 +97,13 @@ bool chooseTrash(const std::string& path, dev_t device, TrashPlace& place, std::
     std::string probe = home;
     struct stat info {};
     while (::stat(probe.c_str(), &info) != 0 && probe != "/")
-        probe = parentOf(probe);
+        probe = hostParentOf(probe);
     if (info.st_dev == device) {
         place.folder = home;
         place.pathText = path;
         return true;
     }
-    const std::string top = mountTop(parentOf(path), device);
+    const std::string top = mountTop(hostParentOf(path), device);
     const std::string uid = std::to_string(::getuid());
     const std::string admin = (top == "/" ? std::string() : top) + "/.Trash";
     struct stat adminInfo {};
@@ -217,7 +205,7 @@ bool moveToTrash(const std::string& hostPath, std::string* error)
 
     // Reserve a name: the info file is created exclusively first, so two
     // deletions of equal names never meet in files/.
-    const std::string name = baseName(path);
+    const std::string name = hostBaseName(path);
     std::string chosen;
     int infoFd = -1;
     for (int attempt = 1; attempt < 10000 && infoFd < 0; ++attempt) {
