@@ -1,4 +1,4 @@
-// The Recycle Bin: the freedesktop.org Trash (Trash specification 1.0).
+// The Recycle Bin: the freedesktop.org Trash (version 1.0 of its layout).
 //
 // A deleted path is renamed into files/ of the trash of its own filesystem,
 // beside an info/<name>.trashinfo that records its original path and the
