@@ -233,7 +233,7 @@ TEST_F(CopyMoveTest, EventsAndSelection)
     EXPECT_EQ(source.SelBytes, 0);
 }
 
-// The Part's order: files of a folder in listing order, then its
+// The walk's order: files of a folder in listing order, then its
 // sub-folders, the most recently found first; each moved source folder
 // removed right after its walk.
 TEST_F(CopyMoveTest, FolderWalkOrder)

@@ -12,7 +12,7 @@ class DeleteTest : public FileOpsTest {};
 
 } // namespace
 
-// The events in the Part's order: files of a folder in listing order, its
+// The events in the walk's order: files of a folder in listing order, its
 // sub-folders after the listing (the most recently found first), each
 // folder itself at the end of its walk.
 TEST_F(DeleteTest, NestedTreeInWalkOrder)
