@@ -11,7 +11,7 @@ namespace ov {
 
 namespace {
 
-constexpr size_t kBlockSize = 1 << 20;
+constexpr size_t kBlockSize = 64 * 1024;
 
 } // namespace
 

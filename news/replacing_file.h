@@ -4,7 +4,9 @@
 // over the target, and a file never committed is removed, so a failed or
 // cancelled download leaves the user's existing file as it was. A target
 // that is not a regular file (/dev/null, a pipe) is written directly.
-// Writes are gathered into 1 MiB blocks before they reach the disk.
+// Writes are gathered into 64 KiB blocks before they reach the disk: eight
+// reads a write, while the block is still in the processor cache (a 1 MiB
+// block made the copy into the page cache twice as slow).
 #pragma once
 
 #include <QIODevice>
