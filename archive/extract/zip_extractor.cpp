@@ -141,8 +141,13 @@ void TZipExtractor::run(FileLayer& file)
             throw ArchiveIoError("short central record");
         position += int64_t(CentralSize) + nameLength + extraLength + commentLength;
 
-        const std::string name =
-            memberName(stored, (member.flags & 0x800) ? NameEncoding::Utf8 : NameEncoding::Oem, NameCodePage);
+        // The same rule as the listing: flagged UTF-8, or a Unix host's name
+        // that is valid UTF-8, is taken as UTF-8; the rest is OEM text.
+        const uint8_t host = central[5];
+        const NameEncoding encoding = (member.flags & 0x800) ? NameEncoding::Utf8
+            : host == 3                                       ? NameEncoding::Utf8IfValid
+                                                              : NameEncoding::Oem;
+        const std::string name = memberName(stored, encoding, NameCodePage);
         const bool folder = (member.external & 0x18) || (!name.empty() && name.back() == '\\');
         if (folder || !wildcardMatch(m_fileSpec, name, MatchScope::FullPath))
             continue;

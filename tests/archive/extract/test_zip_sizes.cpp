@@ -113,10 +113,9 @@ TEST_F(ZipSizesTest, OvtoolNamesFollowTheCodePage)
 }
 
 // A UTF-8 name stored by Info-ZIP on Unix (host 3, flag bit 11 clear) keeps
-// its name, as the lister already shows it. Disabled: TZipExtractor decodes
-// every unflagged name from the OEM code page ("╤é╨╡╤ü╤é.txt"); enable it
-// with the fix in zip_extractor.cpp (NameEncoding::Utf8IfValid for host 3).
-TEST_F(ZipSizesTest, DISABLED_UnixUtf8NamesKeepTheirName)
+// its name, as the lister shows it; decoded from the OEM code page it would
+// come out as "╤é╨╡╤ü╤é.txt".
+TEST_F(ZipSizesTest, UnixUtf8NamesKeepTheirName)
 {
     needTool("zip");
     const std::string name = "\u0442\u0435\u0441\u0442.txt";
