@@ -23,7 +23,9 @@ namespace ov::test {
 
 namespace fs = std::filesystem;
 
-inline fs::path dataDir() { return fs::path(__FILE__).parent_path() / "data"; }
+// OV_DATA_DIR is the repository's tests/data; this folder's own fixtures sit
+// beside the tests.
+inline fs::path dataDir() { return fs::path(OV_DATA_DIR).parent_path() / "archive" / "extract" / "data"; }
 inline fs::path sharedDir() { return fs::path(OV_SHARED_FIXTURES) / "archives"; }
 inline fs::path decoderDataDir() { return fs::path(OV_DATA_DIR) / "archive_decoders"; }
 
