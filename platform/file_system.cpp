@@ -282,9 +282,12 @@ bool isPseudoFileSystem(const std::string& hostPath)
     case 0x42494e4d: // binfmt_misc
     case 0x6e736673: // nsfs
         return true;
-    case TMPFS_MAGIC:
-        // devtmpfs reports the tmpfs magic; it is known by where it is mounted.
-        return hostPath == "/dev" || hostPath.rfind("/dev/", 0) == 0;
+    case TMPFS_MAGIC: {
+        // devtmpfs reports the tmpfs magic; it is the file system of /dev
+        // itself. A tmpfs mounted below it (/dev/shm) is an ordinary one.
+        struct stat path {}, dev {};
+        return ::stat(hostPath.c_str(), &path) == 0 && ::stat("/dev", &dev) == 0 && path.st_dev == dev.st_dev;
+    }
     default:
         return false;
     }

@@ -111,6 +111,9 @@ TEST(PseudoFileSystems, AreKnown)
     EXPECT_TRUE(isPseudoFileSystem("/proc"));
     EXPECT_TRUE(isPseudoFileSystem("/sys"));
     EXPECT_FALSE(isPseudoFileSystem("/"));
+    if (std::filesystem::is_directory("/dev/shm")) {
+        EXPECT_FALSE(isPseudoFileSystem("/dev/shm")); // a real tmpfs below /dev
+    }
 }
 
 TEST(LocalTime, AgreesWithTheCLibraryInZonesWithOddChanges)
