@@ -2,6 +2,7 @@
 #include "panel/disk_interface.h"
 
 #include "platform/drives.h"
+#include "platform/file_operation.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -81,77 +82,18 @@ bool TStandartDiskInterface::FindNext(Entry& entry)
     return true;
 }
 
-namespace {
-
-// Copies one regular file; the target is written under a temporary name and
-// renamed into place only when every byte arrived.
-bool copyHostFile(const std::string& from, const std::string& to)
-{
-    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (in < 0)
-        return false;
-    struct stat info {};
-    if (::fstat(in, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(in);
-        return false;
-    }
-    std::string temporary = to + ".ovtmp.XXXXXX";
-    const int out = ::mkstemp(temporary.data());
-    if (out < 0) {
-        ::close(in);
-        return false;
-    }
-    char buffer[1 << 16];
-    bool ok = true;
-    for (;;) {
-        const ssize_t n = ::read(in, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            ok = false;
-            break;
-        }
-        if (n == 0)
-            break;
-        for (ssize_t done = 0; done < n;) {
-            const ssize_t w = ::write(out, buffer + done, static_cast<std::size_t>(n - done));
-            if (w < 0 && errno == EINTR)
-                continue;
-            if (w <= 0) {
-                ok = false;
-                break;
-            }
-            done += w;
-        }
-        if (!ok)
-            break;
-    }
-    ::fchmod(out, info.st_mode & 07777);
-    const timespec times[2] = { info.st_atim, info.st_mtim };
-    ::futimens(out, times);
-    ok = ::close(out) == 0 && ok;
-    ::close(in);
-    if (ok)
-        ok = ::rename(temporary.c_str(), to.c_str()) == 0;
-    if (!ok)
-        ::unlink(temporary.c_str());
-    return ok;
-}
-
-} // namespace
-
 bool TStandartDiskInterface::GetFile(const std::string& innerPath, const std::string& outsidePath)
 {
     const std::string from = hostPath(innerPath);
     const auto to = DriveTable::instance().toHost(outsidePath);
-    return !from.empty() && to && copyHostFile(from, *to);
+    return !from.empty() && to && BlockCopier().copyFile(from, *to) == CopyStatus::Ok;
 }
 
 bool TStandartDiskInterface::PutFile(const std::string& outsidePath, const std::string& innerPath)
 {
     const auto from = DriveTable::instance().toHost(outsidePath);
     const std::string to = hostPath(innerPath);
-    return from && !to.empty() && copyHostFile(*from, to);
+    return from && !to.empty() && BlockCopier().copyFile(*from, to) == CopyStatus::Ok;
 }
 
 bool TStandartDiskInterface::DeleteFile(const std::string& path)
