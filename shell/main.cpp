@@ -7,6 +7,10 @@
 #include "platform/process_messages.h"
 #include "shell/main_window.h"
 
+#ifdef OV_HAVE_FILEOPS
+#include "fileops/main_window_commands.h"
+#endif
+
 #include <QApplication>
 #include <QTimer>
 
@@ -20,6 +24,9 @@ int main(int argc, char** argv)
     ov::QtPrompts prompts;
     ov::setPrompts(&prompts);
 
+#ifdef OV_HAVE_FILEOPS
+    ov::registerFileOpsCommands();
+#endif
     ov::TForm1 form;
     prompts.setParent(&form);
     form.show();
