@@ -53,15 +53,21 @@ public:
             // the single run does.
             if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median")
                 continue;
-            // "BM_x/1/repeats:5" is declared as "BM_x/1".
+            // A ratio may name a run with its settings ("BM_x/1/iterations:3")
+            // or by function and arguments alone ("BM_x/1"); both find it.
             std::string name = run.run_name.str();
             if (const auto at = name.find("/repeats:"); at != std::string::npos)
                 name.erase(at);
+            std::string shortName = run.run_name.function_name;
+            if (!run.run_name.args.empty())
+                shortName += "/" + run.run_name.args;
             if (run.run_type == Run::RT_Iteration && medians.count(name))
                 continue;
             if (run.run_type == Run::RT_Aggregate)
                 medians.insert(name);
-            seconds[name] = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+            const double value = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+            seconds[name] = value;
+            seconds[shortName] = value;
         }
         ConsoleReporter::ReportRuns(runs);
     }
@@ -76,6 +82,8 @@ inline int ovBenchMain(int argc, char** argv)
     OvRatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
+    // The console reporter leaves its colour reset pending: start clean lines.
+    std::printf("\n");
     std::fflush(stdout);
     for (const auto& ratio : ovBenchRatios()) {
         auto ours = reporter.seconds.find(ratio.ours);
