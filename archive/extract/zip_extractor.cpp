@@ -1,5 +1,7 @@
 #include "archive/extract/zip_extractor.h"
 
+#include "archive/extract/file_time.h"
+
 #include "archive/archive_error.h"
 #include "archive/bytes.h"
 #include "archive/crc.h"
@@ -29,22 +31,6 @@ constexpr uint32_t EndSignature = 0x06054b50;
 constexpr std::size_t CentralSize = 46;
 constexpr std::size_t LocalSize = 30;
 constexpr std::size_t BlockSize = 32768;
-
-// A DOS date-time (local time) as Unix seconds; -1 when invalid.
-int64_t dosToUnix(uint32_t dos)
-{
-    std::tm tm {};
-    tm.tm_year = int((dos >> 25) & 0x7F) + 80;
-    tm.tm_mon = int((dos >> 21) & 0x0F) - 1;
-    tm.tm_mday = int((dos >> 16) & 0x1F);
-    tm.tm_hour = int((dos >> 11) & 0x1F);
-    tm.tm_min = int((dos >> 5) & 0x3F);
-    tm.tm_sec = int(dos & 0x1F) * 2;
-    tm.tm_isdst = -1;
-    if (tm.tm_mon < 0 || tm.tm_mon > 11 || tm.tm_mday < 1)
-        return -1;
-    return int64_t(std::mktime(&tm));
-}
 
 } // namespace
 
@@ -221,7 +207,7 @@ void TZipExtractor::run(FileLayer& file)
                 nonFatal(code, member.target);
             } else {
                 crcPass = ~crc == member.crc;
-                const int64_t when = SetDateTo == sdSysDate ? -1 : dosToUnix(member.dosTime);
+                const int64_t when = SetDateTo == sdSysDate ? -1 : dosDateTimeToUnix(member.dosTime);
                 if (!out.commit(when, member.external & 1)) {
                     nonFatal(msgErrorWriting, member.target);
                     crcPass = false;
