@@ -1,5 +1,7 @@
 #include "archive/decoders/arc_crunch.h"
 
+#include <cstring>
+
 namespace ov {
 
 void ArcCrunchState::reset(ArcCrunchMethod crunchMethod, std::uint64_t unpackedSize)
@@ -9,6 +11,7 @@ void ArcCrunchState::reset(ArcCrunchMethod crunchMethod, std::uint64_t unpackedS
     for (unsigned byte = 0; byte < 256; ++byte) {
         prefix[byte] = 0;
         suffix[byte] = static_cast<std::uint8_t>(byte);
+        length[byte] = 1;
     }
     maxWidth = method == ArcCrunchMethod::Squash9 ? 13 : 0;
     width = 9;
@@ -44,10 +47,12 @@ Next nextCode(ArcCrunchState& state, DecodeStream& stream, unsigned& code)
         state.groupHave = 0;
     }
     if (state.groupOpen) {
-        while (state.groupHave < state.width && !stream.input.empty()) {
-            state.group[state.groupHave++] = stream.input[0];
-            stream.consume(1);
-        }
+        std::size_t take = state.width - state.groupHave;
+        if (take > stream.input.size())
+            take = stream.input.size();
+        std::memcpy(state.group.data() + state.groupHave, stream.input.data(), take);
+        stream.consume(take);
+        state.groupHave += static_cast<unsigned>(take);
         if (state.groupHave < state.width && !stream.inputEnd)
             return Next::NeedInput;
         state.groupOpen = false;
@@ -58,34 +63,35 @@ Next nextCode(ArcCrunchState& state, DecodeStream& stream, unsigned& code)
         if (state.groupBits == 0)
             return Next::End;
     }
-    // Take `width` bits at groupUsed, least significant first.
-    std::uint32_t value = 0;
-    for (unsigned i = 0; i < state.width; ++i) {
-        const unsigned bit = state.groupUsed + i;
-        value |= static_cast<std::uint32_t>(state.group[bit / 8] >> (bit % 8) & 1) << i;
-    }
+    // Take `width` bits at groupUsed, least significant first. A code ends
+    // within the group's 13 bytes, so the four bytes read stay inside it.
+    const std::uint8_t* at = state.group.data() + state.groupUsed / 8;
+    const std::uint32_t word = std::uint32_t(at[0]) | std::uint32_t(at[1]) << 8 | std::uint32_t(at[2]) << 16
+        | std::uint32_t(at[3]) << 24;
+    code = (word >> (state.groupUsed % 8)) & ((1u << state.width) - 1);
     state.groupUsed += state.width;
-    code = value;
     return Next::Code;
 }
 
-// Stages the string of `code`; returns its first byte, or -1 when it is
-// longer than the table (a broken chain).
+// Stages the string of `code`; returns its first byte, or -1 when its chain
+// does not match its recorded length (a broken table).
 int stageString(ArcCrunchState& state, unsigned code)
 {
-    std::uint8_t reversed[ArcCrunchState::MaxEntries];
-    unsigned length = 0;
-    while (code >= 256) {
-        if (length == ArcCrunchState::MaxEntries)
+    const unsigned count = state.length[code];
+    std::vector<std::uint8_t>& staged = state.output.staged();
+    const std::size_t base = staged.size();
+    staged.resize(base + count);
+    std::uint8_t* p = staged.data() + base + count;
+    for (unsigned i = 1; i < count; ++i) {
+        if (code < 256)
             return -1;
-        reversed[length++] = state.suffix[code];
+        *--p = state.suffix[code];
         code = state.prefix[code];
     }
-    reversed[length++] = static_cast<std::uint8_t>(code);
-    std::vector<std::uint8_t>& staged = state.output.staged();
-    while (length)
-        staged.push_back(reversed[--length]);
-    return code;
+    if (code >= 256)
+        return -1;
+    *--p = static_cast<std::uint8_t>(code);
+    return static_cast<int>(code);
 }
 
 ArcStep step(ArcCrunchState& state, DecodeStream& stream, int& error)
@@ -143,6 +149,7 @@ ArcStep step(ArcCrunchState& state, DecodeStream& stream, int& error)
         if (state.nextFree < entries) {
             state.prefix[state.nextFree] = static_cast<std::uint16_t>(state.previous);
             state.suffix[state.nextFree] = static_cast<std::uint8_t>(first);
+            state.length[state.nextFree] = static_cast<std::uint16_t>(state.length[state.previous] + 1);
             ++state.nextFree;
         }
         state.previous = static_cast<int>(code);

@@ -24,6 +24,7 @@ struct ArcCrunchState {
     ArcOutput output;
     std::array<std::uint16_t, MaxEntries> prefix {};
     std::array<std::uint8_t, MaxEntries> suffix {};
+    std::array<std::uint16_t, MaxEntries> length {}; // bytes in each entry's string
     unsigned maxWidth = 0; // 0 until method 8's first byte is read
     unsigned width = 9;
     unsigned nextFree = FirstFree;

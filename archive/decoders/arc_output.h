@@ -10,6 +10,7 @@
 #include "archive/decoders/decoder.h"
 
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace ov {
@@ -43,44 +44,72 @@ public:
     // output is full.
     Drain drain(DecodeStream& stream)
     {
-        while (!drained()) {
+        std::uint8_t* const first = stream.output.data();
+        std::uint8_t* out = first;
+        std::size_t room = stream.output.size();
+        if (room > m_left)
+            room = static_cast<std::size_t>(m_left);
+        const std::uint8_t* const staged = m_staged.data();
+        const std::size_t size = m_staged.size();
+        std::size_t next = m_next;
+        bool stuck = false;
+        for (;;) {
             if (m_repeat) {
-                if (!put(stream, m_repeatByte))
-                    return m_left ? Drain::OutputFull : Drain::TooLong;
-                --m_repeat;
-                continue;
+                const std::size_t n = m_repeat < room ? m_repeat : room;
+                std::memset(out, m_repeatByte, n);
+                out += n;
+                room -= n;
+                m_repeat -= static_cast<unsigned>(n);
+                if (m_repeat) {
+                    stuck = true;
+                    break;
+                }
             }
-            const std::uint8_t byte = m_staged[m_next++];
+            if (next == size)
+                break;
+            if (!m_runLength) {
+                const std::size_t n = size - next < room ? size - next : room;
+                std::memcpy(out, staged + next, n);
+                out += n;
+                room -= n;
+                next += n;
+                stuck = next != size;
+                break;
+            }
+            const std::uint8_t byte = staged[next++];
             if (m_marker) {
                 m_marker = false;
                 m_repeatByte = byte ? m_last : Marker;
                 m_repeat = byte ? byte - 1u : 1u;
                 continue;
             }
-            if (m_runLength && byte == Marker) {
+            if (byte == Marker) {
                 m_marker = true;
                 continue;
             }
             m_last = byte;
+            if (room) {
+                *out++ = byte;
+                --room;
+                continue;
+            }
             m_repeatByte = byte;
             m_repeat = 1;
+            stuck = true;
+            break;
         }
+        const std::size_t written = static_cast<std::size_t>(out - first);
+        stream.produce(written);
+        m_left -= written;
+        m_next = next;
+        if (stuck)
+            return m_left ? Drain::OutputFull : Drain::TooLong;
         m_staged.clear();
         m_next = 0;
         return Drain::Done;
     }
 
 private:
-    bool put(DecodeStream& stream, std::uint8_t byte)
-    {
-        if (m_left == 0 || stream.output.empty())
-            return false;
-        stream.output[0] = byte;
-        stream.produce(1);
-        --m_left;
-        return true;
-    }
-
     std::vector<std::uint8_t> m_staged;
     std::size_t m_next = 0;
     std::uint64_t m_left = 0;

@@ -17,6 +17,9 @@
 
 #include "archive/decoders/lzh_driver.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace ov {
 
 LzhParameters lzhParameters(LzhMethod method)
@@ -143,6 +146,87 @@ Step readBlockHeader(LzhInput& in, LzhState& state)
     return step;
 }
 
+// The inner loop while the input holds at least 8 unread bytes before each
+// symbol: a symbol takes at most 16 + 16 + 15 bits, so one word refill
+// covers it and no step can run past the data. State lives in locals
+// (stores into the window would otherwise force every member to be
+// reloaded). `start` is where the run began, `remaining` and `reachable`
+// the limits of decodeSymbols at that point; stops at the end of the block,
+// of the input's safe part or before `end`. Returns false on bad data.
+bool decodeFast(LzhState& state, std::uint8_t* data, std::size_t start, std::size_t& pos, std::size_t end,
+                std::uint64_t remaining, std::uint64_t reachable, int& code)
+{
+    LzhInput& in = state.input;
+    const LzhHuffman::View literals = state.literals.view();
+    const LzhHuffman::View positions = state.positions.view();
+    const std::size_t history = state.parameters.history;
+    const std::uint8_t* p = in.cursor();
+    const std::uint8_t* const safe = in.limit() - 8;
+    std::uint64_t bits = in.bitBuffer();
+    int count = in.bitCount();
+    unsigned left = state.blockLeft;
+    std::size_t at = pos;
+    bool good = true;
+
+    while (left && at < end && p <= safe) {
+        if (count <= 56)
+            p = LzhInput::refillWord(p, bits, count);
+        const std::uint32_t entry = literals.lookup(static_cast<std::uint32_t>(bits >> 48));
+        if (entry == LzhHuffman::Invalid) {
+            code = DecodeCode::BadHuffmanCode;
+            good = false;
+            break;
+        }
+        bits <<= entry >> 16;
+        count -= static_cast<int>(entry >> 16);
+        const unsigned symbol = entry & 0xFFFF;
+        if (symbol < 256) {
+            data[at++] = static_cast<std::uint8_t>(symbol);
+            --left;
+            continue;
+        }
+        const std::size_t length = symbol - 253;
+        const std::uint32_t place = positions.lookup(static_cast<std::uint32_t>(bits >> 48));
+        if (place == LzhHuffman::Invalid) {
+            code = DecodeCode::BadHuffmanCode;
+            good = false;
+            break;
+        }
+        bits <<= place >> 16;
+        count -= static_cast<int>(place >> 16);
+        std::size_t distance = place & 0xFFFF;
+        if (distance > 1) {
+            const unsigned extra = static_cast<unsigned>(distance - 1);
+            distance = (std::size_t(1) << extra) + static_cast<std::size_t>(bits >> (64 - extra));
+            bits <<= extra;
+            count -= static_cast<int>(extra);
+        }
+        ++distance;
+        const std::uint64_t produced = at - start;
+        if (distance > history || distance > reachable + produced || length > remaining - produced) {
+            code = DecodeCode::BadBlock;
+            good = false;
+            break;
+        }
+        std::uint8_t* to = data + at;
+        const std::uint8_t* from = to - distance;
+        if (distance >= 8) {
+            // Whole words; `end` leaves slack in the window for the overshoot.
+            for (std::size_t i = 0; i < length; i += 8)
+                std::memcpy(to + i, from + i, 8);
+        } else {
+            for (std::size_t i = 0; i < length; ++i)
+                to[i] = from[i];
+        }
+        at += length;
+        --left;
+    }
+    in.release(p, bits, count);
+    state.blockLeft = left;
+    pos = at;
+    return good;
+}
+
 // Decodes symbols into the window until it has less room than one match,
 // the unpacked size is reached, the input runs short or the data is bad.
 LzhRun decodeSymbols(LzhState& state, int& code)
@@ -178,6 +262,15 @@ LzhRun decodeSymbols(LzhState& state, int& code)
             }
             if (step == Step::BadTable) {
                 code = DecodeCode::BadHuffmanCode;
+                result = LzhRun::Corrupt;
+                break;
+            }
+            continue;
+        }
+
+        if (in.fastReady() && pos + 8 < stop) {
+            const std::size_t end = std::min<std::uint64_t>(stop - 8, start + remaining);
+            if (!decodeFast(state, data, start, pos, end, remaining, reachable, code)) {
                 result = LzhRun::Corrupt;
                 break;
             }

@@ -39,6 +39,19 @@ public:
         return m_table[(root & 0xFFFF) + (peek16 & mask)];
     }
 
+    // The table as plain values, for loops that keep it in registers.
+    struct View {
+        const std::uint32_t* table;
+        unsigned rootShift;
+        std::uint32_t subMask;
+        std::uint32_t lookup(std::uint32_t peek16) const
+        {
+            const std::uint32_t root = table[peek16 >> rootShift];
+            return root & SubTable ? table[(root & 0xFFFF) + (peek16 & subMask)] : root;
+        }
+    };
+    View view() const { return { m_table.data(), 16 - m_rootBits, (1u << (16 - m_rootBits)) - 1 }; }
+
 private:
     static constexpr std::uint32_t SubTable = 0x80000000u;
 

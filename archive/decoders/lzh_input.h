@@ -114,6 +114,33 @@ public:
     std::uint64_t& bitBuffer() { return m_bits; }
     int& bitCount() { return m_count; }
 
+    // A fast loop copies the bit buffer into locals, reads whole 8-byte
+    // words from cursor() while at least 8 unread bytes stand before
+    // limit() (so it never pads), and hands everything back through
+    // release(). Only valid while nothing is missing.
+    bool fastReady() const { return m_missing == 0 && m_end - m_pos >= 8; }
+    const std::uint8_t* cursor() const { return m_data.data() + m_pos; }
+    const std::uint8_t* limit() const { return m_data.data() + m_end; }
+    void release(const std::uint8_t* cursor, std::uint64_t bits, int count)
+    {
+        m_pos = static_cast<std::size_t>(cursor - m_data.data());
+        // Bits below the count repeat bytes the cursor has not passed yet.
+        m_bits = count > 0 ? bits & ~std::uint64_t(0) << (64 - count) : 0;
+        m_count = count;
+    }
+
+    // Tops a local bit buffer up to 56..63 bits from an 8-byte big-endian
+    // word at p; returns the new cursor.
+    static const std::uint8_t* refillWord(const std::uint8_t* p, std::uint64_t& bits, int& count)
+    {
+        std::uint64_t word;
+        std::memcpy(&word, p, 8);
+        bits |= __builtin_bswap64(word) >> count;
+        p += (63 - count) >> 3;
+        count |= 56;
+        return p;
+    }
+
 private:
     // The zero padding stands at the low end of the bit buffer; it is
     // dropped before real bytes follow.

@@ -26,17 +26,24 @@ TEST(ArchiveCrc, KnownVectorsAndSplitUpdates)
     std::vector<uint8_t> bytes(301);
     for (std::size_t i = 0; i < bytes.size(); ++i)
         bytes[i] = static_cast<uint8_t>(i * 131 + 7);
-    for (std::size_t length = 0; length < bytes.size(); length += 13) {
-        uint32_t slow = 0xFFFFFFFF;
+    auto bitwise = [&bytes](uint32_t crc, uint32_t polynomial, std::size_t length) {
         for (std::size_t i = 0; i < length; ++i) {
-            slow ^= bytes[i];
+            crc ^= bytes[i];
             for (int bit = 0; bit < 8; ++bit)
-                slow = (slow & 1) ? (slow >> 1) ^ 0xEDB88320u : slow >> 1;
+                crc = (crc & 1) ? (crc >> 1) ^ polynomial : crc >> 1;
         }
+        return crc;
+    };
+    for (std::size_t length = 0; length < bytes.size(); length += 13) {
+        const uint32_t slow32 = bitwise(0xFFFFFFFF, 0xEDB88320u, length);
+        const uint32_t slow16 = bitwise(0, 0xA001u, length);
         for (std::size_t split = 0; split <= length; split += 5) {
             uint32_t crc = crc32Update(0xFFFFFFFF, bytes.data(), split);
             crc = crc32Update(crc, bytes.data() + split, length - split);
-            ASSERT_EQ(crc, slow) << length << " split " << split;
+            ASSERT_EQ(crc, slow32) << length << " split " << split;
+            uint16_t half = crc16Update(0, bytes.data(), split);
+            half = crc16Update(half, bytes.data() + split, length - split);
+            ASSERT_EQ(half, slow16) << length << " split " << split;
         }
     }
 }
