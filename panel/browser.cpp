@@ -358,15 +358,12 @@ int64_t TBrowser::FolderSize(const std::string& folder)
         pending.pop_back();
         if (current != folder && Disk->SkipInWalks(current))
             continue;
-        Entry entry;
+        int64_t bytes = 0;
         std::vector<std::string> subFolders;
-        for (bool more = Disk->FindFirst(current, entry); more; more = Disk->FindNext(entry)) {
-            if (entry.isFolder())
-                subFolders.push_back(current + entry.FullName + "\\");
-            else if (!(entry.Attr & faSymLink))
-                total += entry.Size;
-        }
-        pending.insert(pending.end(), subFolders.rbegin(), subFolders.rend());
+        Disk->ListSizes(current, bytes, subFolders);
+        total += bytes;
+        for (auto name = subFolders.rbegin(); name != subFolders.rend(); ++name)
+            pending.push_back(current + *name + "\\");
         processMessages();
     }
     return total;

@@ -17,6 +17,7 @@
 
 #include "platform/drives.h"
 #include "platform/file_operation.h"
+#include "platform/listing_ahead.h"
 #include "platform/process_messages.h"
 
 #include <cerrno>
@@ -55,6 +56,7 @@ public:
     // Copies one entry of the list with everything below it.
     void copyEntry(CopyItem item)
     {
+        m_crossDevice = false;
         if (item.facts.kind != HostKind::Directory) {
             copyLeaf(item);
             return;
@@ -106,6 +108,8 @@ private:
     // entry must be copied instead.
     bool renamed(const CopyItem& item)
     {
+        if (m_crossDevice)
+            return false;
         struct stat target {};
         if (::lstat(item.hostTo.c_str(), &target) == 0) {
             if (deviceNumber(target.st_dev) == item.facts.device && target.st_ino == item.facts.inode)
@@ -115,8 +119,11 @@ private:
             if (!bothFolders && !neitherFolder)
                 return false;
         }
-        if (::rename(item.hostFrom.c_str(), item.hostTo.c_str()) != 0)
+        if (::rename(item.hostFrom.c_str(), item.hostTo.c_str()) != 0) {
+            // Below a source on another filesystem nothing renames either.
+            m_crossDevice = errno == EXDEV;
             return false;
+        }
         announceWhole(item);
         return true;
     }
@@ -143,8 +150,10 @@ private:
     // A file, a link or anything else that is not a folder.
     void copyLeaf(const CopyItem& item)
     {
+        // The block copy makes this check itself, on the file it opened.
         struct stat target {};
-        if (::lstat(item.hostTo.c_str(), &target) == 0 && deviceNumber(target.st_dev) == item.facts.device && target.st_ino == item.facts.inode) {
+        if (item.facts.kind != HostKind::Regular && ::lstat(item.hostTo.c_str(), &target) == 0
+            && deviceNumber(target.st_dev) == item.facts.device && target.st_ino == item.facts.inode) {
             fail(item, "the target is the source itself");
             return;
         }
@@ -181,10 +190,11 @@ private:
     void walk(const CopyItem& folder)
     {
         std::vector<HostEntry> entries;
-        if (!listFolder(folder.hostFrom, entries)) {
+        if (!m_ahead.take(folder.hostFrom, entries)) {
             fail(folder, "the folder cannot be listed");
             return;
         }
+        readNextAhead(folder, entries);
         std::vector<Task> found;
         for (HostEntry& entry : entries) {
             if (stopped())
@@ -210,6 +220,24 @@ private:
             m_tasks.push_back(std::move(finish));
             task.facts = {};
             m_tasks.push_back(std::move(task));
+        }
+    }
+
+    // Starts reading the folder walked after this one: its last sub-folder
+    // (walked first), else the next folder waiting on the stack.
+    void readNextAhead(const CopyItem& folder, const std::vector<HostEntry>& entries)
+    {
+        for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
+            if (entry->kind == HostKind::Directory) {
+                m_ahead.request(folder.hostFrom + "/" + entry->name);
+                return;
+            }
+        }
+        for (auto task = m_tasks.rbegin(); task != m_tasks.rend(); ++task) {
+            if (task->kind == Task::Walk) {
+                m_ahead.request(task->item.hostFrom);
+                return;
+            }
         }
     }
 
@@ -244,6 +272,8 @@ private:
     BlockCopier m_copier;
     const CopyItem* m_current = nullptr;
     std::vector<Task> m_tasks;
+    ListingAhead m_ahead { ListFacts::Basic };
+    bool m_crossDevice = false; // a rename was refused for crossing filesystems
 };
 
 uint64_t deviceOf(const std::string& hostPath)

@@ -12,7 +12,10 @@
 
 #include "platform/drives.h"
 #include "platform/file_operation.h"
+#include "platform/listing_ahead.h"
 
+#include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,7 +33,7 @@ public:
         const bool goAhead = mayDelete(facts, inner);
         if (facts.kind != HostKind::Directory) {
             if (goAhead)
-                deleteLeaf(host, inner);
+                deleteLeaf(AT_FDCWD, host, inner);
             return;
         }
         if (facts.device != parentDevice) {
@@ -69,43 +72,71 @@ private:
         return goAhead;
     }
 
-    void deleteLeaf(const std::string& host, const std::string& inner)
+    // Removes a file or link: `name` relative to the open folder `folderFd`
+    // (or a whole path with AT_FDCWD).
+    void deleteLeaf(int folderFd, const std::string& name, const std::string& inner)
     {
         if (m_list.OnDeleteFile)
             m_list.OnDeleteFile(m_list, inner);
-        if (::unlink(host.c_str()) != 0)
+        if (::unlinkat(folderFd, name.c_str(), 0) != 0)
             fail(inner, "cannot be deleted");
         TBrowser::pumpMessages();
     }
 
     void walk(const Task& folder)
     {
+        // Files go by name relative to the folder itself, opened without
+        // following a link: no path is looked up again per file, and a
+        // folder swapped for a link meanwhile is not walked.
+        const int folderFd = ::open(folder.host.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        const std::unique_ptr<const int, void (*)(const int*)> closer(&folderFd, [](const int* fd) {
+            if (*fd >= 0)
+                ::close(*fd);
+        });
         std::vector<HostEntry> entries;
-        if (!listFolder(folder.host, entries)) {
+        if (folderFd < 0 || !m_ahead.take(folder.host, entries)) {
             fail(folder.inner, "the folder cannot be listed");
             return;
         }
+        readNextAhead(folder, entries);
         std::vector<Task> found;
         for (const HostEntry& entry : entries) {
             if (stopped())
                 return;
-            const std::string host = folder.host + "/" + entry.name;
             const std::string inner = folder.inner + "\\" + hostNameToInner(entry.name);
             if (entry.kind == HostKind::Directory) {
                 if (entry.device != m_device)
                     fail(inner, "another filesystem is mounted here");
                 else
-                    found.push_back({ host, inner, false, Task::Walk });
+                    found.push_back({ folder.host + "/" + entry.name, inner, false, Task::Walk });
                 continue;
             }
             if (mayDelete(entry, inner))
-                deleteLeaf(host, inner);
+                deleteLeaf(folderFd, entry.name, inner);
         }
         // Each sub-folder's go-ahead comes from its own read-only attribute.
         for (Task& task : found) {
             HostEntry facts;
             task.removeItself = statPath(task.host, facts) && mayDelete(facts, task.inner);
             m_tasks.push_back(std::move(task));
+        }
+    }
+
+    // Starts reading the folder walked after this one: its last sub-folder
+    // (walked first), else the next folder waiting on the stack.
+    void readNextAhead(const Task& folder, const std::vector<HostEntry>& entries)
+    {
+        for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
+            if (entry->kind == HostKind::Directory && entry->device == m_device) {
+                m_ahead.request(folder.host + "/" + entry->name);
+                return;
+            }
+        }
+        for (auto task = m_tasks.rbegin(); task != m_tasks.rend(); ++task) {
+            if (task->kind == Task::Walk) {
+                m_ahead.request(task->host);
+                return;
+            }
         }
     }
 
@@ -133,6 +164,7 @@ private:
 
     TBrowser& m_list;
     std::vector<Task> m_tasks;
+    ListingAhead m_ahead;
     uint64_t m_device = 0;
     bool m_declined = false;
 };

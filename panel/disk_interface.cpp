@@ -82,6 +82,37 @@ bool TStandartDiskInterface::FindNext(Entry& entry)
     return true;
 }
 
+bool TDiskInterface::ListSizes(const std::string& folder, int64_t& bytes, std::vector<std::string>& subFolders)
+{
+    bytes = 0;
+    subFolders.clear();
+    Entry entry;
+    for (bool more = FindFirst(folder, entry); more; more = FindNext(entry)) {
+        if (entry.isFolder())
+            subFolders.push_back(entry.FullName);
+        else if (!(entry.Attr & faSymLink))
+            bytes += entry.Size;
+    }
+    return true;
+}
+
+bool TStandartDiskInterface::ListSizes(const std::string& folder, int64_t& bytes, std::vector<std::string>& subFolders)
+{
+    bytes = 0;
+    subFolders.clear();
+    const std::string host = hostPath(folder);
+    std::vector<HostEntry> found;
+    if (host.empty() || !listFolder(host, found, ListFacts::Basic))
+        return false;
+    for (const HostEntry& item : found) {
+        if (item.kind == HostKind::Directory)
+            subFolders.push_back(hostNameToInner(item.name));
+        else if (item.kind == HostKind::Regular)
+            bytes += item.size;
+    }
+    return true;
+}
+
 bool TStandartDiskInterface::GetFile(const std::string& innerPath, const std::string& outsidePath)
 {
     const std::string from = hostPath(innerPath);

@@ -29,6 +29,11 @@ public:
     virtual bool MakeDir(const std::string& innerPath) = 0;
     virtual bool RemoveDir(const std::string& innerPath) = 0;
 
+    // The bytes of a folder's files (links count nothing) and the names of
+    // its sub-folders, for walks that need nothing else. False when the
+    // folder cannot be listed. The default goes through FindFirst/FindNext.
+    virtual bool ListSizes(const std::string& folder, int64_t& bytes, std::vector<std::string>& subFolders);
+
     // True when a recursive walk must not enter this folder (kernel file
     // systems such as /proc). Archive disks never refuse.
     virtual bool SkipInWalks(const std::string& folder) { (void)folder; return false; }
@@ -53,6 +58,7 @@ public:
     bool MakeDir(const std::string& innerPath) override;
     bool RemoveDir(const std::string& innerPath) override;
     bool SkipInWalks(const std::string& folder) override;
+    bool ListSizes(const std::string& folder, int64_t& bytes, std::vector<std::string>& subFolders) override;
 
     // Host path of Root + inner path; empty when the drive is not mapped.
     std::string hostPath(const std::string& innerPath) const;

@@ -120,6 +120,8 @@ const char* copyStatusText(CopyStatus status)
     return "unknown";
 }
 
+void BlockCopier::FreeBuffer::operator()(char* buffer) const { std::free(buffer); }
+
 BlockCopier::BlockCopier() = default;
 BlockCopier::~BlockCopier() = default;
 
@@ -135,7 +137,8 @@ CopyStatus BlockCopier::copyFile(const std::string& from, const std::string& to,
         return CopyStatus::SourceUnreadable;
     if (!S_ISREG(source.st_mode))
         return CopyStatus::NotRegular;
-    ::fcntl(in.get(), F_SETFL, ::fcntl(in.get(), F_GETFL) & ~O_NONBLOCK);
+    // Of the flags F_SETFL can change, only O_NONBLOCK was set.
+    ::fcntl(in.get(), F_SETFL, 0);
 
     struct stat old {};
     if (::lstat(to.c_str(), &old) == 0) {
@@ -154,10 +157,15 @@ CopyStatus BlockCopier::copyFile(const std::string& from, const std::string& to,
         ::unlink(temporary.c_str());
         return status;
     };
-    ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+    if (source.st_size > static_cast<off_t>(transferSize))
+        ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
 
+    // Page-aligned: the kernel's copies into and out of it run at full
+    // speed only on aligned memory.
     if (!m_buffer)
-        m_buffer = std::make_unique<char[]>(transferSize);
+        m_buffer.reset(static_cast<char*>(std::aligned_alloc(4096, transferSize)));
+    if (!m_buffer)
+        return abandon(CopyStatus::ReadFailed);
     const int64_t size = source.st_size;
     if (OnStart)
         OnStart(size);

@@ -68,7 +68,10 @@ public:
     CopyStatus copyFile(const std::string& from, const std::string& to, bool durable = false);
 
 private:
-    std::unique_ptr<char[]> m_buffer;
+    struct FreeBuffer {
+        void operator()(char* buffer) const;
+    };
+    std::unique_ptr<char[], FreeBuffer> m_buffer;
 };
 
 // Recreates the symbolic link from as a link at to (replacing a file or link

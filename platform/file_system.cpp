@@ -112,7 +112,7 @@ uint16_t parseDosAttributeValue(const unsigned char* data, std::size_t size)
     return 0;
 }
 
-bool listFolder(const std::string& hostFolder, std::vector<HostEntry>& entries)
+bool listFolder(const std::string& hostFolder, std::vector<HostEntry>& entries, ListFacts facts)
 {
     entries.clear();
     const int dirFd = ::open(hostFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -137,11 +137,12 @@ bool listFolder(const std::string& hostFolder, std::vector<HostEntry>& entries)
     std::vector<HostEntry> found(names.size());
     std::vector<char> present(names.size(), 0);
     // The facts of each name: statx, then the stored attribute.
+    const unsigned mask = facts == ListFacts::All ? statxMask : STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_INO;
     const auto statRange = [&](std::size_t begin, std::size_t end) {
-        bool xattrSupported = true;
+        bool xattrSupported = facts == ListFacts::All;
         for (std::size_t i = begin; i < end; ++i) {
             struct statx info {};
-            if (::statx(dirFd, names[i].c_str(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, statxMask, &info) != 0)
+            if (::statx(dirFd, names[i].c_str(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, mask, &info) != 0)
                 continue;
             HostEntry& entry = found[i];
             entry.name = std::move(names[i]);

@@ -61,10 +61,15 @@ struct HostEntry {
     uint32_t mode = 0;
 };
 
+// What a listing reads for each name: everything, or the kind, size, mode,
+// device and inode only (walks that copy or measure never look at times or
+// the stored attributes, and skip a system call per name).
+enum class ListFacts { All, Basic };
+
 // Lists hostFolder into entries (cleared first), sorted byte-wise by name,
 // without "." and "..". False, with no entries, when the folder cannot be
 // opened. Entries that vanish while being read are left out.
-bool listFolder(const std::string& hostFolder, std::vector<HostEntry>& entries);
+bool listFolder(const std::string& hostFolder, std::vector<HostEntry>& entries, ListFacts facts = ListFacts::All);
 
 // Facts of one path, without following a final link. False when it is missing.
 bool statPath(const std::string& hostPath, HostEntry& entry);

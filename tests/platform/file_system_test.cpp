@@ -61,6 +61,18 @@ TEST(ListFolder, GivesSortedNamesAttributesAndSizesWithoutFollowingLinks)
     }
     EXPECT_EQ(byName(entries, "link")->kind, HostKind::SymLink);
     EXPECT_EQ(byName(entries, "pipe")->kind, HostKind::Other);
+
+    // The basic listing gives the same names, kinds, sizes and identities.
+    std::vector<HostEntry> basic;
+    ASSERT_TRUE(listFolder(folder.path(), basic, ListFacts::Basic));
+    ASSERT_EQ(basic.size(), entries.size());
+    for (std::size_t i = 0; i < basic.size(); ++i) {
+        EXPECT_EQ(basic[i].name, entries[i].name);
+        EXPECT_EQ(basic[i].kind, entries[i].kind) << basic[i].name;
+        EXPECT_EQ(basic[i].size, entries[i].size) << basic[i].name;
+        EXPECT_EQ(basic[i].device, entries[i].device) << basic[i].name;
+        EXPECT_EQ(basic[i].inode, entries[i].inode) << basic[i].name;
+    }
     ::chmod((folder / "sub").c_str(), 0755);
 
     EXPECT_FALSE(listFolder(folder / "missing", entries));
