@@ -232,10 +232,13 @@ bool copySymLink(const std::string& from, const std::string& to)
         }
         target.resize(target.size() * 2);
     }
+    struct stat source {};
+    const bool haveTimes = ::lstat(from.c_str(), &source) == 0;
     struct stat old {};
     if (::lstat(to.c_str(), &old) == 0 && S_ISDIR(old.st_mode))
         return false;
-    // Made under a fresh name and renamed into place, like a file.
+    // Made under a fresh name and renamed into place, like a file; the link
+    // keeps its own times.
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string temporary = temporaryBeside(to);
         const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
@@ -247,6 +250,10 @@ bool copySymLink(const std::string& from, const std::string& to)
             if (errno == EEXIST)
                 continue;
             return false;
+        }
+        if (haveTimes) {
+            const timespec times[2] = { source.st_atim, source.st_mtim };
+            ::utimensat(AT_FDCWD, temporary.c_str(), times, AT_SYMLINK_NOFOLLOW);
         }
         if (::rename(temporary.c_str(), to.c_str()) != 0) {
             ::unlink(temporary.c_str());

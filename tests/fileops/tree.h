@@ -46,7 +46,9 @@ inline std::string contentHash(const std::string& bytes)
 // Every path below hostFolder: "d" for a folder, "l <target>" for a link,
 // "p" for a FIFO, "f <content>" for a file (a hash when longer than 40
 // bytes), never following links.
-inline Tree describeTree(const std::string& hostFolder)
+// With `withFacts`, each line also carries the permission bits and the
+// modification time to the nanosecond (a link's own time).
+inline Tree describeTree(const std::string& hostFolder, bool withFacts = false)
 {
     Tree tree;
     std::vector<std::string> pending { "" };
@@ -70,6 +72,12 @@ inline Tree describeTree(const std::string& hostFolder)
             } else {
                 const std::string bytes = readWhole(full);
                 tree[path] = "f " + (bytes.size() > 40 ? contentHash(bytes) : bytes);
+            }
+            if (withFacts) {
+                struct stat info {};
+                ::lstat(full.c_str(), &info);
+                tree[path] += " mode " + std::to_string(S_ISLNK(info.st_mode) ? 0 : info.st_mode & 07777) + " time "
+                    + std::to_string(info.st_mtim.tv_sec) + "." + std::to_string(info.st_mtim.tv_nsec);
             }
         }
     }
