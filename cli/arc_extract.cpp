@@ -59,15 +59,21 @@ int ovtoolArcExtract(int argc, char** argv, ov::OemCodePage codePage)
             tryAgain = !password.empty();
             password.clear(); // asked once
         };
+        // A member whose decoding failed is reported twice (its error, then
+        // its end with the check failed): it counts once.
+        bool reported = false;
+        extractor->OnBegin = [&reported](ov::TExtractorBase&, const std::string&, int32_t, bool&) { reported = false; };
         extractor->OnEnd = [&](ov::TExtractorBase&, const std::string& fn, bool crcPass) {
             ++members;
             std::string shown = fn.substr(std::min(fn.size(), dir.size() + 1));
-            std::printf("%-50s %s\n", shown.c_str(), crcPass ? "OK" : "CRC failed");
-            failures += crcPass ? 0 : 1;
+            std::printf("%-50s %s\n", shown.c_str(), crcPass ? "OK" : reported ? "failed" : "CRC failed");
+            failures += crcPass || reported ? 0 : 1;
+            reported = false;
         };
         extractor->OnError = [&](ov::TArchiveCommon&, const std::string& fn, const std::string&, const std::string&,
                                  int32_t code) {
             ++failures;
+            reported = true;
             std::printf("%-50s %d %s\n", fn.c_str(), code, std::string(ov::archiveMessageText(code)).c_str());
         };
         extractor->Extract();

@@ -5,8 +5,8 @@
 
 namespace ov {
 
-// A DOS date-time (local time, date in the high half) as Unix seconds; -1
-// when a field is out of range.
+// A DOS date-time (local time, date in the high half) as Unix seconds; a
+// zero stamp or one with a field out of range gives 1 January 1980 00:00.
 int64_t dosDateTimeToUnix(uint32_t dosDateTime);
 
 } // namespace ov

@@ -135,7 +135,10 @@ void TZipExtractor::run(FileLayer& file)
                                                               : NameEncoding::Oem;
         const std::string name = memberName(stored, encoding, NameCodePage);
         const bool folder = (member.external & 0x18) || (!name.empty() && name.back() == '\\');
-        if (folder || !wildcardMatch(m_fileSpec, name, MatchScope::FullPath))
+        // A Unix host keeps the file type in the high half: links are never
+        // made, and never written as files holding their target.
+        const bool link = host == 3 && ((member.external >> 16) & 0170000) == 0120000;
+        if (folder || link || !wildcardMatch(m_fileSpec, name, MatchScope::FullPath))
             continue;
 
         clearEntry();
@@ -219,7 +222,7 @@ void TZipExtractor::run(FileLayer& file)
             OnEnd(*this, member.target, crcPass);
         else if (!crcPass)
             nonFatal(msgCrcFailed, member.target);
-        if (singleMember)
+        if (singleMember || m_endRun)
             break;
     }
 
@@ -354,7 +357,7 @@ int TZipExtractor::decodeMember(FileLayer& file, const Member& member, int64_t d
             return 0;
         if (status.isCorrupt()) {
             if (decoder.index() == 4 && std::get<4>(decoder)->badStoredLength)
-                m_cancel = true; // stored-block lengths that disagree stop the run
+                m_endRun = true; // stored-block lengths that disagree end the run
             return status.code();
         }
         if (m_cancel)

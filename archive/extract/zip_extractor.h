@@ -35,7 +35,8 @@ private:
     int decodeMember(FileLayer& file, const Member& member, int64_t dataAt, int64_t packedSize, ZipCrypto* crypto,
                      OutputFile& out, uint32_t& crc);
     // The password step; true with `crypto` ready for the data. Sets
-    // m_endRun when the handler's answers all failed.
+    // m_endRun when the handler's answers all failed, or stored-block
+    // lengths disagreed.
     bool acceptPassword(FileLayer& file, const Member& member, int64_t headerAt, ZipCrypto& crypto);
 
     std::string m_lastPassword;

@@ -1,5 +1,7 @@
-// The RAR layer: a small shared library (libovrar.so) that extracts RAR 1.5
-// to 5.x archives for TRarExtractor, which loads it at run time. Its calls,
+// The RAR layer: a small shared library (libovrar.so) that extracts RAR
+// archives for TRarExtractor, which loads it at run time. It decodes what
+// libarchive decodes: RAR 2.9 to 4.x and RAR 5 compression, no decryption,
+// no RAR 1.5/2.0 compression (those members fail as bad headers). Its calls,
 // in the order a run makes them: RAROpenArchive, RARSetChangeVolProc and
 // RARSetProcessDataProc, then RARReadHeader and RARProcessFile (skip or
 // extract) per member, RARSetPassword before an encrypted member, and

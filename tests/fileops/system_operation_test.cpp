@@ -178,3 +178,63 @@ TEST_F(SystemOperationTest, TrashFailureKeepsTheFile)
     EXPECT_FALSE(moveToTrash(root / "w/missing", &error));
     EXPECT_FALSE(error.empty());
 }
+
+// Progress: a copied file says (path, 0, size) before its first byte, then
+// each block; Cancel from the progress handler lets the file in progress
+// finish and starts nothing further, for copy, cross-folder move and delete.
+TEST_F(SystemOperationTest, ProgressAndCancel)
+{
+    root.write("w/src/big", std::string(70000, 'b'));
+    TFileOperation copy;
+    copy.Operation = FileOperationKind::Copy;
+    copy.Sources = { "c:\\w\\src\\big" };
+    copy.Destination = "c:\\w\\dst";
+    root.folder("w/dst");
+    std::vector<std::string> events;
+    copy.OnProgress = [&](const std::string& path, int64_t done, int64_t size) {
+        events.push_back(path + " " + std::to_string(done) + "/" + std::to_string(size));
+    };
+    EXPECT_EQ(copy.Execute(), 0);
+    EXPECT_EQ(events, (std::vector<std::string> { "c:\\w\\src\\big 0/70000", "c:\\w\\src\\big 32768/70000", "c:\\w\\src\\big 65536/70000",
+                          "c:\\w\\src\\big 70000/70000" }));
+
+    struct Row {
+        const char* name;
+        FileOperationKind kind;
+        std::vector<std::string> sources;
+        Tree source;
+        Tree target;
+    } rows[] = {
+        { "copy of a folder", FileOperationKind::Copy, { "c:\\w\\src\\f" }, { { "f", "d" }, { "f/1", "f 1" }, { "f/2", "f 2" }, { "f/3", "f 3" } },
+            { { "f", "d" }, { "f/1", "f 1" } } },
+        { "copy of two files", FileOperationKind::Copy, { "c:\\w\\src\\f\\1", "c:\\w\\src\\f\\2" },
+            { { "f", "d" }, { "f/1", "f 1" }, { "f/2", "f 2" }, { "f/3", "f 3" } }, { { "1", "f 1" } } },
+        // Into a folder that exists: the move copies file by file.
+        { "move of a folder", FileOperationKind::Move, { "c:\\w\\src\\f" }, { { "f", "d" }, { "f/2", "f 2" }, { "f/3", "f 3" } },
+            { { "f", "d" }, { "f/1", "f 1" } } },
+        { "delete", FileOperationKind::Delete, { "c:\\w\\src\\f\\1", "c:\\w\\src\\f\\2" }, { { "f", "d" }, { "f/2", "f 2" }, { "f/3", "f 3" } },
+            {} },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::filesystem::remove_all(root / "w");
+        for (const char* name : { "1", "2", "3" })
+            root.write(std::string("w/src/f/") + name, name);
+        root.folder(row.kind == FileOperationKind::Move ? "w/dst/f" : "w/dst");
+        TFileOperation operation;
+        operation.Operation = row.kind;
+        operation.Sources = row.sources;
+        operation.Destination = "c:\\w\\dst";
+        int calls = 0;
+        operation.OnProgress = [&](const std::string&, int64_t, int64_t) {
+            if (++calls == 1)
+                operation.Cancel();
+        };
+        EXPECT_EQ(operation.Execute(), 1);
+        EXPECT_TRUE(operation.AnyOperationsAborted);
+        EXPECT_TRUE(operation.Failed.empty());
+        EXPECT_TRUE(scripted.asked.empty());
+        EXPECT_EQ(describeTree(root / "w/src"), row.source);
+        EXPECT_EQ(describeTree(root / "w/dst"), row.target);
+    }
+}

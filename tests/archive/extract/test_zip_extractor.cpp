@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <sys/stat.h>
 
 namespace ov {
 namespace {
@@ -189,6 +190,16 @@ TEST_F(ZipExtractorTest, LinksAreNeverFollowed)
     EXPECT_EQ(slurp(m_dir / "victim.txt"), "keep");
     EXPECT_FALSE(fs::is_symlink(target / "file.txt"));
     EXPECT_EQ(slurp(target / "file.txt"), "new");
+
+    // Link entries stored by zip -y are passed over: neither a link nor a
+    // file holding the link's target is made.
+    fs::create_directories(m_dir / "src");
+    spit(m_dir / "src" / "real.txt", "real");
+    fs::create_symlink("/etc/passwd", m_dir / "src" / "link");
+    ASSERT_EQ(sh("cd '" + (m_dir / "src").string() + "' && zip -q -y ../y.zip real.txt link"), 0);
+    const fs::path out = m_dir / "y";
+    extract((m_dir / "y.zip").string(), out);
+    EXPECT_EQ(tree(out), (std::map<std::string, std::string> { { "real.txt", "real" } }));
 }
 
 TEST_F(ZipExtractorTest, BombAndDamageNeverWritePastTheStatedSize)
@@ -213,6 +224,11 @@ TEST_F(ZipExtractorTest, BombAndDamageNeverWritePastTheStatedSize)
     ASSERT_EQ(crc.ends.size(), 1u);
     EXPECT_FALSE(crc.ends.begin()->second);
     EXPECT_EQ(slurp(m_dir / "out2" / "c.txt"), "data");
+    // The hand-made stamp has day 0, which gives 1 January 1980 00:00
+    // (the tests run in UTC).
+    struct stat info {};
+    ASSERT_EQ(::stat((m_dir / "out2" / "c.txt").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mtime, 315532800);
     // Without OnEnd the failure comes as 25151.
     TZipExtractor quiet;
     std::vector<int> errors;
@@ -223,6 +239,21 @@ TEST_F(ZipExtractorTest, BombAndDamageNeverWritePastTheStatedSize)
     };
     quiet.Extract();
     EXPECT_EQ(errors, std::vector<int> { msgCrcFailed });
+
+    // Deflate's stored-block length and its complement disagree: 25109,
+    // and the run ends there (the next member is not written).
+    ASSERT_EQ(sh("python3 -c \"import zipfile; z = zipfile.ZipFile('s.zip', 'w', zipfile.ZIP_DEFLATED, compresslevel=0); "
+                 "z.writestr('a.txt', 'stored block'); z.writestr('b.txt', 'next'); z.close()\""),
+              0);
+    std::string stored = slurp(m_dir / "s.zip");
+    ASSERT_EQ(stored.compare(30, 5, "a.txt"), 0);
+    const std::size_t block = 30 + 5 + (uint8_t(stored[28]) | uint8_t(stored[29]) << 8);
+    ASSERT_EQ(stored[block] & 7, 1); // a final stored block
+    stored[block + 3] = char(stored[block + 3] ^ 0x01);
+    spit(m_dir / "s.zip", stored);
+    const Outcome lengths = extract((m_dir / "s.zip").string(), m_dir / "out4");
+    EXPECT_EQ(lengths.errors, std::vector<int> { msgBadBlock });
+    EXPECT_TRUE(tree(m_dir / "out4").empty());
 }
 
 TEST_F(ZipExtractorTest, PasswordFlow)

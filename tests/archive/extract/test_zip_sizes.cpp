@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
 #include <map>
 
 namespace ov {
@@ -80,6 +81,34 @@ std::string capture(const std::string& command)
     if (pipe)
         pclose(pipe);
     return text;
+}
+
+// `ovtool arc t` counts each failed member once, whether its data broke
+// (an error, then its end) or only its check failed, and exits 1.
+TEST_F(ZipSizesTest, OvtoolTestCountsEachFailureOnce)
+{
+    NEED_OVTOOL(ovtool);
+    const fs::path base = out().parent_path();
+    fs::create_directories(base);
+    const std::string zip = (base / "t.zip").string();
+    const std::string make = "python3 -c \"import zipfile; z = zipfile.ZipFile('" + zip
+        + "', 'w', zipfile.ZIP_DEFLATED, compresslevel=0); z.writestr('a.txt', 'stored block'); z.close()\"";
+    ASSERT_EQ(std::system(make.c_str()), 0);
+    // The deflate stored block's length complement, then a byte of its data.
+    for (const std::size_t at : { std::size_t(30 + 5 + 3), std::size_t(30 + 5 + 5) }) {
+        std::fstream file(zip, std::ios::in | std::ios::out | std::ios::binary);
+        file.seekg(std::streamoff(at));
+        const char byte = char(file.get() ^ 0x01);
+        file.seekp(std::streamoff(at));
+        file.put(byte);
+        file.close();
+        const std::string run = "'" + ovtool.string() + "' arc t '" + zip + "'";
+        EXPECT_THAT(capture(run), testing::HasSubstr("1 member(s), 1 error(s)\n")) << at;
+        EXPECT_NE(std::system((run + " >/dev/null").c_str()), 0);
+        file.open(zip, std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(std::streamoff(at));
+        file.put(char(byte ^ 0x01));
+    }
 }
 
 // A DOS name stored in CP866 ("тест.txt") is decoded from the OEM code page
