@@ -386,6 +386,10 @@ int TFileOperation::Execute()
 
     if (Operation == FileOperationKind::Delete) {
         for (const std::string& source : Sources) {
+            if (m_cancelled)
+                break;
+            if (OnProgress)
+                OnProgress(source, 0, 0);
             const auto host = drives.toHost(source);
             std::string error;
             bool done = false;
@@ -395,8 +399,6 @@ int TFileOperation::Execute()
                 done = moveToTrash(*host, &error);
             else
                 done = removeHostTree(*host);
-            if (OnProgress)
-                OnProgress(source, 0, 0);
             if (!done) {
                 Failed.push_back(source);
                 reasons.push_back(source + (error.empty() ? std::string() : ": " + error));
@@ -434,6 +436,12 @@ int TFileOperation::Execute()
         messageBox(text, "Error", Buttons::Ok, Icon::Error);
     }
     return Failed.empty() && !AnyOperationsAborted ? 0 : 1;
+}
+
+void TFileOperation::Cancel()
+{
+    m_cancelled = true;
+    AnyOperationsAborted = true;
 }
 
 bool TFileOperation::mayReplace(const std::string& shownTarget)
@@ -551,7 +559,10 @@ bool TFileOperation::transferFile(const std::string& from, const std::string& to
             return false;
         return !move || ::unlink(from.c_str()) == 0;
     }
-    m_copier.OnStart = nullptr;
+    m_copier.OnStart = [&](int64_t size) {
+        if (OnProgress)
+            OnProgress(shownFrom, 0, size);
+    };
     m_copier.OnProgress = [&](int64_t done, int64_t size) {
         if (OnProgress)
             OnProgress(shownFrom, done, size);

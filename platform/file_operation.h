@@ -124,12 +124,19 @@ public:
     bool Silent = false;        // no error box at the end (tests, tools)
 
     // Progress per file: its Windows path, bytes done of it and its size.
+    // A file being copied reports (path, 0, size) before its first byte and
+    // then once per block; a path that is renamed or deleted whole reports
+    // (path, 0, 0) once. The handler may call Cancel.
     std::function<void(const std::string& path, int64_t done, int64_t size)> OnProgress;
+
+    // Stops a running Execute after the file in progress: nothing further
+    // is started, what is done stays done, and AnyOperationsAborted is set.
+    void Cancel();
 
     // Runs the operation. 0 when everything asked for was done; otherwise 1,
     // with the paths left behind in Failed and, unless Silent, one error box
     // naming them. AnyOperationsAborted is set when the user cancelled at a
-    // replace question.
+    // replace question or through Cancel.
     int Execute();
 
     bool AnyOperationsAborted = false;
