@@ -93,7 +93,6 @@ void TFormCopy::Button_OKClick()
         runOwnWalk(false, m_fromDrag, "Copied files: ", cannotCopy);
         return;
     }
-    hide();
     // The system function copies whole paths; it takes no part in archives.
     if (source.DiskKind != 0 || target.DiskKind != 0) {
         finish();
@@ -103,16 +102,18 @@ void TFormCopy::Button_OKClick()
     TFileOperation operation;
     operation.Operation = FileOperationKind::Copy;
     operation.Destination = m_to->text().toStdString();
+    const int index = m_fromDrag ? source.CurIndex : m_host.CurrentIndex(PanelSide::Active);
     if (source.SelCount > 0) {
         for (int i = 1; i <= source.Count; ++i)
             if (source.IsSelected(i))
                 operation.Sources.push_back(source.CurrentFolder() + source.NameAt(i));
-    } else if (const int index = m_fromDrag ? source.CurIndex : m_host.CurrentIndex(PanelSide::Active);
-               index >= 1 && index <= source.Count && !source.Entries[static_cast<std::size_t>(index - 1)].IsParent) {
+    } else if (index >= 1 && index <= source.Count && !source.Entries[static_cast<std::size_t>(index - 1)].IsParent) {
         operation.Sources.push_back(m_from->text().toStdString());
     }
-    if (!operation.Sources.empty())
-        operation.Execute();
+    if (!operation.Sources.empty()) {
+        showProgressView(m_from->text().toStdString());
+        runSystemOperation(operation, index, "Copied files: ");
+    }
     m_host.Update_AllPanels();
     finish();
 }

@@ -81,10 +81,18 @@ void TFormDelete::FormShow()
         m_what->setText(QString::fromStdString("<" + list.NameAt(current) + ">"));
 }
 
+void TFormDelete::stopWalk()
+{
+    if (m_system)
+        m_system->Cancel();
+    else
+        m_host.List(PanelSide::Active).Stop();
+}
+
 void TFormDelete::Button_CancelClick()
 {
     if (m_running) {
-        m_host.List(PanelSide::Active).Stop();
+        stopWalk();
         return;
     }
     QDialog::reject();
@@ -98,7 +106,7 @@ void TFormDelete::reject()
 void TFormDelete::closeEvent(QCloseEvent* event)
 {
     if (m_running) {
-        m_host.List(PanelSide::Active).Stop();
+        stopWalk();
         event->ignore();
         return;
     }
@@ -154,7 +162,16 @@ void TFormDelete::deleteToTrash()
         operation.Sources.push_back(list.CurrentFolder() + list.NameAt(m_host.CurrentIndex(PanelSide::Active)));
     }
     // What the Trash cannot take stays where it is; the operation says so.
+    showProgressLine();
+    operation.OnProgress = [this](const std::string& path, int64_t, int64_t) {
+        m_question->setText(QString::fromStdString(path));
+        TBrowser::pumpMessages();
+    };
+    m_system = &operation;
+    m_running = true;
     operation.Execute();
+    m_running = false;
+    m_system = nullptr;
     m_host.Update_AllPanels();
     for (const PanelSide side : { PanelSide::Active, PanelSide::Other }) {
         const TBrowser& panel = m_host.List(side);
@@ -165,13 +182,18 @@ void TFormDelete::deleteToTrash()
     }
 }
 
-void TFormDelete::deleteOwn()
+void TFormDelete::showProgressLine()
 {
-    TBrowser& list = m_host.List(PanelSide::Active);
     m_what->setVisible(false);
     QFont normal = m_question->font();
     normal.setBold(false);
     m_question->setFont(normal);
+}
+
+void TFormDelete::deleteOwn()
+{
+    TBrowser& list = m_host.List(PanelSide::Active);
+    showProgressLine();
     list.CurIndex = m_host.CurrentIndex(PanelSide::Active);
     list.OnDeleteFile = [this](TBrowser&, const std::string& path) { m_question->setText(QString::fromStdString(path)); };
     list.OnConfirmReadOnly = [](TBrowser&, int, const std::string&, bool& goAhead) { goAhead = true; };

@@ -16,6 +16,8 @@ class QPushButton;
 
 namespace ov {
 
+class TFileOperation;
+
 class TFormDelete : public QDialog {
 public:
     explicit TFormDelete(TFileOpsHost& host, QWidget* parent = nullptr);
@@ -39,6 +41,10 @@ private:
     void closeEvent(QCloseEvent* event) override;
     void deleteOwn();
     void deleteToTrash();
+    // The question line turns into the progress line: normal style, the
+    // second line hidden; each path is shown there as it is deleted.
+    void showProgressLine();
+    void stopWalk();
     void finish();
     std::string text(const char* key) const;
 
@@ -49,6 +55,7 @@ private:
     QPushButton* m_ok = nullptr;
     QPushButton* m_cancel = nullptr;
     bool m_running = false;
+    TFileOperation* m_system = nullptr; // while the Trash takes the entries
 };
 
 } // namespace ov

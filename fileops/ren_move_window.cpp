@@ -73,7 +73,6 @@ void TFormRenMove::Button_OkClick()
         return;
     }
     m_ok->setEnabled(false);
-    hide();
     TFileOperation operation;
     operation.Operation = FileOperationKind::Move;
     operation.NoConfirmation = true;
@@ -96,8 +95,10 @@ void TFormRenMove::Button_OkClick()
         messageBox(cannotMove, "Error", Buttons::Ok, Icon::Error);
         return;
     }
-    if (!operation.Sources.empty())
-        operation.Execute();
+    if (!operation.Sources.empty()) {
+        showProgressView(operation.Destination);
+        runSystemOperation(operation, index, "Processed file: ");
+    }
     m_host.Update_AllPanels();
     finish();
 }

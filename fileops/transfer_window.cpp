@@ -2,6 +2,7 @@
 #include "fileops/transfer_window.h"
 
 #include "platform/dialogs.h"
+#include "platform/file_operation.h"
 #include "shell/language_file.h"
 
 #include <QCloseEvent>
@@ -70,10 +71,18 @@ void TransferWindow::showProgressView(const std::string& sourceLine)
     m_ok->setEnabled(false);
 }
 
+void TransferWindow::stopWalk()
+{
+    if (m_system)
+        m_system->Cancel();
+    else
+        m_host.List(PanelSide::Active).Stop();
+}
+
 void TransferWindow::Button_CancelClick()
 {
     if (m_running) {
-        m_host.List(PanelSide::Active).Stop();
+        stopWalk();
         return;
     }
     QDialog::reject();
@@ -87,7 +96,7 @@ void TransferWindow::reject()
 void TransferWindow::closeEvent(QCloseEvent* event)
 {
     if (m_running) {
-        m_host.List(PanelSide::Active).Stop();
+        stopWalk();
         event->ignore();
         return;
     }
@@ -112,6 +121,30 @@ void TransferWindow::reportFailures(const std::string& errorText, const std::vec
     messageBox(message, "Error", Buttons::Ok, Icon::Error);
 }
 
+void TransferWindow::fileStarted(const std::string& statusPrefix, const std::string& from, int64_t size)
+{
+    m_status->setText(QString::fromStdString(statusPrefix + std::to_string(FilesDone)));
+    m_source->setText(QString::fromStdString(from));
+    CurrentSize = size;
+}
+
+// The bars only take their values; the walk lets messages (and so the
+// repaint) through at most every 30 ms.
+void TransferWindow::progressed(int64_t done, int64_t size)
+{
+    if (size > 0)
+        m_fileBar->setValue(static_cast<int>(done * 100 / size));
+    const int64_t sum = FinishedBytes + done;
+    if (sum > 0 && TotalBytes > 0)
+        m_totalBar->setValue(static_cast<int>(std::lround(std::min<double>(100.0, 100.0 * static_cast<double>(sum) / static_cast<double>(TotalBytes)))));
+}
+
+void TransferWindow::fileEnded()
+{
+    FinishedBytes += CurrentSize;
+    ++FilesDone;
+}
+
 void TransferWindow::runOwnWalk(bool move, bool fromDrag, const std::string& statusPrefix, const std::string& errorText)
 {
     TBrowser& source = m_host.List(PanelSide::Active);
@@ -122,23 +155,10 @@ void TransferWindow::runOwnWalk(bool move, bool fromDrag, const std::string& sta
         TotalBytes = total;
         FinishedBytes = 0;
         list.OnFileStart = [this, statusPrefix](TBrowser&, const std::string& from, const std::string&, int64_t size) {
-            m_status->setText(QString::fromStdString(statusPrefix + std::to_string(FilesDone)));
-            m_source->setText(QString::fromStdString(from));
-            CurrentSize = size;
+            fileStarted(statusPrefix, from, size);
         };
-        // The bars only take their values; the walk lets messages (and so
-        // the repaint) through at most every 30 ms.
-        list.OnProgress = [this](TBrowser&, int64_t done, int64_t size) {
-            if (size > 0)
-                m_fileBar->setValue(static_cast<int>(done * 100 / size));
-            const int64_t sum = FinishedBytes + done;
-            if (sum > 0 && TotalBytes > 0)
-                m_totalBar->setValue(static_cast<int>(std::lround(std::min<double>(100.0, 100.0 * static_cast<double>(sum) / static_cast<double>(TotalBytes)))));
-        };
-        list.OnFileEnd = [this](TBrowser&) {
-            FinishedBytes += CurrentSize;
-            ++FilesDone;
-        };
+        list.OnProgress = [this](TBrowser&, int64_t done, int64_t size) { progressed(done, size); };
+        list.OnFileEnd = [this](TBrowser&) { fileEnded(); };
         list.OnCopyEnd = nullptr;
     };
     m_running = true;
@@ -153,6 +173,33 @@ void TransferWindow::runOwnWalk(bool move, bool fromDrag, const std::string& sta
     finish();
     if (!ok)
         reportFailures(errorText, failures);
+}
+
+void TransferWindow::runSystemOperation(TFileOperation& operation, int index, const std::string& statusPrefix)
+{
+    TBrowser& source = m_host.List(PanelSide::Active);
+    source.CurIndex = index;
+    TotalBytes = source.SelectedSize();
+    FinishedBytes = 0;
+    // The operation names each path as it starts it; a new path ends the
+    // one before.
+    std::string current;
+    operation.OnProgress = [&](const std::string& path, int64_t done, int64_t size) {
+        if (path != current) {
+            if (!current.empty())
+                fileEnded();
+            current = path;
+            fileStarted(statusPrefix, path, size);
+        }
+        progressed(done, size);
+        TBrowser::pumpMessages();
+    };
+    m_system = &operation;
+    m_running = true;
+    operation.Execute();
+    m_running = false;
+    m_system = nullptr;
+    operation.OnProgress = nullptr;
 }
 
 } // namespace ov

@@ -19,6 +19,8 @@ class QWidget;
 
 namespace ov {
 
+class TFileOperation;
+
 class TransferWindow : public QDialog {
 public:
     // While a walk runs (OK disabled).
@@ -41,6 +43,12 @@ protected:
     // folder. Both panels are refreshed afterwards; a failure brings up
     // errorText with what could not be done.
     void runOwnWalk(bool move, bool fromDrag, const std::string& statusPrefix, const std::string& errorText);
+    // The "system function" with the same progress view: per file the
+    // status and source lines, both bars against the bytes of the active
+    // list's selection (or of entry index without one), messages through at
+    // most every 30 ms; Cancel, Esc and the close box stop it after the
+    // current file.
+    void runSystemOperation(TFileOperation& operation, int index, const std::string& statusPrefix);
     void showProgressView(const std::string& sourceLine);
     std::string text(const char* key) const;
     // Shows errorText, and the walk's failures under it, in one box.
@@ -59,6 +67,14 @@ protected:
     QProgressBar* m_fileBar = nullptr;
     QProgressBar* m_totalBar = nullptr;
     bool m_running = false;
+
+private:
+    void stopWalk();
+    void fileStarted(const std::string& statusPrefix, const std::string& from, int64_t size);
+    void progressed(int64_t done, int64_t size);
+    void fileEnded();
+
+    TFileOperation* m_system = nullptr; // while the system function runs
 };
 
 } // namespace ov

@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 
 #include <gtest/gtest.h>
@@ -224,6 +225,23 @@ TEST_F(WindowsTest, Delete)
     EXPECT_EQ(readWhole(root / "data/Trash/files/a.txt"), "A");
     EXPECT_EQ(host.activeCursor, 1);
     EXPECT_TRUE(scripted.asked.empty());
+}
+
+// The system function fills the same progress view as the own walk.
+TEST_F(WindowsTest, SystemFunctionProgress)
+{
+    host.settings.SysCopy = true;
+    root.write("src/b.txt", std::string(100000, 'b'));
+    open(host.active, "src");
+    select(host.active, { "a.txt", "b.txt", "c.txt" });
+    TFormCopy window(host);
+    window.FormShow();
+    window.Button_OKClick();
+    EXPECT_EQ(window.findChild<QLabel*>("Label_Status")->text().toStdString(), "Copied files: 2");
+    EXPECT_EQ(window.findChild<QLabel*>("Label_Source")->text().toStdString(), "c:\\src\\c.txt");
+    EXPECT_EQ(window.findChild<QProgressBar*>("ProgressBar_File")->value(), 100);
+    EXPECT_EQ(window.findChild<QProgressBar*>("ProgressBar_Total")->value(), 100);
+    EXPECT_EQ(describeTree(root / "dst").size(), 3u);
 }
 
 int main(int argc, char** argv)
