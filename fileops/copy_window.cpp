@@ -11,6 +11,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QTimer>
 
 namespace ov {
 
@@ -122,10 +123,10 @@ void TFormCopy::Execute(TFileOpsHost& host, int dragIndex)
 {
     TFormCopy window(host, host.Owner());
     window.FormShow(dragIndex);
-    if (!host.Settings().ConfirmCopy) {
-        window.Button_OKClick();
-        return;
-    }
+    // Without the confirmation OK is pressed at once, on the shown window as
+    // the user would press it, so the progress shows and Cancel reaches the walk.
+    if (!host.Settings().ConfirmCopy)
+        QTimer::singleShot(0, &window, [&window] { window.Button_OKClick(); });
     window.exec();
 }
 

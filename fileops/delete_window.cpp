@@ -11,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace ov {
@@ -224,10 +225,9 @@ void TFormDelete::Execute(TFileOpsHost& host)
 {
     TFormDelete window(host, host.Owner());
     window.FormShow();
-    if (!host.Settings().ConfirmDelete) {
-        window.Button_OKClick();
-        return;
-    }
+    // Without the confirmation OK is pressed at once, on the shown window.
+    if (!host.Settings().ConfirmDelete)
+        QTimer::singleShot(0, &window, [&window] { window.Button_OKClick(); });
     window.exec();
 }
 

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <sys/stat.h>
@@ -107,10 +108,9 @@ void TFormRenMove::Execute(TFileOpsHost& host)
 {
     TFormRenMove window(host, host.Owner());
     window.FormShow();
-    if (!host.Settings().ConfirmMove) {
-        window.Button_OkClick();
-        return;
-    }
+    // Without the confirmation OK is pressed at once, on the shown window.
+    if (!host.Settings().ConfirmMove)
+        QTimer::singleShot(0, &window, [&window] { window.Button_OkClick(); });
     window.exec();
 }
 

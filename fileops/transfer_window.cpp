@@ -158,7 +158,12 @@ void TransferWindow::runOwnWalk(bool move, bool fromDrag, const std::string& sta
             fileStarted(statusPrefix, from, size);
         };
         list.OnProgress = [this](TBrowser&, int64_t done, int64_t size) { progressed(done, size); };
-        list.OnFileEnd = [this](TBrowser&) { fileEnded(); };
+        // The walk lets messages through per block; an entry that moved
+        // whole by a rename has no blocks, so its end does it as well.
+        list.OnFileEnd = [this](TBrowser&) {
+            fileEnded();
+            TBrowser::pumpMessages();
+        };
         list.OnCopyEnd = nullptr;
     };
     m_running = true;

@@ -71,6 +71,14 @@ protected:
         FileOpsTest::TearDown();
     }
     void cursorOn(const std::string& name) { host.activeCursor = indexOf(host.active, name); }
+    // The window on screen, or none.
+    static QDialog* shownWindow()
+    {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* dialog = qobject_cast<QDialog*>(widget); dialog && dialog->isVisible())
+                return dialog;
+        return nullptr;
+    }
 
     Host host;
     ScriptedPrompts scripted;
@@ -225,6 +233,73 @@ TEST_F(WindowsTest, Delete)
     EXPECT_EQ(readWhole(root / "data/Trash/files/a.txt"), "A");
     EXPECT_EQ(host.activeCursor, 1);
     EXPECT_TRUE(scripted.asked.empty());
+}
+
+// Without the confirmation OK is pressed on the shown window: while the walk
+// runs, with either engine, the window is on screen with the path in progress,
+// and Esc from inside the walk stops it after the current file.
+TEST_F(WindowsTest, WithoutConfirmationTheWalkShowsAndStops)
+{
+    ::setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
+    host.settings.ConfirmCopy = host.settings.ConfirmMove = host.settings.ConfirmDelete = false;
+    const Tree whole { { "a.txt", "f A" }, { "b.txt", "f B" }, { "c.txt", "f C" }, { "d", "d" }, { "d/x", "f X" } };
+    const Tree withoutA { { "b.txt", "f B" }, { "c.txt", "f C" }, { "d", "d" }, { "d/x", "f X" } };
+    const Tree onlyA { { "a.txt", "f A" } };
+    struct Row {
+        const char* name;
+        bool system;
+        void (*run)(Host& host);
+        const char* line;   // the label that shows the path in progress
+        const char* status; // the status line at the first file
+        Tree source;
+        Tree target;
+    } rows[] = {
+        { "own copy", false, [](Host& h) { TFormCopy::Execute(h); }, "Label_Source", "Copied files: 0", whole, onlyA },
+        { "system copy", true, [](Host& h) { TFormCopy::Execute(h); }, "Label_Source", "Copied files: 0", whole, onlyA },
+        { "own move", false, [](Host& h) { TFormRenMove::Execute(h); }, "Label_Source", "Processed file: 0", withoutA, onlyA },
+        { "system move", true, [](Host& h) { TFormRenMove::Execute(h); }, "Label_Source", "Processed file: 0", withoutA, onlyA },
+        { "own delete", false, [](Host& h) { TFormDelete::Execute(h); }, "Label_Quest", nullptr, withoutA, {} },
+        { "delete to the Trash", true, [](Host& h) { TFormDelete::Execute(h); }, "Label_Quest", nullptr, withoutA, {} },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::filesystem::remove_all(root / "src");
+        std::filesystem::remove_all(root / "dst");
+        for (const auto& [path, kind] : whole) {
+            if (kind == "d")
+                root.folder("src/" + path);
+            else
+                root.write("src/" + path, kind.substr(2));
+        }
+        root.folder("dst");
+        open(host.active, "src");
+        open(host.other, "dst");
+        select(host.active, { "a.txt", "b.txt", "c.txt" });
+        host.settings.SysCopy = host.settings.DelToRecycle = row.system;
+        int pumps = 0;
+        setProcessMessagesHook([&] {
+            if (++pumps > 1)
+                return;
+            QDialog* window = shownWindow();
+            ASSERT_NE(window, nullptr);
+            const auto* line = window->findChild<QLabel*>(row.line);
+            EXPECT_TRUE(line->isVisible());
+            EXPECT_TRUE(line->text().endsWith("a.txt")) << line->text().toStdString();
+            if (row.status) {
+                EXPECT_EQ(window->findChild<QLabel*>("Label_Status")->text().toStdString(), row.status);
+            }
+            window->reject(); // Esc
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(40)); // the first pump is due
+        row.run(host);
+        setProcessMessagesHook(nullptr);
+        EXPECT_GE(pumps, 1);
+        EXPECT_EQ(shownWindow(), nullptr);
+        EXPECT_EQ(describeTree(root / "src"), row.source);
+        EXPECT_EQ(describeTree(root / "dst"), row.target);
+        EXPECT_TRUE(scripted.asked.empty());
+    }
+    ::unsetenv("XDG_DATA_HOME");
 }
 
 // The system function fills the same progress view as the own walk.
