@@ -37,7 +37,7 @@ void registerFileOpsCommands()
 {
     registerCommand("Copy", [](TForm1& form) {
         FormHost host(form);
-        TFormCopy::Execute(host);
+        TFormCopy::Execute(host, form.DragIndex);
     });
     registerCommand("Move", [](TForm1& form) {
         FormHost host(form);

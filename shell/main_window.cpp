@@ -150,6 +150,26 @@ std::string reopenFolder(const TBrowser& list)
     return bottom ? bottom->Root + bottom->SavedFolder : list.CurrentFolder();
 }
 
+// The entry a drag released over the other panel took with it. With a
+// selection the selection goes and any entry stands for it; without one it
+// is the entry under the press point, which the drag's hint names as
+// "Copy [name]" (the cursor may since have followed the pointer elsewhere).
+// 0 when that entry is no longer in the list.
+int draggedEntry(const TFPanel& panel)
+{
+    if (panel.Browser.SelCount > 0)
+        return panel.CurrentIndex();
+    const std::string hint = panel.dragHintText().toStdString();
+    const std::string prefix = "Copy [";
+    if (hint.size() <= prefix.size() || hint.compare(0, prefix.size(), prefix) != 0 || hint.back() != ']')
+        return 0;
+    const std::string name = hint.substr(prefix.size(), hint.size() - prefix.size() - 1);
+    for (int i = 1; i <= panel.Browser.Count; ++i)
+        if (panel.Browser.NameAt(i) == name)
+            return i;
+    return 0;
+}
+
 } // namespace
 
 TForm1::TForm1(QWidget* parent)
@@ -187,7 +207,13 @@ TForm1::TForm1(QWidget* parent)
         panel->OnAddFileHistory = [this](TFPanel*, const std::string& text) { AddFileToHistory(text); };
         panel->OnViewFile = [this](TFPanel*) { ViewCommand(); };
         panel->OnOpenResources = [this](TFPanel*, const std::string&) { RunCommand("ResourceExplorer"); };
-        panel->OnDragCopy = [this](TFPanel*) { RunCommand("Copy"); };
+        panel->OnDragCopy = [this](TFPanel* sender) {
+            // The press made the dragging panel the active one: the source.
+            DragIndex = sender == ActivePanel() ? draggedEntry(*sender) : 0;
+            if (DragIndex > 0)
+                RunCommand("Copy");
+            DragIndex = 0;
+        };
         panel->OnCloseQuickSearch = [this](TFPanel*) { HideQuickSearch(); };
         // The folder-history window keeps its list once it is registered;
         // until then a visited folder is simply not remembered.

@@ -76,6 +76,10 @@ public:
     // folders too / 1 files only.
     int SelectGroupMode = 1;
     int SelectGroupFolders = 1;
+    // Handed to the copy command of a drag: the entry under the drag's press
+    // point (with a selection, which is what then goes, the current entry);
+    // 0 for every other copy.
+    int DragIndex = 0;
 
     TFPanel* LeftPanel() const { return m_left; }
     TFPanel* RightPanel() const { return m_right; }
