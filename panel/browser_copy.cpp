@@ -101,6 +101,7 @@ private:
             m_source.OnProgress(m_source, size, size);
         if (m_source.OnFileEnd)
             m_source.OnFileEnd(m_source);
+        TBrowser::pumpMessages();
     }
 
     // A move within one filesystem: one rename, when nothing of that name is

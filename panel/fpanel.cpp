@@ -1323,6 +1323,16 @@ void TFPanel::mouseMoveEvent(QMouseEvent* event)
     }
 }
 
+int TFPanel::DraggedIndex() const
+{
+    if (m_dragName.empty())
+        return 0;
+    for (int i = 1; i <= Browser.Count; ++i)
+        if (Browser.NameAt(i) == m_dragName)
+            return i;
+    return 0;
+}
+
 void TFPanel::mouseReleaseEvent(QMouseEvent*)
 {
     const bool drop = m_dragArmed;

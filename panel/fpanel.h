@@ -114,6 +114,9 @@ public:
     std::function<void(TFPanel* sender)> OnViewFile;
     // A drag released over the other panel: copy there.
     std::function<void(TFPanel* sender)> OnDragCopy;
+    // The entry under the last drag's press point (the cursor may since have
+    // followed the pointer elsewhere); 0 when it is no longer in the list.
+    int DraggedIndex() const;
     // Any mouse press: the main window closes its quick-search box.
     std::function<void(TFPanel* sender)> OnCloseQuickSearch;
 

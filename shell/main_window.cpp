@@ -152,22 +152,11 @@ std::string reopenFolder(const TBrowser& list)
 
 // The entry a drag released over the other panel took with it. With a
 // selection the selection goes and any entry stands for it; without one it
-// is the entry under the press point, which the drag's hint names as
-// "Copy [name]" (the cursor may since have followed the pointer elsewhere).
-// 0 when that entry is no longer in the list.
+// is the entry under the press point. 0 when that entry is no longer in the
+// list.
 int draggedEntry(const TFPanel& panel)
 {
-    if (panel.Browser.SelCount > 0)
-        return panel.CurrentIndex();
-    const std::string hint = panel.dragHintText().toStdString();
-    const std::string prefix = "Copy [";
-    if (hint.size() <= prefix.size() || hint.compare(0, prefix.size(), prefix) != 0 || hint.back() != ']')
-        return 0;
-    const std::string name = hint.substr(prefix.size(), hint.size() - prefix.size() - 1);
-    for (int i = 1; i <= panel.Browser.Count; ++i)
-        if (panel.Browser.NameAt(i) == name)
-            return i;
-    return 0;
+    return panel.Browser.SelCount > 0 ? panel.CurrentIndex() : panel.DraggedIndex();
 }
 
 } // namespace
