@@ -5,7 +5,6 @@
 #include "platform/file_operation.h"
 #include "shell/language_file.h"
 
-#include <QCloseEvent>
 #include <QFont>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -16,7 +15,7 @@
 
 namespace ov {
 
-TFormDelete::TFormDelete(TFileOpsHost& host, QWidget* parent) : QDialog(parent), m_host(host)
+TFormDelete::TFormDelete(TFileOpsHost& host, QWidget* parent) : WalkWindow(host, parent)
 {
     setModal(true);
     setWindowTitle(QString::fromStdString(text("Caption")));
@@ -82,38 +81,6 @@ void TFormDelete::FormShow()
         m_what->setText(QString::fromStdString("<" + list.NameAt(current) + ">"));
 }
 
-void TFormDelete::stopWalk()
-{
-    if (m_system)
-        m_system->Cancel();
-    else
-        m_host.List(PanelSide::Active).Stop();
-}
-
-void TFormDelete::Button_CancelClick()
-{
-    if (m_running) {
-        stopWalk();
-        return;
-    }
-    QDialog::reject();
-}
-
-void TFormDelete::reject()
-{
-    Button_CancelClick();
-}
-
-void TFormDelete::closeEvent(QCloseEvent* event)
-{
-    if (m_running) {
-        stopWalk();
-        event->ignore();
-        return;
-    }
-    QDialog::closeEvent(event);
-}
-
 void TFormDelete::finish()
 {
     // The two-line layout comes back for the next time.
@@ -168,11 +135,7 @@ void TFormDelete::deleteToTrash()
         m_question->setText(QString::fromStdString(path));
         TBrowser::pumpMessages();
     };
-    m_system = &operation;
-    m_running = true;
-    operation.Execute();
-    m_running = false;
-    m_system = nullptr;
+    runSystem(operation);
     m_host.Update_AllPanels();
     for (const PanelSide side : { PanelSide::Active, PanelSide::Other }) {
         const TBrowser& panel = m_host.List(side);

@@ -4,9 +4,7 @@
 // cursor on the entry that followed the deleted one.
 #pragma once
 
-#include "fileops/file_ops_host.h"
-
-#include <QDialog>
+#include "fileops/walk_window.h"
 
 #include <string>
 
@@ -18,15 +16,12 @@ namespace ov {
 
 class TFileOperation;
 
-class TFormDelete : public QDialog {
+class TFormDelete : public WalkWindow {
 public:
     explicit TFormDelete(TFileOpsHost& host, QWidget* parent = nullptr);
 
     void FormShow();
     void Button_OKClick();
-    void Button_CancelClick();
-    void reject() override;
-    bool Running() const { return m_running; }
 
     static void Execute(TFileOpsHost& host);
 
@@ -38,24 +33,19 @@ public:
     QLabel* What() const { return m_what; }
 
 private:
-    void closeEvent(QCloseEvent* event) override;
     void deleteOwn();
     void deleteToTrash();
     // The question line turns into the progress line: normal style, the
     // second line hidden; each path is shown there as it is deleted.
     void showProgressLine();
-    void stopWalk();
     void finish();
     std::string text(const char* key) const;
 
-    TFileOpsHost& m_host;
     QGroupBox* m_group = nullptr;
     QLabel* m_question = nullptr;
     QLabel* m_what = nullptr;
     QPushButton* m_ok = nullptr;
     QPushButton* m_cancel = nullptr;
-    bool m_running = false;
-    TFileOperation* m_system = nullptr; // while the Trash takes the entries
 };
 
 } // namespace ov

@@ -5,7 +5,6 @@
 #include "platform/file_operation.h"
 #include "shell/language_file.h"
 
-#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
@@ -18,7 +17,7 @@
 namespace ov {
 
 TransferWindow::TransferWindow(TFileOpsHost& host, const char* section, QWidget* parent)
-    : QDialog(parent), m_host(host), m_section(section)
+    : WalkWindow(host, parent), m_section(section)
 {
     setModal(true);
     setWindowTitle(QString::fromStdString(text("Caption")));
@@ -69,38 +68,6 @@ void TransferWindow::showProgressView(const std::string& sourceLine)
     m_views->setCurrentIndex(1);
     m_source->setText(QString::fromStdString(sourceLine));
     m_ok->setEnabled(false);
-}
-
-void TransferWindow::stopWalk()
-{
-    if (m_system)
-        m_system->Cancel();
-    else
-        m_host.List(PanelSide::Active).Stop();
-}
-
-void TransferWindow::Button_CancelClick()
-{
-    if (m_running) {
-        stopWalk();
-        return;
-    }
-    QDialog::reject();
-}
-
-void TransferWindow::reject()
-{
-    Button_CancelClick();
-}
-
-void TransferWindow::closeEvent(QCloseEvent* event)
-{
-    if (m_running) {
-        stopWalk();
-        event->ignore();
-        return;
-    }
-    QDialog::closeEvent(event);
 }
 
 void TransferWindow::finish()
@@ -199,12 +166,7 @@ void TransferWindow::runSystemOperation(TFileOperation& operation, int index, co
         progressed(done, size);
         TBrowser::pumpMessages();
     };
-    m_system = &operation;
-    m_running = true;
-    operation.Execute();
-    m_running = false;
-    m_system = nullptr;
-    operation.OnProgress = nullptr;
+    runSystem(operation);
 }
 
 } // namespace ov

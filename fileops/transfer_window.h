@@ -1,13 +1,9 @@
 // The part the copy window and the rename/move window share: a question
-// view and a progress view in one place, OK and Cancel below them, the
-// progress handlers of the copy walk, and the rule that a window whose walk
-// runs is never closed or hidden: Esc, Cancel and the close box then stop
-// the walk after the current file.
+// view and a progress view in one place, OK and Cancel below them, and the
+// progress handlers of the copy walk and of the system function.
 #pragma once
 
-#include "fileops/file_ops_host.h"
-
-#include <QDialog>
+#include "fileops/walk_window.h"
 
 #include <string>
 
@@ -21,20 +17,13 @@ namespace ov {
 
 class TFileOperation;
 
-class TransferWindow : public QDialog {
+class TransferWindow : public WalkWindow {
 public:
-    // While a walk runs (OK disabled).
-    bool Running() const { return m_running; }
-
     // Copy state kept by the window.
     int64_t TotalBytes = 0;
     int64_t FinishedBytes = 0;
     int64_t CurrentSize = 0;
     int FilesDone = 0;
-
-    void Button_CancelClick();
-    // Esc and the close box: Cancel while a walk runs, else close.
-    void reject() override;
 
 protected:
     TransferWindow(TFileOpsHost& host, const char* section, QWidget* parent);
@@ -53,10 +42,8 @@ protected:
     std::string text(const char* key) const;
     // Shows errorText, and the walk's failures under it, in one box.
     static void reportFailures(const std::string& errorText, const std::vector<std::string>& failures);
-    void closeEvent(QCloseEvent* event) override;
     void finish();
 
-    TFileOpsHost& m_host;
     const char* m_section;
     QStackedWidget* m_views = nullptr;
     QWidget* m_question = nullptr;
@@ -66,15 +53,11 @@ protected:
     QLabel* m_source = nullptr;
     QProgressBar* m_fileBar = nullptr;
     QProgressBar* m_totalBar = nullptr;
-    bool m_running = false;
 
 private:
-    void stopWalk();
     void fileStarted(const std::string& statusPrefix, const std::string& from, int64_t size);
     void progressed(int64_t done, int64_t size);
     void fileEnded();
-
-    TFileOperation* m_system = nullptr; // while the system function runs
 };
 
 } // namespace ov
