@@ -166,6 +166,12 @@ void TFPanel::useFont(bool bold)
 
 void TFPanel::ReadFolder()
 {
+    OpenList();
+    ShowOpenedList();
+}
+
+void TFPanel::OpenList()
+{
     // A path without a drive letter reads as c:\; the folder part ends in "\".
     std::string path = Path;
     const bool letter = path.size() >= 2 && path[1] == ':' && ((path[0] >= 'a' && path[0] <= 'z') || (path[0] >= 'A' && path[0] <= 'Z'));
@@ -185,7 +191,11 @@ void TFPanel::ReadFolder()
     Browser.ShowHidden = ShowHiddenFiles;
     Browser.OpenDisk(path.substr(0, 3), 0, path.substr(3));
     ArchiveType.clear();
+}
 
+void TFPanel::ShowOpenedList()
+{
+    const std::string& path = Path;
     // Free space of every drive letter; a drive that gives none keeps the
     // previous figures, and overflowing values read as 0.
     const DiskSpace space = driveSpace(path[0]);

@@ -125,6 +125,10 @@ public:
     // Opens Path (a path without a drive letter reads as "c:\"), puts the
     // cursor on entry 1, reads the drive's free space and repaints.
     void ReadFolder();
+    // ReadFolder in two halves: the list (no drawing, so it may run on
+    // another thread while nothing else touches this panel), then the rest.
+    void OpenList();
+    void ShowOpenedList();
     // The list font; also remembers its size in FontSizeSetting and sizes the
     // size and date columns for it.
     void SetListFont(const std::string& family, int size, bool bold);

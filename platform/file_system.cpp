@@ -2,6 +2,11 @@
 #include "platform/file_system.h"
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -112,7 +117,9 @@ uint16_t parseDosAttributeValue(const unsigned char* data, std::size_t size)
     return 0;
 }
 
-bool listFolder(const std::string& hostFolder, std::vector<HostEntry>& entries, ListFacts facts)
+namespace {
+
+bool listFolderNow(const std::string& hostFolder, std::vector<HostEntry>& entries, ListFacts facts)
 {
     entries.clear();
     const int dirFd = ::open(hostFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -172,6 +179,55 @@ bool listFolder(const std::string& hostFolder, std::vector<HostEntry>& entries, 
             entries.push_back(std::move(found[i]));
     ::close(dirFd);
     return true;
+}
+
+// While a SharedListings lives, one listing is in flight per folder:
+// callers that ask for the same folder while it is being read wait for it
+// and take a copy (both panels on one folder at start-up read it once).
+// Outside it every call reads for itself, so a caller always sees what it
+// changed itself before the call.
+std::atomic<int> sharing { 0 };
+
+struct Flight {
+    std::condition_variable done;
+    bool finished = false;
+    bool listed = false;
+    std::vector<HostEntry> entries;
+};
+
+std::mutex flightsMutex;
+std::map<std::pair<std::string, ListFacts>, std::shared_ptr<Flight>> flights;
+
+} // namespace
+
+SharedListings::SharedListings() { ++sharing; }
+SharedListings::~SharedListings() { --sharing; }
+
+bool listFolder(const std::string& hostFolder, std::vector<HostEntry>& entries, ListFacts facts)
+{
+    if (sharing.load() == 0)
+        return listFolderNow(hostFolder, entries, facts);
+    const auto key = std::make_pair(hostFolder, facts);
+    std::unique_lock<std::mutex> lock(flightsMutex);
+    if (const auto found = flights.find(key); found != flights.end()) {
+        const std::shared_ptr<Flight> flight = found->second;
+        flight->done.wait(lock, [&flight] { return flight->finished; });
+        entries = flight->entries;
+        return flight->listed;
+    }
+    const auto flight = std::make_shared<Flight>();
+    flights.emplace(key, flight);
+    lock.unlock();
+    const bool listed = listFolderNow(hostFolder, entries, facts);
+    lock.lock();
+    flights.erase(key);
+    // Someone waits only when the flight is shared: copy for them then.
+    if (flight.use_count() > 1)
+        flight->entries = entries;
+    flight->listed = listed;
+    flight->finished = true;
+    flight->done.notify_all();
+    return listed;
 }
 
 bool statPath(const std::string& hostPath, HostEntry& entry)

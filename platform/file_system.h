@@ -71,6 +71,16 @@ enum class ListFacts { All, Basic };
 // opened. Entries that vanish while being read are left out.
 bool listFolder(const std::string& hostFolder, std::vector<HostEntry>& entries, ListFacts facts = ListFacts::All);
 
+// While one of these lives, listings of the same folder and facts that run
+// at the same time (on several threads) are read once and shared.
+class SharedListings {
+public:
+    SharedListings();
+    ~SharedListings();
+    SharedListings(const SharedListings&) = delete;
+    SharedListings& operator=(const SharedListings&) = delete;
+};
+
 // Facts of one path, without following a final link. False when it is missing.
 bool statPath(const std::string& hostPath, HostEntry& entry);
 

@@ -6,6 +6,7 @@
 #include "platform/colors.h"
 #include "platform/dialogs.h"
 #include "platform/drives.h"
+#include "platform/file_system.h"
 #include "platform/fonts.h"
 #include "platform/folders.h"
 #include "platform/launcher.h"
@@ -34,6 +35,7 @@
 #include <QTimer>
 
 #include <cmath>
+#include <thread>
 
 namespace ov {
 
@@ -220,8 +222,17 @@ TForm1::TForm1(QWidget* parent)
     Default_Init();
     Load_INI();
     PostLoadInit();
-    ReadPanelFolder(m_left);
-    ReadPanelFolder(m_right);
+    // Both panels read their folders at once, the right one on a helper
+    // thread: reading a large folder is most of the start-up, and one folder
+    // shown in both is read once.
+    {
+        const SharedListings shared;
+        std::thread right([this] { m_right->OpenList(); });
+        m_left->OpenList();
+        right.join();
+    }
+    m_left->ShowOpenedList();
+    m_right->ShowOpenedList();
     Load_Language();
     ChangeFolderEv(ActiveSide);
     FormResize();
@@ -718,11 +729,6 @@ void TForm1::PostLoadInit()
     if (MainSettings.OnTop)
         setWindowFlag(Qt::WindowStaysOnTopHint, true);
     OpenLanguageFile();
-}
-
-void TForm1::ReadPanelFolder(TFPanel* panel)
-{
-    panel->ReadFolder();
 }
 
 // --- language ----------------------------------------------------------------

@@ -160,7 +160,6 @@ private:
     void buildTray();
     void PostLoadInit();
     void applyBars();
-    void ReadPanelFolder(TFPanel* panel);
     PanelSettings panelSettings(const TFPanel* panel, int side) const;
     void applyPanelSettings(TFPanel* panel, int side, const PanelSettings& settings);
     // The mouse on the window's own area: the splitter.

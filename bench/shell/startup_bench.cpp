@@ -62,7 +62,7 @@ void BM_ReadDirOnce(benchmark::State& state)
 BENCHMARK(BM_ReadDirOnce)->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(3)->ReportAggregatesOnly(true);
 
 const bool ratios = ovBenchRatio("startup_100k", "BM_MainWindowOnScreen", "BM_ReadDirOnce",
-    "one ReadDir of the same folder; both panels read it, so about 2 is the floor");
+    "one ReadDir of the same folder, which both panels show and read once");
 
 } // namespace
 

@@ -5,6 +5,7 @@
 
 #include <sys/stat.h>
 #include <sys/xattr.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace ov;
@@ -150,4 +151,33 @@ TEST(LocalTime, AgreesWithTheCLibraryInZonesWithOddChanges)
     }
     ::setenv("TZ", "UTC", 1);
     ::tzset();
+}
+
+// While listings are shared, threads that list one folder at once all get
+// the whole listing (one of them reads it, the others copy it).
+TEST(ListFolder, SharedListingsGiveEveryThreadTheWholeListing)
+{
+    test::TempFolder folder;
+    for (int i = 0; i < 300; ++i)
+        folder.write("f" + std::to_string(i), std::string(static_cast<std::size_t>(i), 'x'));
+    std::vector<HostEntry> expected;
+    ASSERT_TRUE(listFolder(folder.path(), expected));
+    const SharedListings shared;
+    std::vector<std::vector<HostEntry>> got(4);
+    std::vector<char> listed(4, 0);
+    std::vector<std::thread> threads;
+    for (std::size_t t = 0; t < got.size(); ++t)
+        threads.emplace_back([&, t] { listed[t] = listFolder(folder.path(), got[t]); });
+    for (std::thread& thread : threads)
+        thread.join();
+    for (std::size_t t = 0; t < got.size(); ++t) {
+        EXPECT_TRUE(listed[t]) << t;
+        ASSERT_EQ(got[t].size(), expected.size()) << t;
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            EXPECT_EQ(got[t][i].name, expected[i].name);
+            EXPECT_EQ(got[t][i].size, expected[i].size);
+        }
+    }
+    std::vector<HostEntry> missing;
+    EXPECT_FALSE(listFolder(folder / "missing", missing));
 }
