@@ -133,7 +133,6 @@ void TFormDelete::deleteToTrash()
     showProgressLine();
     operation.OnProgress = [this](const std::string& path, int64_t, int64_t) {
         m_question->setText(QString::fromStdString(path));
-        TBrowser::pumpMessages();
     };
     runSystem(operation);
     m_host.Update_AllPanels();

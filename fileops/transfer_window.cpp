@@ -125,12 +125,7 @@ void TransferWindow::runOwnWalk(bool move, bool fromDrag, const std::string& sta
             fileStarted(statusPrefix, from, size);
         };
         list.OnProgress = [this](TBrowser&, int64_t done, int64_t size) { progressed(done, size); };
-        // The walk lets messages through per block; an entry that moved
-        // whole by a rename has no blocks, so its end does it as well.
-        list.OnFileEnd = [this](TBrowser&) {
-            fileEnded();
-            TBrowser::pumpMessages();
-        };
+        list.OnFileEnd = [this](TBrowser&) { fileEnded(); };
         list.OnCopyEnd = nullptr;
     };
     m_running = true;
@@ -164,7 +159,6 @@ void TransferWindow::runSystemOperation(TFileOperation& operation, int index, co
             fileStarted(statusPrefix, path, size);
         }
         progressed(done, size);
-        TBrowser::pumpMessages();
     };
     runSystem(operation);
 }

@@ -21,7 +21,6 @@
 #include "platform/process_messages.h"
 
 #include <cerrno>
-#include <chrono>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -306,13 +305,7 @@ void TBrowser::unselectWalked(int index, uint64_t generation)
 
 void TBrowser::pumpMessages()
 {
-    using Clock = std::chrono::steady_clock;
-    static Clock::time_point last;
-    const Clock::time_point now = Clock::now();
-    if (now - last < std::chrono::milliseconds(30))
-        return;
-    last = now;
-    processMessages();
+    letMessagesThrough();
 }
 
 bool TBrowser::CopyTo(TBrowser& destination, bool move)

@@ -100,6 +100,7 @@ private:
         }
         readNextAhead(folder, entries);
         std::vector<Task> found;
+        std::vector<const HostEntry*> foundFacts;
         for (const HostEntry& entry : entries) {
             if (stopped())
                 return;
@@ -107,18 +108,20 @@ private:
             if (entry.kind == HostKind::Directory) {
                 if (entry.device != m_device)
                     fail(inner, "another filesystem is mounted here");
-                else
+                else {
                     found.push_back({ folder.host + "/" + entry.name, inner, false, Task::Walk });
+                    foundFacts.push_back(&entry);
+                }
                 continue;
             }
             if (mayDelete(entry, inner))
                 deleteLeaf(folderFd, entry.name, inner);
         }
-        // Each sub-folder's go-ahead comes from its own read-only attribute.
-        for (Task& task : found) {
-            HostEntry facts;
-            task.removeItself = statPath(task.host, facts) && mayDelete(facts, task.inner);
-            m_tasks.push_back(std::move(task));
+        // Each sub-folder's go-ahead comes from its own read-only attribute,
+        // as the listing read it.
+        for (std::size_t i = 0; i < found.size(); ++i) {
+            found[i].removeItself = mayDelete(*foundFacts[i], found[i].inner);
+            m_tasks.push_back(std::move(found[i]));
         }
     }
 

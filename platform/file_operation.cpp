@@ -4,6 +4,7 @@
 
 #include "platform/dialogs.h"
 #include "platform/drives.h"
+#include "platform/process_messages.h"
 #include "platform/trash.h"
 
 #include <cerrno>
@@ -374,6 +375,13 @@ bool removeHostTree(const std::string& hostPath)
 
 // --- the "system function" ---------------------------------------------------
 
+void TFileOperation::report(const std::string& path, int64_t done, int64_t size)
+{
+    if (OnProgress)
+        OnProgress(path, done, size);
+    letMessagesThrough();
+}
+
 int TFileOperation::Execute()
 {
     Failed.clear();
@@ -388,8 +396,7 @@ int TFileOperation::Execute()
         for (const std::string& source : Sources) {
             if (m_cancelled)
                 break;
-            if (OnProgress)
-                OnProgress(source, 0, 0);
+            report(source, 0, 0);
             const auto host = drives.toHost(source);
             std::string error;
             bool done = false;
@@ -485,8 +492,7 @@ bool TFileOperation::transfer(const std::string& from, const std::string& to, co
             return !m_cancelled;
         }
         if (plainRename && ::rename(from.c_str(), to.c_str()) == 0) {
-            if (OnProgress)
-                OnProgress(shownFrom, 0, 0);
+            report(shownFrom, 0, 0);
             return true;
         }
         if (plainRename && errno != EXDEV)
@@ -559,14 +565,8 @@ bool TFileOperation::transferFile(const std::string& from, const std::string& to
             return false;
         return !move || ::unlink(from.c_str()) == 0;
     }
-    m_copier.OnStart = [&](int64_t size) {
-        if (OnProgress)
-            OnProgress(shownFrom, 0, size);
-    };
-    m_copier.OnProgress = [&](int64_t done, int64_t size) {
-        if (OnProgress)
-            OnProgress(shownFrom, done, size);
-    };
+    m_copier.OnStart = [&](int64_t size) { report(shownFrom, 0, size); };
+    m_copier.OnProgress = [&](int64_t done, int64_t size) { report(shownFrom, done, size); };
     if (m_copier.copyFile(from, to, move) != CopyStatus::Ok)
         return false;
     return !move || ::unlink(from.c_str()) == 0;

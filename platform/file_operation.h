@@ -126,7 +126,8 @@ public:
     // Progress per file: its Windows path, bytes done of it and its size.
     // A file being copied reports (path, 0, size) before its first byte and
     // then once per block; a path that is renamed or deleted whole reports
-    // (path, 0, 0) once. The handler may call Cancel.
+    // (path, 0, 0) once. The handler may call Cancel. Messages are let
+    // through after each report (at most every 30 ms).
     std::function<void(const std::string& path, int64_t done, int64_t size)> OnProgress;
 
     // Stops a running Execute after the file in progress: nothing further
@@ -144,6 +145,7 @@ public:
 
 private:
     enum class Replace { Ask, All };
+    void report(const std::string& path, int64_t done, int64_t size);
     bool transfer(const std::string& from, const std::string& to, const std::string& shownFrom, bool move);
     bool transferFolder(const std::string& from, const std::string& to, const std::string& shownFrom, bool move);
     bool transferFile(const std::string& from, const std::string& to, const std::string& shownFrom, bool move);

@@ -1,5 +1,7 @@
 #include "platform/process_messages.h"
 
+#include <chrono>
+
 namespace ov {
 
 namespace {
@@ -14,6 +16,17 @@ void processMessages()
 {
     if (hook())
         hook()();
+}
+
+void letMessagesThrough()
+{
+    using Clock = std::chrono::steady_clock;
+    static Clock::time_point last;
+    const Clock::time_point now = Clock::now();
+    if (now - last < std::chrono::milliseconds(30))
+        return;
+    last = now;
+    processMessages();
 }
 
 void setProcessMessagesHook(std::function<void()> newHook)

@@ -8,6 +8,9 @@
 namespace ov {
 
 void processMessages();
+// processMessages at most every 30 ms: what walks call per block and per
+// file, so that a fast walk is not slowed by its own progress display.
+void letMessagesThrough();
 void setProcessMessagesHook(std::function<void()> hook);
 
 } // namespace ov

@@ -114,115 +114,82 @@ bool oursDelete(const std::string& from, const std::string& name)
 // Flushes dirty pages so one run's writeback does not land in the next.
 void settle() { ::sync(); }
 
-void BM_CopyBig(benchmark::State& state)
+// Runs `action` once per iteration, after `prepare` (outside the timing)
+// made its data fresh; a failed action fails the benchmark.
+template <typename Prepare, typename Action>
+void timed(benchmark::State& state, Prepare prepare, Action action, const char* failure)
 {
-    const std::string root = data().root;
     for (auto _ : state) {
         state.PauseTiming();
-        fresh(root + "/out");
-        settle();
+        prepare();
         state.ResumeTiming();
-        if (!ours("big", "big.bin", "out", false))
-            state.SkipWithError("copy failed");
+        if (!action())
+            state.SkipWithError(failure);
     }
+}
+
+// An empty output folder, with nothing left to write back.
+void freshOut()
+{
+    fresh(data().root + "/out");
+    settle();
+}
+
+// Delete and move work on a copy made by cp outside the timing.
+void prepareVictim()
+{
+    const std::string root = data().root;
+    fresh(root + "/victim");
+    run("cp -r --reflink=never " + root + "/tree/t " + root + "/victim/");
+    freshOut();
+}
+
+void BM_CopyBig(benchmark::State& state)
+{
+    timed(state, freshOut, [] { return ours("big", "big.bin", "out", false); }, "copy failed");
     state.SetBytesProcessed(state.iterations() * data().bigBytes);
 }
 
 void BM_CpBig(benchmark::State& state)
 {
     const std::string root = data().root;
-    for (auto _ : state) {
-        state.PauseTiming();
-        fresh(root + "/out");
-        settle();
-        state.ResumeTiming();
-        if (run("cp --reflink=never " + root + "/big/big.bin " + root + "/out/") != 0)
-            state.SkipWithError("cp failed");
-    }
+    timed(state, freshOut, [&] { return run("cp --reflink=never " + root + "/big/big.bin " + root + "/out/") == 0; },
+        "cp failed");
     state.SetBytesProcessed(state.iterations() * data().bigBytes);
 }
 
 void BM_CopyTree(benchmark::State& state)
 {
-    const std::string root = data().root;
-    for (auto _ : state) {
-        state.PauseTiming();
-        fresh(root + "/out");
-        settle();
-        state.ResumeTiming();
-        if (!ours("tree", "t", "out", false))
-            state.SkipWithError("copy failed");
-    }
+    timed(state, freshOut, [] { return ours("tree", "t", "out", false); }, "copy failed");
 }
 
 void BM_CpTree(benchmark::State& state)
 {
     const std::string root = data().root;
-    for (auto _ : state) {
-        state.PauseTiming();
-        fresh(root + "/out");
-        settle();
-        state.ResumeTiming();
-        if (run("cp -r --reflink=never " + root + "/tree/t " + root + "/out/") != 0)
-            state.SkipWithError("cp failed");
-    }
-}
-
-// Delete and move work on a copy made by cp outside the timing.
-void prepareVictim(const std::string& root)
-{
-    fresh(root + "/victim");
-    run("cp -r --reflink=never " + root + "/tree/t " + root + "/victim/");
-    fresh(root + "/out");
-    settle();
+    timed(state, freshOut, [&] { return run("cp -r --reflink=never " + root + "/tree/t " + root + "/out/") == 0; },
+        "cp failed");
 }
 
 void BM_DeleteTree(benchmark::State& state)
 {
-    const std::string root = data().root;
-    for (auto _ : state) {
-        state.PauseTiming();
-        prepareVictim(root);
-        state.ResumeTiming();
-        if (!oursDelete("victim", "t"))
-            state.SkipWithError("delete failed");
-    }
+    timed(state, prepareVictim, [] { return oursDelete("victim", "t"); }, "delete failed");
 }
 
 void BM_RmTree(benchmark::State& state)
 {
     const std::string root = data().root;
-    for (auto _ : state) {
-        state.PauseTiming();
-        prepareVictim(root);
-        state.ResumeTiming();
-        if (run("rm -rf " + root + "/victim/t") != 0)
-            state.SkipWithError("rm failed");
-    }
+    timed(state, prepareVictim, [&] { return run("rm -rf " + root + "/victim/t") == 0; }, "rm failed");
 }
 
 void BM_MoveTree(benchmark::State& state)
 {
-    const std::string root = data().root;
-    for (auto _ : state) {
-        state.PauseTiming();
-        prepareVictim(root);
-        state.ResumeTiming();
-        if (!ours("victim", "t", "out", true))
-            state.SkipWithError("move failed");
-    }
+    timed(state, prepareVictim, [] { return ours("victim", "t", "out", true); }, "move failed");
 }
 
 void BM_MvTree(benchmark::State& state)
 {
     const std::string root = data().root;
-    for (auto _ : state) {
-        state.PauseTiming();
-        prepareVictim(root);
-        state.ResumeTiming();
-        if (run("mv " + root + "/victim/t " + root + "/out/") != 0)
-            state.SkipWithError("mv failed");
-    }
+    timed(state, prepareVictim, [&] { return run("mv " + root + "/victim/t " + root + "/out/") == 0; }, "mv failed");
 }
 
 #define OV_FILEOPS_BENCH(name) \
