@@ -132,8 +132,8 @@ void TransferWindow::runOwnWalk(bool move, bool fromDrag, const std::string& sta
     };
     // A later source of a name this copy already made: the user chooses,
     // and skipping is the safe answer.
-    source.OnReplaceMade = [](TBrowser&, const std::string& target, const std::string& earlier, const std::string& later, bool& replace) {
-        replace = prompts().ask({ madeTwiceQuestion(target, earlier, later), "Confirm File Replace", Buttons::YesNo, Icon::Question }) == Answer::Yes;
+    source.OnReplaceMade = [](TBrowser&, const std::string& to, const std::string& earlier, const std::string& later, bool& replace) {
+        replace = prompts().ask({ madeTwiceQuestion(to, earlier, later), "Confirm File Replace", Buttons::YesNo, Icon::Question }) == Answer::Yes;
     };
     m_running = true;
     const bool ok = source.CopyTo(target, move);
