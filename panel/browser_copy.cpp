@@ -22,6 +22,7 @@
 #include "platform/drives.h"
 #include "platform/host_tree.h"
 #include "platform/process_messages.h"
+#include "platform/unique_fd.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -31,12 +32,15 @@ namespace ov {
 
 namespace {
 
-constexpr const char* attributesNotice = "Some extended attributes or access control lists could not be kept: the destination cannot hold them. "
-                                         "The data was copied.";
+constexpr const char* attributesNotice
+    = "Some extended attributes or access control lists could not be kept: the destination cannot hold them. "
+      "The data was copied.";
 
 class CopyWalk {
 public:
-    CopyWalk(TBrowser& source, bool move) : m_source(source), m_copier(move)
+    CopyWalk(TBrowser& source, bool move)
+        : m_source(source)
+        , m_copier(move)
     {
         if (source.Ledger)
             m_copier.Ledger = source.Ledger;
@@ -66,18 +70,19 @@ public:
             TBrowser::pumpMessages();
         };
         m_copier.OnFail = [this](const std::string& from, const std::string& reason) { fail(from, reason); };
-        m_copier.MayReplaceMade = [this](const std::string& to, const std::string& earlier, const std::string& later) {
-            bool replace = false;
-            if (m_source.OnReplaceMade)
-                m_source.OnReplaceMade(m_source, to, earlier, later, replace);
-            return replace;
-        };
+        m_copier.MayReplaceMade
+            = [this](const std::string& to, const std::string& earlier, const std::string& later) {
+                  bool replace = false;
+                  if (m_source.OnReplaceMade)
+                      m_source.OnReplaceMade(m_source, to, earlier, later, replace);
+                  return replace;
+              };
     }
 
     // Copies one entry of the list (a name in the open folder `from`) with
     // everything below it into the open folder `to`.
-    void copyEntry(const std::shared_ptr<WalkFolder>& from, int to, const HostEntry& entry, const std::string& shownFrom,
-        const std::string& shownTo, const std::string& hostTo)
+    void copyEntry(const std::shared_ptr<WalkFolder>& from, int to, const HostEntry& entry,
+        const std::string& shownFrom, const std::string& shownTo, const std::string& hostTo)
     {
         if (walksInto(entry) && isSameOrBelow(hostParentOf(hostTo), entry.device, entry.inode)) {
             fail(shownFrom, "a folder cannot go into itself");
@@ -86,7 +91,10 @@ public:
         m_copier.copy(from, entry, shownFrom, to, entry.name, shownTo);
     }
 
-    void fail(const std::string& shownFrom, const std::string& reason) { m_source.WalkFailures.push_back(shownFrom + ": " + reason); }
+    void fail(const std::string& shownFrom, const std::string& reason)
+    {
+        m_source.WalkFailures.push_back(shownFrom + ": " + reason);
+    }
 
     bool attributesLost() const { return m_copier.attributesLost(); }
 
@@ -97,7 +105,7 @@ private:
 
 uint64_t deviceOf(const std::string& hostPath)
 {
-    struct stat info {};
+    struct stat info { };
     return ::stat(hostPath.c_str(), &info) == 0 ? deviceNumber(info.st_dev) : ~uint64_t(0);
 }
 
@@ -108,9 +116,11 @@ std::vector<int> TBrowser::walkIndexes() const
     std::vector<int> indexes;
     if (SelCount > 0) {
         for (int i = 1; i <= Count; ++i)
-            if (Entries[static_cast<std::size_t>(i - 1)].Selected && !Entries[static_cast<std::size_t>(i - 1)].IsParent)
+            if (Entries[static_cast<std::size_t>(i - 1)].Selected
+                && !Entries[static_cast<std::size_t>(i - 1)].IsParent)
                 indexes.push_back(i);
-    } else if (CurIndex >= 1 && CurIndex <= Count && !Entries[static_cast<std::size_t>(CurIndex - 1)].IsParent) {
+    } else if (CurIndex >= 1 && CurIndex <= Count
+        && !Entries[static_cast<std::size_t>(CurIndex - 1)].IsParent) {
         indexes.push_back(CurIndex);
     }
     return indexes;
@@ -165,24 +175,24 @@ bool TBrowser::CopyTo(TBrowser& destination, bool move)
         names.push_back(Entries[static_cast<std::size_t>(index - 1)].FullName);
     // Both folders are opened once: every entry is then copied relative to
     // them.
-    const std::shared_ptr<WalkFolder> from = sourceFolder ? TreeWalk::openStart(*sourceFolder, DiskRoot + Folder) : nullptr;
-    const int to = targetFolder ? ::open(targetFolder->c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1;
+    const std::shared_ptr<WalkFolder> from
+        = sourceFolder ? TreeWalk::openStart(*sourceFolder, DiskRoot + Folder) : nullptr;
+    const UniqueFd to(targetFolder ? ::open(targetFolder->c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1);
     for (std::size_t i = 0; i < indexes.size(); ++i) {
         if (Busy) {
             const std::string& name = names[i];
             const std::string shownFrom = DiskRoot + Folder + name;
             HostEntry entry;
-            if (!from || to < 0)
+            if (!from || !to)
                 walk.fail(shownFrom, "the drive is not ready");
             else if (!statPath(*sourceFolder + "/" + innerNameToHost(name), entry))
                 walk.fail(shownFrom, "the source is gone");
             else
-                walk.copyEntry(from, to, entry, shownFrom, shownTarget + name, *targetFolder + "/" + entry.name);
+                walk.copyEntry(
+                    from, to.get(), entry, shownFrom, shownTarget + name, *targetFolder + "/" + entry.name);
         }
         unselectWalked(indexes[i], generation);
     }
-    if (to >= 0)
-        ::close(to);
     if (walk.attributesLost())
         WalkNotices.push_back(attributesNotice);
     if (OnCopyEnd)

@@ -35,7 +35,9 @@ bool TBrowser::DeleteSelected()
         names.push_back(Entries[static_cast<std::size_t>(index - 1)].FullName);
 
     // Failures carry the drive root; events the path inside the disk.
-    const auto fail = [this](const std::string& inner, const std::string& reason) { WalkFailures.push_back(DiskRoot + inner + ": " + reason); };
+    const auto fail = [this](const std::string& inner, const std::string& reason) {
+        WalkFailures.push_back(DiskRoot + inner + ": " + reason);
+    };
     TreeRemover remover;
     remover.Stopped = [this] { return !Busy; };
     remover.MayDelete = [this](const HostEntry& facts, const std::string& inner) {
@@ -63,7 +65,8 @@ bool TBrowser::DeleteSelected()
             continue;
         const std::string inner = Folder + names[i];
         if (!start) {
-            fail(inner, DiskKind == 0 ? "the drive is not ready" : "archives are not changed through this command");
+            fail(inner,
+                DiskKind == 0 ? "the drive is not ready" : "archives are not changed through this command");
             continue;
         }
         HostEntry facts;

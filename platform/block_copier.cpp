@@ -2,6 +2,7 @@
 #include "platform/block_copier.h"
 
 #include "platform/tree_walk.h"
+#include "platform/unique_fd.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -17,29 +18,6 @@ namespace {
 
 // Data moves in large reads; progress is still reported per 32768 bytes.
 constexpr std::size_t transferSize = 256 * 1024;
-
-class FdGuard {
-public:
-    explicit FdGuard(int fd) : m_fd(fd) {}
-    ~FdGuard()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FdGuard(const FdGuard&) = delete;
-    FdGuard& operator=(const FdGuard&) = delete;
-    int get() const { return m_fd; }
-    // Closes now and reports the result (a late write error shows here).
-    bool close()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int m_fd;
-};
 
 bool writeAll(int fd, const char* data, std::size_t size)
 {
@@ -71,7 +49,8 @@ int createTemporaryAt(int folder, std::string& name)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
         name = temporaryName();
-        const int fd = ::openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        const int fd
+            = ::openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd >= 0 || errno != EEXIST)
             return fd;
     }
@@ -104,7 +83,8 @@ std::vector<std::pair<std::string, std::string>> readAttributes(int fd)
     names.resize(static_cast<std::size_t>(size));
     for (std::size_t start = 0; start < names.size();) {
         const std::size_t end = names.find('\0', start);
-        const std::string name = names.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        const std::string name
+            = names.substr(start, end == std::string::npos ? std::string::npos : end - start);
         start = end == std::string::npos ? names.size() : end + 1;
         if (!travels(name))
             continue;
@@ -191,39 +171,44 @@ void applyOwnerAndMode(int target, const struct stat& source)
         (void)::fchown(target, source.st_uid, source.st_gid);
     else
         (void)::fchown(target, static_cast<uid_t>(-1), source.st_gid);
-    struct stat now {};
-    const bool kept = ::fstat(target, &now) == 0 && now.st_uid == source.st_uid && now.st_gid == source.st_gid;
+    struct stat now { };
+    const bool kept
+        = ::fstat(target, &now) == 0 && now.st_uid == source.st_uid && now.st_gid == source.st_gid;
     mode_t mode = source.st_mode & 07777;
     if (!kept)
         mode &= ~static_cast<mode_t>(S_ISUID | S_ISGID);
     ::fchmod(target, mode);
 }
 
-void BlockCopier::FreeBuffer::operator()(char* buffer) const { std::free(buffer); }
+void BlockCopier::FreeBuffer::operator()(char* buffer) const
+{
+    std::free(buffer);
+}
 
 BlockCopier::BlockCopier() = default;
 BlockCopier::~BlockCopier() = default;
 
 CopyStatus BlockCopier::copyFile(const std::string& from, const std::string& to, bool durable)
 {
-    FdGuard fromFolder(::open(hostParentOf(from).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    UniqueFd fromFolder(::open(hostParentOf(from).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (fromFolder.get() < 0)
         return CopyStatus::SourceUnreadable;
-    FdGuard toFolder(::open(hostParentOf(to).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    UniqueFd toFolder(::open(hostParentOf(to).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (toFolder.get() < 0)
         return CopyStatus::CreateFailed;
     return copyAt(fromFolder.get(), hostBaseName(from), toFolder.get(), hostBaseName(to), durable);
 }
 
-CopyStatus BlockCopier::copyAt(int fromFolder, const std::string& fromName, int toFolder, const std::string& toName, bool durable,
-    struct stat* sourceFacts)
+CopyStatus BlockCopier::copyAt(int fromFolder, const std::string& fromName, int toFolder,
+    const std::string& toName, bool durable, struct stat* sourceFacts)
 {
     // Non-blocking open, so a FIFO swapped in after the listing cannot hang
     // us; only a regular file is read.
-    FdGuard in(::openat(fromFolder, fromName.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
+    UniqueFd in(
+        ::openat(fromFolder, fromName.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
     if (in.get() < 0)
         return errno == ELOOP ? CopyStatus::NotRegular : CopyStatus::SourceUnreadable;
-    struct stat source {};
+    struct stat source { };
     if (::fstat(in.get(), &source) != 0)
         return CopyStatus::SourceUnreadable;
     if (sourceFacts)
@@ -233,7 +218,7 @@ CopyStatus BlockCopier::copyAt(int fromFolder, const std::string& fromName, int 
     // Of the flags F_SETFL can change, only O_NONBLOCK was set.
     ::fcntl(in.get(), F_SETFL, 0);
 
-    struct stat old {};
+    struct stat old { };
     if (::fstatat(toFolder, toName.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0) {
         if (old.st_dev == source.st_dev && old.st_ino == source.st_ino)
             return CopyStatus::SameFile;
@@ -242,7 +227,7 @@ CopyStatus BlockCopier::copyAt(int fromFolder, const std::string& fromName, int 
     }
 
     std::string temporary;
-    FdGuard out(createTemporaryAt(toFolder, temporary));
+    UniqueFd out(createTemporaryAt(toFolder, temporary));
     if (out.get() < 0)
         return CopyStatus::CreateFailed;
     const auto abandon = [&](CopyStatus status) {
@@ -317,9 +302,9 @@ bool copySymLinkAt(int fromFolder, const std::string& fromName, int toFolder, co
     std::string target;
     if (!readLinkAt(fromFolder, fromName, target))
         return false;
-    struct stat source {};
+    struct stat source { };
     const bool haveFacts = ::fstatat(fromFolder, fromName.c_str(), &source, AT_SYMLINK_NOFOLLOW) == 0;
-    struct stat old {};
+    struct stat old { };
     if (::fstatat(toFolder, toName.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(old.st_mode))
         return false;
     // Made under a fresh name and renamed into place, like a file; the link
@@ -333,7 +318,8 @@ bool copySymLinkAt(int fromFolder, const std::string& fromName, int toFolder, co
         }
         if (haveFacts) {
             if (::geteuid() == 0)
-                (void)::fchownat(toFolder, temporary.c_str(), source.st_uid, source.st_gid, AT_SYMLINK_NOFOLLOW);
+                (void)::fchownat(
+                    toFolder, temporary.c_str(), source.st_uid, source.st_gid, AT_SYMLINK_NOFOLLOW);
             const timespec times[2] = { source.st_atim, source.st_mtim };
             ::utimensat(toFolder, temporary.c_str(), times, AT_SYMLINK_NOFOLLOW);
         }
@@ -348,15 +334,10 @@ bool copySymLinkAt(int fromFolder, const std::string& fromName, int toFolder, co
 
 bool copySymLink(const std::string& from, const std::string& to)
 {
-    const int fromFolder = ::open(hostParentOf(from).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fromFolder < 0)
-        return false;
-    FdGuard fromGuard(fromFolder);
-    const int toFolder = ::open(hostParentOf(to).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (toFolder < 0)
-        return false;
-    FdGuard toGuard(toFolder);
-    return copySymLinkAt(fromFolder, hostBaseName(from), toFolder, hostBaseName(to));
+    const UniqueFd fromFolder(::open(hostParentOf(from).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const UniqueFd toFolder(::open(hostParentOf(to).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return fromFolder && toFolder
+        && copySymLinkAt(fromFolder.get(), hostBaseName(from), toFolder.get(), hostBaseName(to));
 }
 
 FolderFacts readFolderFacts(int folder)

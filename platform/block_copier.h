@@ -33,14 +33,14 @@ namespace ov {
 enum class CopyStatus {
     Ok,
     SourceUnreadable, // missing, or cannot be opened
-    NotRegular,       // a FIFO, socket, device or folder: never opened for reading
-    SameFile,         // the target is the source itself (hard link, bind mount)
-    TargetInTheWay,   // the target is a folder
-    CreateFailed,     // the temporary target cannot be created
+    NotRegular, // a FIFO, socket, device or folder: never opened for reading
+    SameFile, // the target is the source itself (hard link, bind mount)
+    TargetInTheWay, // the target is a folder
+    CreateFailed, // the temporary target cannot be created
     ReadFailed,
-    WriteFailed,      // short or failed write (disk full, file size limit)
-    SizeChanged,      // the source changed size while it was read
-    ReplaceFailed,    // the finished copy could not take the target's name
+    WriteFailed, // short or failed write (disk full, file size limit)
+    SizeChanged, // the source changed size while it was read
+    ReplaceFailed, // the finished copy could not take the target's name
 };
 
 const char* copyStatusText(CopyStatus status);
@@ -70,8 +70,8 @@ public:
     // before the call returns, so a source may be deleted afterwards
     // without risk. source, when given, receives the source's facts as
     // they were when the copy began.
-    CopyStatus copyAt(int fromFolder, const std::string& fromName, int toFolder, const std::string& toName, bool durable,
-        struct stat* source = nullptr);
+    CopyStatus copyAt(int fromFolder, const std::string& fromName, int toFolder, const std::string& toName,
+        bool durable, struct stat* source = nullptr);
 
     // The same between two host paths.
     CopyStatus copyFile(const std::string& from, const std::string& to, bool durable = false);
@@ -102,7 +102,7 @@ void applyOwnerAndMode(int target, const struct stat& source);
 // the contents changes the target's).
 struct FolderFacts {
     bool valid = false;
-    struct stat info {};
+    struct stat info { };
     std::vector<std::pair<std::string, std::string>> attributes;
 };
 FolderFacts readFolderFacts(int folder);

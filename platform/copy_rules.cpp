@@ -27,7 +27,7 @@ bool upFrom(const std::string& hostFolder, uint64_t device, uint64_t inode)
     bool found = false;
     // Bounded: a path has at most PATH_MAX / 2 components.
     for (int depth = 0; depth < 4096; ++depth) {
-        struct stat info {};
+        struct stat info { };
         if (::fstat(fd, &info) != 0)
             break;
         if (deviceNumber(info.st_dev) == device && static_cast<uint64_t>(info.st_ino) == inode) {
@@ -37,7 +37,7 @@ bool upFrom(const std::string& hostFolder, uint64_t device, uint64_t inode)
         const int parent = ::openat(fd, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
         if (parent < 0)
             break;
-        struct stat parentInfo {};
+        struct stat parentInfo { };
         const bool atTop = ::fstat(parent, &parentInfo) != 0 || sameFile(parentInfo, info);
         ::close(fd);
         fd = parent;
@@ -50,7 +50,7 @@ bool upFrom(const std::string& hostFolder, uint64_t device, uint64_t inode)
 
 struct Mount {
     dev_t device = 0;
-    std::string root;  // the part of the filesystem it shows
+    std::string root; // the part of the filesystem it shows
     std::string point; // where
 };
 
@@ -60,7 +60,8 @@ std::string unescapeMountField(const std::string& text)
     std::string result;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '\\' && i + 3 < text.size() && text[i + 1] >= '0' && text[i + 1] <= '3') {
-            result += static_cast<char>((text[i + 1] - '0') * 64 + (text[i + 2] - '0') * 8 + (text[i + 3] - '0'));
+            result += static_cast<char>(
+                (text[i + 1] - '0') * 64 + (text[i + 2] - '0') * 8 + (text[i + 3] - '0'));
             i += 3;
         } else {
             result += text[i];
@@ -92,7 +93,8 @@ bool holds(const std::string& folder, const std::string& path)
 {
     if (folder == "/")
         return true;
-    return path.compare(0, folder.size(), folder) == 0 && (path.size() == folder.size() || path[folder.size()] == '/');
+    return path.compare(0, folder.size(), folder) == 0
+        && (path.size() == folder.size() || path[folder.size()] == '/');
 }
 
 std::string below(const std::string& folder, const std::string& path)
@@ -156,9 +158,11 @@ const std::string* CopyLedger::madeFrom(const struct stat& target) const
     return found == m_made.end() ? nullptr : &found->second;
 }
 
-std::string madeTwiceQuestion(const std::string& shownTarget, const std::string& earlier, const std::string& later)
+std::string madeTwiceQuestion(
+    const std::string& shownTarget, const std::string& earlier, const std::string& later)
 {
-    return "The file " + shownTarget + " was made by this operation from\n" + earlier + ".\nDo you want to replace it with\n" + later + "?";
+    return "The file " + shownTarget + " was made by this operation from\n" + earlier
+        + ".\nDo you want to replace it with\n" + later + "?";
 }
 
 } // namespace ov

@@ -33,7 +33,7 @@ bool isSameOrBelow(const std::string& hostFolder, uint64_t device, uint64_t inod
 enum class RenameResult {
     Renamed,
     CrossDevice, // copy, then delete
-    Refused,     // anything else (a folder in the way, a full folder): copy
+    Refused, // anything else (a folder in the way, a full folder): copy
 };
 RenameResult renameAt(int fromFolder, const std::string& fromName, int toFolder, const std::string& toName);
 
@@ -52,6 +52,7 @@ private:
 
 // The lines a copy or move shows for a file this operation made that a
 // later source of the same name would replace.
-std::string madeTwiceQuestion(const std::string& shownTarget, const std::string& earlier, const std::string& later);
+std::string madeTwiceQuestion(
+    const std::string& shownTarget, const std::string& earlier, const std::string& later);
 
 } // namespace ov

@@ -5,6 +5,7 @@
 #include "platform/drives.h"
 #include "platform/process_messages.h"
 #include "platform/trash.h"
+#include "platform/unique_fd.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -14,8 +15,9 @@ namespace ov {
 
 namespace {
 
-constexpr const char* attributesNotice = "Some extended attributes or access control lists could not be kept: the destination cannot hold them. "
-                                         "The data was copied.";
+constexpr const char* attributesNotice
+    = "Some extended attributes or access control lists could not be kept: the destination cannot hold them. "
+      "The data was copied.";
 
 std::string withoutTrailingBackslash(std::string path)
 {
@@ -58,25 +60,26 @@ FileOperationResult TFileOperation::Execute()
                 done = removeHostTree(*host);
             if (!done) {
                 Failed.push_back(source);
-                result.reasons.push_back(source + ": " + (error.empty() ? std::string("cannot be deleted") : error));
+                result.reasons.push_back(
+                    source + ": " + (error.empty() ? std::string("cannot be deleted") : error));
             }
         }
     } else {
         const bool move = Operation == FileOperationKind::Move;
         const auto destination = drives.toHost(Destination);
-        struct stat info {};
+        struct stat info { };
         // A typed destination that names an existing folder (or a link to
         // one) means "into it"; anything else is the new name.
-        const bool intoFolder = destination && ::stat(destination->c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+        const bool intoFolder
+            = destination && ::stat(destination->c_str(), &info) == 0 && S_ISDIR(info.st_mode);
         const bool oneName = Sources.size() == 1 || intoFolder;
         TreeCopier copier(move);
         copier.Stopped = [this] { return m_cancelled; };
         // Into a folder that exists, a move goes entry by entry.
         copier.RenameOverEmptyFolder = false;
         copier.MayReplace = [this](const std::string& to) { return mayReplace(to); };
-        copier.MayReplaceMade = [this](const std::string& to, const std::string& earlier, const std::string& later) {
-            return mayReplaceMade(to, earlier, later);
-        };
+        copier.MayReplaceMade = [this](const std::string& to, const std::string& earlier,
+                                    const std::string& later) { return mayReplaceMade(to, earlier, later); };
         copier.OnFileStart = [this](const std::string& from, const std::string&, int64_t size) {
             m_current = from;
             report(from, 0, size);
@@ -96,11 +99,15 @@ FileOperationResult TFileOperation::Execute()
             const auto host = drives.toHost(source);
             if (!host || !destination || !oneName) {
                 Failed.push_back(source);
-                result.reasons.push_back(source + ": " + (!host || !destination ? "no such drive" : "several sources cannot share one new name"));
+                result.reasons.push_back(source + ": "
+                    + (!host || !destination ? "no such drive"
+                                             : "several sources cannot share one new name"));
                 continue;
             }
             const std::string target = intoFolder ? *destination + "/" + hostBaseName(*host) : *destination;
-            const std::string shownTo = intoFolder ? withoutTrailingBackslash(Destination) + "\\" + hostNameToInner(hostBaseName(*host)) : Destination;
+            const std::string shownTo = intoFolder
+                ? withoutTrailingBackslash(Destination) + "\\" + hostNameToInner(hostBaseName(*host))
+                : Destination;
             transfer(source, *host, target, shownTo, copier, result);
         }
         if (copier.attributesLost())
@@ -110,8 +117,8 @@ FileOperationResult TFileOperation::Execute()
     return result;
 }
 
-void TFileOperation::transfer(const std::string& source, const std::string& from, const std::string& to, const std::string& shownTo,
-    TreeCopier& copier, FileOperationResult& result)
+void TFileOperation::transfer(const std::string& source, const std::string& from, const std::string& to,
+    const std::string& shownTo, TreeCopier& copier, FileOperationResult& result)
 {
     const auto fail = [&](const std::string& reason) {
         Failed.push_back(source);
@@ -122,8 +129,9 @@ void TFileOperation::transfer(const std::string& source, const std::string& from
         fail("the source is gone");
         return;
     }
-    struct stat target {};
-    if (::lstat(to.c_str(), &target) == 0 && deviceNumber(target.st_dev) == entry.device && target.st_ino == entry.inode) {
+    struct stat target { };
+    if (::lstat(to.c_str(), &target) == 0 && deviceNumber(target.st_dev) == entry.device
+        && target.st_ino == entry.inode) {
         fail("the target is the source itself");
         return;
     }
@@ -132,15 +140,12 @@ void TFileOperation::transfer(const std::string& source, const std::string& from
         return;
     }
     const auto start = TreeWalk::openStart(hostParentOf(from), hostParentOf(from));
-    const int targetFolder = ::open(hostParentOf(to).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (!start || targetFolder < 0) {
-        if (targetFolder >= 0)
-            ::close(targetFolder);
+    const UniqueFd targetFolder(::open(hostParentOf(to).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!start || !targetFolder) {
         fail("the folder cannot be opened");
         return;
     }
-    copier.copy(start, entry, source, targetFolder, hostBaseName(to), shownTo);
-    ::close(targetFolder);
+    copier.copy(start, entry, source, targetFolder.get(), hostBaseName(to), shownTo);
 }
 
 void TFileOperation::Cancel()
@@ -153,8 +158,9 @@ bool TFileOperation::mayReplace(const std::string& shownTarget)
 {
     if (m_replace == Replace::All)
         return true;
-    const Answer answer = prompts().ask({ "The file " + shownTarget + " already exists.\nDo you want to replace it?", "Confirm File Replace",
-        Buttons::YesYesToAllNoCancel, Icon::Question });
+    const Answer answer
+        = prompts().ask({ "The file " + shownTarget + " already exists.\nDo you want to replace it?",
+            "Confirm File Replace", Buttons::YesYesToAllNoCancel, Icon::Question });
     switch (answer) {
     case Answer::Yes:
         return true;
@@ -169,11 +175,14 @@ bool TFileOperation::mayReplace(const std::string& shownTarget)
     }
 }
 
-bool TFileOperation::mayReplaceMade(const std::string& shownTarget, const std::string& earlier, const std::string& later)
+bool TFileOperation::mayReplaceMade(
+    const std::string& shownTarget, const std::string& earlier, const std::string& later)
 {
     // Never answered by NoConfirmation: the two sources are the user's to
     // choose between. No (skip) is the safe answer.
-    return prompts().ask({ madeTwiceQuestion(shownTarget, earlier, later), "Confirm File Replace", Buttons::YesNo, Icon::Question }) == Answer::Yes;
+    return prompts().ask({ madeTwiceQuestion(shownTarget, earlier, later), "Confirm File Replace",
+               Buttons::YesNo, Icon::Question })
+        == Answer::Yes;
 }
 
 } // namespace ov

@@ -41,8 +41,8 @@ class TFileOperation {
 public:
     FileOperationKind Operation = FileOperationKind::Copy;
     std::vector<std::string> Sources;
-    std::string Destination;     // unused for Delete
-    bool AllowUndo = true;       // Delete: to the Trash
+    std::string Destination; // unused for Delete
+    bool AllowUndo = true; // Delete: to the Trash
     bool NoConfirmation = false; // replace without asking (never a file this operation made)
 
     // Progress per file: its Windows path, bytes done of it and its size.
@@ -68,8 +68,8 @@ public:
 private:
     enum class Replace { Ask, All };
     void report(const std::string& path, int64_t done, int64_t size);
-    void transfer(const std::string& source, const std::string& from, const std::string& to, const std::string& shownTo, TreeCopier& copier,
-        FileOperationResult& result);
+    void transfer(const std::string& source, const std::string& from, const std::string& to,
+        const std::string& shownTo, TreeCopier& copier, FileOperationResult& result);
     bool mayReplace(const std::string& shownTarget);
     bool mayReplaceMade(const std::string& shownTarget, const std::string& earlier, const std::string& later);
 

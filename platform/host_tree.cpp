@@ -19,9 +19,10 @@ bool sameTime(const timespec& a, const timespec& b)
 // the same size, neither written nor changed since.
 bool unchangedSince(int folder, const std::string& name, const struct stat& before)
 {
-    struct stat now {};
-    return ::fstatat(folder, name.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 && sameFile(now, before) && now.st_size == before.st_size
-        && sameTime(now.st_mtim, before.st_mtim) && sameTime(now.st_ctim, before.st_ctim);
+    struct stat now { };
+    return ::fstatat(folder, name.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 && sameFile(now, before)
+        && now.st_size == before.st_size && sameTime(now.st_mtim, before.st_mtim)
+        && sameTime(now.st_ctim, before.st_ctim);
 }
 
 bool isEntry(const struct stat& info, const HostEntry& entry)
@@ -33,12 +34,7 @@ bool isEntry(const struct stat& info, const HostEntry& entry)
 
 // The open target folder of a folder being copied.
 struct TreeCopier::Target : WalkState {
-    ~Target() override
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-    int fd = -1;
+    UniqueFd fd;
     std::string shown;
     bool created = false;
     FolderFacts facts;
@@ -48,7 +44,9 @@ struct TreeCopier::Target : WalkState {
     std::string madeFrom;
 };
 
-TreeCopier::TreeCopier(bool move) : Ledger(std::make_shared<CopyLedger>()), m_move(move)
+TreeCopier::TreeCopier(bool move)
+    : Ledger(std::make_shared<CopyLedger>())
+    , m_move(move)
 {
     m_copier.OnStart = [this](int64_t size) {
         if (OnFileStart)
@@ -62,14 +60,15 @@ TreeCopier::TreeCopier(bool move) : Ledger(std::make_shared<CopyLedger>()), m_mo
 
 TreeCopier::~TreeCopier() = default;
 
-void TreeCopier::copy(const std::shared_ptr<WalkFolder>& from, const HostEntry& entry, const std::string& shownFrom, int to,
-    const std::string& toName, const std::string& shownTo)
+void TreeCopier::copy(const std::shared_ptr<WalkFolder>& from, const HostEntry& entry,
+    const std::string& shownFrom, int to, const std::string& toName, const std::string& shownTo)
 {
     m_start = from.get();
     m_startName = entry.name;
     m_startTarget = to;
     m_startTargetName = toName;
     m_startShownTo = shownTo;
+    m_crossDevice = false;
     if (!m_walk) {
         m_walk = std::make_unique<TreeWalk>(*this, FileSystems::Cross, ListFacts::Basic);
         m_walk->Stopped = [this] { return stopped(); };
@@ -83,12 +82,13 @@ TreeCopier::Name TreeCopier::targetOf(WalkFolder& folder, const HostEntry& entry
     if (&folder == m_start && entry.name == m_startName)
         return { m_startTarget, m_startTargetName, m_startShownTo, {} };
     const auto* target = static_cast<const Target*>(folder.state.get());
-    return { target->fd, entry.name, shownChild(target->shown, entry.name), target->made ? shownChild(target->madeFrom, entry.name) : "" };
+    return { target->fd.get(), entry.name, shownChild(target->shown, entry.name),
+        target->made ? shownChild(target->madeFrom, entry.name) : "" };
 }
 
 void TreeCopier::record(const Name& target, const std::string& shownFrom)
 {
-    struct stat info {};
+    struct stat info { };
     if (::fstatat(target.folder, target.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)
         Ledger->made(info, shownFrom);
 }
@@ -101,7 +101,9 @@ bool TreeCopier::mayOverwrite(const Name& target, const struct stat& existing, c
         if (MayReplaceMade && MayReplaceMade(target.shown, earlier, shownFrom))
             return true;
         if (!stopped())
-            failed(shownFrom, target.shown + " was made by this operation from " + earlier + "; this source is left in place");
+            failed(shownFrom,
+                target.shown + " was made by this operation from " + earlier
+                    + "; this source is left in place");
         return false;
     }
     if (MayReplace && !MayReplace(target.shown)) {
@@ -113,11 +115,12 @@ bool TreeCopier::mayOverwrite(const Name& target, const struct stat& existing, c
     return true;
 }
 
-bool TreeCopier::renamed(WalkFolder& folder, const HostEntry& entry, const Name& target, const std::string& shownFrom)
+bool TreeCopier::renamed(
+    WalkFolder& folder, const HostEntry& entry, const Name& target, const std::string& shownFrom)
 {
     if (m_crossDevice)
         return false;
-    switch (renameAt(folder.fd, entry.name, target.folder, target.name)) {
+    switch (renameAt(folder.fd.get(), entry.name, target.folder, target.name)) {
     case RenameResult::Renamed:
         record(target, shownFrom);
         if (OnWhole)
@@ -138,7 +141,7 @@ void TreeCopier::file(WalkFolder& folder, const HostEntry& entry, const std::str
     if (stopped())
         return;
     const Name target = targetOf(folder, entry);
-    struct stat existing {};
+    struct stat existing { };
     const bool exists = ::fstatat(target.folder, target.name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
     if (exists && isEntry(existing, entry)) {
         failed(shown, "the target is the source itself");
@@ -157,21 +160,22 @@ void TreeCopier::file(WalkFolder& folder, const HostEntry& entry, const std::str
     if (m_move && renamed(folder, entry, target, shown))
         return;
     if (entry.kind == HostKind::SymLink || (entry.attr & faSymLink)) {
-        if (!copySymLinkAt(folder.fd, entry.name, target.folder, target.name)) {
+        if (!copySymLinkAt(folder.fd.get(), entry.name, target.folder, target.name)) {
             failed(shown, "the link cannot be made on the destination");
             return;
         }
         record(target, shown);
         if (OnWhole)
             OnWhole(shown, target.shown, entry.size, false);
-        if (m_move && ::unlinkat(folder.fd, entry.name.c_str(), 0) != 0)
+        if (m_move && ::unlinkat(folder.fd.get(), entry.name.c_str(), 0) != 0)
             failed(shown, "copied, but the source cannot be deleted");
         return;
     }
-    struct stat source {};
+    struct stat source { };
     m_currentFrom = shown;
     m_currentTo = target.shown;
-    const CopyStatus status = m_copier.copyAt(folder.fd, entry.name, target.folder, target.name, m_move, &source);
+    const CopyStatus status
+        = m_copier.copyAt(folder.fd.get(), entry.name, target.folder, target.name, m_move, &source);
     if (status != CopyStatus::Ok) {
         failed(shown, copyStatusText(status));
         return;
@@ -183,9 +187,9 @@ void TreeCopier::file(WalkFolder& folder, const HostEntry& entry, const std::str
         return;
     // The copy is on disk; the source goes only if it is still what was
     // read (data appended or rewritten meanwhile stays with the source).
-    if (!unchangedSince(folder.fd, entry.name, source))
+    if (!unchangedSince(folder.fd.get(), entry.name, source))
         failed(shown, "changed while it was moved: the source is kept");
-    else if (::unlinkat(folder.fd, entry.name.c_str(), 0) != 0)
+    else if (::unlinkat(folder.fd.get(), entry.name.c_str(), 0) != 0)
         failed(shown, "copied, but the source cannot be deleted");
 }
 
@@ -194,12 +198,12 @@ bool TreeCopier::found(WalkFolder& folder, const HostEntry& entry, const std::st
     if (!m_move || m_crossDevice || stopped())
         return true;
     const Name target = targetOf(folder, entry);
-    struct stat existing {};
+    struct stat existing { };
     if (::fstatat(target.folder, target.name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
         // Only an empty folder is replaced by a rename; one this operation
         // made is merged into, so its files meet their questions.
-        if (!RenameOverEmptyFolder || isEntry(existing, entry) || !S_ISDIR(existing.st_mode) || Ledger->madeFrom(existing)
-            || !target.madeFrom.empty())
+        if (!RenameOverEmptyFolder || isEntry(existing, entry) || !S_ISDIR(existing.st_mode)
+            || Ledger->madeFrom(existing) || !target.madeFrom.empty())
             return true;
     }
     return !renamed(folder, entry, target, shown);
@@ -218,9 +222,10 @@ bool TreeCopier::enter(WalkFolder& folder)
         return false;
     }
     auto state = std::make_unique<Target>();
-    state->fd = ::openat(target.folder, target.name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    struct stat info {};
-    if (state->fd < 0 || ::fstat(state->fd, &info) != 0) {
+    state->fd.reset(
+        ::openat(target.folder, target.name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat info { };
+    if (!state->fd || ::fstat(state->fd.get(), &info) != 0) {
         failed(folder.shown, "the folder cannot be made on the destination");
         return false;
     }
@@ -231,7 +236,7 @@ bool TreeCopier::enter(WalkFolder& folder)
     state->shown = target.shown;
     state->created = created;
     if (created) {
-        state->facts = readFolderFacts(folder.fd);
+        state->facts = readFolderFacts(folder.fd.get());
         m_madeFolders.insert({ deviceNumber(info.st_dev), static_cast<uint64_t>(info.st_ino) });
         Ledger->made(info, folder.shown);
     }
@@ -249,11 +254,12 @@ bool TreeCopier::enter(WalkFolder& folder)
 void TreeCopier::leave(WalkFolder& folder)
 {
     const auto* target = static_cast<const Target*>(folder.state.get());
-    if (target->created && !applyFolderFacts(target->facts, target->fd))
+    if (target->created && !applyFolderFacts(target->facts, target->fd.get()))
         m_folderAttributesLost = true;
     // A moved source folder goes once it is empty; one that still holds
     // what the user chose to keep stays.
-    if (m_move && ::unlinkat(folder.parent->fd, folder.name.c_str(), AT_REMOVEDIR) != 0 && !stopped() && !m_declined)
+    if (m_move && ::unlinkat(folder.parent->fd.get(), folder.name.c_str(), AT_REMOVEDIR) != 0 && !stopped()
+        && !m_declined)
         failed(folder.shown, "the source folder is not empty");
 }
 
@@ -276,7 +282,8 @@ struct RemoveState : WalkState {
 TreeRemover::TreeRemover() = default;
 TreeRemover::~TreeRemover() = default;
 
-void TreeRemover::remove(const std::shared_ptr<WalkFolder>& from, const HostEntry& entry, const std::string& shown)
+void TreeRemover::remove(
+    const std::shared_ptr<WalkFolder>& from, const HostEntry& entry, const std::string& shown)
 {
     if (!m_walk) {
         m_walk = std::make_unique<TreeWalk>(*this, FileSystems::StayOnOne, ListFacts::All);
@@ -295,7 +302,7 @@ void TreeRemover::file(WalkFolder& folder, const HostEntry& entry, const std::st
     }
     if (OnDelete)
         OnDelete(shown);
-    if (::unlinkat(folder.fd, entry.name.c_str(), 0) != 0)
+    if (::unlinkat(folder.fd.get(), entry.name.c_str(), 0) != 0)
         failed(shown, "cannot be deleted");
 }
 
@@ -316,7 +323,7 @@ void TreeRemover::leave(WalkFolder& folder)
     if (OnDelete)
         OnDelete(folder.shown);
     // A folder that holds what the user chose to keep stays.
-    if (::unlinkat(folder.parent->fd, folder.name.c_str(), AT_REMOVEDIR) != 0 && !m_declined)
+    if (::unlinkat(folder.parent->fd.get(), folder.name.c_str(), AT_REMOVEDIR) != 0 && !m_declined)
         failed(folder.shown, "the folder is not empty");
 }
 

@@ -47,7 +47,8 @@ public:
     // A target this operation made from `earlier` is in the way of
     // `later`: true replaces it. Without a handler it is kept and `later`
     // fails.
-    std::function<bool(const std::string& to, const std::string& earlier, const std::string& later)> MayReplaceMade;
+    std::function<bool(const std::string& to, const std::string& earlier, const std::string& later)>
+        MayReplaceMade;
     // Polled before every entry.
     std::function<bool()> Stopped;
     // A moved folder whose name is taken by an empty folder: true renames
@@ -61,8 +62,8 @@ public:
     // Copies (or moves) entry, a name in the open folder `from`, to toName
     // in the open folder `to`. The caller has checked the entry itself
     // against the rules (same file, into itself).
-    void copy(const std::shared_ptr<WalkFolder>& from, const HostEntry& entry, const std::string& shownFrom, int to, const std::string& toName,
-        const std::string& shownTo);
+    void copy(const std::shared_ptr<WalkFolder>& from, const HostEntry& entry, const std::string& shownFrom,
+        int to, const std::string& toName, const std::string& shownTo);
 
     // True when some target could not hold the extended attributes or
     // ACLs of its source (the data arrived anyway).
@@ -90,7 +91,8 @@ private:
     bool stopped() const { return Stopped && Stopped(); }
     // False when the existing target must stay (refused, declined).
     bool mayOverwrite(const Name& target, const struct stat& existing, const std::string& shownFrom);
-    bool renamed(WalkFolder& folder, const HostEntry& entry, const Name& target, const std::string& shownFrom);
+    bool renamed(
+        WalkFolder& folder, const HostEntry& entry, const Name& target, const std::string& shownFrom);
     void record(const Name& target, const std::string& shownFrom);
 
     const bool m_move;

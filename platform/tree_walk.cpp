@@ -55,14 +55,11 @@ void setTreeWalkHook(std::function<void(const std::string& hostFolder, std::vect
     walkHook = std::move(hook);
 }
 
-WalkFolder::~WalkFolder()
-{
-    if (fd >= 0)
-        ::close(fd);
-}
-
 struct TreeWalk::Ahead {
-    explicit Ahead(ListFacts facts) : listing(facts) {}
+    explicit Ahead(ListFacts facts)
+        : listing(facts)
+    {
+    }
     ListingAhead listing;
 };
 
@@ -73,7 +70,9 @@ struct TreeWalk::Step {
 };
 
 TreeWalk::TreeWalk(TreeVisitor& visitor, FileSystems fileSystems, ListFacts facts)
-    : m_visitor(visitor), m_fileSystems(fileSystems), m_ahead(std::make_unique<Ahead>(facts))
+    : m_visitor(visitor)
+    , m_fileSystems(fileSystems)
+    , m_ahead(std::make_unique<Ahead>(facts))
 {
 }
 
@@ -81,15 +80,15 @@ TreeWalk::~TreeWalk() = default;
 
 std::shared_ptr<WalkFolder> TreeWalk::openStart(const std::string& hostFolder, const std::string& shown)
 {
-    const int fd = ::open(hostFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
+    UniqueFd fd(::open(hostFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd)
         return nullptr;
     auto folder = std::make_shared<WalkFolder>();
-    folder->fd = fd;
+    folder->fd = std::move(fd);
     folder->hostPath = hostFolder;
     folder->shown = shown;
-    struct stat info {};
-    if (::fstat(fd, &info) == 0) {
+    struct stat info { };
+    if (::fstat(folder->fd.get(), &info) == 0) {
         folder->facts.kind = HostKind::Directory;
         folder->facts.attr = faDirectory;
         folder->facts.device = deviceNumber(info.st_dev);
@@ -136,14 +135,17 @@ void TreeWalk::walk(const std::shared_ptr<WalkFolder>& folder, std::vector<Step>
     }
     // Opened by name in the parent that is open already, never through a
     // link, and only when it is still the folder the listing saw.
-    folder->fd = ::openat(folder->parent->fd, folder->name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (folder->fd < 0) {
+    folder->fd.reset(::openat(
+        folder->parent->fd.get(), folder->name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!folder->fd) {
         m_visitor.failed(folder->shown,
-            errno == ELOOP || errno == ENOTDIR ? "the folder was replaced while it was walked" : "the folder cannot be listed");
+            errno == ELOOP || errno == ENOTDIR ? "the folder was replaced while it was walked"
+                                               : "the folder cannot be listed");
         return;
     }
-    struct stat info {};
-    if (::fstat(folder->fd, &info) != 0 || deviceNumber(info.st_dev) != folder->facts.device || info.st_ino != folder->facts.inode) {
+    struct stat info { };
+    if (::fstat(folder->fd.get(), &info) != 0 || deviceNumber(info.st_dev) != folder->facts.device
+        || info.st_ino != folder->facts.inode) {
         m_visitor.failed(folder->shown, "the folder was replaced while it was walked");
         return;
     }

@@ -20,6 +20,7 @@
 #pragma once
 
 #include "platform/file_system.h"
+#include "platform/unique_fd.h"
 
 #include <functional>
 #include <memory>
@@ -37,18 +38,13 @@ struct WalkState {
 
 // One open folder of a walk.
 struct WalkFolder {
-    WalkFolder() = default;
-    ~WalkFolder();
-    WalkFolder(const WalkFolder&) = delete;
-    WalkFolder& operator=(const WalkFolder&) = delete;
-
     std::shared_ptr<WalkFolder> parent; // none for the folder a walk starts in
-    std::string name;                   // its name in parent
-    std::string hostPath;               // for listing and messages only
-    std::string shown;                  // its path as the user sees it
-    HostEntry facts;                    // as the parent's listing saw it
-    int fd = -1;                        // open, read-only, not through a link
-    std::unique_ptr<WalkState> state;   // the visitor's own
+    std::string name; // its name in parent
+    std::string hostPath; // for listing and messages only
+    std::string shown; // its path as the user sees it
+    HostEntry facts; // as the parent's listing saw it
+    UniqueFd fd; // open, read-only, not through a link
+    std::unique_ptr<WalkState> state; // the visitor's own
 };
 
 class TreeVisitor {
@@ -115,7 +111,8 @@ private:
 // Tests only: called after each folder's listing is taken and before its
 // entries are visited or any sub-folder is entered, with the folder's host
 // path and the listing (which the hook may change). Null removes it.
-void setTreeWalkHook(std::function<void(const std::string& hostFolder, std::vector<HostEntry>& entries)> hook);
+void setTreeWalkHook(
+    std::function<void(const std::string& hostFolder, std::vector<HostEntry>& entries)> hook);
 
 // The folder part and the last name of a host path ("/a/b" gives "/a" and
 // "b"; "/a" gives "/" and "a").

@@ -60,7 +60,10 @@ protected:
     }
 };
 
-bool runningAsRoot() { return ::geteuid() == 0; }
+bool runningAsRoot()
+{
+    return ::geteuid() == 0;
+}
 
 std::string attribute(const std::string& path, const char* name)
 {
@@ -76,7 +79,8 @@ std::string sampleAcl()
     struct Entry {
         uint16_t tag, perm;
         uint32_t id;
-    } entries[] = { { 0x01, 6, ~0u }, { 0x02, 4, 1234 }, { 0x04, 4, ~0u }, { 0x10, 4, ~0u }, { 0x20, 0, ~0u } };
+    } entries[]
+        = { { 0x01, 6, ~0u }, { 0x02, 4, 1234 }, { 0x04, 4, ~0u }, { 0x10, 4, ~0u }, { 0x20, 0, ~0u } };
     std::string value(4, '\0');
     value[0] = 2; // version 2, little-endian
     for (const Entry& entry : entries)
@@ -124,7 +128,7 @@ TEST_F(WalkSafetyTest, CopyNeverWritesOutsideItsTarget)
 {
     struct Row {
         const char* name;
-        const char* listed;  // the source folder whose listing triggers the swap
+        const char* listed; // the source folder whose listing triggers the swap
         const char* swapped; // the target folder swapped
         const char* link;
         bool move;
@@ -183,7 +187,8 @@ TEST_F(WalkSafetyTest, LinksMarkedAsFoldersAreNeverEntered)
         select(source, { "d" });
         if (copy) {
             EXPECT_TRUE(source.CopyTo(target, false));
-            EXPECT_EQ(describeTree(root / "dst"), (Tree { { "d", "d" }, { "d/a", "f 1" }, { "d/ln", "l ../../outside" } }));
+            EXPECT_EQ(describeTree(root / "dst"),
+                (Tree { { "d", "d" }, { "d/a", "f 1" }, { "d/ln", "l ../../outside" } }));
         } else {
             EXPECT_TRUE(source.DeleteSelected());
             EXPECT_EQ(describeTree(root / "src"), Tree {});
@@ -226,7 +231,7 @@ TEST_F(WalkSafetyTest, NoPrivilegeTravelsWithACopy)
         int status = 0;
         ::waitpid(child, &status, 0);
         ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-        struct stat copy {};
+        struct stat copy { };
         ASSERT_EQ(::stat((root / "dst/tool").c_str(), &copy), 0);
         EXPECT_EQ(copy.st_uid, row.owner);
         EXPECT_EQ(copy.st_mode & 07777, row.mode);
@@ -245,7 +250,7 @@ TEST_F(WalkSafetyTest, NoPrivilegeTravelsWithACopy)
     select(list, { "d" });
     EXPECT_TRUE(list.CopyTo(target, false));
     for (const char* name : { "dst/d", "dst/d/f", "dst/d/ln" }) {
-        struct stat info {};
+        struct stat info { };
         ASSERT_EQ(::lstat((root / name).c_str(), &info), 0) << name;
         EXPECT_EQ(info.st_uid, 1234u) << name;
         EXPECT_EQ(info.st_gid, 1234u) << name;
@@ -260,7 +265,8 @@ TEST_F(WalkSafetyTest, EscapedNamesStayApart)
     root.write("src/x\\y", "backslash");
     root.write("src/" + privateName, "private");
     root.write("src/D\\E/report.txt", "keep");
-    root.folder("src/D\xEF\x81\x9C" "E");
+    root.folder("src/D\xEF\x81\x9C"
+                "E");
     root.write("new/report.txt", "new");
 
     TBrowser list;
@@ -272,11 +278,17 @@ TEST_F(WalkSafetyTest, EscapedNamesStayApart)
 
     TBrowser from, into;
     open(from, "new");
-    open(into, "src\\" + hostNameToInner("D\xEF\x81\x9C" "E"));
+    open(into,
+        "src\\"
+            + hostNameToInner("D\xEF\x81\x9C"
+                              "E"));
     select(from, { "report.txt" });
     EXPECT_TRUE(from.CopyTo(into, false));
     EXPECT_EQ(readWhole(root / "src/D\\E/report.txt"), "keep");
-    EXPECT_EQ(readWhole(root / "src/D\xEF\x81\x9C" "E/report.txt"), "new");
+    EXPECT_EQ(readWhole(root
+                  / "src/D\xEF\x81\x9C"
+                    "E/report.txt"),
+        "new");
 }
 
 // Two sources of one name in one operation: the second never replaces
@@ -310,7 +322,8 @@ TEST_F(WalkSafetyTest, TwoSourcesOneName)
         EXPECT_FALSE(results[1]);
         // A moved folder that keeps a refused file stays, and says so.
         EXPECT_EQ(failures.size(), move ? 3u : 2u);
-        EXPECT_EQ(describeTree(root / "dst"), (Tree { { "d", "d" }, { "d/g", "f A" }, { "d/h", "f B" }, { "f", "f A" } }));
+        EXPECT_EQ(describeTree(root / "dst"),
+            (Tree { { "d", "d" }, { "d/g", "f A" }, { "d/h", "f B" }, { "f", "f A" } }));
         EXPECT_EQ(readWhole(root / "b/f"), "B");
         EXPECT_EQ(readWhole(root / "b/d/g"), "B");
     }
@@ -328,7 +341,8 @@ TEST_F(WalkSafetyTest, TwoSourcesOneName)
         TBrowser list;
         open(list, folder);
         list.Ledger = ledger;
-        list.OnReplaceMade = [&](TBrowser&, const std::string& to, const std::string& earlier, const std::string& later, bool& replace) {
+        list.OnReplaceMade = [&](TBrowser&, const std::string& to, const std::string& earlier,
+                                 const std::string& later, bool& replace) {
             EXPECT_FALSE(replace);
             asked.push_back(to + " " + earlier + " " + later);
             replace = true;
@@ -365,11 +379,14 @@ protected:
     void SetUp() override
     {
         char pattern[] = "/dev/shm/ovtest.XXXXXX";
-        struct stat shm {}, tmp {};
-        if (::stat("/dev/shm", &shm) != 0 || ::stat(root.path().c_str(), &tmp) != 0 || shm.st_dev == tmp.st_dev || !::mkdtemp(pattern))
+        struct stat shm {
+        }, tmp {};
+        if (::stat("/dev/shm", &shm) != 0 || ::stat(root.path().c_str(), &tmp) != 0
+            || shm.st_dev == tmp.st_dev || !::mkdtemp(pattern))
             GTEST_SKIP() << "no second filesystem at /dev/shm";
         other = pattern;
-        DriveTable::instance().setDrives({ { 'c', root.path(), DriveType::Fixed }, { 'd', other, DriveType::RamDisk } });
+        DriveTable::instance().setDrives(
+            { { 'c', root.path(), DriveType::Fixed }, { 'd', other, DriveType::RamDisk } });
     }
     void TearDown() override
     {
@@ -425,8 +442,10 @@ TEST_F(CrossDeviceSafetyTest, AttributesAndAclsAreKept)
     if (::setxattr((other + "/src/d").c_str(), "user.folder", "F", 1, 0) != 0)
         GTEST_SKIP() << "no user attributes on /dev/shm";
     ASSERT_EQ(::setxattr((other + "/src/d/f").c_str(), "user.note", "hello", 5, 0), 0);
-    ASSERT_EQ(::setxattr((other + "/src/d/f").c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0), 0);
-    ASSERT_EQ(::setxattr((other + "/src/d").c_str(), "system.posix_acl_default", acl.data(), acl.size(), 0), 0);
+    ASSERT_EQ(
+        ::setxattr((other + "/src/d/f").c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0), 0);
+    ASSERT_EQ(
+        ::setxattr((other + "/src/d").c_str(), "system.posix_acl_default", acl.data(), acl.size(), 0), 0);
     for (const bool move : { false, true }) {
         SCOPED_TRACE(move ? "move" : "copy");
         std::filesystem::remove_all(root / "dst");
@@ -466,7 +485,8 @@ TEST_F(WalkSafetyTest, AttributesTheDestinationCannotHold)
     select(list, { "a", "b", "d" });
     EXPECT_TRUE(list.CopyTo(target, false));
     EXPECT_EQ(list.WalkNotices.size(), 1u);
-    EXPECT_EQ(describeTree(plain), (Tree { { "a", "f data" }, { "b", "f data" }, { "d", "d" }, { "d/c", "f data" } }));
+    EXPECT_EQ(describeTree(plain),
+        (Tree { { "a", "f data" }, { "b", "f data" }, { "d", "d" }, { "d/c", "f data" } }));
 
     TFileOperation operation;
     operation.Operation = FileOperationKind::Copy;
@@ -515,7 +535,8 @@ TEST_F(WalkSafetyTest, CommandLine)
     if (!std::filesystem::exists(tool))
         GTEST_SKIP() << "ovtool is not built";
     const auto run = [&](const std::string& arguments) {
-        const std::string command = "cd '" + root.path() + "' && " + tool + " " + arguments + " >/dev/null 2>&1";
+        const std::string command
+            = "cd '" + root.path() + "' && " + tool + " " + arguments + " >/dev/null 2>&1";
         const int status = std::system(command.c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     };
