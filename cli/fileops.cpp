@@ -12,12 +12,18 @@
 // Exit status 0 when everything was done, 1 when anything failed, 2 on a
 // usage error.
 #include "panel/browser.h"
+#include "platform/copy_rules.h"
 #include "platform/dialogs.h"
 #include "platform/drives.h"
 #include "platform/file_operation.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -47,17 +53,31 @@ bool splitWindowsFolder(const std::string& hostFolder, std::string& root, std::s
     return true;
 }
 
-// Strips trailing "/" (but keeps "/") and makes the path absolute.
-std::string cleanPath(std::string path)
+// Makes a source or destination absolute without changing what it names:
+// the folder part is resolved through the file system (a ".." after a link
+// means the link target's parent, as the system reads it), the last name
+// is kept as it is (a link given by name is the link). Empty, with a
+// message, when the folder part does not exist.
+std::string resolvePath(const std::string& given)
 {
+    std::string path = given;
     while (path.size() > 1 && path.back() == '/')
         path.pop_back();
-    if (!path.empty() && path[0] != '/') {
-        char cwd[4096];
-        if (::getcwd(cwd, sizeof cwd))
-            path = std::string(cwd) + "/" + path;
+    std::string parent = hostParentOf(path);
+    std::string name = hostBaseName(path);
+    if (path == "/" || name == "." || name == "..") {
+        parent = path;
+        name.clear();
     }
-    return path;
+    char resolved[PATH_MAX];
+    if (!::realpath(parent.c_str(), resolved)) {
+        std::fprintf(stderr, "ovtool: %s: the folder it names cannot be resolved (%s)\n", given.c_str(), std::strerror(errno));
+        return std::string();
+    }
+    const std::string folder = resolved;
+    if (name.empty())
+        return folder;
+    return folder == "/" ? "/" + name : folder + "/" + name;
 }
 
 void wireEvents(TBrowser& list, bool print, Totals& totals)
@@ -113,7 +133,6 @@ int runSystem(const std::string& verb, const std::vector<std::string>& sources, 
     operation.Operation = verb == "copy" ? FileOperationKind::Copy : verb == "move" ? FileOperationKind::Move : FileOperationKind::Delete;
     operation.AllowUndo = trash;
     operation.NoConfirmation = true;
-    operation.Silent = true;
     for (const std::string& source : sources) {
         const auto windows = DriveTable::instance().fromHost(source);
         if (!windows) {
@@ -130,10 +149,12 @@ int runSystem(const std::string& verb, const std::vector<std::string>& sources, 
         }
         operation.Destination = *windows;
     }
-    const int result = operation.Execute();
-    for (const std::string& failed : operation.Failed)
-        std::fprintf(stderr, "ovtool: failed: %s\n", failed.c_str());
-    return result == 0 ? 0 : 1;
+    const FileOperationResult result = operation.Execute();
+    for (const std::string& reason : result.reasons)
+        std::fprintf(stderr, "ovtool: failed: %s\n", reason.c_str());
+    for (const std::string& notice : result.notices)
+        std::fprintf(stderr, "ovtool: note: %s\n", notice.c_str());
+    return result.code == 0 ? 0 : 1;
 }
 
 } // namespace
@@ -153,8 +174,12 @@ int ovtoolFileOps(int argc, char** argv)
             system = true;
         else if (arg == "--trash")
             trash = true;
-        else
-            paths.push_back(cleanPath(arg));
+        else {
+            const std::string path = resolvePath(arg);
+            if (path.empty())
+                return 2;
+            paths.push_back(path);
+        }
     }
     const bool deleting = verb == "delete";
     if (paths.size() < (deleting ? 1u : 2u)) {
@@ -183,6 +208,10 @@ int ovtoolFileOps(int argc, char** argv)
 
     Totals totals;
     bool ok = true;
+    // One operation, however many folders its sources come from: a name
+    // made from one source is never replaced by a later one.
+    const auto ledger = std::make_shared<CopyLedger>();
+    std::vector<std::string> notices;
     // Sources of one folder form one selection, in the order given.
     for (std::size_t first = 0; first < paths.size();) {
         const std::string folderPath = hostParentOf(paths[first]);
@@ -203,12 +232,18 @@ int ovtoolFileOps(int argc, char** argv)
                 ok = false;
             }
         wireEvents(list, events, totals);
+        list.Ledger = ledger;
         if (list.SelCount > 0 && !(deleting ? list.DeleteSelected() : list.CopyTo(target, verb == "move")))
             ok = false;
         for (const std::string& failure : list.WalkFailures)
             std::fprintf(stderr, "ovtool: failed: %s\n", failure.c_str());
+        for (const std::string& notice : list.WalkNotices)
+            if (std::find(notices.begin(), notices.end(), notice) == notices.end())
+                notices.push_back(notice);
         first = last;
     }
+    for (const std::string& notice : notices)
+        std::fprintf(stderr, "ovtool: note: %s\n", notice.c_str());
     if (!events) {
         if (deleting)
             std::printf("deleted %lld paths\n", static_cast<long long>(totals.deleted));

@@ -1,6 +1,8 @@
 // The shared part of the copy and rename/move windows; see transfer_window.h.
 #include "fileops/transfer_window.h"
 
+#include "platform/copy_rules.h"
+
 #include "platform/dialogs.h"
 #include "platform/file_operation.h"
 #include "shell/language_file.h"
@@ -128,10 +130,17 @@ void TransferWindow::runOwnWalk(bool move, bool fromDrag, const std::string& sta
         list.OnFileEnd = [this](TBrowser&) { fileEnded(); };
         list.OnCopyEnd = nullptr;
     };
+    // A later source of a name this copy already made: the user chooses,
+    // and skipping is the safe answer.
+    source.OnReplaceMade = [](TBrowser&, const std::string& to, const std::string& earlier, const std::string& later, bool& replace) {
+        replace = prompts().ask({ madeTwiceQuestion(to, earlier, later), "Confirm File Replace", Buttons::YesNo, Icon::Question }) == Answer::Yes;
+    };
     m_running = true;
     const bool ok = source.CopyTo(target, move);
     m_running = false;
     const std::vector<std::string> failures = source.WalkFailures;
+    const std::vector<std::string> notices = source.WalkNotices;
+    source.OnReplaceMade = nullptr;
     source.OnCopyStart = nullptr;
     source.OnFileStart = nullptr;
     source.OnProgress = nullptr;
@@ -140,6 +149,7 @@ void TransferWindow::runOwnWalk(bool move, bool fromDrag, const std::string& sta
     finish();
     if (!ok)
         reportFailures(errorText, failures);
+    showNotices(notices);
 }
 
 void TransferWindow::runSystemOperation(TFileOperation& operation, int index, const std::string& statusPrefix)

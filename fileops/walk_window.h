@@ -8,6 +8,9 @@
 
 #include <QDialog>
 
+#include <string>
+#include <vector>
+
 namespace ov {
 
 class TFileOperation;
@@ -26,7 +29,10 @@ protected:
 
     // Runs the system function as this window's walk: Cancel reaches it
     // while it runs, and its progress handler is dropped afterwards.
+    // What went wrong is shown afterwards, in one box.
     void runSystem(TFileOperation& operation);
+    // Says what a walk reported although it did its work, once each.
+    void showNotices(const std::vector<std::string>& notices);
     void closeEvent(QCloseEvent* event) override;
 
     TFileOpsHost& m_host;

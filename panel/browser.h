@@ -22,6 +22,8 @@
 
 namespace ov {
 
+class CopyLedger;
+
 enum SortMode : int {
     srNone = 0,
     srName = 1,
@@ -108,6 +110,15 @@ public:
     // may set it. Without a handler read-only entries stay.
     std::function<void(TBrowser& sender, int kind, const std::string& path, bool& goAhead)> OnConfirmReadOnly;
     std::function<void(TBrowser& sender)> OnDeleteEnd;
+    // A target file the running operation made from `earlier` would be
+    // replaced by `later`: replace arrives false (skip) and the handler
+    // may set it. Without a handler `later` is refused and fails.
+    std::function<void(TBrowser& sender, const std::string& target, const std::string& earlier, const std::string& later, bool& replace)>
+        OnReplaceMade;
+    // What one operation has made, shared by every list it copies from
+    // (a command line naming sources in several folders); null: each
+    // CopyTo is an operation of its own.
+    std::shared_ptr<CopyLedger> Ledger;
 
     // Copies (move off) or moves (move on) the selected entries, or the
     // current one without a selection, into destination's folder under
@@ -124,6 +135,9 @@ public:
     // What the last copy, move or delete walk could not do, one line each
     // ("c:\a\b.txt: reason").
     std::vector<std::string> WalkFailures;
+    // What the last walk has to say although it did its work, once each
+    // (a destination that cannot keep extended attributes).
+    std::vector<std::string> WalkNotices;
     // Lets pending messages through, at most once every 30 ms: the walks
     // call it per block and per entry, so progress never slows the copy.
     static void pumpMessages();

@@ -15,6 +15,8 @@ namespace ov {
 namespace {
 
 constexpr std::string_view privateBackslash = "\xEF\x81\x9C"; // U+F05C
+// Marks a U+F05C or U+F05D that the host name holds itself.
+constexpr std::string_view privateEscape = "\xEF\x81\x9D"; // U+F05D
 
 std::string environment(const char* name)
 {
@@ -245,28 +247,45 @@ std::optional<std::string> DriveTable::fromHost(std::string_view hostPath) const
 
 std::string hostNameToInner(std::string_view hostName)
 {
-    if (hostName.find('\\') == std::string_view::npos)
+    // Only "\" and the first byte of the two private characters need a look.
+    if (hostName.find_first_of("\\\xEF") == std::string_view::npos)
         return std::string(hostName);
     std::string result;
-    for (char c : hostName) {
-        if (c == '\\')
+    for (std::size_t i = 0; i < hostName.size();) {
+        const std::string_view rest = hostName.substr(i);
+        if (rest.front() == '\\') {
             result += privateBackslash;
-        else
-            result += c;
+            ++i;
+        } else if (rest.substr(0, privateBackslash.size()) == privateBackslash || rest.substr(0, privateEscape.size()) == privateEscape) {
+            // A private character the host name holds itself: escaped, so
+            // it never reads back as "\".
+            result += privateEscape;
+            result += rest.substr(0, privateBackslash.size());
+            i += privateBackslash.size();
+        } else {
+            result += hostName[i++];
+        }
     }
     return result;
 }
 
 std::string innerNameToHost(std::string_view innerName)
 {
-    if (innerName.find(privateBackslash) == std::string_view::npos)
+    if (innerName.find('\xEF') == std::string_view::npos)
         return std::string(innerName);
     std::string result;
     for (std::size_t i = 0; i < innerName.size();) {
-        if (innerName.compare(i, privateBackslash.size(), privateBackslash) == 0) {
+        const std::string_view rest = innerName.substr(i);
+        if (rest.substr(0, privateBackslash.size()) == privateBackslash) {
             result += '\\';
             i += privateBackslash.size();
+        } else if (rest.substr(0, privateEscape.size()) == privateEscape
+            && (rest.substr(privateEscape.size(), privateBackslash.size()) == privateBackslash
+                || rest.substr(privateEscape.size(), privateEscape.size()) == privateEscape)) {
+            result += rest.substr(privateEscape.size(), privateBackslash.size());
+            i += privateEscape.size() + privateBackslash.size();
         } else {
+            // Typed text may hold a lone escape character: it stays itself.
             result += innerName[i++];
         }
     }

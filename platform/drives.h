@@ -12,7 +12,10 @@
 //
 // Host names are UTF-8 bytes. A "\" inside a host name would split the name
 // when the path is taken apart again, so it is carried inside the program as
-// U+F05C (a private-use character) and turned back on the way out.
+// U+F05C (a private-use character) and turned back on the way out. So that
+// the mapping stays one to one, a U+F05C or U+F05D the host name holds
+// itself is carried with U+F05D in front of it: host -> inner -> host is
+// the identity, and two host names never share an inner name.
 #pragma once
 
 #include <cstdint>

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <iterator>
+#include <map>
 
 using namespace ov;
 
@@ -82,4 +84,36 @@ TEST(PathText, NormalisesWindowsPaths)
 {
     EXPECT_EQ(normalizeWindowsPath("C:/a//b\\\\c"), "c:\\a\\b\\c");
     EXPECT_EQ(upperAscii("abc\xC3\xA9z"), "ABC\xC3\xA9Z"); // only a..z fold
+}
+
+// Host names and inner names map one to one: host -> inner -> host is the
+// identity, and distinct host names never share an inner name, over random
+// names built from the bytes that matter ("\", the private characters and
+// pieces of them) and a few others.
+TEST(HostNames, ConversionIsOneToOne)
+{
+    const std::string pieces[] = { "\\", "\xEF\x81\x9C", "\xEF\x81\x9D", "\xEF", "\x81", "\x9C", "\x9D", "a", "/", "\xEF\x81" };
+    uint64_t state = 0x9E3779B97F4A7C15ULL;
+    const auto next = [&state] {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        return state;
+    };
+    std::map<std::string, std::string> hostOf;
+    for (int i = 0; i < 20000; ++i) {
+        std::string host;
+        const std::size_t length = next() % 7;
+        for (std::size_t j = 0; j < length; ++j)
+            host += pieces[next() % std::size(pieces)];
+        const std::string inner = hostNameToInner(host);
+        ASSERT_EQ(innerNameToHost(inner), host);
+        ASSERT_EQ(inner.find('\\'), std::string::npos) << host;
+        const auto [known, added] = hostOf.emplace(inner, host);
+        ASSERT_TRUE(added || known->second == host) << "two host names share " << inner;
+    }
+    // The cases that collided before, by name.
+    EXPECT_NE(hostNameToInner("x\\y"), hostNameToInner("x\xEF\x81\x9Cy"));
+    EXPECT_EQ(hostNameToInner("x\\y"), "x\xEF\x81\x9Cy");
+    EXPECT_EQ(hostNameToInner("plain name"), "plain name");
 }
