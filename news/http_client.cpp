@@ -126,6 +126,7 @@ void THttpClient::Start(THttpRequest type)
     m_dropCredentials = false;
     m_relocationPending = false;
     m_sentCount = 0;
+    m_sendStart = SendStream ? SendStream->pos() : 0;
     m_docName.clear();
     resetResponse();
     setState(THttpState::Connecting);
@@ -527,6 +528,12 @@ void THttpClient::restartAfterRelocation(uint64_t request)
     m_relocationPending = false;
     m_target = m_nextTarget;
     resetResponse();
+    if (m_requestType == THttpRequest::Post && SendStream) {
+        // A relocation that keeps the method sends the same data again.
+        if (!SendStream->isSequential())
+            SendStream->seek(m_sendStart);
+        m_sentCount = 0;
+    }
     if (OnLocationChange)
         OnLocationChange(this);
     if (m_state == THttpState::WaitingHeader)

@@ -227,6 +227,7 @@ private:
     bool m_chunked = false;
     std::unique_ptr<ChunkedDecoder> m_chunks;
     bool m_sendingBody = false;
+    int64_t m_sendStart = 0; // where SendStream stood when the request began
 };
 
 } // namespace ov
