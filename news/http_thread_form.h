@@ -7,6 +7,7 @@
 // requests and joins every worker within a bounded wait.
 #pragma once
 
+#include <QString>
 #include <QWidget>
 
 #include <array>
@@ -17,6 +18,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QFrame;
+class QTimer;
 
 namespace ov {
 
@@ -62,6 +64,13 @@ public:
 
     // Aborts running requests and joins every worker within timeoutMs.
     void StopWorkers(int timeoutMs = 5000);
+    // True while a long news text is still going into the text area.
+    bool NewsPending() const;
+
+    // Lines a news text may have to go into the text area in one call; a
+    // longer text goes in by slices of this many lines per turn of the event
+    // loop, so that the window keeps answering.
+    static constexpr int kLinesPerTurn = 2048;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -72,7 +81,12 @@ protected:
 private:
     void workerReport(const std::string& report);
     void workerDone(THTTPThread* worker, bool success, const QByteArray& body);
+    void feedNews();
+    void clearNews();
 
+    QTimer* m_newsFeeder = nullptr;
+    QString m_news; // lines still to show, "\n" between them
+    qsizetype m_newsPosition = 0; // the next line's start in m_news
     bool m_shown = false;
     bool m_closed = false;
     QPoint m_dragStart;
