@@ -152,8 +152,11 @@ void HttpResponseHead::line(std::string_view text)
         m_statusLineSeen = true;
         if (!isStatusLine(text))
             return fail(kBadStatusLine);
+        // A code below 100 belongs to no class (RFC 9110, section 15).
         const int code = (text[9] - '0') * 100 + (text[10] - '0') * 10 + (text[11] - '0');
-        if (code >= 100 && code < 200) {
+        if (code < 100)
+            return fail(kBadStatusLine);
+        if (code < 200) {
             m_interim = true;
             return;
         }

@@ -92,6 +92,7 @@ const std::vector<HeadRow>& rows()
             HttpResponseHead::kBadStatusLine },
         { "no space before the code", "HTTP/1.0200 OK\r\n\r\n", Status::Error,
             HttpResponseHead::kBadStatusLine },
+        { "code below 100", "HTTP/1.1 099 Odd\r\n\r\n", Status::Error, HttpResponseHead::kBadStatusLine },
         { "two-digit code", "HTTP/1.0 20 OK\r\n\r\n", Status::Error, HttpResponseHead::kBadStatusLine },
         { "letter after the code", "HTTP/1.0 200OK\r\n\r\n", Status::Error,
             HttpResponseHead::kBadStatusLine },
