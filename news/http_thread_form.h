@@ -2,7 +2,9 @@
 //
 // "Get Info" hands the news request to one of six worker threads (created on
 // demand, suspended between requests); their reports and results come back
-// as synchronised calls. The proxy text lives in ov_news.ini in the Windows
+// as synchronised calls. A news text goes into the text area in one call,
+// or, when it is long, in slices between turns of the event loop, so the
+// window keeps answering. The proxy text lives in ov_news.ini in the Windows
 // folder, section Data, key Proxy. Closing the window aborts running
 // requests and joins every worker within a bounded wait.
 #pragma once
