@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -253,20 +254,25 @@ void THttpThreadForm::workerDone(THTTPThread* worker, bool success, const QByteA
 
 void THttpThreadForm::feedNews()
 {
-    qsizetype end = m_newsPosition;
-    for (int line = 0; line < kLinesPerTurn; ++line) {
-        end = m_news.indexOf('\n', end);
+    // Slices of kLinesPerSlice lines until this turn has taken kTurnMs.
+    QElapsedTimer turn;
+    turn.start();
+    do {
+        qsizetype end = m_newsPosition;
+        for (int line = 0; line < kLinesPerSlice; ++line) {
+            end = m_news.indexOf('\n', end);
+            if (end < 0)
+                break;
+            if (line + 1 < kLinesPerSlice)
+                ++end;
+        }
         if (end < 0)
-            break;
-        if (line + 1 < kLinesPerTurn)
-            ++end;
-    }
-    if (end < 0)
-        end = m_news.size();
-    Memo1->appendPlainText(m_news.mid(m_newsPosition, end - m_newsPosition));
-    m_newsPosition = end + 1;
-    if (m_newsPosition > m_news.size())
-        clearNews();
+            end = m_news.size();
+        Memo1->appendPlainText(m_news.mid(m_newsPosition, end - m_newsPosition));
+        m_newsPosition = end + 1;
+        if (m_newsPosition > m_news.size())
+            return clearNews();
+    } while (turn.elapsed() < kTurnMs);
 }
 
 void THttpThreadForm::clearNews()

@@ -69,10 +69,12 @@ public:
     // True while a long news text is still going into the text area.
     bool NewsPending() const;
 
-    // Lines a news text may have to go into the text area in one call; a
-    // longer text goes in by slices of this many lines per turn of the event
-    // loop, so that the window keeps answering.
+    // Lines a news text may have to go into the text area in one call. A
+    // longer text goes in by slices of kLinesPerSlice lines, for about kTurnMs
+    // per turn of the event loop, so that the window keeps answering.
     static constexpr int kLinesPerTurn = 2048;
+    static constexpr int kLinesPerSlice = 256;
+    static constexpr int kTurnMs = 20;
 
 protected:
     void showEvent(QShowEvent* event) override;

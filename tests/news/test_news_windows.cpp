@@ -388,7 +388,7 @@ TEST_F(NewsWindows, LargeNewsDoesNotFreezeTheWindow)
     EXPECT_EQ(form.Memo1->document()->findBlockByNumber(0).text(), "c");
     EXPECT_EQ(form.Memo1->document()->findBlockByNumber(1).text(), "ab");
     EXPECT_EQ(form.Memo1->document()->lastBlock().text(), "ab");
-    EXPECT_LT(longestGap, 500);
+    EXPECT_LT(longestGap, 1000); // one call: 9 s here; line by line: 145 s
     std::printf("longest pause of the user-interface thread: %lld ms\n", static_cast<long long>(longestGap));
 }
 
@@ -397,7 +397,9 @@ TEST_F(NewsWindows, LargeNewsDoesNotFreezeTheWindow)
 TEST_F(NewsWindows, NewsInSlicesKeepsEveryLine)
 {
     const int size = THttpThreadForm::kLinesPerTurn;
-    for (const int lines : { size - 1, size, size + 1, 2 * size, 2 * size + 1 }) {
+    const int slice = THttpThreadForm::kLinesPerSlice;
+    for (const int lines :
+        { size - 1, size, size + 1, 2 * size, 2 * size + 1, size + slice, size + slice + 1 }) {
         SCOPED_TRACE(lines);
         std::string body;
         QStringList expected;
