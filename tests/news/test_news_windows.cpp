@@ -436,7 +436,7 @@ TEST_F(NewsWindows, ClosingEndsWorkersAtOnce)
     QElapsedTimer timer;
     timer.start();
     EXPECT_TRUE(form.close());
-    EXPECT_LT(timer.elapsed(), 500);
+    EXPECT_LT(timer.elapsed(), 1000);
     for (THTTPThread* worker : form.Threads)
         EXPECT_EQ(worker, nullptr);
 }
