@@ -1,17 +1,34 @@
 // ovtool get [--proxy host:port] [--user u:p] URL [FILE]: one request
 // through THttpClient. The status goes to stderr as "<code> <reason>"; the
 // body to FILE (replaced only when the request succeeds) or to stdout.
-// Exit status: 0 on success, 1 when the request failed, 2 on bad usage.
+// Exit status: 0 on success, 1 when the request failed, 2 on bad usage,
+// 128 + the signal's number when SIGINT or SIGTERM stopped it; the part file
+// of an unfinished download is removed in every failing case.
 #include "news/http_client.h"
 #include "news/replacing_file.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 namespace {
+
+// The signal that asked the download to stop, 0 while none did. The handler
+// only records it; the event loop looks at it between events and ends the
+// request, so the part file is dropped by its owner, not in the handler.
+volatile std::sig_atomic_t stopSignal = 0;
+
+extern "C" void recordStopSignal(int signal)
+{
+    stopSignal = signal;
+}
+
+// How often the event loop looks for a stop signal.
+constexpr int kSignalPollMs = 50;
 
 int usage()
 {
@@ -69,13 +86,28 @@ int ovtoolGet(int argc, char** argv)
         return 1;
     }
     client.RcvdStream = &output;
-    bool ok = true;
+    std::signal(SIGINT, recordStopSignal);
+    std::signal(SIGTERM, recordStopSignal);
+    QTimer signalWatch;
+    QObject::connect(&signalWatch, &QTimer::timeout, &signalWatch, [&client] {
+        if (stopSignal != 0)
+            client.Abort();
+    });
+    signalWatch.start(kSignalPollMs);
+    bool ok = stopSignal == 0;
     try {
-        client.Get();
+        if (ok)
+            client.Get();
     } catch (const ov::EHttpException&) {
         ok = false;
     }
+    signalWatch.stop();
     client.RcvdStream = nullptr;
+    if (stopSignal != 0) {
+        output.discard();
+        std::fprintf(stderr, "ovtool get: stopped by signal %d\n", static_cast<int>(stopSignal));
+        return 128 + stopSignal;
+    }
     if (ok && !output.commit()) {
         std::fprintf(stderr, "ovtool get: %s\n", output.errorText().c_str());
         return 1;

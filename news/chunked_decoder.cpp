@@ -31,8 +31,10 @@ ChunkedDecoder::Status ChunkedDecoder::feed(const char* data, size_t length, siz
         case State::Size: {
             const int value = hexValue(c);
             if (value >= 0) {
-                // 15 hex digits keep every size far below overflow.
-                if (++m_digits > 15) {
+                // 15 significant hex digits keep every size far below
+                // overflow; leading zeros do not count.
+                m_sizeSeen = true;
+                if ((m_digits > 0 || value != 0) && ++m_digits > 15) {
                     m_status = Status::Corrupt;
                     break;
                 }
@@ -40,7 +42,7 @@ ChunkedDecoder::Status ChunkedDecoder::feed(const char* data, size_t length, siz
                 ++i;
                 break;
             }
-            if (m_digits == 0) {
+            if (!m_sizeSeen) {
                 m_status = Status::Corrupt;
                 break;
             }
@@ -73,6 +75,7 @@ ChunkedDecoder::Status ChunkedDecoder::feed(const char* data, size_t length, siz
                 m_state = State::DataLf;
             } else if (c == '\n') {
                 m_state = State::Size;
+                m_sizeSeen = false;
                 m_digits = 0;
             } else {
                 m_status = Status::Corrupt;
@@ -91,6 +94,13 @@ ChunkedDecoder::Status ChunkedDecoder::feed(const char* data, size_t length, siz
         }
     }
     consumed = i;
+    return m_status;
+}
+
+ChunkedDecoder::Status ChunkedDecoder::finish()
+{
+    if (m_status == Status::NeedMore && m_state == State::Trailer)
+        m_status = Status::Done;
     return m_status;
 }
 

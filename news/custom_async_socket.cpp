@@ -234,6 +234,18 @@ int socketErrorFromErrno(int error)
     }
 }
 
+uint16_t servicePort(const std::string& name, const char* protocol)
+{
+    if (name.empty())
+        return 0;
+    servent entry {};
+    servent* found = nullptr;
+    char buffer[1024];
+    if (getservbyname_r(name.c_str(), protocol, &entry, buffer, sizeof buffer, &found) != 0 || !found)
+        return 0;
+    return ntohs(static_cast<uint16_t>(found->s_port));
+}
+
 // What a lookup thread shares with its socket: the socket's context object
 // while the socket lives, nullptr after.
 struct TCustomAsyncSocket::LookupShared {
@@ -293,12 +305,9 @@ void TCustomAsyncSocket::SetPort(const std::string& value)
         return;
     }
     if (digits == 0) {
-        servent entry {};
-        servent* found = nullptr;
-        char buffer[1024];
-        const char* protocol = m_datagram ? "udp" : "tcp";
-        if (getservbyname_r(text.c_str(), protocol, &entry, buffer, sizeof buffer, &found) == 0 && found) {
-            m_portNumber = ntohs(static_cast<uint16_t>(found->s_port));
+        const uint16_t port = servicePort(text, m_datagram ? "udp" : "tcp");
+        if (port != 0) {
+            m_portNumber = port;
             return;
         }
     }

@@ -12,6 +12,11 @@
 // (socketErrorDesc). Inside event handling an error only reaches OnError and
 // LastError; a direct call without OnError raises ESocketException.
 //
+// This file and its source are, with the socket calls of the tests, the one
+// place outside platform/ that calls the system's socket and name services:
+// the socket layer stays beside its only user, the HTTP client. The rest of
+// news/ reaches those services through the functions here.
+//
 // Not here: listening sockets, line mode, blocking waits.
 //
 // This socket layer (this file, custom_async_socket.cpp and async_socket.h)
@@ -47,6 +52,9 @@ public:
 std::string socketErrorDesc(int code);
 // The WinSock number standing for a POSIX errno value (0 for 0).
 int socketErrorFromErrno(int error);
+// The port of a service name ("http") for protocol "tcp" or "udp", from the
+// system's services database; 0 when the name is unknown.
+uint16_t servicePort(const std::string& name, const char* protocol);
 
 class TCustomAsyncSocket {
 public:

@@ -9,7 +9,6 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -18,54 +17,9 @@ namespace ov {
 
 namespace {
 
-constexpr size_t kMaxHeaderBytes = 64 * 1024;
 constexpr int kMaxRelocations = 20;
 constexpr int kClientFailure = 404;
 constexpr uint16_t kAbortError = 3;
-
-std::string lowerCase(std::string_view text)
-{
-    std::string result(text);
-    for (char& c : result)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return result;
-}
-
-std::string_view trimmed(std::string_view text)
-{
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    return text;
-}
-
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-// "HTTP/1.x" + space + three digits, then the end or a space.
-bool isStatusLine(std::string_view line)
-{
-    return line.size() >= 12 && line.starts_with("HTTP/1.") && isDigit(line[7]) && line[8] == ' ' &&
-           isDigit(line[9]) && isDigit(line[10]) && isDigit(line[11]) && (line.size() == 12 || line[12] == ' ');
-}
-
-// A Content-Length value: digits only, at most 18 of them (no overflow).
-bool parseLength(std::string_view text, int64_t& length)
-{
-    if (text.empty() || text.size() > 18)
-        return false;
-    int64_t value = 0;
-    for (char c : text) {
-        if (!isDigit(c))
-            return false;
-        value = value * 10 + (c - '0');
-    }
-    length = value;
-    return true;
-}
 
 // RFC 1123 date of a date-time value (days since 30 December 1899), written
 // as stored: no time-zone conversion.
@@ -172,6 +126,7 @@ void THttpClient::Start(THttpRequest type)
     m_dropCredentials = false;
     m_relocationPending = false;
     m_sentCount = 0;
+    m_sendStart = SendStream ? SendStream->pos() : 0;
     m_docName.clear();
     resetResponse();
     setState(THttpState::Connecting);
@@ -195,8 +150,13 @@ void THttpClient::Start(THttpRequest type)
     }
     m_viaProxy = !Proxy.empty();
     if (m_viaProxy) {
+        // "user:password@host:port": the credentials are the proxy's own.
         const ParsedUrl proxy = ParseURL(Proxy);
         m_proxyHost = proxy.Host;
+        if (!proxy.User.empty()) {
+            ProxyUsername = proxy.User;
+            ProxyPassword = proxy.Pass;
+        }
         if (!parsePort(proxy.Port.empty() ? ProxyPort : proxy.Port, m_proxyPort, error))
             return fail(error, 0);
     }
@@ -214,10 +174,12 @@ void THttpClient::resetResponse()
     m_rcvdHeader.clear();
     m_wwwAuthenticate.clear();
     m_location.clear();
-    m_bufferLength = 0;
-    m_headerBytes = 0;
+    m_head.reset();
+    m_linesReported = 0;
+    m_requestSent = false;
+    m_arrivals.fill({});
+    m_arrivalNext = 0;
     m_headerBegun = false;
-    m_statusLineSeen = false;
     m_docBegun = false;
     m_chunked = false;
     m_chunks.reset();
@@ -393,7 +355,16 @@ void THttpClient::sendRequest()
         m_sendingBody = true;
         if (OnSendBegin)
             OnSendBegin(this);
+        return;
     }
+    requestSent();
+}
+
+void THttpClient::requestSent()
+{
+    m_requestSent = true;
+    m_requestSentAt = std::chrono::steady_clock::now();
+    armTimer();
 }
 
 void THttpClient::dataSent()
@@ -411,6 +382,8 @@ void THttpClient::sendBodyPiece()
         m_sendingBody = false;
         if (OnSendEnd)
             OnSendEnd(this);
+        if (m_state == THttpState::WaitingHeader)
+            requestSent();
         return;
     }
     m_sentCount += count;
@@ -426,59 +399,36 @@ void THttpClient::dataAvailable()
         m_socket->Receive(discard, sizeof discard);
         return;
     }
-    if (m_state == THttpState::WaitingBody) {
-        const int count = m_socket->Receive(m_buffer.data(), static_cast<int>(m_buffer.size()));
-        if (count > 0) {
-            touch();
-            deliverBody(m_buffer.data(), static_cast<size_t>(count));
-        }
-        return;
-    }
-
-    const int count = m_socket->Receive(m_buffer.data() + m_bufferLength,
-                                        static_cast<int>(m_buffer.size() - m_bufferLength));
+    const int count = m_socket->Receive(m_buffer.data(), static_cast<int>(m_buffer.size()));
     if (count <= 0)
         return;
     touch();
-    m_bufferLength += static_cast<size_t>(count);
-    const uint64_t request = m_request;
-
-    // Hand over every complete line; what follows the header stays in the
-    // buffer as the first body data.
-    size_t start = 0;
-    while (m_state == THttpState::WaitingHeader && !m_relocationPending && request == m_request) {
-        const char* begin = m_buffer.data() + start;
-        const void* found = std::memchr(begin, '\n', m_bufferLength - start);
-        if (!found)
-            break;
-        const size_t length = static_cast<size_t>(static_cast<const char*>(found) - begin);
-        std::string_view line(begin, length);
-        if (line.ends_with('\r'))
-            line.remove_suffix(1);
-        start += length + 1;
-        m_headerBytes += length + 1;
-        if (m_headerBytes > kMaxHeaderBytes)
-            return headerTooLong("Header too long");
-        headerLine(line);
-    }
-    if (request != m_request)
-        return;
     if (m_state == THttpState::WaitingBody) {
-        const size_t rest = m_bufferLength - start;
-        m_bufferLength = 0;
-        if (rest > 0) {
-            // Moved to the front first: delivering may reuse the buffer.
-            std::memmove(m_buffer.data(), m_buffer.data() + start, rest);
-            deliverBody(m_buffer.data(), rest);
-        }
+        bodyArrived(static_cast<size_t>(count));
+        deliverBody(m_buffer.data(), static_cast<size_t>(count));
         return;
     }
-    if (m_state != THttpState::WaitingHeader || m_relocationPending)
+
+    const uint64_t request = m_request;
+    size_t consumed = 0;
+    const auto status = m_head.feed(std::string_view(m_buffer.data(), static_cast<size_t>(count)), consumed);
+    if (!reportHeadLines(request))
         return;
-    std::memmove(m_buffer.data(), m_buffer.data() + start, m_bufferLength - start);
-    m_bufferLength -= start;
-    if (m_bufferLength == m_buffer.size())
-        headerTooLong("Header line too long");
+    if (status == HttpResponseHead::Status::Error) {
+        if (m_head.tooLong())
+            return headerTooLong(m_head.error());
+        return fail(m_head.error(), 0);
+    }
+    if (status == HttpResponseHead::Status::Incomplete)
+        return;
+    headerEnd();
+    // What followed the head in this read is the body's first data.
+    const size_t rest = static_cast<size_t>(count) - consumed;
+    if (request != m_request || m_state != THttpState::WaitingBody || rest == 0)
+        return;
+    std::memmove(m_buffer.data(), m_buffer.data() + consumed, rest);
+    bodyArrived(rest);
+    deliverBody(m_buffer.data(), rest);
 }
 
 void THttpClient::headerTooLong(const char* reason)
@@ -488,50 +438,46 @@ void THttpClient::headerTooLong(const char* reason)
     fail(reason, 0);
 }
 
-void THttpClient::headerLine(std::string_view line)
+// Raises the events of the head's lines the parser has completed since the
+// last call. False once the request has ended or moved on (an event handler
+// aborted it, or the server's status is an error: that ends the request at
+// once, after its status line).
+bool THttpClient::reportHeadLines(uint64_t request)
 {
-    if (!m_headerBegun) {
-        m_headerBegun = true;
-        if (OnHeaderBegin)
-            OnHeaderBegin(this);
-    }
-    if (line.empty())
-        return headerEnd();
-    m_rcvdHeader.emplace_back(line);
-    if (!m_statusLineSeen) {
-        m_statusLineSeen = true;
-        if (!isStatusLine(line))
-            return fail("Invalid status line", 0);
-        m_statusCode = (line[9] - '0') * 100 + (line[10] - '0') * 10 + (line[11] - '0');
-        m_reasonPhrase = line.size() > 13 ? std::string(line.substr(13)) : std::string();
-    } else if (const auto colon = line.find(':'); colon != std::string_view::npos) {
-        const std::string name = lowerCase(trimmed(line.substr(0, colon)));
-        const std::string_view value = trimmed(line.substr(colon + 1));
-        if (name == "location") {
-            m_location = std::string(value);
-        } else if (name == "content-length") {
-            int64_t length = 0;
-            if (!parseLength(value, length) || (m_contentLength >= 0 && m_contentLength != length))
-                return fail("Invalid Content-Length", 0);
-            m_contentLength = length;
-        } else if (name == "content-type") {
-            m_contentType = std::string(value);
-        } else if (name == "www-authenticate") {
-            m_wwwAuthenticate.emplace_back(value);
-        } else if (name == "transfer-encoding") {
-            m_chunked = lowerCase(value).ends_with("chunked");
+    while (m_linesReported < m_head.lines().size()) {
+        if (!m_headerBegun) {
+            m_headerBegun = true;
+            if (OnHeaderBegin)
+                OnHeaderBegin(this);
+            if (request != m_request || m_state != THttpState::WaitingHeader)
+                return false;
+        }
+        m_rcvdHeader.push_back(m_head.lines()[m_linesReported]);
+        if (++m_linesReported == 1) {
+            m_statusCode = m_head.statusCode();
+            m_reasonPhrase = m_head.reason();
+        }
+        if (OnHeaderData)
+            OnHeaderData(this);
+        if (request != m_request || m_state != THttpState::WaitingHeader)
+            return false;
+        if (m_statusCode >= 400) {
+            setReady(); // the server's error ends the request with its code
+            return false;
         }
     }
-    if (OnHeaderData)
-        OnHeaderData(this);
-    if (m_state == THttpState::WaitingHeader && m_statusCode >= 400)
-        setReady(); // the server's error ends the request with its code
+    return true;
 }
 
 void THttpClient::headerEnd()
 {
     const int status = m_statusCode;
-    const bool relocates = status == 301 || status == 302 || status == 303 || status == 307;
+    m_contentLength = m_head.contentLength();
+    m_contentType = m_head.contentType();
+    m_location = m_head.location();
+    m_wwwAuthenticate = m_head.wwwAuthenticate();
+    m_chunked = m_head.chunked();
+    const bool relocates = status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
     if (relocates && !m_location.empty()) {
         std::string error;
         if (!resolveLocation(m_target, m_location, m_nextTarget, error))
@@ -557,11 +503,15 @@ void THttpClient::headerEnd()
         m_chunks = std::make_unique<ChunkedDecoder>();
         m_contentLength = -1;
     }
+    m_bodySince = std::chrono::steady_clock::now();
     setState(THttpState::WaitingBody);
     if (OnHeaderEnd)
         OnHeaderEnd(this);
-    if (m_state == THttpState::WaitingBody && (noBodyExpected() || (!m_chunked && m_contentLength == 0)))
-        completeDocument();
+    if (m_state != THttpState::WaitingBody)
+        return;
+    if (noBodyExpected() || (!m_chunked && m_contentLength == 0))
+        return completeDocument();
+    armTimer();
 }
 
 bool THttpClient::noBodyExpected() const
@@ -578,6 +528,12 @@ void THttpClient::restartAfterRelocation(uint64_t request)
     m_relocationPending = false;
     m_target = m_nextTarget;
     resetResponse();
+    if (m_requestType == THttpRequest::Post && SendStream) {
+        // A relocation that keeps the method sends the same data again.
+        if (!SendStream->isSequential())
+            SendStream->seek(m_sendStart);
+        m_sentCount = 0;
+    }
     if (OnLocationChange)
         OnLocationChange(this);
     if (m_state == THttpState::WaitingHeader)
@@ -644,7 +600,7 @@ void THttpClient::sessionClosed(uint16_t error)
     }
     if (m_state != THttpState::WaitingBody)
         return;
-    const bool shortBody = m_chunks ? m_chunks->status() != ChunkedDecoder::Status::Done
+    const bool shortBody = m_chunks ? m_chunks->finish() != ChunkedDecoder::Status::Done
                                     : m_contentLength >= 0 && m_rcvdCount < m_contentLength;
     if (shortBody && !noBodyExpected())
         return fail("Incomplete document", error);
@@ -653,16 +609,61 @@ void THttpClient::sessionClosed(uint16_t error)
     completeDocument();
 }
 
+void THttpClient::bodyArrived(size_t length)
+{
+    m_arrivals[m_arrivalNext] = { m_lastActivity, length };
+    m_arrivalNext = (m_arrivalNext + 1) % m_arrivals.size();
+}
+
+// The earliest moment at which the running request times out, as things
+// stand now; later data can only move it later.
+std::chrono::steady_clock::time_point THttpClient::deadline() const
+{
+    using std::chrono::milliseconds;
+    auto result = std::chrono::steady_clock::time_point::max();
+    if (IdleTimeout > 0)
+        result = m_lastActivity + milliseconds(IdleTimeout);
+    if (m_state == THttpState::WaitingHeader && m_requestSent && HeadTimeout > 0)
+        result = std::min(result, m_requestSentAt + milliseconds(HeadTimeout));
+    if (m_state == THttpState::WaitingBody && BodyWindow > 0) {
+        // The window that ends the body is the one starting when the newest
+        // kBodyMinBytes bytes began to arrive (or when the body began, while
+        // fewer have come): past it, the last window brought too little.
+        auto since = m_bodySince;
+        int64_t bytes = 0;
+        for (size_t i = 1; i <= m_arrivals.size(); ++i) {
+            const Arrival& arrival = m_arrivals[(m_arrivalNext + m_arrivals.size() - i) % m_arrivals.size()];
+            if (arrival.bytes == 0)
+                break;
+            bytes += static_cast<int64_t>(arrival.bytes);
+            if (bytes >= kBodyMinBytes) {
+                since = arrival.time;
+                break;
+            }
+        }
+        result = std::min(result, since + milliseconds(BodyWindow));
+    }
+    return result;
+}
+
+void THttpClient::armTimer()
+{
+    if (m_state == THttpState::Ready)
+        return;
+    const auto when = deadline();
+    if (when == std::chrono::steady_clock::time_point::max())
+        return;
+    const auto left
+        = std::chrono::ceil<std::chrono::milliseconds>(when - std::chrono::steady_clock::now()).count();
+    m_idleTimer->start(static_cast<int>(std::clamp<int64_t>(left, 1, 24 * 3600 * 1000)));
+}
+
 void THttpClient::idleTimeout()
 {
     if (m_state == THttpState::Ready)
         return;
-    const auto silent = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
-                                                                                m_lastActivity);
-    if (m_relocationPending || silent.count() < IdleTimeout) {
-        m_idleTimer->start(std::max<int>(1, IdleTimeout - static_cast<int>(silent.count())));
-        return;
-    }
+    if (m_relocationPending || std::chrono::steady_clock::now() < deadline())
+        return armTimer();
     constexpr int kTimedOut = 10060;
     fail(socketErrorDesc(kTimedOut) + " (Error #" + std::to_string(kTimedOut) + ")", kTimedOut);
 }

@@ -8,17 +8,25 @@
 // in Ready with StatusCode and ReasonPhrase set (404 and a text of ours for
 // failures seen by the client itself).
 //
-// The response is checked as it arrives: the status line must be well
-// formed, a header line must fit the 8192-byte receive buffer and the whole
-// header 64 KiB, a body shorter than its Content-Length fails, a chunked body
-// is decoded. Relocations (301, 302, 303, 307) are followed up to 20 times.
-// A connection silent for IdleTimeout ends with 10060.
+// The response head goes through HttpResponseHead, which checks it as it
+// arrives (status line, line and head limits, Content-Length) and skips
+// interim 1xx answers; the client raises its events from the parser's result
+// and acts on nothing else. A body shorter than its Content-Length fails, a
+// chunked body is decoded. Relocations (301, 302, 303, 307, 308) are followed
+// up to 20 times.
+//
+// Three clocks end a request with 10060 ("Connection timed out"): a
+// connection silent for IdleTimeout; a head not complete HeadTimeout after
+// the request went out; a body that brings fewer than kBodyMinBytes within
+// any BodyWindow. A server trickling a byte now and then cannot hold the
+// request forever.
 //
 // Not here: keep-alive, HTTPS, the trace event.
 #pragma once
 
 #include "news/chunked_decoder.h"
 #include "news/custom_async_socket.h"
+#include "news/http_response_head.h"
 #include "news/http_url.h"
 
 #include <array>
@@ -81,6 +89,11 @@ public:
 
     // Milliseconds a connection may stay silent; 60 seconds by default.
     int IdleTimeout = 60000;
+    // Milliseconds from the request's last byte sent to the head's end.
+    int HeadTimeout = 60000;
+    // A body must bring kBodyMinBytes within every BodyWindow milliseconds.
+    int BodyWindow = 60000;
+    static constexpr int64_t kBodyMinBytes = 64;
 
     using TNotifyEvent = std::function<void(THttpClient* sender)>;
     TNotifyEvent OnHeaderData;
@@ -147,9 +160,13 @@ private:
 
     void sendRequest();
     void sendBodyPiece();
-    void headerLine(std::string_view line);
+    void requestSent();
+    bool reportHeadLines(uint64_t request);
     void headerEnd();
     void headerTooLong(const char* reason);
+    void bodyArrived(size_t length);
+    std::chrono::steady_clock::time_point deadline() const;
+    void armTimer();
     void deliverBody(const char* data, size_t length);
     void bodyChunk(const char* data, size_t length);
     void completeDocument();
@@ -189,15 +206,28 @@ private:
     std::vector<std::string> m_rcvdHeader;
     std::vector<std::string> m_wwwAuthenticate;
 
+    // When the request had gone out (the head's clock runs from there), when
+    // the body began and when its last blocks arrived (the newest
+    // kBodyMinBytes blocks hold at least kBodyMinBytes bytes).
+    struct Arrival {
+        std::chrono::steady_clock::time_point time;
+        size_t bytes = 0;
+    };
+    bool m_requestSent = false;
+    std::chrono::steady_clock::time_point m_requestSentAt;
+    std::chrono::steady_clock::time_point m_bodySince;
+    std::array<Arrival, kBodyMinBytes> m_arrivals {};
+    size_t m_arrivalNext = 0;
+
     std::array<char, 8192> m_buffer {};
-    size_t m_bufferLength = 0;
-    size_t m_headerBytes = 0;
+    HttpResponseHead m_head;
+    size_t m_linesReported = 0;
     bool m_headerBegun = false;
-    bool m_statusLineSeen = false;
     bool m_docBegun = false;
     bool m_chunked = false;
     std::unique_ptr<ChunkedDecoder> m_chunks;
     bool m_sendingBody = false;
+    int64_t m_sendStart = 0; // where SendStream stood when the request began
 };
 
 } // namespace ov

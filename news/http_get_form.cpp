@@ -4,11 +4,14 @@
 #include "platform/dialogs.h"
 #include "platform/drives.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStandardPaths>
 
 #include <algorithm>
 #include <cmath>
@@ -31,6 +34,17 @@ std::string targetPath(const std::string& text)
     return text;
 }
 
+// The download target offered first: ov.zip in the user's download folder
+// (XDG_DOWNLOAD_DIR of user-dirs.dirs), else in the home folder, as
+// xdg-user-dir answers when the folder is not set or missing.
+QString defaultTarget()
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QDir::homePath();
+    return QDir(folder).filePath("ov.zip");
+}
+
 } // namespace
 
 THttpGetForm::THttpGetForm(QWidget* parent)
@@ -41,7 +55,7 @@ THttpGetForm::THttpGetForm(QWidget* parent)
     setWindowTitle("Download Orvanta");
     Label1 = new QLabel("Locale filename", this);
     Label1->setObjectName("Label1");
-    FileEdit = new QLineEdit("c:\\ov.zip", this);
+    FileEdit = new QLineEdit(defaultTarget(), this);
     FileEdit->setObjectName("FileEdit");
     URLEdit = new QLineEdit(QString::fromStdString(std::string(OV_NEWS_URL) + "/ov/default.htm"), this);
     URLEdit->setObjectName("URLEdit");
@@ -125,6 +139,7 @@ void THttpGetForm::GetButtonClick()
     GetButton->setEnabled(false);
     CancelButton->setEnabled(true);
     StatusBar1->setText("Loading");
+    ProgressBar1->setValue(0); // never the last download's figure
     m_running = true;
     m_sinceRepaint.invalidate();
     try {

@@ -1,7 +1,8 @@
 // THttpGetForm: the download window. "Get" fetches the download address into
 // the file named in the edit field, on the user-interface thread; the file
-// is replaced only when the download succeeds. The proxy comes from the news
-// window's proxy text.
+// is replaced only when the download succeeds. The field first offers ov.zip
+// in the user's download folder. The proxy comes from the news window's
+// proxy text ("user:password@host:port" gives the proxy its credentials).
 #pragma once
 
 #include "news/http_client.h"

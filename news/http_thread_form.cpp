@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -18,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStyle>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace ov {
@@ -99,6 +101,10 @@ THttpThreadForm::THttpThreadForm(QWidget* parent)
     panelLayout->addWidget(OKButton, 0, Qt::AlignRight);
     OptionsPanel->resize(320, 120);
     OptionsPanel->hide();
+
+    m_newsFeeder = new QTimer(this);
+    m_newsFeeder->setInterval(0);
+    connect(m_newsFeeder, &QTimer::timeout, this, [this] { feedNews(); });
 
     GetForm = new THttpGetForm(this);
     GetForm->ProxyText = [this] { return ProxyEdit->text().toStdString(); };
@@ -186,6 +192,7 @@ void THttpThreadForm::OKButtonClick()
 
 void THttpThreadForm::GetInfoButtonClick()
 {
+    clearNews();
     Memo1->clear();
     StatusBar1->setText("Connecting...");
     for (int slot = 0; slot < kSlots; ++slot) {
@@ -223,20 +230,61 @@ void THttpThreadForm::workerReport(const std::string& report)
 void THttpThreadForm::workerDone(THTTPThread* worker, bool success, const QByteArray& body)
 {
     ThreadState[worker->Slot()] = 1;
-    if (!success)
+    if (!success || body.isEmpty())
         return;
     // A line ends at CR; an LF right after it is skipped; a last line without
     // CR counts as well.
-    qsizetype start = 0;
-    while (start < body.size()) {
-        qsizetype end = body.indexOf('\r', start);
-        if (end < 0)
-            end = body.size();
-        Memo1->appendPlainText(QString::fromLocal8Bit(body.mid(start, end - start)));
-        start = end + 1;
-        if (start < body.size() && body[start] == '\n')
-            ++start;
+    QByteArray bytes = body;
+    bytes.replace("\r\n", "\r");
+    bytes.replace('\r', '\n');
+    if (bytes.endsWith('\n'))
+        bytes.chop(1);
+    const QString text = QString::fromLocal8Bit(bytes);
+    if (m_news.isEmpty() && text.count('\n') < kLinesPerTurn) {
+        Memo1->appendPlainText(text);
+        return;
     }
+    // A long text goes in by slices, one per turn of the event loop: the
+    // text engine takes seconds for a million lines in any one call.
+    if (!m_news.isEmpty())
+        m_news += '\n';
+    m_news += text;
+    m_newsFeeder->start();
+}
+
+void THttpThreadForm::feedNews()
+{
+    // Slices of kLinesPerSlice lines until this turn has taken kTurnMs.
+    QElapsedTimer turn;
+    turn.start();
+    do {
+        qsizetype end = m_newsPosition;
+        for (int line = 0; line < kLinesPerSlice; ++line) {
+            end = m_news.indexOf('\n', end);
+            if (end < 0)
+                break;
+            if (line + 1 < kLinesPerSlice)
+                ++end;
+        }
+        if (end < 0)
+            end = m_news.size();
+        Memo1->appendPlainText(m_news.mid(m_newsPosition, end - m_newsPosition));
+        m_newsPosition = end + 1;
+        if (m_newsPosition > m_news.size())
+            return clearNews();
+    } while (turn.elapsed() < kTurnMs);
+}
+
+void THttpThreadForm::clearNews()
+{
+    m_newsFeeder->stop();
+    m_news.clear();
+    m_newsPosition = 0;
+}
+
+bool THttpThreadForm::NewsPending() const
+{
+    return !m_news.isEmpty();
 }
 
 void THttpThreadForm::DownloadButtonClick()

@@ -2,11 +2,14 @@
 //
 // "Get Info" hands the news request to one of six worker threads (created on
 // demand, suspended between requests); their reports and results come back
-// as synchronised calls. The proxy text lives in ov_news.ini in the Windows
+// as synchronised calls. A news text goes into the text area in one call,
+// or, when it is long, in slices between turns of the event loop, so the
+// window keeps answering. The proxy text lives in ov_news.ini in the Windows
 // folder, section Data, key Proxy. Closing the window aborts running
 // requests and joins every worker within a bounded wait.
 #pragma once
 
+#include <QString>
 #include <QWidget>
 
 #include <array>
@@ -17,6 +20,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QFrame;
+class QTimer;
 
 namespace ov {
 
@@ -62,6 +66,15 @@ public:
 
     // Aborts running requests and joins every worker within timeoutMs.
     void StopWorkers(int timeoutMs = 5000);
+    // True while a long news text is still going into the text area.
+    bool NewsPending() const;
+
+    // Lines a news text may have to go into the text area in one call. A
+    // longer text goes in by slices of kLinesPerSlice lines, for about kTurnMs
+    // per turn of the event loop, so that the window keeps answering.
+    static constexpr int kLinesPerTurn = 2048;
+    static constexpr int kLinesPerSlice = 256;
+    static constexpr int kTurnMs = 20;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -72,7 +85,12 @@ protected:
 private:
     void workerReport(const std::string& report);
     void workerDone(THTTPThread* worker, bool success, const QByteArray& body);
+    void feedNews();
+    void clearNews();
 
+    QTimer* m_newsFeeder = nullptr;
+    QString m_news; // lines still to show, "\n" between them
+    qsizetype m_newsPosition = 0; // the next line's start in m_news
     bool m_shown = false;
     bool m_closed = false;
     QPoint m_dragStart;

@@ -1,9 +1,7 @@
 #include "news/http_url.h"
 
-#include <arpa/inet.h>
-#include <netdb.h>
+#include "news/custom_async_socket.h"
 
-#include <array>
 #include <cctype>
 
 namespace ov {
@@ -174,14 +172,9 @@ bool parsePort(std::string_view text, uint16_t& port, std::string& error)
             return true;
         }
     } else if (!text.empty() && !hasLineBreak(text)) {
-        servent entry {};
-        servent* found = nullptr;
-        std::array<char, 1024> buffer {};
-        if (getservbyname_r(name.c_str(), "tcp", &entry, buffer.data(), buffer.size(), &found) == 0 && found) {
-            port = ntohs(static_cast<uint16_t>(found->s_port));
-            if (port != 0)
-                return true;
-        }
+        port = servicePort(name, "tcp");
+        if (port != 0)
+            return true;
     }
     error = "SetPort: Cannot convert port '" + name + "'";
     return false;

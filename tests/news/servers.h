@@ -1,10 +1,10 @@
 // Servers for the HTTP client's tests, all on loopback.
 //
 // HostileServer runs in the test process: it accepts connections, records
-// each request and answers with a script of bytes, delays, closes, resets and
-// silence, either in one piece or one byte per send. ServerProcess starts a
-// real server program (busybox httpd, nginx, python3, tinyproxy) on a free
-// port and stops it by its own process id.
+// each request and answers with a script of bytes, delays, closes, resets,
+// silence and trickles, either in one piece or one byte per send.
+// ServerProcess starts a real server program (busybox httpd, nginx, python3,
+// tinyproxy) on a free port and stops it by its own process id.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -142,7 +142,7 @@ private:
 };
 
 struct Step {
-    enum Kind { Bytes, Delay, Close, Reset, Silence } kind = Bytes;
+    enum Kind { Bytes, Delay, Close, Reset, Silence, Trickle } kind = Bytes;
     std::string bytes;
     int ms = 0;
 };
@@ -166,6 +166,11 @@ inline Step resetConnection()
 inline Step silence()
 {
     return { Step::Silence, {}, 0 };
+}
+// One byte of text every ms milliseconds.
+inline Step trickle(std::string text, int ms)
+{
+    return { Step::Trickle, std::move(text), ms };
 }
 
 enum class Delivery { OnePiece, ByteAtATime };
@@ -271,6 +276,13 @@ private:
                 ::close(fd);
                 return;
             }
+            case Step::Trickle:
+                for (char c : step.bytes) {
+                    if (m_stop || ::send(fd, &c, 1, MSG_NOSIGNAL) != 1)
+                        break;
+                    std::this_thread::sleep_for(std::chrono::milliseconds(step.ms));
+                }
+                break;
             case Step::Silence:
                 // Say nothing until the client gives up or the test ends.
                 while (!m_stop) {

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 namespace ov {
 namespace {
 
@@ -100,6 +102,25 @@ const std::vector<ResponseCase>& responseCases()
         { "chunks override Content-Length",
           { bytes("HTTP/1.1 200 OK\r\nContent-Length: 3\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n0\r\n\r\n") },
           false, 200, "OK", "hello" },
+        { "chunk sizes with leading zeros",
+          { bytes("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n0000000000000000005\r\nhello\r\n"
+                  "0000000000000000000\r\n\r\n"),
+            silence() },
+          false, 200, "OK", "hello" },
+        { "close where the CRLF after the last chunk belongs",
+          { bytes("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n0\r\n"), closeConnection() },
+          false, 200, "OK", "hello" },
+        { "close inside the trailer",
+          { bytes("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n2\r\nhi\r\n0\r\nX-Sum: 1"),
+            closeConnection() },
+          false, 200, "OK", "hi" },
+        { "100 Continue before the answer",
+          { bytes("HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nbody") }, false, 200,
+          "OK", "body" },
+        { "interim answers with fields",
+          { bytes("HTTP/1.1 102 Processing\r\nX: 1\r\n\r\nHTTP/1.1 103 Hints\r\nLink: </a>\r\n\r\n"
+                  "HTTP/1.1 404 Gone\r\n\r\n") },
+          true, 404, "Gone", "" },
         { "chunked body corrupt", { bytes("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\n") }, true, 404,
           "Invalid chunked encoding", "" },
         { "chunked body cut short", { bytes("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhel") }, true, 404,
@@ -444,6 +465,101 @@ TEST_F(HttpClientResponses, AbortWhileWaitingForTheBody)
         EXPECT_STREQ(error.what(), "Connection aborted on request");
         EXPECT_EQ(error.ErrorCode, 404);
     }
+}
+
+TEST_F(HttpClientResponses, PermanentAndTemporaryRelocationsKeepThePost)
+{
+    // 307 and 308 keep the method and send the same data again.
+    HostileServer server({
+        { bytes("HTTP/1.1 308 Permanent Redirect\r\nLocation: /second\r\nContent-Length: 0\r\n\r\n") },
+        { bytes("HTTP/1.1 307 Temporary Redirect\r\nLocation: /third\r\n\r\n") },
+        { bytes("HTTP/1.0 200 OK\r\n\r\nposted") },
+    });
+    THttpClient client;
+    client.URL = "http://" + origin(server) + "/first";
+    QBuffer data;
+    data.setData(QByteArray("name=value"));
+    data.open(QIODevice::ReadOnly);
+    client.SendStream = &data;
+    QBuffer reply;
+    reply.open(QIODevice::WriteOnly);
+    client.RcvdStream = &reply;
+    client.Post();
+    EXPECT_EQ(reply.data().toStdString(), "posted");
+    const auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 3u);
+    for (size_t i = 0; i < requests.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_TRUE(requests[i].starts_with(std::string("POST /") + (i == 0 ? "first" : i == 1 ? "second" : "third")))
+            << requests[i];
+        EXPECT_TRUE(requests[i].ends_with("Content-Length: 10\r\n\r\nname=value")) << requests[i];
+    }
+}
+
+struct SlowCase {
+    const char* name;
+    std::vector<Step> script;
+    bool timesOut;
+    std::string body;
+};
+
+// A server that keeps sending, but too slowly, is cut off by the head's or
+// the body's clock; one that keeps its pace is not. The clocks are scaled
+// down from a minute to 0.8 s; the idle timer stays at its minute.
+TEST_F(HttpClientResponses, TricklingServersTimeOut)
+{
+    const std::string slowHead = "X-Slow: " + std::string(60, 'a') + "\r\n\r\n";
+    const std::vector<SlowCase> rows = {
+        { "head one byte per 50 ms", { bytes("HTTP/1.0 200 OK\r\n"), trickle(slowHead, 50) }, true, "" },
+        { "status line one byte per 50 ms", { trickle("HTTP/1.0 200 OK\r\n\r\nbody", 50) }, true, "" },
+        { "body one byte per 50 ms",
+          { bytes("HTTP/1.0 200 OK\r\nContent-Length: 60\r\n\r\n"), trickle(std::string(60, 'b'), 50) }, true, "" },
+        { "chunked body one byte per 50 ms",
+          { bytes("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"),
+            trickle("3c\r\n" + std::string(60, 'b') + "\r\n0\r\n\r\n", 50) },
+          true, "" },
+        { "body in time after a slow start",
+          { bytes("HTTP/1.0 200 OK\r\nContent-Length: 800\r\n\r\n"), delay(300), bytes(std::string(100, 'c')),
+            delay(100), bytes(std::string(100, 'c')), delay(100), bytes(std::string(100, 'c')), delay(100),
+            bytes(std::string(100, 'c')), delay(100), bytes(std::string(400, 'c')) },
+          false, std::string(800, 'c') },
+        { "head in time", { trickle("HTTP/1.0 200 OK\r\n", 20), bytes("\r\nquick") }, false, "quick" },
+    };
+    for (const SlowCase& row : rows) {
+        SCOPED_TRACE(row.name);
+        HostileServer server({ row.script });
+        THttpClient client;
+        client.URL = "http://" + origin(server) + "/";
+        client.HeadTimeout = 800;
+        client.BodyWindow = 800;
+        const auto start = std::chrono::steady_clock::now();
+        const Outcome outcome = fetch(client);
+        const auto took =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+        if (row.timesOut) {
+            EXPECT_TRUE(outcome.raised);
+            EXPECT_EQ(outcome.reason, "Connection timed out (Error #10060)");
+            EXPECT_GE(took, 750);
+            EXPECT_LT(took, 2500);
+        } else {
+            EXPECT_FALSE(outcome.raised) << outcome.reason;
+            EXPECT_EQ(outcome.body, row.body);
+        }
+    }
+}
+
+TEST_F(HttpClientResponses, CredentialsInTheProxyText)
+{
+    HostileServer proxy({ { bytes("HTTP/1.0 200 OK\r\n\r\nvia proxy") } });
+    THttpClient client;
+    client.URL = "http://origin.invalid/p";
+    client.Proxy = "pu:pp@127.0.0.1:" + std::to_string(proxy.port());
+    EXPECT_EQ(fetch(client).body, "via proxy");
+    ASSERT_EQ(proxy.requests().size(), 1u);
+    const std::string request = proxy.requests()[0];
+    EXPECT_TRUE(request.starts_with("GET http://origin.invalid/p HTTP/1.0\r\n")) << request;
+    EXPECT_NE(request.find("Proxy-Authorization: Basic cHU6cHA=\r\n"), std::string::npos) << request;
+    EXPECT_EQ(request.find("pu:pp"), std::string::npos) << request;
 }
 
 TEST_F(HttpClientResponses, SixtyFourBitCounts)

@@ -260,6 +260,9 @@ TEST_F(RealServers, Tinyproxy)
 
     const std::string guardedText = "127.0.0.1:" + std::to_string(guarded);
     EXPECT_EQ(get(local(origin, "/news.txt"), guardedText).status, 407);
+    // Credentials written into the proxy text, as the proxy field takes them.
+    EXPECT_EQ(get(local(origin, "/news.txt"), "pu:pp@" + guardedText).body, "through the proxy");
+    EXPECT_FALSE(get(local(origin, "/news.txt"), "pu:wrong@" + guardedText).ok);
     THttpClient client;
     client.URL = local(origin, "/news.txt");
     client.Proxy = guardedText;

@@ -16,9 +16,14 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStringList>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -96,7 +101,6 @@ TEST_F(NewsWindows, ControlsCarryTheirNamesAndTexts)
     EXPECT_EQ(form.OptionsTitle->text(), " Options");
     EXPECT_TRUE(form.Memo1->toPlainText().isEmpty());
     EXPECT_EQ(form.GetForm->windowTitle(), "Download Orvanta");
-    EXPECT_EQ(form.GetForm->FileEdit->text(), "c:\\ov.zip");
     EXPECT_TRUE(form.GetForm->URLEdit->text().endsWith("/ov/default.htm"));
     EXPECT_TRUE(form.GetForm->URLEdit->isHidden());
 
@@ -267,7 +271,7 @@ TEST_F(NewsWindows, TypingKeepsTheDownloadWindowEscClosesIt)
     QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a");
     QApplication::sendEvent(get.FileEdit, &press);
     EXPECT_TRUE(get.isVisible());
-    EXPECT_EQ(get.FileEdit->text(), "c:\\ov.zipa");
+    EXPECT_TRUE(get.FileEdit->text().endsWith("/ov.zipa"));
     QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QApplication::sendEvent(get.FileEdit, &escape);
     EXPECT_FALSE(get.isVisible());
@@ -291,6 +295,150 @@ TEST_F(NewsWindows, CancelDuringTheDownloadAbortsAndKeepsTheOldFile)
     EXPECT_EQ(get.StatusBar1->text(), "Failed : 404 Connection aborted on request");
     EXPECT_FALSE(get.isVisible());
     EXPECT_EQ(readFile(target), "old contents");
+}
+
+// The offered target follows the user's download folder: the folder named
+// in user-dirs.dirs, else the home folder when that is unset or missing.
+TEST_F(NewsWindows, DownloadTargetIsTheUsersDownloadFolder)
+{
+    const std::string oldHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+    const char* oldConfig = std::getenv("XDG_CONFIG_HOME");
+    const std::string oldConfigText = oldConfig ? oldConfig : "";
+    TempDir user;
+    ::setenv("HOME", user.path().c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (user.path() + "/config").c_str(), 1);
+    std::filesystem::create_directories(user.path() + "/config");
+    std::filesystem::create_directories(user.path() + "/Fetched");
+    const struct {
+        const char* name;
+        std::string dirs;
+        std::string expected;
+    } rows[] = {
+        { "folder of user-dirs.dirs", "XDG_DOWNLOAD_DIR=\"$HOME/Fetched\"\n",
+            user.path() + "/Fetched/ov.zip" },
+        { "missing folder", "XDG_DOWNLOAD_DIR=\"$HOME/Gone\"\n", user.path() + "/ov.zip" },
+        { "no entry", "XDG_MUSIC_DIR=\"$HOME/Music\"\n", user.path() + "/ov.zip" },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        user.file("config/user-dirs.dirs", row.dirs);
+        THttpGetForm get;
+        EXPECT_EQ(get.FileEdit->text().toStdString(), row.expected);
+    }
+    ::setenv("HOME", oldHome.c_str(), 1);
+    if (oldConfig)
+        ::setenv("XDG_CONFIG_HOME", oldConfigText.c_str(), 1);
+    else
+        ::unsetenv("XDG_CONFIG_HOME");
+}
+
+TEST_F(NewsWindows, EveryDownloadStartsItsProgressAtZero)
+{
+    // The first download fails half way; the second must not show its 50 %.
+    HostileServer server({ { bytes("HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\n" + std::string(50, 'h')),
+                               delay(50), resetConnection() },
+        { bytes("HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\n"), delay(100), bytes("0123456789") } });
+    THttpThreadForm form;
+    THttpGetForm& get = *form.GetForm;
+    get.URLEdit->setText(
+        QString::fromStdString("http://127.0.0.1:" + std::to_string(server.port()) + "/ov.zip"));
+    get.FileEdit->setText(QString::fromStdString(home.path() + "/progress.zip"));
+    get.GetButtonClick();
+    EXPECT_TRUE(get.StatusBar1->text().startsWith("Failed : ")) << get.StatusBar1->text().toStdString();
+    EXPECT_GT(get.ProgressBar1->value(), 0);
+
+    std::vector<int> shownBeforeData;
+    const auto showDot = get.HttpCli1.OnHeaderData;
+    get.HttpCli1.OnHeaderData = [&](THttpClient* sender) {
+        shownBeforeData.push_back(get.ProgressBar1->value());
+        showDot(sender);
+    };
+    get.GetButtonClick();
+    EXPECT_EQ(get.StatusBar1->text(), "Received 10 bytes");
+    EXPECT_EQ(shownBeforeData, std::vector<int>({ 0, 0 }));
+}
+
+// A large news text reaches the text area in slices: the user-interface
+// thread never stops answering for long while it arrives.
+TEST_F(NewsWindows, LargeNewsDoesNotFreezeTheWindow)
+{
+    const int lines = 1000000;
+    std::string text;
+    text.reserve(static_cast<size_t>(lines) * 4);
+    for (int i = 0; i < lines; ++i)
+        text += i % 2 ? "ab\r\n" : "c\r";
+    HostileServer server({ { bytes(
+        "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(text.size()) + "\r\n\r\n" + text) } });
+    THttpThreadForm form;
+    form.ServerURL = "http://127.0.0.1:" + std::to_string(server.port());
+    QElapsedTimer sinceTick;
+    qint64 longestGap = 0;
+    QTimer ticker;
+    QObject::connect(
+        &ticker, &QTimer::timeout, &form, [&] { longestGap = std::max(longestGap, sinceTick.restart()); });
+    form.GetInfoButtonClick();
+    sinceTick.start();
+    ticker.start(5);
+    ASSERT_TRUE(waitFor([&] { return form.ThreadState[0] == 1 && !form.NewsPending(); }, 120000));
+    ticker.stop();
+    // The text is shown by the time the worker's slot is free again: the
+    // time since the last tick counts as well.
+    longestGap = std::max(longestGap, sinceTick.elapsed());
+    EXPECT_EQ(form.Memo1->blockCount(), lines);
+    EXPECT_EQ(form.Memo1->document()->findBlockByNumber(0).text(), "c");
+    EXPECT_EQ(form.Memo1->document()->findBlockByNumber(1).text(), "ab");
+    EXPECT_EQ(form.Memo1->document()->lastBlock().text(), "ab");
+    EXPECT_LT(longestGap, 1000); // one call: 9 s here; line by line: 145 s
+    std::printf("longest pause of the user-interface thread: %lld ms\n", static_cast<long long>(longestGap));
+}
+
+// Texts around the slice size show the same lines as one call would,
+// empty lines included.
+TEST_F(NewsWindows, NewsInSlicesKeepsEveryLine)
+{
+    const int size = THttpThreadForm::kLinesPerTurn;
+    const int slice = THttpThreadForm::kLinesPerSlice;
+    for (const int lines :
+        { size - 1, size, size + 1, 2 * size, 2 * size + 1, size + slice, size + slice + 1 }) {
+        SCOPED_TRACE(lines);
+        std::string body;
+        QStringList expected;
+        for (int i = 0; i < lines; ++i) {
+            const std::string line = i % 3 == 1 ? "" : "line " + std::to_string(i);
+            body += line + (i % 2 ? "\r\n" : "\r");
+            expected << QString::fromStdString(line);
+        }
+        HostileServer server({ { bytes("HTTP/1.0 200 OK\r\n\r\n" + body), closeConnection() } });
+        THttpThreadForm form;
+        form.ServerURL = "http://127.0.0.1:" + std::to_string(server.port());
+        form.GetInfoButtonClick();
+        ASSERT_TRUE(waitFor([&] { return form.ThreadState[0] == 1 && !form.NewsPending(); }));
+        EXPECT_TRUE(form.Memo1->toPlainText() == expected.join('\n'));
+        EXPECT_EQ(form.Memo1->blockCount(), lines);
+    }
+}
+
+// Closing the news window while a server trickles its answer ends the
+// workers at once, without waiting for the server or a timeout.
+TEST_F(NewsWindows, ClosingEndsWorkersAtOnce)
+{
+    HostileServer server(
+        { { bytes("HTTP/1.0 200 OK\r\n"), trickle("X-Slow: " + std::string(200, 's'), 100) } });
+    THttpThreadForm form;
+    form.ServerURL = "http://127.0.0.1:" + std::to_string(server.port());
+    form.show();
+    form.GetInfoButtonClick();
+    form.GetInfoButtonClick();
+    ASSERT_TRUE(waitFor([&] { return server.connections() >= 1; }));
+    QElapsedTimer settle;
+    settle.start();
+    waitFor([&] { return settle.elapsed() > 300; });
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_TRUE(form.close());
+    EXPECT_LT(timer.elapsed(), 1000);
+    for (THTTPThread* worker : form.Threads)
+        EXPECT_EQ(worker, nullptr);
 }
 
 } // namespace
