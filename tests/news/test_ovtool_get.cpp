@@ -18,9 +18,13 @@ const char* const kOvtool = OV_BINARY_DIR "/cli/ovtool";
 std::vector<std::string> partFiles(const std::string& folder)
 {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        if (entry.path().filename().string().find(".part") != std::string::npos)
-            names.push_back(entry.path().filename().string());
+    // The download is written under the atomic writer's temporary name
+    // (".ov-XXXXXX") beside its target; older builds used FILE.part-XXXXXX.
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind(".ov-", 0) == 0 || name.find(".part") != std::string::npos)
+            names.push_back(name);
+    }
     return names;
 }
 
