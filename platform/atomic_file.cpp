@@ -71,6 +71,7 @@ AtomicFile& AtomicFile::operator=(AtomicFile&& other) noexcept
     m_file = std::move(other.m_file);
     m_name = std::move(other.m_name);
     m_temporary = std::exchange(other.m_temporary, std::string());
+    m_owner = other.m_owner;
     m_targetExists = other.m_targetExists;
     m_targetMode = other.m_targetMode;
     m_targetOwner = other.m_targetOwner;
@@ -112,6 +113,7 @@ bool AtomicFile::openAt(int folderFd, const std::string& name, Options options)
     if (!m_folder)
         return fail(errno);
     m_name = name;
+    m_owner = options.owner;
 
     // Follow the links where asked: each one names a folder (relative to
     // the link's own folder) and a last component.
@@ -213,16 +215,16 @@ bool AtomicFile::commit(
     if (!m_file)
         return fail(m_error ? m_error : EBADF);
 
-    // The owner first: a change of owner clears setuid and setgid, and a
-    // mode that could not travel with its owner loses them.
+    // The owner first: a change of owner clears setuid and setgid. A kept
+    // mode whose owner and group the new file does not have loses them.
     bool ownerKept = true;
     if (m_targetExists) {
         struct stat made { };
         if (::fstat(m_file.get(), &made) != 0)
             return fail(errno);
-        if ((made.st_uid != m_targetOwner || made.st_gid != m_targetGroup)
-            && ::fchown(m_file.get(), m_targetOwner, m_targetGroup) != 0)
-            ownerKept = false;
+        const bool differs = made.st_uid != m_targetOwner || made.st_gid != m_targetGroup;
+        ownerKept = !differs
+            || (m_owner == TargetOwner::Keep && ::fchown(m_file.get(), m_targetOwner, m_targetGroup) == 0);
     }
     std::optional<mode_t> finalMode = mode;
     if (!finalMode && m_targetExists)

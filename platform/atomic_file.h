@@ -15,9 +15,10 @@
 // The target's own rules are kept:
 // - an existing target the user may not write is refused with EACCES, the
 //   error an ordinary write would give, and stays as it was;
-// - an existing target keeps its mode (and, where allowed, its owner and
-//   group) unless commit() is given a mode; a new target gets the mode an
-//   ordinary create gives (0666 less the umask);
+// - an existing target keeps its mode unless commit() is given a mode, and
+//   its owner and group where the system allows (TargetOwner::Keep; when
+//   they cannot be kept, a kept mode loses setuid and setgid); a new target
+//   gets the mode an ordinary create gives (0666 less the umask);
 // - a target that is a symbolic link is replaced by the new file (the link
 //   goes), unless the caller asks for LinkTarget::WriteThrough: then the file
 //   the link names is replaced and the link stays;
@@ -49,9 +50,15 @@ enum class LinkTarget {
     WriteThrough, // the file the link names is replaced; the link stays
 };
 
+enum class TargetOwner {
+    Keep, // a replaced file keeps its owner and group where the system allows
+    Writer, // the new file belongs to whoever writes it (a copy sets its own)
+};
+
 // How AtomicFile treats its target.
 struct AtomicFileOptions {
     LinkTarget links = LinkTarget::ReplaceLink;
+    TargetOwner owner = TargetOwner::Keep;
 };
 
 // Access and modification times given to the committed file.
@@ -87,7 +94,7 @@ public:
     bool write(std::string_view data) { return write(data.data(), data.size()); }
 
     // Puts the file in place of the target: owner (existing target only,
-    // where permitted), mode (the given one, else the existing target's,
+    // where permitted, unless TargetOwner::Writer), mode (the given one, else the existing target's,
     // else the create mode), times (when given), sync (Durable), close,
     // rename. false with errno set on any failure, after which the
     // temporary file is gone and the target is as it was.
@@ -114,6 +121,7 @@ private:
     UniqueFd m_file;
     std::string m_name;
     std::string m_temporary;
+    TargetOwner m_owner = TargetOwner::Keep;
     bool m_targetExists = false;
     mode_t m_targetMode = 0;
     uid_t m_targetOwner = 0;

@@ -85,4 +85,19 @@ bool writeAllToHost(int fd, const void* data, std::size_t size)
     return true;
 }
 
+bool removeHostFile(const std::string& hostPath)
+{
+    return ::unlink(hostPath.c_str()) == 0;
+}
+
+bool makeHostFolder(const std::string& hostPath)
+{
+    return ::mkdir(hostPath.c_str(), 0777) == 0;
+}
+
+bool removeHostFolder(const std::string& hostPath)
+{
+    return ::rmdir(hostPath.c_str()) == 0;
+}
+
 } // namespace ov

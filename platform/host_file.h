@@ -1,5 +1,6 @@
 // HostFile: a regular file of the host opened for reading at any offset,
-// and the small writing calls the engines above the platform need.
+// and the small writing calls the engines above the platform need (write
+// all of a buffer, remove a file, make and remove one folder).
 //
 // Opening never blocks: the file is opened non-blocking and anything but a
 // regular file (a FIFO, a device, a socket) is refused before a byte is
@@ -59,5 +60,12 @@ UniqueFd openHostForWriting(const std::string& hostPath);
 // Writes all of data to fd: short writes are continued, interrupted ones
 // retried. false with errno set on failure.
 bool writeAllToHost(int fd, const void* data, std::size_t size);
+// Removes one file or link (never a folder); false with errno set.
+bool removeHostFile(const std::string& hostPath);
+// Makes one folder (its parent must exist) with the create mode 0777 less
+// the umask; false with errno set, EEXIST when something has that name.
+bool makeHostFolder(const std::string& hostPath);
+// Removes one empty folder; false with errno set.
+bool removeHostFolder(const std::string& hostPath);
 
 } // namespace ov

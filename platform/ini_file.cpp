@@ -325,14 +325,10 @@ bool IniFile::flush()
 bool writeFileAtomically(const std::string& hostPath, std::string_view text, std::string* error)
 {
     AtomicFile file;
-    const char* step = "cannot create a file beside ";
-    bool ok = file.open(hostPath);
-    if (ok) {
-        step = "cannot write ";
-        ok = file.write(text) && file.commit(std::nullopt, std::nullopt, Durability::Durable);
-    }
+    const bool ok = file.open(hostPath) && file.write(text)
+        && file.commit(std::nullopt, std::nullopt, Durability::Durable);
     if (error)
-        *error = ok ? std::string() : step + hostPath + ": " + std::strerror(file.error());
+        *error = ok ? std::string() : "cannot write " + hostPath + ": " + std::strerror(file.error());
     return ok;
 }
 

@@ -316,3 +316,36 @@ TEST(AtomicFile, WritesIntoTheFolderItOpened)
     EXPECT_EQ(slurp(folder / "after/by-path.txt"), "two");
     EXPECT_TRUE(std::filesystem::is_empty(folder / "elsewhere"));
 }
+
+// A replaced file keeps its owner and group (root replacing another user's
+// file) unless the writer asks to own the new file; a kept setuid bit
+// travels only with its owner.
+TEST(AtomicFile, KeepsTheOwnerOfAReplacedFileWhereAsked)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can give a file to another user";
+    struct Row {
+        const char* name;
+        TargetOwner owner;
+        uid_t expectedOwner;
+        mode_t expectedMode;
+    } rows[] = {
+        { "kept", TargetOwner::Keep, 65534, 04755 },
+        { "the writer's", TargetOwner::Writer, 0, 0755 },
+    };
+    for (const Row& row : rows) {
+        TempFolder folder;
+        const std::string target = folder.write("tool", "old");
+        ASSERT_EQ(::chown(target.c_str(), 65534, 65534), 0);
+        ASSERT_EQ(::chmod(target.c_str(), 04755), 0);
+        AtomicFile file;
+        ASSERT_TRUE(file.open(target, { LinkTarget::ReplaceLink, row.owner })) << row.name;
+        ASSERT_TRUE(file.write("new"));
+        ASSERT_TRUE(file.commit()) << row.name;
+        struct stat info { };
+        ASSERT_EQ(::stat(target.c_str(), &info), 0);
+        EXPECT_EQ(info.st_uid, row.expectedOwner) << row.name;
+        // The writer's file never carries the old owner's setuid bit.
+        EXPECT_EQ(info.st_mode & 07777, row.expectedMode) << row.name;
+    }
+}
