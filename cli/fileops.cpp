@@ -25,8 +25,6 @@
 #include <cstring>
 #include <memory>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 using namespace ov;
@@ -197,9 +195,8 @@ int ovtoolFileOps(int argc, char** argv)
 
     TBrowser target;
     if (!deleting) {
-        struct stat info {};
         std::string root, folder;
-        if (::stat(destination.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || !splitWindowsFolder(destination, root, folder)) {
+        if (!isExistingFolder(destination) || !splitWindowsFolder(destination, root, folder)) {
             std::fprintf(stderr, "ovtool: %s is not an existing folder\n", destination.c_str());
             return 2;
         }

@@ -13,7 +13,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include <sys/stat.h>
 
 namespace ov {
 
@@ -89,8 +88,7 @@ void TFormRenMove::Button_OkClick()
     // Several entries cannot all take one typed name: only an existing
     // folder can receive them. Archives take part in nothing.
     const auto host = DriveTable::instance().toHost(operation.Destination);
-    struct stat info {};
-    const bool intoFolder = host && ::stat(host->c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    const bool intoFolder = host && isExistingFolder(*host);
     if (source.DiskKind != 0 || (operation.Sources.size() > 1 && !intoFolder)) {
         finish();
         messageBox(cannotMove, "Error", Buttons::Ok, Icon::Error);

@@ -22,11 +22,6 @@
 #include "platform/drives.h"
 #include "platform/host_tree.h"
 #include "platform/process_messages.h"
-#include "platform/unique_fd.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace ov {
 
@@ -103,12 +98,6 @@ private:
     TreeCopier m_copier;
 };
 
-uint64_t deviceOf(const std::string& hostPath)
-{
-    struct stat info { };
-    return ::stat(hostPath.c_str(), &info) == 0 ? deviceNumber(info.st_dev) : ~uint64_t(0);
-}
-
 } // namespace
 
 std::vector<int> TBrowser::walkIndexes() const
@@ -154,10 +143,17 @@ bool TBrowser::CopyTo(TBrowser& destination, bool move)
     const std::string shownTarget = destination.DiskRoot + destination.Folder;
     const std::vector<int> indexes = walkIndexes();
 
+    // Both folders are opened once: every entry is then copied relative to
+    // them.
+    const std::shared_ptr<WalkFolder> from
+        = sourceFolder ? TreeWalk::openStart(*sourceFolder, DiskRoot + Folder) : nullptr;
+    const std::shared_ptr<WalkFolder> to
+        = targetFolder ? TreeWalk::openStart(*targetFolder, shownTarget) : nullptr;
+
     // The total for the progress bar. A move within one filesystem renames
     // and needs no measured folders.
     int64_t total = 0;
-    if (move && sourceFolder && targetFolder && deviceOf(*sourceFolder) == deviceOf(*targetFolder)) {
+    if (move && from && to && from->facts.device == to->facts.device) {
         for (int index : indexes)
             total += Entries[static_cast<std::size_t>(index - 1)].Size;
     } else {
@@ -173,11 +169,6 @@ bool TBrowser::CopyTo(TBrowser& destination, bool move)
     std::vector<std::string> names;
     for (int index : indexes)
         names.push_back(Entries[static_cast<std::size_t>(index - 1)].FullName);
-    // Both folders are opened once: every entry is then copied relative to
-    // them.
-    const std::shared_ptr<WalkFolder> from
-        = sourceFolder ? TreeWalk::openStart(*sourceFolder, DiskRoot + Folder) : nullptr;
-    const UniqueFd to(targetFolder ? ::open(targetFolder->c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1);
     for (std::size_t i = 0; i < indexes.size(); ++i) {
         if (Busy) {
             const std::string& name = names[i];
@@ -188,8 +179,8 @@ bool TBrowser::CopyTo(TBrowser& destination, bool move)
             else if (!statPath(*sourceFolder + "/" + innerNameToHost(name), entry))
                 walk.fail(shownFrom, "the source is gone");
             else
-                walk.copyEntry(
-                    from, to.get(), entry, shownFrom, shownTarget + name, *targetFolder + "/" + entry.name);
+                walk.copyEntry(from, to->fd.get(), entry, shownFrom, shownTarget + name,
+                    *targetFolder + "/" + entry.name);
         }
         unselectWalked(indexes[i], generation);
     }

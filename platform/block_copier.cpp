@@ -164,20 +164,25 @@ bool copyExtendedAttributes(int from, int to)
     return writeAttributes(to, readAttributes(from));
 }
 
-void applyOwnerAndMode(int target, const struct stat& source)
+void applyOwnerAndMode(int target, const struct stat& source, struct stat* made)
 {
-    // Root keeps both; anyone else may still keep the group when a member.
-    if (::geteuid() == 0)
-        (void)::fchown(target, source.st_uid, source.st_gid);
-    else
-        (void)::fchown(target, static_cast<uid_t>(-1), source.st_gid);
     struct stat now { };
-    const bool kept
-        = ::fstat(target, &now) == 0 && now.st_uid == source.st_uid && now.st_gid == source.st_gid;
+    bool kept = ::fstat(target, &now) == 0 && now.st_uid == source.st_uid && now.st_gid == source.st_gid;
+    if (!kept) {
+        // Root keeps both; anyone else may still keep the group when a
+        // member of it.
+        if (::geteuid() == 0)
+            (void)::fchown(target, source.st_uid, source.st_gid);
+        else
+            (void)::fchown(target, static_cast<uid_t>(-1), source.st_gid);
+        kept = ::fstat(target, &now) == 0 && now.st_uid == source.st_uid && now.st_gid == source.st_gid;
+    }
     mode_t mode = source.st_mode & 07777;
     if (!kept)
         mode &= ~static_cast<mode_t>(S_ISUID | S_ISGID);
     ::fchmod(target, mode);
+    if (made)
+        *made = now;
 }
 
 void BlockCopier::FreeBuffer::operator()(char* buffer) const
@@ -200,7 +205,7 @@ CopyStatus BlockCopier::copyFile(const std::string& from, const std::string& to,
 }
 
 CopyStatus BlockCopier::copyAt(int fromFolder, const std::string& fromName, int toFolder,
-    const std::string& toName, bool durable, struct stat* sourceFacts)
+    const std::string& toName, bool durable, struct stat* sourceFacts, struct stat* target)
 {
     // Non-blocking open, so a FIFO swapped in after the listing cannot hang
     // us; only a regular file is read.
@@ -278,7 +283,7 @@ CopyStatus BlockCopier::copyAt(int fromFolder, const std::string& fromName, int 
     // the others change the change time only.
     if (!copyExtendedAttributes(in.get(), out.get()))
         AttributesLost = true;
-    applyOwnerAndMode(out.get(), source);
+    applyOwnerAndMode(out.get(), source, target);
     const timespec times[2] = { source.st_atim, source.st_mtim };
     ::futimens(out.get(), times);
     if (durable && ::fsync(out.get()) != 0)
@@ -355,7 +360,7 @@ bool applyFolderFacts(const FolderFacts& facts, int folder)
     if (!facts.valid)
         return true;
     const bool all = writeAttributes(folder, facts.attributes);
-    applyOwnerAndMode(folder, facts.info);
+    applyOwnerAndMode(folder, facts.info, nullptr);
     const timespec times[2] = { facts.info.st_atim, facts.info.st_mtim };
     ::futimens(folder, times);
     return all;

@@ -69,9 +69,9 @@ public:
     // toName in toFolder. With durable set the copy reaches the disk
     // before the call returns, so a source may be deleted afterwards
     // without risk. source, when given, receives the source's facts as
-    // they were when the copy began.
+    // they were when the copy began; target, the finished copy's.
     CopyStatus copyAt(int fromFolder, const std::string& fromName, int toFolder, const std::string& toName,
-        bool durable, struct stat* source = nullptr);
+        bool durable, struct stat* source = nullptr, struct stat* target = nullptr);
 
     // The same between two host paths.
     CopyStatus copyFile(const std::string& from, const std::string& to, bool durable = false);
@@ -94,8 +94,8 @@ bool copySymLink(const std::string& from, const std::string& to);
 bool copyExtendedAttributes(int from, int to);
 
 // Gives the open target the owner, group and permission bits of source,
-// following the rule above.
-void applyOwnerAndMode(int target, const struct stat& source);
+// following the rule above; made, when given, receives the target's facts.
+void applyOwnerAndMode(int target, const struct stat& source, struct stat* made);
 
 // What a copied folder keeps of its source. Read before the walk (moving
 // the contents out changes the source's times), applied after it (writing

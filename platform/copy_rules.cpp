@@ -104,6 +104,12 @@ std::string below(const std::string& folder, const std::string& path)
 
 } // namespace
 
+bool isExistingFolder(const std::string& hostPath)
+{
+    struct stat info { };
+    return ::stat(hostPath.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 bool sameFile(const struct stat& a, const struct stat& b)
 {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;

@@ -20,6 +20,10 @@
 
 namespace ov {
 
+// True when hostPath is a folder or a link to one: a destination that
+// names an existing folder means "into it".
+bool isExistingFolder(const std::string& hostPath);
+
 // True when two stats name one file.
 bool sameFile(const struct stat& a, const struct stat& b);
 

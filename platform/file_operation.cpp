@@ -67,11 +67,9 @@ FileOperationResult TFileOperation::Execute()
     } else {
         const bool move = Operation == FileOperationKind::Move;
         const auto destination = drives.toHost(Destination);
-        struct stat info { };
         // A typed destination that names an existing folder (or a link to
         // one) means "into it"; anything else is the new name.
-        const bool intoFolder
-            = destination && ::stat(destination->c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+        const bool intoFolder = destination && isExistingFolder(*destination);
         const bool oneName = Sources.size() == 1 || intoFolder;
         TreeCopier copier(move);
         copier.Stopped = [this] { return m_cancelled; };

@@ -172,15 +172,16 @@ void TreeCopier::file(WalkFolder& folder, const HostEntry& entry, const std::str
         return;
     }
     struct stat source { };
+    struct stat made { };
     m_currentFrom = shown;
     m_currentTo = target.shown;
     const CopyStatus status
-        = m_copier.copyAt(folder.fd.get(), entry.name, target.folder, target.name, m_move, &source);
+        = m_copier.copyAt(folder.fd.get(), entry.name, target.folder, target.name, m_move, &source, &made);
     if (status != CopyStatus::Ok) {
         failed(shown, copyStatusText(status));
         return;
     }
-    record(target, shown);
+    Ledger->made(made, shown);
     if (OnFileEnd)
         OnFileEnd();
     if (!m_move)

@@ -319,6 +319,23 @@ TEST_F(WindowsTest, SystemFunctionProgress)
     EXPECT_EQ(describeTree(root / "dst").size(), 3u);
 }
 
+// The system function shows nothing itself: the window shows, in one box,
+// what it could not do.
+TEST_F(WindowsTest, SystemFunctionFailuresShownByTheWindow)
+{
+    root.write("data/Trash", "a file in the way");
+    ::setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
+    host.settings.DelToRecycle = true;
+    host.settings.ConfirmDelete = false;
+    cursorOn("a.txt");
+    TFormDelete::Execute(host);
+    ::unsetenv("XDG_DATA_HOME");
+    EXPECT_EQ(readWhole(root / "src/a.txt"), "A");
+    ASSERT_EQ(scripted.asked.size(), 1u);
+    EXPECT_NE(scripted.asked[0].text.find("c:\\src\\a.txt: "), std::string::npos) << scripted.asked[0].text;
+    EXPECT_EQ(scripted.asked[0].icon, Icon::Error);
+}
+
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
