@@ -392,6 +392,7 @@ bool TBrowser::MeasureFolder(int index)
     if (entry.Selected)
         SelBytes += size - entry.Size;
     entry.Size = size;
+    entry.Measured = true;
     return true;
 }
 

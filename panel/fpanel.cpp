@@ -46,17 +46,21 @@ bool oneOf(const std::string& value, std::initializer_list<const char*> set)
     return false;
 }
 
-int sortModeOf(const std::string& setting)
+// The list's sort mode for a SorthMethod text; any other text leaves the
+// mode the list has.
+int sortModeOf(const std::string& setting, int current)
 {
     if (setting == "srNone")
         return srNone;
+    if (setting == "srName")
+        return srName;
     if (setting == "srExt")
         return srExt;
     if (setting == "srSize")
         return srSize;
     if (setting == "srDate")
         return srDate;
-    return srName;
+    return current;
 }
 
 QString qtext(const std::string& text)
@@ -185,7 +189,7 @@ void TFPanel::OpenList()
         path[0] = static_cast<char>(path[0] - 'a' + 'A');
     Path = path;
 
-    Browser.SortMode = sortModeOf(SortSetting);
+    Browser.SortMode = sortModeOf(SortSetting, Browser.SortMode);
     Browser.DirsFirst = true;
     Browser.ExecFirst = ExecFirst;
     Browser.ShowHidden = ShowHiddenFiles;
@@ -397,14 +401,10 @@ void TFPanel::drawCell(int row, bool cursor)
 
     // Size, date and time columns, each clipped to its column.
     useFont(false);
-    std::string size;
-    if (entry.IsParent)
-        size = "<UP>";
-    else if (entry.isFolder())
-        size = entry.Size > 0 ? FormatSize(entry.Size) : "<" + Texts.Folder + ">";
-    else
-        size = std::to_string(entry.Size);
     const int n = g.nameColWidth, s = g.sizeColWidth, d = g.dateColWidth;
+    const int room = segments[1].right - (n + 3);
+    const std::string size = sizeColumnText(entry, Texts.Folder,
+        [&](const std::string& text) { return m_canvas.textWidth(qtext(text)) <= room; });
     m_canvas.textRect(segments[1].left, top, segments[1].right, bottom, n + 3, textY, qtext(size));
     if (segmentCount > 2 && d >= 3 && !entry.IsParent)
         m_canvas.textRect(segments[2].left, top, segments[2].right, bottom, n + s + 3, textY, qtext(formatDate(entry.Written, Language == "AMERICAN")));
@@ -529,12 +529,7 @@ void TFPanel::DrawFooter(const std::string& what)
         x += text(x, firstLine, SysTextColor, "<" + entry->FullName + ">   ");
     if (entry && !entry->IsParent) {
         if (ShowFileSize) {
-            std::string size;
-            if (entry->isFolder())
-                size = entry->Size > 0 ? formatThousands(entry->Size) : Texts.Folder;
-            else
-                size = formatCount(entry->Size);
-            text(x, firstLine, SizeInfoColor, size);
+            text(x, firstLine, SizeInfoColor, footerSizeText(*entry, Texts.Folder));
         }
         if (ShowFileDate) {
             const std::string stamp = formatDate(entry->Written, Language == "AMERICAN") + "  " + formatTime(entry->Written);
@@ -780,6 +775,12 @@ std::string TFPanel::CurrentPath() const
     return Browser.CurrentFolder() + Browser.NameAt(CurrentIndex());
 }
 
+bool TFPanel::HasCurrentEntry() const
+{
+    const int index = CurrentIndex();
+    return index >= 1 && index <= Browser.Count;
+}
+
 void TFPanel::enterFolderAt(int index)
 {
     if (!Browser.EnterFolder(index))
@@ -866,6 +867,8 @@ void TFPanel::GoRoot()
     const char letter = Path.empty() ? 'c' : Path[0];
     Path = std::string(1, letter) + ":\\";
     ReadFolder();
+    if (OnChangeFolder)
+        OnChangeFolder(this, PanelName);
 }
 
 void TFPanel::changeDrive(int step)

@@ -184,6 +184,8 @@ public:
 
     // The full path of the entry under the cursor.
     std::string CurrentPath() const;
+    // The cursor is on an entry of the list (false on an empty list).
+    bool HasCurrentEntry() const;
     int CurrentIndex() const { return TopIndex + CursorRow + 1; }
     int RowsPerColumn() const { return geometry().rows; }
     int ColumnCount() const { return ViewMode == 3 ? 1 : std::clamp(Columns, 1, 10); }

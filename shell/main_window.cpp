@@ -661,7 +661,20 @@ void TForm1::Load_INI()
     if (s.StateWin == 1) {
         setWindowState(Qt::WindowMaximized);
     } else {
-        // Width and Height are the outer size; the frame adds the classic 4-pixel borders.
+        // Width and Height are the outer size; the frame adds the classic
+        // 4-pixel borders. The stored frame is kept to the screens: a huge
+        // size would give each panel a canvas of that size, and a position
+        // on a monitor since unplugged would open the window out of reach.
+        std::vector<Rect> screens;
+        for (const QScreen* screen : QGuiApplication::screens()) {
+            const QRect area = screen->availableGeometry();
+            screens.push_back({ area.x(), area.y(), area.width(), area.height() });
+        }
+        const Rect frame = fitWindowToScreens({ s.Left, s.Top, s.Width, s.Height }, screens);
+        s.Left = frame.left;
+        s.Top = frame.top;
+        s.Width = frame.width;
+        s.Height = frame.height;
         move(s.Left, s.Top);
         resize(std::max(s.Width - 8, 200), std::max(s.Height - 46, 150));
     }
@@ -822,7 +835,9 @@ void TForm1::FormResize()
     // Panel_Down at the bottom.
     m_panel3->setGeometry(0, 0, cw, m_panel3->height());
     m_toolBar->setGeometry(0, 0, cw, m_toolBar->height());
-    const int statusHeight = m_statusBar->isVisible() ? 19 : 0;
+    // The configured visibility: the first layout runs before the window is
+    // shown, when no child reports itself visible.
+    const int statusHeight = m_statusBar->isHidden() ? 0 : 19;
     m_statusBar->setGeometry(0, ch - statusHeight, cw, 19);
     m_panelDown->setGeometry(0, ch - statusHeight - 42, cw, 42);
     m_panelDos->setGeometry(0, 0, cw, 17);
@@ -1208,9 +1223,25 @@ int TForm1::runModal(QDialog& dialog)
 
 void TForm1::notAvailable(const std::string& name)
 {
-    std::string caption = name;
+    // Handlers without a menu entry of their own are named by the entry the
+    // user reached them through; the user never sees an internal name.
+    static const std::pair<const char*, const char*> shownAs[] = {
+        { "ViewText", "View" },
+        { "ViewPicture", "View" },
+        { "EditText", "Edit" },
+        { "PlaySound", "View" },
+        { "PlayMpeg", "View" },
+        { "PlayModule", "View" },
+        { "DriveDialog", "ChangeDrive" },
+        { "DriveDialogModal", "ChangeDrive" },
+    };
+    std::string command = name;
+    for (const auto& [handler, entryCommand] : shownAs)
+        if (name == handler)
+            command = entryCommand;
+    std::string caption = command;
     for (const MenuEntry& entry : mainMenuTable()) {
-        if (entry.command == name && !entry.name.empty()) {
+        if (entry.command == command && !entry.name.empty()) {
             if (const QAction* action = MenuAction(entry.name); action && !action->text().isEmpty())
                 caption = action->text().remove(QLatin1Char('&')).toStdString();
             break;
@@ -1253,13 +1284,18 @@ void TForm1::runExternal(const std::string& commandLine, const std::vector<std::
 
 void TForm1::ViewCommand()
 {
-    File_Work(ActivePanel()->CurrentPath());
+    // An empty list has no entry: its CurrentPath is the folder itself.
+    const TFPanel* panel = ActivePanel();
+    if (!panel->HasCurrentEntry())
+        return;
+    File_Work(panel->CurrentPath());
 }
 
 void TForm1::EditCommand()
 {
     const TFPanel* panel = ActivePanel();
-    if (panel->CurrentIsFolder || panel->CurrentName == ".." || panel->CurrentName.empty())
+    if (!panel->HasCurrentEntry() || panel->CurrentIsFolder || panel->CurrentName == ".."
+        || panel->CurrentName.empty())
         return;
     const std::string path = panel->CurrentPath();
     if (MainSettings.EditorType != "int") {

@@ -44,7 +44,9 @@ void readGlobalSection(const IniFile& ini, TMainSettings& s, int& leftStyle, int
     leftStyle = ini.readInteger(g, "Left_Style", leftStyle);
     rightStyle = ini.readInteger(g, "Right_Style", rightStyle);
     s.Language = ini.readString(g, "Language", "ENGLISH");
-    s.Main_Splitter = ini.readInteger(g, "Main_Splitter", 7);
+    // The gap sizes the drawing between the panels: a stored 100000 would
+    // leave no room for either.
+    s.Main_Splitter = std::clamp(ini.readInteger(g, "Main_Splitter", 7), 0, 100);
     s.Show_ToolBar = ini.readBool(g, "Show_ToolBar", true);
     s.Show_StatusBar = ini.readBool(g, "Show_StatusBar", true);
     s.Show_DriveBar = ini.readBool(g, "Show_DriveBar", true);
@@ -182,6 +184,14 @@ void readPanelSection(const IniFile& ini, const std::string& section, PanelSetti
         p.Stolbik_File = static_cast<int>(cap);
     if (p.ViewMode == 3 && p.Columns != 1)
         p.Columns = 1;
+    // Values that size drawing surfaces and fonts stay within what can be
+    // drawn: a font of 100000 points or a negative column width would make
+    // the panel allocate or paint nonsense, and be saved back every time.
+    p.Font_Size = std::clamp(p.Font_Size, 4, 72);
+    p.Length = std::clamp(p.Length, 4, 72);
+    for (int PanelSettings::*width : { &PanelSettings::Width, &PanelSettings::Height,
+             &PanelSettings::Stolbik_File, &PanelSettings::Stolbik_FileType, &PanelSettings::Stolbik_Date })
+        p.*width = std::max(p.*width, 0);
 }
 
 namespace {

@@ -242,6 +242,22 @@ TEST_F(BrowserTest, FolderSizeNeverFollowsLinksAndNeverOpensFifos)
     EXPECT_FALSE(list.Busy);
 }
 
+TEST_F(BrowserTest, AMeasuredEmptyFolderIsMarkedMeasured)
+{
+    root.folder("empty");
+    root.write("full/a", "abc");
+    TBrowser list;
+    open(list);
+    ASSERT_EQ(names(list), (std::vector<std::string> { "empty", "full" }));
+    EXPECT_FALSE(list.Entries[0].Measured);
+    EXPECT_TRUE(list.MeasureFolder(1));
+    EXPECT_TRUE(list.MeasureFolder(2));
+    EXPECT_TRUE(list.Entries[0].Measured);
+    EXPECT_EQ(list.Entries[0].Size, 0);
+    EXPECT_TRUE(list.Entries[1].Measured);
+    EXPECT_EQ(list.Entries[1].Size, 3);
+}
+
 TEST_F(BrowserTest, StopEndsAWalkAndAReReadListIsNotWrittenInto)
 {
     for (int i = 0; i < 5; ++i)

@@ -427,6 +427,20 @@ TEST_F(PanelTest, FoldersAndArchives)
     EXPECT_EQ(panel->Path, "C:\\");
 }
 
+TEST_F(PanelTest, AnUnknownSortTextKeepsTheListsMode)
+{
+    root.write("b.a", "x");
+    root.write("a.b", "x");
+    const std::pair<const char*, int> rows[] = { { "srExt", srExt }, { "srBogus", srExt },
+        { "srName", srName }, { "", srName }, { "srNone", srNone } };
+    auto panel = makePanel(300, 200, 3);
+    for (const auto& [text, mode] : rows) {
+        panel->SortSetting = text;
+        panel->ReadFolder();
+        EXPECT_EQ(panel->Browser.SortMode, mode) << text;
+    }
+}
+
 TEST_F(PanelTest, DrivesAndHidden)
 {
     test::TempFolder other;

@@ -299,11 +299,70 @@ TEST_F(ShellCommandTest, FileWorkOpensEachKindThroughItsHandler)
     EXPECT_EQ(opened.size(), 3u);
     EXPECT_EQ(launched.calls.size(), 2u);
     EXPECT_TRUE(prompts.asked.empty());
-    // Without a handler the user is told plainly.
+    // Without a handler the user is told plainly, by the command's caption
+    // from the language file, never by the handler's internal name.
     CommandRegistry::instance().clear();
     cursorTo(panel, "notes");
     form.File_Work(panel->CurrentPath());
-    EXPECT_NE(lastQuestion().find("not available yet"), std::string::npos);
+    EXPECT_EQ(lastQuestion(), "\"View\" is not available yet.");
+}
+
+TEST_F(ShellCommandTest, NotAvailableNamesTheCommandAsTheMenuDoes)
+{
+    TForm1 form;
+    form.MainSettings.AutoSave = false;
+    const std::pair<const char*, const char*> rows[] = {
+        { "DriveDialog", "Change drive" },
+        { "DriveDialogModal", "Change drive" },
+        { "ChangeDrive", "Change drive" },
+        { "Copy", "Copy" },
+    };
+    for (const auto& [command, caption] : rows) {
+        form.RunCommand(command);
+        EXPECT_EQ(lastQuestion(), "\"" + std::string(caption) + "\" is not available yet.") << command;
+    }
+    cursorTo(form.ActivePanel(), "notes");
+    form.RunCommand("Edit");
+    EXPECT_EQ(lastQuestion(), "\"Edit\" is not available yet.");
+}
+
+TEST_F(ShellCommandTest, AnEmptyPanelHasNoEntryToViewEditOrEnter)
+{
+    std::vector<std::string> opened;
+    for (const char* name : { "ViewText", "EditText", "ViewPicture" })
+        registerFileHandler(name, [&opened, name](TForm1&, const std::string& path) {
+            opened.push_back(std::string(name) + " " + path);
+        });
+    test::TempFolder empty;
+    DriveTable::instance().setDrives(
+        { { 'c', drive.path(), DriveType::Fixed }, { 'q', empty.path(), DriveType::Fixed } });
+    TForm1 form;
+    activate(form);
+    TFPanel* panel = form.ActivePanel();
+    panel->Path = "q:\\";
+    panel->ReadFolder();
+    ASSERT_EQ(panel->Browser.Count, 0);
+    EXPECT_FALSE(panel->HasCurrentEntry());
+    form.RunCommand("View");
+    form.RunCommand("Edit");
+    press(form, Qt::Key_F3);
+    press(form, Qt::Key_F4);
+    press(form, Qt::Key_Return);
+    EXPECT_TRUE(opened.empty());
+    EXPECT_TRUE(launched.calls.empty());
+    EXPECT_TRUE(prompts.asked.empty());
+}
+
+TEST_F(ShellCommandTest, CtrlBackslashMovesThePromptToTheRoot)
+{
+    writeIni("[Panel_Left]\nPath=c:\\alpha\n");
+    TForm1 form;
+    activate(form);
+    auto* prompt = form.findChild<QLabel*>("ComRead");
+    EXPECT_EQ(prompt->text(), "C:\\alpha\\");
+    press(form, Qt::Key_Backslash, Qt::ControlModifier);
+    EXPECT_EQ(form.ActivePanel()->Browser.CurrentFolder(), "c:\\");
+    EXPECT_EQ(prompt->text(), "C:\\");
 }
 
 TEST_F(ShellCommandTest, EditRunsTheEditorWithTheFileAsItsOwnArgument)
