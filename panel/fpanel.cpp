@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 
 #include <cstdlib>
 
@@ -1099,6 +1100,24 @@ bool TFPanel::KeyDown(int key, Qt::KeyboardModifiers modifiers)
 }
 
 // --- mouse -----------------------------------------------------------------
+
+void TFPanel::wheelEvent(QWheelEvent* event)
+{
+    event->accept();
+    if (!listMode() || Browser.Count == 0)
+        return;
+    // 120 eighths of a degree make one notch; a notch away from the user
+    // (positive) moves up.
+    m_wheelRemainder += event->angleDelta().y();
+    const int notches = m_wheelRemainder / 120;
+    m_wheelRemainder -= notches * 120;
+    for (int row = 0; row < 3 * std::abs(notches); ++row) {
+        if (notches > 0)
+            CursorUp();
+        else
+            CursorDown();
+    }
+}
 
 int TFPanel::columnLineAt(int x) const
 {

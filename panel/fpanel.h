@@ -211,6 +211,9 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    // Three rows per notch of the wheel; the cursor moves as with the
+    // arrow keys. Finer wheels add up to whole notches.
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     enum class Gesture { None, Left, Right };
@@ -264,6 +267,7 @@ private:
     bool m_dragArmed = false;
     bool m_paintSelects = true;
     int m_resizing = 0;
+    int m_wheelRemainder = 0; // eighths of a degree short of a notch
     std::string m_autoScroll;
     QTimer m_timerUp;
     QTimer m_timerDown;

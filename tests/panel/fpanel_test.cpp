@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <map>
 
@@ -425,6 +426,38 @@ TEST_F(PanelTest, FoldersAndArchives)
     panel->Path = "nowhere";
     panel->ReadFolder();
     EXPECT_EQ(panel->Path, "C:\\");
+}
+
+TEST_F(PanelTest, TheWheelMovesThreeRowsPerNotch)
+{
+    for (int i = 0; i < 40; ++i)
+        root.write("file" + std::to_string(100 + i), "x");
+    auto panel = makePanel(300, 200, 3);
+    const auto wheel = [&](int delta) {
+        QWheelEvent event(QPointF(50, 50), panel->mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, delta),
+            Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(panel.get(), &event);
+    };
+    struct Row {
+        const char* name;
+        int delta;
+        int index;
+    } rows[] = {
+        { "a notch towards the user", -120, 4 },
+        { "two more", -240, 10 },
+        { "half a notch does nothing yet", -60, 10 },
+        { "the other half completes it", -60, 13 },
+        { "a notch away from the user", 120, 10 },
+        { "far up stops at the first entry", 1200, 1 },
+    };
+    for (const Row& row : rows) {
+        wheel(row.delta);
+        EXPECT_EQ(panel->CurrentIndex(), row.index) << row.name;
+    }
+    // The page follows the cursor as with the arrow keys.
+    wheel(-120 * 20);
+    EXPECT_EQ(panel->CurrentIndex(), 40);
+    EXPECT_GT(panel->TopIndex, 0);
 }
 
 TEST_F(PanelTest, AnUnknownSortTextKeepsTheListsMode)

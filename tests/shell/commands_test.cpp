@@ -231,11 +231,20 @@ TEST_F(ShellCommandTest, TypingRunsCommandsAndKeepsTheHistory)
     activate(form);
     QTest::keyClicks(form.ComLine(), "ls -l");
     EXPECT_EQ(form.ComLine()->text(), "ls -l");
-    // Gray + selects a group and never reaches the line; Del deletes files.
+    // Gray + selects a group and never reaches the line; Del edits the
+    // line while it holds text and deletes files once it is empty.
     press(form, Qt::Key_Plus, Qt::KeypadModifier);
+    form.ComLine()->setCursorPosition(0);
     press(form, Qt::Key_Delete);
-    EXPECT_EQ(form.ComLine()->text(), "ls -l");
+    EXPECT_EQ(form.ComLine()->text(), "s -l");
+    EXPECT_EQ(ran, (std::vector<std::string> { "SelectGroup" }));
+    form.ComLine()->setText("ls -l");
+    form.ComLine()->end(false);
+    const QString typed = form.ComLine()->text();
+    form.ComLine()->clear();
+    press(form, Qt::Key_Delete);
     EXPECT_EQ(ran, (std::vector<std::string> { "SelectGroup", "Delete" }));
+    form.ComLine()->setText(typed);
     EXPECT_EQ(form.SelectGroupMode, 1);
     press(form, Qt::Key_Return);
     ASSERT_EQ(launched.calls.size(), 1u);
@@ -271,6 +280,15 @@ TEST_F(ShellCommandTest, TypingRunsCommandsAndKeepsTheHistory)
     press(form, Qt::Key_Return);
     EXPECT_NE(form.ActivePanel()->Browser.CurrentFolder().find("alpha"), std::string::npos);
     EXPECT_EQ(launched.calls.size(), 2u);
+    // Backspace on the empty line goes back up; with text it edits the text.
+    form.ComLine()->setText("ab");
+    press(form, Qt::Key_Backspace);
+    EXPECT_EQ(form.ComLine()->text(), "a");
+    EXPECT_NE(form.ActivePanel()->Browser.CurrentFolder().find("alpha"), std::string::npos);
+    form.ComLine()->clear();
+    press(form, Qt::Key_Backspace);
+    EXPECT_EQ(form.ActivePanel()->Browser.CurrentFolder(), "c:\\");
+    EXPECT_EQ(form.ActivePanel()->CurrentName, "alpha");
 }
 
 TEST_F(ShellCommandTest, FileWorkOpensEachKindThroughItsHandler)
