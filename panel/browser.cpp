@@ -375,6 +375,16 @@ bool TBrowser::MeasureFolder(int index)
         return false;
     if (!Entries[static_cast<std::size_t>(index - 1)].isFolder())
         return false;
+    // A link to a folder is measured as the link itself: 0 bytes, never
+    // the folder it leads to (which may be anywhere, or hold the link).
+    if (Entries[static_cast<std::size_t>(index - 1)].Attr & faSymLink) {
+        Entry& link = Entries[static_cast<std::size_t>(index - 1)];
+        if (link.Selected)
+            SelBytes -= link.Size;
+        link.Size = 0;
+        link.Measured = true;
+        return true;
+    }
     const bool parent = Entries[static_cast<std::size_t>(index - 1)].IsParent;
     const std::string folder = parent ? Folder : Folder + Entries[static_cast<std::size_t>(index - 1)].FullName + "\\";
     const uint64_t generation = m_generation;

@@ -861,6 +861,16 @@ void TFPanel::GoUp()
         enterFolderAt(1);
 }
 
+void TFPanel::EnterFolderUnderCursor()
+{
+    if (!listMode() || !HasCurrentEntry())
+        return;
+    const int index = CurrentIndex();
+    const Entry& entry = Browser.Entries[static_cast<std::size_t>(index - 1)];
+    if (entry.isFolder() && !entry.IsParent)
+        enterFolderAt(index);
+}
+
 void TFPanel::GoRoot()
 {
     if (ViewMode == 4)
@@ -1040,7 +1050,7 @@ bool TFPanel::KeyDown(int key, Qt::KeyboardModifiers modifiers)
         ctrl ? PreviousDrive() : PageLeft();
         return true;
     case Qt::Key_PageDown:
-        PageRight();
+        ctrl ? EnterFolderUnderCursor() : PageRight();
         return true;
     case Qt::Key_PageUp:
         ctrl ? GoUp() : PageLeft();

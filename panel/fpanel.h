@@ -161,6 +161,9 @@ public:
     void SetCursorIndex(int n);
     void EnterItem();
     void GoUp();
+    // Ctrl+PgDn: enters the folder under the cursor (a link to a folder
+    // too); on a file or ".." nothing happens.
+    void EnterFolderUnderCursor();
     void GoRoot();
     void PreviousDrive();
     void NextDrive();

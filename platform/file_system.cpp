@@ -154,8 +154,17 @@ bool listFolderNow(const std::string& hostFolder, std::vector<HostEntry>& entrie
             HostEntry& entry = found[i];
             entry.name = std::move(names[i]);
             fillEntry(info, entry);
-            if (entry.kind != HostKind::SymLink)
+            if (entry.kind != HostKind::SymLink) {
                 entry.attr |= readStored(prefix + entry.name, xattrSupported);
+            } else if (facts == ListFacts::All) {
+                // A link to a folder lists as a folder the user can enter
+                // (its kind stays SymLink: no walk descends through it). A
+                // dangling link, or one to a file, stays a file.
+                struct statx target { };
+                if (::statx(dirFd, entry.name.c_str(), AT_NO_AUTOMOUNT, STATX_TYPE, &target) == 0
+                    && S_ISDIR(target.stx_mode))
+                    entry.attr |= faDirectory;
+            }
             present[i] = 1;
         }
     };

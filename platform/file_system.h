@@ -9,7 +9,9 @@
 //   0x02 hidden for a leading "." or the stored bit; 0x04 system and 0x20
 //   archive from the stored DOS attribute (extended attribute
 //   user.DOSATTRIB, its hex text "0x20" or the binary record SMB servers
-//   write); 0x400 for a symbolic link. FIFOs, sockets and devices list with
+//   write); 0x400 for a symbolic link, with 0x10 too in a full listing when
+//   it leads to a folder (its kind stays SymLink: walks never descend through
+//   it; the facts are the link's own). FIFOs, sockets and devices list with
 //   size 0. Created is the birth time where the file system keeps one, else
 //   the change time.
 #pragma once

@@ -84,6 +84,9 @@ KeyRoute routeKey(int key, Qt::KeyboardModifiers modifiers, const KeyState& stat
         steps.push_back(KeyStep::GoUp);
     if (ctrl && key == Qt::Key_Backslash)
         steps.push_back(KeyStep::GoRoot);
+    // Ctrl+PgDn, the way back down from Ctrl+PgUp: into the folder under the cursor.
+    if (ctrl && key == Qt::Key_PageDown)
+        steps.push_back(KeyStep::EnterFolder);
     // 14.
     if (grayStar)
         steps.push_back(ctrl ? KeyStep::InvertWithFolders : KeyStep::InvertFiles);

@@ -1128,6 +1128,9 @@ void TForm1::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
         case KeyStep::DeleteLastWord: m_comLine->setText(qtext(deleteLastWord(m_comLine->text().toStdString()))); break;
         case KeyStep::GoUp: panel->GoUp(); break;
         case KeyStep::GoRoot: panel->GoRoot(); break;
+        case KeyStep::EnterFolder:
+            panel->EnterFolderUnderCursor();
+            break;
         case KeyStep::InvertFiles: panel->InvertSelection(false); break;
         case KeyStep::InvertWithFolders: panel->InvertSelection(true); break;
         case KeyStep::SelectGroup:

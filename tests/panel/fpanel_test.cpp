@@ -17,6 +17,7 @@
 #include <QWheelEvent>
 
 #include <map>
+#include <unistd.h>
 
 using namespace ov;
 
@@ -426,6 +427,51 @@ TEST_F(PanelTest, FoldersAndArchives)
     panel->Path = "nowhere";
     panel->ReadFolder();
     EXPECT_EQ(panel->Path, "C:\\");
+}
+
+TEST_F(PanelTest, ALinkToAFolderIsAFolderToEnter)
+{
+    test::TempFolder outside;
+    outside.write("inside.txt", std::string(5000, 'x'));
+    root.folder("home/zeta");
+    root.write("home/alpha.txt", "a");
+    ASSERT_EQ(::symlink(outside.path().c_str(), (root / "home/link").c_str()), 0);
+    ASSERT_EQ(::symlink("nowhere", (root / "home/broken").c_str()), 0);
+    auto panel = makePanel(250, 270, 3, "home");
+    std::vector<std::string> names;
+    for (int i = 1; i <= panel->Browser.Count; ++i)
+        names.push_back(panel->Browser.NameAt(i));
+    // Sorted with the folders; the dangling link stays a file.
+    EXPECT_EQ(names, (std::vector<std::string> { "..", "link", "zeta", "alpha.txt", "broken" }));
+    EXPECT_EQ(panel->Browser.Entries[1].Attr, faDirectory | faSymLink);
+    EXPECT_EQ(panel->Browser.Entries[4].Attr & faDirectory, 0);
+
+    // F3's measure counts the link as 0 and never walks into it.
+    pointTo(*panel, "link");
+    EXPECT_TRUE(panel->Browser.MeasureFolder(panel->CurrentIndex()));
+    EXPECT_EQ(panel->Browser.Entries[1].Size, 0);
+    EXPECT_TRUE(panel->Browser.Entries[1].Measured);
+
+    // Enter goes in by the link's own path; ".." comes back beside it.
+    QTest::keyClick(panel.get(), Qt::Key_Return);
+    EXPECT_EQ(panel->Browser.CurrentFolder(), "c:\\home\\link\\");
+    EXPECT_EQ(panel->Browser.NameAt(2), "inside.txt");
+    pointTo(*panel, "..");
+    QTest::keyClick(panel.get(), Qt::Key_Return);
+    EXPECT_EQ(panel->Browser.CurrentFolder(), "c:\\home\\");
+    EXPECT_EQ(panel->CurrentName, "link");
+    // Ctrl+PgDn and a Path naming it enter it too.
+    QTest::keyClick(panel.get(), Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(panel->Browser.CurrentFolder(), "c:\\home\\link\\");
+    panel->Path = "c:\\home\\link";
+    panel->ReadFolder();
+    EXPECT_EQ(panel->Browser.NameAt(2), "inside.txt");
+    // Enter on the dangling link hands it to the desktop as a file.
+    panel->Path = "c:\\home";
+    panel->ReadFolder();
+    pointTo(*panel, "broken");
+    QTest::keyClick(panel.get(), Qt::Key_Return);
+    EXPECT_EQ(panel->Browser.CurrentFolder(), "c:\\home\\");
 }
 
 TEST_F(PanelTest, TheWheelMovesThreeRowsPerNotch)

@@ -53,14 +53,19 @@ TEST(LsTool, ListsInThePanelsOrder)
     root.write("b.exe", "b");
     root.write("c.bat", "c");
     root.folder("d");
+    ov::test::TempFolder outside;
+    ::symlink(outside.path().c_str(), (root / "e").c_str());
+    ::symlink("nowhere", (root / "f").c_str());
     const std::string folder = "'" + root.path() + "'";
     struct Row {
         const char* name;
         std::string arguments;
         std::vector<std::string> lines;
     } rows[] = {
-        { "executables first by default", folder, { ".. 10", "d 10", "b.exe 0", "c.bat 0", "a.txt 0" } },
-        { "by name when turned off", "--no-exec-first " + folder, { ".. 10", "d 10", "a.txt 0", "b.exe 0", "c.bat 0" } },
+        { "executables first by default", folder,
+            { ".. 10", "d 10", "e 410", "b.exe 0", "c.bat 0", "a.txt 0", "f 400" } },
+        { "by name when turned off", "--no-exec-first " + folder,
+            { ".. 10", "d 10", "e 410", "a.txt 0", "b.exe 0", "c.bat 0", "f 400" } },
     };
     for (const Row& row : rows)
         EXPECT_EQ(listing(row.arguments), row.lines) << row.name;

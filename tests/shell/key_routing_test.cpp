@@ -101,6 +101,7 @@ TEST(KeyRouting, StepsInTheirOrder)
         { "Ctrl+/ does nothing", Qt::Key_Slash, Ctrl, {}, {}, false },
         { "Ctrl+Backspace", Qt::Key_Backspace, Ctrl, typing, { S::DeleteLastWord }, false },
         { "Backspace is typed", Qt::Key_Backspace, None, typing, {}, true },
+        { "Ctrl+PgDn enters the folder", Qt::Key_PageDown, Ctrl, {}, { S::EnterFolder }, false },
         { "Backspace on an empty line goes up", Qt::Key_Backspace, None, {}, { S::GoUp }, true },
         { "Shift+Backspace on an empty line stays", Qt::Key_Backspace, Shift, {}, {}, true },
         { "Ctrl+I", Qt::Key_I, Ctrl, {}, { S::IndentFolders }, false },
