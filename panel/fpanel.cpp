@@ -3,6 +3,7 @@
 #include "panel/drive_facts.h"
 #include "panel/quick_search.h"
 #include "platform/colors.h"
+#include "platform/dialogs.h"
 #include "platform/drives.h"
 #include "platform/fonts.h"
 #include "platform/launcher.h"
@@ -841,10 +842,14 @@ void TFPanel::EnterItem()
     if (!host)
         return;
     const std::string workingFolder = DriveTable::instance().toHost(Path).value_or(std::string());
-    if (oneOf(extension, { ".exe", ".com", ".bat" }))
-        launcher().startProgram({ *host }, workingFolder);
-    else
-        launcher().openDocument(*host);
+    // Programs run in the shown folder: the classic extensions and what
+    // Linux itself runs (an ELF image or a "#!" script with an execute bit).
+    const bool program = oneOf(extension, { ".exe", ".com", ".bat" }) || isExecutableProgram(*host);
+    const bool started
+        = program ? launcher().startProgram({ *host }, workingFolder) : launcher().openDocument(*host);
+    if (!started)
+        messageBox(
+            "Cannot open " + entry.FullName + ": " + launcher().failure, "Orvanta", Buttons::Ok, Icon::Error);
 }
 
 void TFPanel::GoUp()

@@ -1047,8 +1047,11 @@ void TForm1::EnterCommand()
         return;
     }
     AddFileToHistory(command);
-    // A typed command runs in the shell, in the folder the panel shows.
-    launcher().runShellCommand(command, ActiveHostFolder());
+    // A typed command runs in the user's terminal, in the folder the panel
+    // shows; when none can start, the user is told why.
+    if (!launcher().runShellCommand(command, ActiveHostFolder()))
+        messageBox(
+            "Cannot run \"" + command + "\": " + launcher().failure, ProductName, Buttons::Ok, Icon::Error);
     m_comLine->clear();
 }
 
@@ -1101,7 +1104,11 @@ void TForm1::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
         case KeyStep::AppendLeftPath:
         case KeyStep::AppendRightPath: {
             const TFPanel* source = step == KeyStep::AppendLeftPath ? m_left : m_right;
-            m_comLine->setText(qtext(appendPanelPath(m_comLine->text().toStdString(), source->Path)));
+            const std::string host
+                = DriveTable::instance().toHost(reopenFolder(source->Browser)).value_or(std::string());
+            if (host.empty())
+                break;
+            m_comLine->setText(qtext(appendPanelPath(m_comLine->text().toStdString(), host)));
             m_comLine->end(false);
             break;
         }
@@ -1282,7 +1289,13 @@ void TForm1::runExternal(const std::string& commandLine, const std::vector<std::
     const std::string program = words.front();
     words.erase(words.begin());
     words.insert(words.end(), arguments.begin(), arguments.end());
-    launcher().startProgram(mapProgram(program, words), "");
+    if (!launcher().startProgram(mapProgram(program, words), ""))
+        reportLaunchFailure(program);
+}
+
+void TForm1::reportLaunchFailure(const std::string& what)
+{
+    messageBox("Cannot open " + what + ": " + launcher().failure, ProductName, Buttons::Ok, Icon::Error);
 }
 
 void TForm1::ViewCommand()
@@ -1527,15 +1540,15 @@ void TForm1::File_Work(const std::string& path)
     case FileAction::Module: runFileHandler("PlayModule", path); break;
     case FileAction::MediaPlayer:
         // The desktop's player, with the file as an argument of its own.
-        if (host)
-            launcher().startProgram(mapProgram("mplayer.exe", { *host }), "");
+        if (host && !launcher().startProgram(mapProgram("mplayer.exe", { *host }), ""))
+            reportLaunchFailure(path);
         break;
     case FileAction::Html: {
         // The key the old browser helper read, then the desktop's browser.
         IniFile shared(windowsFolder() + "/ov.ini");
         shared.writeString("TForm1", "URL", path);
-        if (host)
-            launcher().openDocument(*host);
+        if (host && !launcher().openDocument(*host))
+            reportLaunchFailure(path);
         break;
     }
     case FileAction::Text: runFileHandler("ViewText", path); break;

@@ -4,6 +4,7 @@
 // compares whole images.
 #include "panel/fpanel.h"
 #include "platform/colors.h"
+#include "platform/dialogs.h"
 #include "platform/drives.h"
 #include "platform/launcher.h"
 #include "platform/picture.h"
@@ -17,6 +18,7 @@
 #include <QWheelEvent>
 
 #include <map>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace ov;
@@ -333,6 +335,13 @@ TEST_F(PanelTest, EnterDispatch)
     root.write("run.exe");
     root.write("lib.dll");
     root.write("pack.zip");
+    ::chmod(root.write("build.sh", "#!/bin/sh\nmake\n").c_str(), 0755);
+    ::chmod(root.write("tool",
+                    "\x7f"
+                    "ELF\x02\x01\x01")
+                .c_str(),
+        0755);
+    ::chmod(root.write("notes.md", "text with the bit").c_str(), 0755);
     auto panel = makePanel(250, 270);
     std::vector<std::string> fileEnter, history, resources;
     panel->OnFileEnter = [&](TFPanel*, const std::string& path) { fileEnter.push_back(path); };
@@ -343,11 +352,10 @@ TEST_F(PanelTest, EnterDispatch)
         const char* launch; // "open", "start" or "" for none
         const char* event;  // "file", "resources" or ""
     } rows[] = {
-        { "readme.txt", "open", "" },
-        { "run.exe", "start", "" },
-        { "song.mp3", "", "file" },
-        { "pic.jpg", "", "file" },
-        { "lib.dll", "", "resources" },
+        { "readme.txt", "open", "" }, { "run.exe", "start", "" },
+        { "build.sh", "start", "" }, // what Linux runs itself
+        { "tool", "start", "" }, { "notes.md", "open", "" }, // a document that merely has the bit
+        { "song.mp3", "", "file" }, { "pic.jpg", "", "file" }, { "lib.dll", "", "resources" },
         { "pack.zip", "", "" }, // no archive disk yet: nothing visible
     };
     for (const Row& row : rows) {
@@ -362,6 +370,9 @@ TEST_F(PanelTest, EnterDispatch)
             ASSERT_EQ(recorder.calls.size(), 1u);
             EXPECT_EQ(recorder.calls[0].kind, row.launch);
             EXPECT_EQ(recorder.calls[0].argv.back(), root / row.name);
+            if (std::string(row.launch) == "start") {
+                EXPECT_EQ(recorder.calls[0].workingFolder, root.path());
+            }
         } else {
             EXPECT_TRUE(recorder.calls.empty());
         }
@@ -375,6 +386,17 @@ TEST_F(PanelTest, EnterDispatch)
     QTest::keyClick(panel.get(), Qt::Key_Return);
     ASSERT_EQ(fileEnter.size(), 1u);
     EXPECT_EQ(fileEnter[0], "c:\\song.mp3");
+
+    // Nothing could be opened: a box names the file and the reason.
+    ScriptedPrompts prompts;
+    setPrompts(&prompts);
+    recorder.result = false;
+    recorder.reason = "xdg-open is not installed";
+    pointTo(*panel, "readme.txt");
+    QTest::keyClick(panel.get(), Qt::Key_Return);
+    setPrompts(nullptr);
+    ASSERT_EQ(prompts.asked.size(), 1u);
+    EXPECT_EQ(prompts.asked[0].text, "Cannot open readme.txt: xdg-open is not installed");
 }
 
 TEST_F(PanelTest, FoldersAndArchives)

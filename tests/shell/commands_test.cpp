@@ -5,6 +5,7 @@
 #include "platform/drives.h"
 #include "platform/launcher.h"
 #include "shell/calculator.h"
+#include "shell/command_line.h"
 #include "shell/commands.h"
 #include "shell/main_window.h"
 #include "tests/support/temp_folder.h"
@@ -266,9 +267,10 @@ TEST_F(ShellCommandTest, TypingRunsCommandsAndKeepsTheHistory)
     cursorTo(form.ActivePanel(), "song.MP3");
     press(form, Qt::Key_Return, Qt::ControlModifier);
     EXPECT_EQ(form.ComLine()->text(), "type song.mp3");
-    form.ComLine()->clear();
+    // Ctrl+[ inserts the shown folder's host path, quoted for the shell.
+    form.ComLine()->setText("ls ");
     press(form, Qt::Key_BracketLeft, Qt::ControlModifier);
-    EXPECT_EQ(form.ComLine()->text().toStdString(), form.LeftPanel()->Path + (form.LeftPanel()->Path.size() == 3 ? "" : "\\"));
+    EXPECT_EQ(form.ComLine()->text().toStdString(), "ls " + shellQuoted(drive.path() + "/"));
     // A space on the empty line selects the entry and leaves the line empty.
     form.ComLine()->clear();
     const int selected = form.ActivePanel()->Browser.SelCount;
@@ -289,6 +291,26 @@ TEST_F(ShellCommandTest, TypingRunsCommandsAndKeepsTheHistory)
     press(form, Qt::Key_Backspace);
     EXPECT_EQ(form.ActivePanel()->Browser.CurrentFolder(), "c:\\");
     EXPECT_EQ(form.ActivePanel()->CurrentName, "alpha");
+}
+
+TEST_F(ShellCommandTest, ATypedCommandThatCannotStartSaysWhy)
+{
+    TForm1 form;
+    activate(form);
+    launched.result = false;
+    launched.reason = "no terminal program is installed";
+    QTest::keyClicks(form.ComLine(), "make");
+    press(form, Qt::Key_Return);
+    ASSERT_EQ(launched.calls.size(), 1u);
+    EXPECT_EQ(launched.calls[0].kind, "shell");
+    EXPECT_EQ(lastQuestion(), "Cannot run \"make\": no terminal program is installed");
+    EXPECT_EQ(prompts.asked.back().icon, Icon::Error);
+    // Ctrl+] takes the other panel's folder, a link's own path included.
+    drive.folder("deep/er");
+    form.RightPanel()->Path = "c:\\deep\\er";
+    form.RightPanel()->ReadFolder();
+    press(form, Qt::Key_BracketRight, Qt::ControlModifier);
+    EXPECT_EQ(form.ComLine()->text().toStdString(), shellQuoted(drive / "deep/er/"));
 }
 
 TEST_F(ShellCommandTest, FileWorkOpensEachKindThroughItsHandler)
