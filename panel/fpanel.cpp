@@ -9,6 +9,8 @@
 #include "platform/launcher.h"
 #include "platform/picture.h"
 
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
@@ -16,7 +18,11 @@
 #include <QPainter>
 #include <QWheelEvent>
 
+#include <chrono>
 #include <cstdlib>
+#include <memory>
+#include <mutex>
+#include <thread>
 
 namespace ov {
 
@@ -170,16 +176,12 @@ void TFPanel::useFont(bool bold)
 
 // --- reading ---------------------------------------------------------------
 
-void TFPanel::ReadFolder()
-{
-    OpenList();
-    ShowOpenedList();
-}
+namespace {
 
-void TFPanel::OpenList()
+// A panel path in its shown form: a path without a drive letter reads as
+// c:\; the letter is upper-case and the folder part ends in "\".
+std::string panelPath(std::string path)
 {
-    // A path without a drive letter reads as c:\; the folder part ends in "\".
-    std::string path = Path;
     const bool letter = path.size() >= 2 && path[1] == ':' && ((path[0] >= 'a' && path[0] <= 'z') || (path[0] >= 'A' && path[0] <= 'Z'));
     if (!letter)
         path = "c:\\";
@@ -189,6 +191,114 @@ void TFPanel::OpenList()
         path += '\\';
     if (path[0] >= 'a' && path[0] <= 'z')
         path[0] = static_cast<char>(path[0] - 'a' + 'A');
+    return path;
+}
+
+// One read on its worker. The worker owns a share of it, so a read given up
+// (a folder that never answers) may end whenever it does.
+struct ReadJob {
+    std::mutex mutex;
+    bool done = false;
+    bool listed = false;
+    std::vector<HostEntry> entries;
+};
+
+} // namespace
+
+void TFPanel::ReadFolder()
+{
+    if (m_reading)
+        return;
+    std::optional<OfferedListing> offer;
+    if (!readAhead(panelPath(Path), offer)) {
+        // Given up: the old list stays, and so does the path it shows.
+        if (Browser.DiskKind == 0 && !Browser.DiskRoot.empty())
+            Path = panelPath(Browser.CurrentFolder());
+        return;
+    }
+    OpenList();
+    ShowOpenedList();
+}
+
+bool TFPanel::readAhead(const std::string& windowsFolder, std::optional<OfferedListing>& offer)
+{
+    if (m_reading)
+        return false;
+    const auto host = DriveTable::instance().toHost(windowsFolder);
+    if (!host)
+        return true; // nothing on the host to read ahead: the list reads as before
+    auto job = std::make_shared<ReadJob>();
+    std::thread([job, folder = *host] {
+        std::vector<HostEntry> entries;
+        const bool listed = listFolder(folder, entries);
+        const std::lock_guard<std::mutex> lock(job->mutex);
+        job->entries = std::move(entries);
+        job->listed = listed;
+        job->done = true;
+    }).detach();
+    const auto finished = [&job] {
+        const std::lock_guard<std::mutex> lock(job->mutex);
+        return job->done;
+    };
+    // Most folders answer at once: wait for them without showing anything.
+    QElapsedTimer waited;
+    waited.start();
+    while (!finished() && waited.elapsed() < ReadingDelayMs)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (!finished()) {
+        m_reading = true;
+        m_readCancelled = false;
+        drawReading(windowsFolder);
+        QEventLoop loop;
+        QTimer poll;
+        poll.setInterval(10);
+        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+            if (m_readCancelled || finished())
+                loop.quit();
+        });
+        poll.start();
+        loop.exec();
+        m_reading = false;
+        // Cancelled, or the application quit while the folder did not answer.
+        if (!finished()) {
+            Layout();
+            return false;
+        }
+    }
+    const std::lock_guard<std::mutex> lock(job->mutex);
+    offer.emplace(*host, ListFacts::All, job->listed, std::move(job->entries));
+    return true;
+}
+
+void TFPanel::CancelRead()
+{
+    if (m_reading)
+        m_readCancelled = true;
+}
+
+void TFPanel::drawReading(const std::string& windowsFolder)
+{
+    if (!listMode() || width() <= 0)
+        return;
+    const PanelGeometry g = geometry();
+    DrawFrame("Fon_True");
+    useFont(false);
+    const auto centred = [&](const std::string& value, int top, int bottom, int32_t color) {
+        const QString text = qtext(value);
+        const int x = std::max(6, g.listLeft + (g.listRight - g.listLeft - m_canvas.textWidth(text)) / 2);
+        m_canvas.setFontColor(color);
+        m_canvas.textRect(5, top, g.width - 5, bottom, x, top + (bottom - top - m_letterHeight) / 2, text);
+    };
+    if (ShowCurDir)
+        centred(windowsFolder, 6, g.headerHeight, PathColor);
+    centred("Reading\u2026", g.listTop + 2, g.listTop + 2 + 3 * m_letterHeight, SysTextColor);
+    update();
+    repaint();
+}
+
+void TFPanel::OpenList()
+{
+    const std::string path = panelPath(Path);
     Path = path;
 
     Browser.SortMode = sortModeOf(SortSetting, Browser.SortMode);
@@ -785,6 +895,24 @@ bool TFPanel::HasCurrentEntry() const
 
 void TFPanel::enterFolderAt(int index)
 {
+    if (m_reading || index < 1 || index > Browser.Count)
+        return;
+    // A folder of the host is read ahead on a worker; archives list from
+    // their directory in memory.
+    std::optional<OfferedListing> offer;
+    const Entry& target = Browser.Entries[static_cast<std::size_t>(index - 1)];
+    if (Browser.DiskKind == 0 && !Browser.Busy && target.isFolder()) {
+        std::string folder = Browser.Folder;
+        if (!target.IsParent) {
+            folder += target.FullName + "\\";
+        } else if (!folder.empty()) {
+            folder.pop_back();
+            const auto slash = folder.find_last_of('\\');
+            folder = slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
+        }
+        if ((!target.IsParent || !Browser.Folder.empty()) && !readAhead(Browser.DiskRoot + folder, offer))
+            return;
+    }
     if (!Browser.EnterFolder(index))
         return;
     if (Browser.DiskKind == 0)
@@ -1014,6 +1142,12 @@ void TFPanel::QuickSearchNext(const std::string& text)
 
 void TFPanel::Refresh()
 {
+    if (m_reading)
+        return;
+    std::optional<OfferedListing> offer;
+    if (Browser.DiskKind == 0 && !Browser.Busy && !Browser.DiskRoot.empty()
+        && !readAhead(Browser.CurrentFolder(), offer))
+        return;
     Browser.Refresh();
     PlaceCursor();
     redrawAll();
@@ -1119,7 +1253,7 @@ bool TFPanel::KeyDown(int key, Qt::KeyboardModifiers modifiers)
 void TFPanel::wheelEvent(QWheelEvent* event)
 {
     event->accept();
-    if (!listMode() || Browser.Count == 0)
+    if (m_reading || !listMode() || Browser.Count == 0)
         return;
     // 120 eighths of a degree make one notch; a notch away from the user
     // (positive) moves up.
@@ -1239,6 +1373,8 @@ bool TFPanel::dragHintVisible() const
 
 void TFPanel::mousePressEvent(QMouseEvent* event)
 {
+    if (m_reading)
+        return;
     if (OnCloseQuickSearch)
         OnCloseQuickSearch(this);
     const int x = event->position().toPoint().x();
@@ -1390,6 +1526,8 @@ void TFPanel::mouseReleaseEvent(QMouseEvent*)
 
 void TFPanel::mouseDoubleClickEvent(QMouseEvent* event)
 {
+    if (m_reading)
+        return;
     const QPoint point = event->position().toPoint();
     const PanelGeometry g = geometry();
     if (!listMode() || event->button() != Qt::LeftButton)
@@ -1402,6 +1540,11 @@ void TFPanel::mouseDoubleClickEvent(QMouseEvent* event)
 
 void TFPanel::keyPressEvent(QKeyEvent* event)
 {
+    if (m_reading) {
+        if (event->key() == Qt::Key_Escape)
+            CancelRead();
+        return;
+    }
     if (!KeyDown(event->key(), event->modifiers()))
         QWidget::keyPressEvent(event);
 }

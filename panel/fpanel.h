@@ -19,6 +19,7 @@
 #include "panel/panel_geometry.h"
 #include "panel/panel_text.h"
 #include "platform/canvas.h"
+#include "platform/file_system.h"
 
 #include <QImage>
 #include <QPoint>
@@ -27,6 +28,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 #include <string>
 
 class QLabel;
@@ -189,6 +191,14 @@ public:
     std::string CurrentPath() const;
     // The cursor is on an entry of the list (false on an empty list).
     bool HasCurrentEntry() const;
+
+    // Folder reads run on a worker. One that takes longer than
+    // ReadingDelayMs shows the header and "Reading…" while the window keeps
+    // answering; until it ends no other read starts and keys do nothing but
+    // Esc, which gives the read up and leaves the old list.
+    static constexpr int ReadingDelayMs = 150;
+    bool IsReading() const { return m_reading; }
+    void CancelRead();
     int CurrentIndex() const { return TopIndex + CursorRow + 1; }
     int RowsPerColumn() const { return geometry().rows; }
     int ColumnCount() const { return ViewMode == 3 ? 1 : std::clamp(Columns, 1, 10); }
@@ -271,6 +281,13 @@ private:
     bool m_paintSelects = true;
     int m_resizing = 0;
     int m_wheelRemainder = 0; // eighths of a degree short of a notch
+    // Reads windowsFolder's listing on a worker and offers it to the list's
+    // next read on this thread; false when the read was given up (or another
+    // one runs), and nothing may change then.
+    bool readAhead(const std::string& windowsFolder, std::optional<OfferedListing>& offer);
+    void drawReading(const std::string& windowsFolder);
+    bool m_reading = false;
+    bool m_readCancelled = false;
     std::string m_autoScroll;
     QTimer m_timerUp;
     QTimer m_timerDown;

@@ -18,6 +18,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -82,6 +83,34 @@ public:
     SharedListings(const SharedListings&) = delete;
     SharedListings& operator=(const SharedListings&) = delete;
 };
+
+// A listing read elsewhere (on a worker, so that a slow or hung folder never
+// holds up the window) handed to the listing that follows on this thread:
+// while one of these lives, the first listFolder of that folder with those
+// facts on the creating thread takes it instead of reading again.
+class OfferedListing {
+public:
+    OfferedListing(
+        const std::string& hostFolder, ListFacts facts, bool listed, std::vector<HostEntry> entries);
+    ~OfferedListing();
+    OfferedListing(const OfferedListing&) = delete;
+    OfferedListing& operator=(const OfferedListing&) = delete;
+    // Gives the listing to a matching call once; false when none is offered.
+    static bool take(
+        const std::string& hostFolder, ListFacts facts, bool& listed, std::vector<HostEntry>& entries);
+
+private:
+    std::string m_folder;
+    ListFacts m_facts;
+    bool m_listed;
+    bool m_taken = false;
+    std::vector<HostEntry> m_entries;
+    OfferedListing* m_previous;
+};
+
+// A test seam: called with the host folder at the start of every listing
+// read from the disk (on the thread that reads it). nullptr removes it.
+void setListingHook(std::function<void(const std::string& hostFolder)> hook);
 
 // Facts of one path, without following a final link. False when it is missing.
 bool statPath(const std::string& hostPath, HostEntry& entry);

@@ -1191,6 +1191,15 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
     if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
         return false;
     auto* key = static_cast<QKeyEvent*>(event);
+    // While a panel reads a slow folder only Esc means something: it gives
+    // the read up. No other key may start a second read or a command.
+    if (TFPanel* reading = m_left->IsReading() ? m_left : m_right->IsReading() ? m_right : nullptr) {
+        if (static_cast<QWidget*>(watched)->window() != this)
+            return false;
+        if (key->key() == Qt::Key_Escape)
+            reading->CancelRead();
+        return true;
+    }
     // Key preview: the key's first receiver in this window, before it
     // handles the key; a key passed on to the parents is not seen again.
     QWidget* focus = QApplication::focusWidget();
@@ -1262,6 +1271,10 @@ void TForm1::notAvailable(const std::string& name)
 
 void TForm1::RunCommand(const std::string& name)
 {
+    // Menus stay open to the mouse while a folder is being read; their
+    // commands wait until the read ends.
+    if (m_left->IsReading() || m_right->IsReading())
+        return;
     if (const CommandHandler* handler = CommandRegistry::instance().find(name)) {
         (*handler)(*this);
         if (name == "Attributes")

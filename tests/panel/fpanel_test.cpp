@@ -15,13 +15,21 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QTest>
+#include <QTimer>
 #include <QWheelEvent>
 
+#include <condition_variable>
 #include <map>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 
 using namespace ov;
+
+namespace {
+// Well after the panel starts showing that it reads.
+constexpr int FPanelReadingProbeMs = TFPanel::ReadingDelayMs + 150;
+} // namespace
 
 namespace {
 
@@ -494,6 +502,96 @@ TEST_F(PanelTest, ALinkToAFolderIsAFolderToEnter)
     pointTo(*panel, "broken");
     QTest::keyClick(panel.get(), Qt::Key_Return);
     EXPECT_EQ(panel->Browser.CurrentFolder(), "c:\\home\\");
+}
+
+// A folder that does not answer: the listing seam holds every read of a
+// folder named "slow" until the test lets it go.
+class SlowFolder {
+public:
+    SlowFolder()
+    {
+        setListingHook([this](const std::string& folder) {
+            if (folder.find("/slow") == std::string::npos)
+                return;
+            std::unique_lock<std::mutex> lock(m_mutex);
+            ++m_started;
+            m_changed.wait(lock, [this] { return m_released; });
+            ++m_ended;
+            m_changed.notify_all();
+        });
+    }
+    ~SlowFolder()
+    {
+        release();
+        // Every held read has left the seam before the seam goes.
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_ended == m_started; });
+        lock.unlock();
+        setListingHook(nullptr);
+    }
+    void release()
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_released = true;
+        m_changed.notify_all();
+    }
+    int started()
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        return m_started;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    int m_started = 0;
+    int m_ended = 0;
+    bool m_released = false;
+};
+
+TEST_F(PanelTest, AFolderThatDoesNotAnswerLeavesTheWindowResponsive)
+{
+    root.write("slow/inside.txt", "x");
+    root.write("first.txt", "x");
+    auto panel = makePanel(300, 270, 3);
+    panel->show();
+    SlowFolder slow;
+    pointTo(*panel, "slow");
+    const int before = panel->Browser.Count;
+
+    // While the read hangs the event loop runs: the timer fires, the panel
+    // says it is reading, keys start no second read, and Esc gives it up.
+    bool sawReading = false;
+    int readsWhileReading = 0;
+    QTimer::singleShot(FPanelReadingProbeMs, panel.get(), [&] {
+        sawReading = panel->IsReading();
+        QTest::keyClick(panel.get(), Qt::Key_Return);
+        QTest::keyClick(panel.get(), Qt::Key_Down);
+        panel->ReadFolder();
+        readsWhileReading = slow.started();
+        QTest::keyClick(panel.get(), Qt::Key_Escape);
+    });
+    QTest::keyClick(panel.get(), Qt::Key_Return);
+    EXPECT_TRUE(sawReading);
+    EXPECT_EQ(readsWhileReading, 1);
+    EXPECT_FALSE(panel->IsReading());
+    EXPECT_EQ(panel->Browser.CurrentFolder(), "c:\\");
+    EXPECT_EQ(panel->Browser.Count, before);
+    EXPECT_EQ(panel->CurrentName, "slow");
+
+    // A drive path given up leaves the shown path as it was.
+    panel->Path = "c:\\slow";
+    QTimer::singleShot(FPanelReadingProbeMs, panel.get(), [&] { panel->CancelRead(); });
+    panel->ReadFolder();
+    EXPECT_EQ(panel->Path, "C:\\");
+    EXPECT_EQ(panel->Browser.Count, before);
+
+    // Once it answers, the folder shows as any other.
+    QTimer::singleShot(FPanelReadingProbeMs, panel.get(), [&] { slow.release(); });
+    pointTo(*panel, "slow");
+    QTest::keyClick(panel.get(), Qt::Key_Return);
+    EXPECT_EQ(panel->Browser.CurrentFolder(), "c:\\slow\\");
+    EXPECT_EQ(panel->Browser.NameAt(2), "inside.txt");
 }
 
 TEST_F(PanelTest, TheWheelMovesThreeRowsPerNotch)
