@@ -5,6 +5,7 @@
 #include <array>
 #include <string_view>
 
+#include "panel/browser.h"
 #include "platform/drives.h"
 
 namespace ov {
@@ -100,6 +101,41 @@ std::string appendPanelPath(std::string text, const std::string& hostFolder)
     if (folder.empty() || folder.back() != '/')
         folder += '/';
     return text + shellQuoted(folder);
+}
+
+std::vector<std::string> splitCommandLine(const std::string& text)
+{
+    std::vector<std::string> words;
+    std::string word;
+    bool quoted = false;
+    bool any = false;
+    for (char c : text) {
+        if (c == '"') {
+            quoted = !quoted;
+            any = true;
+        } else if (c == ' ' && !quoted) {
+            if (any)
+                words.push_back(word);
+            word.clear();
+            any = false;
+        } else {
+            word += c;
+            any = true;
+        }
+    }
+    if (any)
+        words.push_back(word);
+    return words;
+}
+
+std::string reopenFolder(const TBrowser& list)
+{
+    if (list.DiskKind == 0)
+        return list.CurrentFolder();
+    const TDiskInterface* bottom = list.Disk;
+    while (bottom && bottom->Below)
+        bottom = bottom->Below.get();
+    return bottom ? bottom->Root + bottom->SavedFolder : list.CurrentFolder();
 }
 
 void CommandHistory::add(const std::string& text)

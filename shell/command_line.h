@@ -9,6 +9,8 @@
 
 namespace ov {
 
+class TBrowser;
+
 // Ctrl+Backspace: drops characters from the end until the last one left is a
 // space or a full stop, then drops that one too unless exactly three
 // characters remain at that moment ("copy file.txt" -> "copy file").
@@ -25,6 +27,13 @@ std::string appendCurrentName(std::string text, const std::string& name, bool is
 // Ctrl+[ / Ctrl+]: the host path of the folder a panel shows, with a "/"
 // at its end, quoted for the shell: typed commands run in a Linux shell.
 std::string appendPanelPath(std::string text, const std::string& hostFolder);
+
+// Splits a configured command line (EditorName and the like) into words;
+// double quotes keep spaces inside one word and are dropped.
+std::vector<std::string> splitCommandLine(const std::string& text);
+// The folder a list reopens in and typed commands run in: its own, or
+// inside an archive the folder that holds the archive (the bottom disk's).
+std::string reopenFolder(const TBrowser& list);
 
 // The history of commands run from the command line and of files run from
 // the panels; oldest first, kept for the run only.

@@ -113,45 +113,6 @@ const FunctionKey ToolButtons[8] = {
     { "ToolBtn_ResExplorer", "Resource Explorer", "Hint_ResExplorer", "ResourceExplorer" },
 };
 
-// Splits a configured command line into words; double quotes keep spaces
-// inside one word.
-std::vector<std::string> splitCommandLine(const std::string& text)
-{
-    std::vector<std::string> words;
-    std::string word;
-    bool quoted = false;
-    bool any = false;
-    for (char c : text) {
-        if (c == '"') {
-            quoted = !quoted;
-            any = true;
-        } else if (c == ' ' && !quoted) {
-            if (any)
-                words.push_back(word);
-            word.clear();
-            any = false;
-        } else {
-            word += c;
-            any = true;
-        }
-    }
-    if (any)
-        words.push_back(word);
-    return words;
-}
-
-// The folder a list reopens in: its own, or inside an archive the folder
-// that holds the archive (the bottom disk's).
-std::string reopenFolder(const TBrowser& list)
-{
-    if (list.DiskKind == 0)
-        return list.CurrentFolder();
-    const TDiskInterface* bottom = list.Disk;
-    while (bottom && bottom->Below)
-        bottom = bottom->Below.get();
-    return bottom ? bottom->Root + bottom->SavedFolder : list.CurrentFolder();
-}
-
 // The entry a drag released over the other panel took with it. With a
 // selection the selection goes and any entry stands for it; without one it
 // is the entry under the press point. 0 when that entry is no longer in the

@@ -1,3 +1,4 @@
+#include "panel/browser.h"
 #include "platform/drives.h"
 #include "shell/command_line.h"
 #include "shell/desktop_lists.h"
@@ -78,6 +79,68 @@ TEST(CommandLine, QuotedWordsReadBackThroughTheShell)
         ::pclose(pipe);
         EXPECT_EQ(out, host);
     }
+}
+
+TEST(CommandLine, SplitsConfiguredCommandLines)
+{
+    const std::pair<const char*, std::vector<std::string>> rows[] = {
+        { "", {} },
+        { "   ", {} },
+        { "gedit", { "gedit" } },
+        { "  vim   -p  ", { "vim", "-p" } },
+        { "\"/opt/my editor/ed\" -f", { "/opt/my editor/ed", "-f" } },
+        { "ed \"\"", { "ed", "" } }, // an empty quoted word stays a word
+        { "a\"b c\"d", { "ab cd" } },
+        { "\"unclosed quote", { "unclosed quote" } },
+    };
+    for (const auto& [text, words] : rows)
+        EXPECT_EQ(splitCommandLine(text), words) << text;
+}
+
+TEST(CommandLine, ReopenFolderIsTheFolderHoldingAnArchive)
+{
+    test::TempFolder drive;
+    drive.write("work/pack.zip", "not really");
+    DriveTable::instance().setDrives({ { 'c', drive.path(), DriveType::Fixed } });
+    // A disk standing in for an archive, with one folder.
+    class Archive : public TDiskInterface {
+    public:
+        explicit Archive(const std::string& root) { Root = root; }
+        bool FindFirst(const std::string&, Entry& entry) override
+        {
+            m_given = false;
+            return FindNext(entry);
+        }
+        bool FindNext(Entry& entry) override
+        {
+            if (m_given)
+                return false;
+            m_given = true;
+            entry = Entry();
+            entry.FullName = entry.Name = "inner";
+            entry.Attr = faDirectory;
+            return true;
+        }
+        bool GetFile(const std::string&, const std::string&) override { return false; }
+        bool PutFile(const std::string&, const std::string&) override { return false; }
+        bool DeleteFile(const std::string&) override { return false; }
+        bool MakeDir(const std::string&) override { return false; }
+        bool RemoveDir(const std::string&) override { return false; }
+
+    private:
+        bool m_given = false;
+    };
+    TBrowser::setArchiveDiskFactory([](const std::string& path) { return std::make_unique<Archive>(path); });
+    TBrowser list;
+    list.OpenDisk("c:\\", 0, "work\\");
+    EXPECT_EQ(reopenFolder(list), "c:\\work\\");
+    list.PushDisk("c:\\work\\pack.zip", 1, "");
+    ASSERT_EQ(list.DiskKind, 1);
+    list.EnterFolder(2);
+    EXPECT_NE(list.CurrentFolder(), "c:\\work\\");
+    EXPECT_EQ(reopenFolder(list), "c:\\work\\");
+    TBrowser::setArchiveDiskFactory(nullptr);
+    DriveTable::instance().reset();
 }
 
 TEST(CommandLine, HistoryWalksBackAndStopsAtTheOldest)
