@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace ov {
 
@@ -223,6 +224,24 @@ void TBrowser::PushDisk(const std::string& root, int kind, const std::string& fo
     Folder = folder;
     DiskKind = kind;
     ReadDir();
+}
+
+void TBrowser::TakeListFrom(TBrowser& other)
+{
+    ++m_generation;
+    m_top = std::move(other.m_top);
+    Disk = std::exchange(other.Disk, nullptr);
+    Entries = std::move(other.Entries);
+    other.Entries.clear();
+    Count = std::exchange(other.Count, 0);
+    CurIndex = std::exchange(other.CurIndex, 0);
+    SelCount = std::exchange(other.SelCount, 0);
+    SelBytes = std::exchange(other.SelBytes, 0);
+    Folder = std::move(other.Folder);
+    DiskRoot = std::move(other.DiskRoot);
+    DiskKind = std::exchange(other.DiskKind, 0);
+    other.Folder.clear();
+    other.DiskRoot.clear();
 }
 
 bool TBrowser::PopDisk()

@@ -296,16 +296,36 @@ void TFPanel::drawReading(const std::string& windowsFolder)
     repaint();
 }
 
-void TFPanel::OpenList()
+TFPanel::ListRequest TFPanel::PrepareList()
 {
     const std::string path = panelPath(Path);
     Path = path;
-
     Browser.SortMode = sortModeOf(SortSetting, Browser.SortMode);
     Browser.DirsFirst = true;
     Browser.ExecFirst = ExecFirst;
     Browser.ShowHidden = ShowHiddenFiles;
-    Browser.OpenDisk(path.substr(0, 3), 0, path.substr(3));
+    return { path.substr(0, 3), path.substr(3) };
+}
+
+void TFPanel::copyListOptions(TBrowser& list) const
+{
+    list.SortMode = Browser.SortMode;
+    list.DirsFirst = Browser.DirsFirst;
+    list.ExecFirst = Browser.ExecFirst;
+    list.ShowHidden = Browser.ShowHidden;
+    list.Mask = Browser.Mask;
+}
+
+void TFPanel::AdoptList(TBrowser& list)
+{
+    Browser.TakeListFrom(list);
+    ArchiveType.clear();
+}
+
+void TFPanel::OpenList()
+{
+    const ListRequest request = PrepareList();
+    Browser.OpenDisk(request.root, 0, request.folder);
     ArchiveType.clear();
 }
 

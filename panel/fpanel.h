@@ -127,10 +127,21 @@ public:
     // Opens Path (a path without a drive letter reads as "c:\"), puts the
     // cursor on entry 1, reads the drive's free space and repaints.
     void ReadFolder();
-    // ReadFolder in two halves: the list (no drawing, so it may run on
-    // another thread while nothing else touches this panel), then the rest.
+    // ReadFolder in two halves: the list, then the rest (free space, drawing).
     void OpenList();
     void ShowOpenedList();
+    // OpenList in parts, so that the list's own read can run on another
+    // thread without touching the panel: PrepareList (this thread) settles
+    // Path and gives the read's options to Browser and says what to open;
+    // the engine reads into a TBrowser of its own with those options
+    // (copyListOptions); AdoptList (this thread) takes that list over.
+    struct ListRequest {
+        std::string root; // "C:\"
+        std::string folder; // inside it, ending in "\" or empty
+    };
+    ListRequest PrepareList();
+    void copyListOptions(TBrowser& list) const;
+    void AdoptList(TBrowser& list);
     // The list font; also remembers its size in FontSizeSetting and sizes the
     // size and date columns for it.
     void SetListFont(const std::string& family, int size, bool bold);

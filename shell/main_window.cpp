@@ -188,9 +188,16 @@ TForm1::TForm1(QWidget* parent)
     // shown in both is read once.
     {
         const SharedListings shared;
-        std::thread right([this] { m_right->OpenList(); });
+        // The engine reads the right panel's folder into a list of its own
+        // on the helper thread (no widget is touched there); the panel takes
+        // that list over here.
+        const TFPanel::ListRequest request = m_right->PrepareList();
+        TBrowser rightList;
+        m_right->copyListOptions(rightList);
+        std::thread right([&rightList, request] { rightList.OpenDisk(request.root, 0, request.folder); });
         m_left->OpenList();
         right.join();
+        m_right->AdoptList(rightList);
     }
     m_left->ShowOpenedList();
     m_right->ShowOpenedList();
