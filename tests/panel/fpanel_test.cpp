@@ -592,6 +592,8 @@ TEST_F(PanelTest, AFolderThatDoesNotAnswerLeavesTheWindowResponsive)
     QTest::keyClick(panel.get(), Qt::Key_Return);
     EXPECT_EQ(panel->Browser.CurrentFolder(), "c:\\slow\\");
     EXPECT_EQ(panel->Browser.NameAt(2), "inside.txt");
+    // The worker's listing is the one shown: the folder was not read again.
+    EXPECT_EQ(slow.started(), 3);
 }
 
 TEST_F(PanelTest, TheWheelMovesThreeRowsPerNotch)

@@ -3,6 +3,7 @@
 // and the other subsystems' windows.
 #include "platform/dialogs.h"
 #include "platform/drives.h"
+#include "platform/file_system.h"
 #include "platform/launcher.h"
 #include "shell/calculator.h"
 #include "shell/command_line.h"
@@ -16,12 +17,15 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <sstream>
 
 using namespace ov;
@@ -391,6 +395,50 @@ TEST_F(ShellCommandTest, AnEmptyPanelHasNoEntryToViewEditOrEnter)
     EXPECT_TRUE(opened.empty());
     EXPECT_TRUE(launched.calls.empty());
     EXPECT_TRUE(prompts.asked.empty());
+}
+
+TEST_F(ShellCommandTest, WhileAFolderIsReadOnlyEscDoesAnything)
+{
+    drive.write("slow/inside.txt", "x");
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool released = false;
+    int held = 0;
+    setListingHook([&](const std::string& folder) {
+        if (folder.find("/slow") == std::string::npos)
+            return;
+        std::unique_lock<std::mutex> lock(mutex);
+        ++held;
+        changed.wait(lock, [&] { return released; });
+        --held;
+        changed.notify_all();
+    });
+    {
+        TForm1 form;
+        activate(form);
+        cursorTo(form.ActivePanel(), "slow");
+        bool reading = false;
+        QTimer::singleShot(TFPanel::ReadingDelayMs + 150, &form, [&] {
+            reading = form.ActivePanel()->IsReading();
+            press(form, Qt::Key_F8); // no delete question
+            press(form, Qt::Key_Tab); // no panel change
+            press(form, Qt::Key_Return); // no second read
+            form.RunCommand("Copy"); // nor a command from a menu
+            press(form, Qt::Key_Escape);
+        });
+        press(form, Qt::Key_Return);
+        EXPECT_TRUE(reading);
+        EXPECT_TRUE(prompts.asked.empty());
+        EXPECT_EQ(form.ActiveSide, "Left");
+        EXPECT_EQ(form.ActivePanel()->Browser.CurrentFolder(), "c:\\");
+        EXPECT_FALSE(form.ActivePanel()->IsReading());
+    }
+    std::unique_lock<std::mutex> lock(mutex);
+    released = true;
+    changed.notify_all();
+    changed.wait(lock, [&] { return held == 0; });
+    lock.unlock();
+    setListingHook(nullptr);
 }
 
 TEST_F(ShellCommandTest, CtrlBackslashMovesThePromptToTheRoot)
