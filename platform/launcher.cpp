@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <signal.h>
+#include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -32,8 +33,11 @@ std::string lowered(std::string text)
 // Starts argv detached from us: a double fork, so no zombie is left and the
 // child outlives the file manager. On failure, failure holds the reason
 // (the error of chdir or exec, passed back through a pipe).
-bool spawnDetached(
-    const std::vector<std::string>& argv, const std::string& workingFolder, std::string& failure)
+// With watchMs, the program is watched that long: when it ends with an
+// error in that time (xdg-open finding no program for a file), that is a
+// failure too.
+bool spawnDetached(const std::vector<std::string>& argv, const std::string& workingFolder,
+    std::string& failure, int watchMs = 0)
 {
     if (argv.empty() || argv[0].empty()) {
         failure = "no program was named";
@@ -57,8 +61,24 @@ bool spawnDetached(
     }
     if (child == 0) {
         ::setsid();
-        if (::fork() != 0)
+        if (const pid_t program = ::fork(); program != 0) {
+            for (int waited = 0; program > 0 && waited < watchMs; waited += 10) {
+                int status = 0;
+                if (::waitpid(program, &status, WNOHANG) == program) {
+                    // 127 is a failed exec, which reports itself.
+                    const int code = WIFEXITED(status) ? WEXITSTATUS(status) : 0;
+                    if (code != 0 && code != 127) {
+                        char message[1 + sizeof code];
+                        message[0] = 'e';
+                        std::memcpy(message + 1, &code, sizeof code);
+                        [[maybe_unused]] const auto n = ::write(pipeFds[1], message, sizeof message);
+                    }
+                    break;
+                }
+                ::usleep(10000);
+            }
             ::_exit(0);
+        }
         // What went wrong goes back as a stage byte and the errno.
         const auto report = [&](char stage) {
             const int error = errno;
@@ -83,8 +103,12 @@ bool spawnDetached(
     if (n == static_cast<ssize_t>(sizeof message)) {
         int error = 0;
         std::memcpy(&error, message + 1, sizeof error);
-        failure = message[0] == 'd' ? "cannot enter the folder " + workingFolder + ": " + std::strerror(error)
-                                    : "cannot start " + argv[0] + ": " + std::strerror(error);
+        if (message[0] == 'e')
+            failure = argv[0] + " ended with code " + std::to_string(error) + ": no program could open it";
+        else if (message[0] == 'd')
+            failure = "cannot enter the folder " + workingFolder + ": " + std::strerror(error);
+        else
+            failure = "cannot start " + argv[0] + ": " + std::strerror(error);
         return false;
     }
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
@@ -223,7 +247,9 @@ bool ProcessLauncher::openDocument(const std::string& hostPath)
         failure = "xdg-open, which opens files with the desktop's programs, is not installed";
         return false;
     }
-    return spawnDetached({ "xdg-open", hostPath }, "", failure);
+    // xdg-open hands the file on and ends at once; an error from it in the
+    // first moments means no program took the file.
+    return spawnDetached({ "xdg-open", hostPath }, "", failure, 400);
 }
 
 bool ProcessLauncher::startProgram(const std::vector<std::string>& argv, const std::string& workingFolder)

@@ -117,6 +117,16 @@ TEST(Launcher, ATerminalRunsTheLineInTheFolderAndSaysWhenThereIsNone)
     // Nor any xdg-open: opening a document says so.
     EXPECT_FALSE(real.openDocument(work / "where.txt"));
     EXPECT_NE(real.failure.find("xdg-open"), std::string::npos) << real.failure;
+    // An xdg-open that finds no program for the file (it ends with 3 or 4
+    // at once) is a failure; one that hands the file on is not.
+    const std::string xdgOpen = bin.write("xdg-open", "#!/bin/sh\nexit 4\n");
+    ::chmod(xdgOpen.c_str(), 0755);
+    EXPECT_FALSE(real.openDocument(work / "where.txt"));
+    EXPECT_EQ(real.failure, "xdg-open ended with code 4: no program could open it");
+    bin.write("xdg-open", "#!/bin/sh\nexit 0\n");
+    EXPECT_TRUE(real.openDocument(work / "where.txt")) << real.failure;
+    bin.write("xdg-open", "#!/bin/sh\n/bin/sleep 2\nexit 4\n"); // a handler still running is not waited for
+    EXPECT_TRUE(real.openDocument(work / "where.txt")) << real.failure;
     ::setenv("PATH", path.c_str(), 1);
     // A program that cannot start names itself and the system's reason.
     EXPECT_FALSE(real.startProgram({ "/no/such/program" }, ""));
