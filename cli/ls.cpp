@@ -1,6 +1,7 @@
 // ovtool ls: prints a folder's entries in the order the file list gives them,
 // one line each, tab-separated: full name, size in bytes, written date and
-// time (yyyy-mm-dd hh:mm:ss), attributes in hex.
+// time (yyyy-mm-dd hh:mm:ss), attributes in hex. As in the panels,
+// executables come first unless --no-exec-first is given.
 #include "panel/browser.h"
 #include "platform/drives.h"
 
@@ -14,6 +15,7 @@ int ovtoolLs(int argc, char** argv)
 {
     int sortMode = srName;
     bool hidden = false;
+    bool execFirst = true;
     std::string mask = "*.*";
     std::string path;
     for (int i = 1; i < argc; ++i) {
@@ -36,17 +38,23 @@ int ovtoolLs(int argc, char** argv)
             }
         } else if (arg == "--hidden") {
             hidden = true;
+        } else if (arg == "--no-exec-first") {
+            execFirst = false;
         } else if (arg == "--mask" && i + 1 < argc) {
             mask = argv[++i];
         } else if (path.empty() && (arg.empty() || arg[0] != '-' || arg == "-")) {
             path = arg;
         } else {
-            std::fprintf(stderr, "usage: ovtool ls [--sort name|ext|size|date|none] [--hidden] [--mask M] PATH\n");
+            std::fprintf(stderr,
+                "usage: ovtool ls [--sort name|ext|size|date|none] [--hidden] [--no-exec-first] [--mask M] "
+                "PATH\n");
             return 2;
         }
     }
     if (path.empty()) {
-        std::fprintf(stderr, "usage: ovtool ls [--sort name|ext|size|date|none] [--hidden] [--mask M] PATH\n");
+        std::fprintf(stderr,
+            "usage: ovtool ls [--sort name|ext|size|date|none] [--hidden] [--no-exec-first] [--mask M] "
+            "PATH\n");
         return 2;
     }
     // A host path is turned into the program's own form first.
@@ -78,6 +86,7 @@ int ovtoolLs(int argc, char** argv)
     list.ShowHidden = hidden;
     list.Mask = mask;
     list.DirsFirst = true;
+    list.ExecFirst = execFirst;
     list.OpenDisk(windowsPath.substr(0, 3), 0, folder);
     std::string out;
     for (const Entry& entry : list.Entries) {

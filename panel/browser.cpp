@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace ov {
 
@@ -225,6 +226,24 @@ void TBrowser::PushDisk(const std::string& root, int kind, const std::string& fo
     ReadDir();
 }
 
+void TBrowser::TakeListFrom(TBrowser& other)
+{
+    ++m_generation;
+    m_top = std::move(other.m_top);
+    Disk = std::exchange(other.Disk, nullptr);
+    Entries = std::move(other.Entries);
+    other.Entries.clear();
+    Count = std::exchange(other.Count, 0);
+    CurIndex = std::exchange(other.CurIndex, 0);
+    SelCount = std::exchange(other.SelCount, 0);
+    SelBytes = std::exchange(other.SelBytes, 0);
+    Folder = std::move(other.Folder);
+    DiskRoot = std::move(other.DiskRoot);
+    DiskKind = std::exchange(other.DiskKind, 0);
+    other.Folder.clear();
+    other.DiskRoot.clear();
+}
+
 bool TBrowser::PopDisk()
 {
     if (!m_top || Busy)
@@ -375,6 +394,16 @@ bool TBrowser::MeasureFolder(int index)
         return false;
     if (!Entries[static_cast<std::size_t>(index - 1)].isFolder())
         return false;
+    // A link to a folder is measured as the link itself: 0 bytes, never
+    // the folder it leads to (which may be anywhere, or hold the link).
+    if (Entries[static_cast<std::size_t>(index - 1)].Attr & faSymLink) {
+        Entry& link = Entries[static_cast<std::size_t>(index - 1)];
+        if (link.Selected)
+            SelBytes -= link.Size;
+        link.Size = 0;
+        link.Measured = true;
+        return true;
+    }
     const bool parent = Entries[static_cast<std::size_t>(index - 1)].IsParent;
     const std::string folder = parent ? Folder : Folder + Entries[static_cast<std::size_t>(index - 1)].FullName + "\\";
     const uint64_t generation = m_generation;
@@ -392,6 +421,7 @@ bool TBrowser::MeasureFolder(int index)
     if (entry.Selected)
         SelBytes += size - entry.Size;
     entry.Size = size;
+    entry.Measured = true;
     return true;
 }
 

@@ -68,6 +68,10 @@ public:
     bool EnterFolder(int index);
     bool GoUp();
     bool Refresh();
+    // Takes over other's disks, folder and entries (a list read elsewhere,
+    // on another thread, with this list's options); other is left with none.
+    // The options and events of this list stay.
+    void TakeListFrom(TBrowser& other);
     std::string NameAt(int index) const;
     // Copies entry index into entry; leaves it untouched out of range.
     void EntryAt(int index, Entry& entry) const;

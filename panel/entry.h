@@ -20,6 +20,7 @@ struct Entry {
     uint16_t Attr = 0;
     bool Selected = false;
     bool IsParent = false; // the parent mark: only the synthetic ".." has it
+    bool Measured = false; // a folder's Size has been measured (0 then means empty)
     std::string SortKey;
 
     bool isFolder() const { return (Attr & faDirectory) != 0; }

@@ -3,18 +3,26 @@
 #include "panel/drive_facts.h"
 #include "panel/quick_search.h"
 #include "platform/colors.h"
+#include "platform/dialogs.h"
 #include "platform/drives.h"
 #include "platform/fonts.h"
 #include "platform/launcher.h"
 #include "platform/picture.h"
 
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 
+#include <chrono>
 #include <cstdlib>
+#include <memory>
+#include <mutex>
+#include <thread>
 
 namespace ov {
 
@@ -46,17 +54,21 @@ bool oneOf(const std::string& value, std::initializer_list<const char*> set)
     return false;
 }
 
-int sortModeOf(const std::string& setting)
+// The list's sort mode for a SorthMethod text; any other text leaves the
+// mode the list has.
+int sortModeOf(const std::string& setting, int current)
 {
     if (setting == "srNone")
         return srNone;
+    if (setting == "srName")
+        return srName;
     if (setting == "srExt")
         return srExt;
     if (setting == "srSize")
         return srSize;
     if (setting == "srDate")
         return srDate;
-    return srName;
+    return current;
 }
 
 QString qtext(const std::string& text)
@@ -164,16 +176,12 @@ void TFPanel::useFont(bool bold)
 
 // --- reading ---------------------------------------------------------------
 
-void TFPanel::ReadFolder()
-{
-    OpenList();
-    ShowOpenedList();
-}
+namespace {
 
-void TFPanel::OpenList()
+// A panel path in its shown form: a path without a drive letter reads as
+// c:\; the letter is upper-case and the folder part ends in "\".
+std::string panelPath(std::string path)
 {
-    // A path without a drive letter reads as c:\; the folder part ends in "\".
-    std::string path = Path;
     const bool letter = path.size() >= 2 && path[1] == ':' && ((path[0] >= 'a' && path[0] <= 'z') || (path[0] >= 'A' && path[0] <= 'Z'));
     if (!letter)
         path = "c:\\";
@@ -183,13 +191,141 @@ void TFPanel::OpenList()
         path += '\\';
     if (path[0] >= 'a' && path[0] <= 'z')
         path[0] = static_cast<char>(path[0] - 'a' + 'A');
-    Path = path;
+    return path;
+}
 
-    Browser.SortMode = sortModeOf(SortSetting);
+// One read on its worker. The worker owns a share of it, so a read given up
+// (a folder that never answers) may end whenever it does.
+struct ReadJob {
+    std::mutex mutex;
+    bool done = false;
+    bool listed = false;
+    std::vector<HostEntry> entries;
+};
+
+} // namespace
+
+void TFPanel::ReadFolder()
+{
+    if (m_reading)
+        return;
+    std::optional<OfferedListing> offer;
+    if (!readAhead(panelPath(Path), offer)) {
+        // Given up: the old list stays, and so does the path it shows.
+        if (Browser.DiskKind == 0 && !Browser.DiskRoot.empty())
+            Path = panelPath(Browser.CurrentFolder());
+        return;
+    }
+    OpenList();
+    ShowOpenedList();
+}
+
+bool TFPanel::readAhead(const std::string& windowsFolder, std::optional<OfferedListing>& offer)
+{
+    if (m_reading)
+        return false;
+    const auto host = DriveTable::instance().toHost(windowsFolder);
+    if (!host)
+        return true; // nothing on the host to read ahead: the list reads as before
+    auto job = std::make_shared<ReadJob>();
+    std::thread([job, folder = *host] {
+        std::vector<HostEntry> entries;
+        const bool listed = listFolder(folder, entries);
+        const std::lock_guard<std::mutex> lock(job->mutex);
+        job->entries = std::move(entries);
+        job->listed = listed;
+        job->done = true;
+    }).detach();
+    const auto finished = [&job] {
+        const std::lock_guard<std::mutex> lock(job->mutex);
+        return job->done;
+    };
+    // Most folders answer at once: wait for them without showing anything.
+    QElapsedTimer waited;
+    waited.start();
+    while (!finished() && waited.elapsed() < ReadingDelayMs)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (!finished()) {
+        m_reading = true;
+        m_readCancelled = false;
+        drawReading(windowsFolder);
+        QEventLoop loop;
+        QTimer poll;
+        poll.setInterval(10);
+        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+            if (m_readCancelled || finished())
+                loop.quit();
+        });
+        poll.start();
+        loop.exec();
+        m_reading = false;
+        // Cancelled, or the application quit while the folder did not answer.
+        if (!finished()) {
+            Layout();
+            return false;
+        }
+    }
+    const std::lock_guard<std::mutex> lock(job->mutex);
+    offer.emplace(*host, ListFacts::All, job->listed, std::move(job->entries));
+    return true;
+}
+
+void TFPanel::CancelRead()
+{
+    if (m_reading)
+        m_readCancelled = true;
+}
+
+void TFPanel::drawReading(const std::string& windowsFolder)
+{
+    if (!listMode() || width() <= 0)
+        return;
+    const PanelGeometry g = geometry();
+    DrawFrame("Fon_True");
+    useFont(false);
+    const auto centred = [&](const std::string& value, int top, int bottom, int32_t color) {
+        const QString text = qtext(value);
+        const int x = std::max(6, g.listLeft + (g.listRight - g.listLeft - m_canvas.textWidth(text)) / 2);
+        m_canvas.setFontColor(color);
+        m_canvas.textRect(5, top, g.width - 5, bottom, x, top + (bottom - top - m_letterHeight) / 2, text);
+    };
+    if (ShowCurDir)
+        centred(windowsFolder, 6, g.headerHeight, PathColor);
+    centred("Reading\u2026", g.listTop + 2, g.listTop + 2 + 3 * m_letterHeight, SysTextColor);
+    update();
+    repaint();
+}
+
+TFPanel::ListRequest TFPanel::PrepareList()
+{
+    const std::string path = panelPath(Path);
+    Path = path;
+    Browser.SortMode = sortModeOf(SortSetting, Browser.SortMode);
     Browser.DirsFirst = true;
     Browser.ExecFirst = ExecFirst;
     Browser.ShowHidden = ShowHiddenFiles;
-    Browser.OpenDisk(path.substr(0, 3), 0, path.substr(3));
+    return { path.substr(0, 3), path.substr(3) };
+}
+
+void TFPanel::copyListOptions(TBrowser& list) const
+{
+    list.SortMode = Browser.SortMode;
+    list.DirsFirst = Browser.DirsFirst;
+    list.ExecFirst = Browser.ExecFirst;
+    list.ShowHidden = Browser.ShowHidden;
+    list.Mask = Browser.Mask;
+}
+
+void TFPanel::AdoptList(TBrowser& list)
+{
+    Browser.TakeListFrom(list);
+    ArchiveType.clear();
+}
+
+void TFPanel::OpenList()
+{
+    const ListRequest request = PrepareList();
+    Browser.OpenDisk(request.root, 0, request.folder);
     ArchiveType.clear();
 }
 
@@ -397,14 +533,10 @@ void TFPanel::drawCell(int row, bool cursor)
 
     // Size, date and time columns, each clipped to its column.
     useFont(false);
-    std::string size;
-    if (entry.IsParent)
-        size = "<UP>";
-    else if (entry.isFolder())
-        size = entry.Size > 0 ? FormatSize(entry.Size) : "<" + Texts.Folder + ">";
-    else
-        size = std::to_string(entry.Size);
     const int n = g.nameColWidth, s = g.sizeColWidth, d = g.dateColWidth;
+    const int room = segments[1].right - (n + 3);
+    const std::string size = sizeColumnText(entry, Texts.Folder,
+        [&](const std::string& text) { return m_canvas.textWidth(qtext(text)) <= room; });
     m_canvas.textRect(segments[1].left, top, segments[1].right, bottom, n + 3, textY, qtext(size));
     if (segmentCount > 2 && d >= 3 && !entry.IsParent)
         m_canvas.textRect(segments[2].left, top, segments[2].right, bottom, n + s + 3, textY, qtext(formatDate(entry.Written, Language == "AMERICAN")));
@@ -529,12 +661,7 @@ void TFPanel::DrawFooter(const std::string& what)
         x += text(x, firstLine, SysTextColor, "<" + entry->FullName + ">   ");
     if (entry && !entry->IsParent) {
         if (ShowFileSize) {
-            std::string size;
-            if (entry->isFolder())
-                size = entry->Size > 0 ? formatThousands(entry->Size) : Texts.Folder;
-            else
-                size = formatCount(entry->Size);
-            text(x, firstLine, SizeInfoColor, size);
+            text(x, firstLine, SizeInfoColor, footerSizeText(*entry, Texts.Folder));
         }
         if (ShowFileDate) {
             const std::string stamp = formatDate(entry->Written, Language == "AMERICAN") + "  " + formatTime(entry->Written);
@@ -780,8 +907,32 @@ std::string TFPanel::CurrentPath() const
     return Browser.CurrentFolder() + Browser.NameAt(CurrentIndex());
 }
 
+bool TFPanel::HasCurrentEntry() const
+{
+    const int index = CurrentIndex();
+    return index >= 1 && index <= Browser.Count;
+}
+
 void TFPanel::enterFolderAt(int index)
 {
+    if (m_reading || index < 1 || index > Browser.Count)
+        return;
+    // A folder of the host is read ahead on a worker; archives list from
+    // their directory in memory.
+    std::optional<OfferedListing> offer;
+    const Entry& target = Browser.Entries[static_cast<std::size_t>(index - 1)];
+    if (Browser.DiskKind == 0 && !Browser.Busy && target.isFolder()) {
+        std::string folder = Browser.Folder;
+        if (!target.IsParent) {
+            folder += target.FullName + "\\";
+        } else if (!folder.empty()) {
+            folder.pop_back();
+            const auto slash = folder.find_last_of('\\');
+            folder = slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
+        }
+        if ((!target.IsParent || !Browser.Folder.empty()) && !readAhead(Browser.DiskRoot + folder, offer))
+            return;
+    }
     if (!Browser.EnterFolder(index))
         return;
     if (Browser.DiskKind == 0)
@@ -839,10 +990,14 @@ void TFPanel::EnterItem()
     if (!host)
         return;
     const std::string workingFolder = DriveTable::instance().toHost(Path).value_or(std::string());
-    if (oneOf(extension, { ".exe", ".com", ".bat" }))
-        launcher().startProgram({ *host }, workingFolder);
-    else
-        launcher().openDocument(*host);
+    // Programs run in the shown folder: the classic extensions and what
+    // Linux itself runs (an ELF image or a "#!" script with an execute bit).
+    const bool program = oneOf(extension, { ".exe", ".com", ".bat" }) || isExecutableProgram(*host);
+    const bool started
+        = program ? launcher().startProgram({ *host }, workingFolder) : launcher().openDocument(*host);
+    if (!started)
+        messageBox(
+            "Cannot open " + entry.FullName + ": " + launcher().failure, "Orvanta", Buttons::Ok, Icon::Error);
 }
 
 void TFPanel::GoUp()
@@ -859,6 +1014,16 @@ void TFPanel::GoUp()
         enterFolderAt(1);
 }
 
+void TFPanel::EnterFolderUnderCursor()
+{
+    if (!listMode() || !HasCurrentEntry())
+        return;
+    const int index = CurrentIndex();
+    const Entry& entry = Browser.Entries[static_cast<std::size_t>(index - 1)];
+    if (entry.isFolder() && !entry.IsParent)
+        enterFolderAt(index);
+}
+
 void TFPanel::GoRoot()
 {
     if (ViewMode == 4)
@@ -866,6 +1031,8 @@ void TFPanel::GoRoot()
     const char letter = Path.empty() ? 'c' : Path[0];
     Path = std::string(1, letter) + ":\\";
     ReadFolder();
+    if (OnChangeFolder)
+        OnChangeFolder(this, PanelName);
 }
 
 void TFPanel::changeDrive(int step)
@@ -995,6 +1162,12 @@ void TFPanel::QuickSearchNext(const std::string& text)
 
 void TFPanel::Refresh()
 {
+    if (m_reading)
+        return;
+    std::optional<OfferedListing> offer;
+    if (Browser.DiskKind == 0 && !Browser.Busy && !Browser.DiskRoot.empty()
+        && !readAhead(Browser.CurrentFolder(), offer))
+        return;
     Browser.Refresh();
     PlaceCursor();
     redrawAll();
@@ -1036,7 +1209,7 @@ bool TFPanel::KeyDown(int key, Qt::KeyboardModifiers modifiers)
         ctrl ? PreviousDrive() : PageLeft();
         return true;
     case Qt::Key_PageDown:
-        PageRight();
+        ctrl ? EnterFolderUnderCursor() : PageRight();
         return true;
     case Qt::Key_PageUp:
         ctrl ? GoUp() : PageLeft();
@@ -1096,6 +1269,24 @@ bool TFPanel::KeyDown(int key, Qt::KeyboardModifiers modifiers)
 }
 
 // --- mouse -----------------------------------------------------------------
+
+void TFPanel::wheelEvent(QWheelEvent* event)
+{
+    event->accept();
+    if (m_reading || !listMode() || Browser.Count == 0)
+        return;
+    // 120 eighths of a degree make one notch; a notch away from the user
+    // (positive) moves up.
+    m_wheelRemainder += event->angleDelta().y();
+    const int notches = m_wheelRemainder / 120;
+    m_wheelRemainder -= notches * 120;
+    for (int row = 0; row < 3 * std::abs(notches); ++row) {
+        if (notches > 0)
+            CursorUp();
+        else
+            CursorDown();
+    }
+}
 
 int TFPanel::columnLineAt(int x) const
 {
@@ -1202,6 +1393,8 @@ bool TFPanel::dragHintVisible() const
 
 void TFPanel::mousePressEvent(QMouseEvent* event)
 {
+    if (m_reading)
+        return;
     if (OnCloseQuickSearch)
         OnCloseQuickSearch(this);
     const int x = event->position().toPoint().x();
@@ -1353,6 +1546,8 @@ void TFPanel::mouseReleaseEvent(QMouseEvent*)
 
 void TFPanel::mouseDoubleClickEvent(QMouseEvent* event)
 {
+    if (m_reading)
+        return;
     const QPoint point = event->position().toPoint();
     const PanelGeometry g = geometry();
     if (!listMode() || event->button() != Qt::LeftButton)
@@ -1365,6 +1560,11 @@ void TFPanel::mouseDoubleClickEvent(QMouseEvent* event)
 
 void TFPanel::keyPressEvent(QKeyEvent* event)
 {
+    if (m_reading) {
+        if (event->key() == Qt::Key_Escape)
+            CancelRead();
+        return;
+    }
     if (!KeyDown(event->key(), event->modifiers()))
         QWidget::keyPressEvent(event);
 }

@@ -19,6 +19,7 @@
 #include "panel/panel_geometry.h"
 #include "panel/panel_text.h"
 #include "platform/canvas.h"
+#include "platform/file_system.h"
 
 #include <QImage>
 #include <QPoint>
@@ -27,6 +28,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 #include <string>
 
 class QLabel;
@@ -125,10 +127,21 @@ public:
     // Opens Path (a path without a drive letter reads as "c:\"), puts the
     // cursor on entry 1, reads the drive's free space and repaints.
     void ReadFolder();
-    // ReadFolder in two halves: the list (no drawing, so it may run on
-    // another thread while nothing else touches this panel), then the rest.
+    // ReadFolder in two halves: the list, then the rest (free space, drawing).
     void OpenList();
     void ShowOpenedList();
+    // OpenList in parts, so that the list's own read can run on another
+    // thread without touching the panel: PrepareList (this thread) settles
+    // Path and gives the read's options to Browser and says what to open;
+    // the engine reads into a TBrowser of its own with those options
+    // (copyListOptions); AdoptList (this thread) takes that list over.
+    struct ListRequest {
+        std::string root; // "C:\"
+        std::string folder; // inside it, ending in "\" or empty
+    };
+    ListRequest PrepareList();
+    void copyListOptions(TBrowser& list) const;
+    void AdoptList(TBrowser& list);
     // The list font; also remembers its size in FontSizeSetting and sizes the
     // size and date columns for it.
     void SetListFont(const std::string& family, int size, bool bold);
@@ -161,6 +174,9 @@ public:
     void SetCursorIndex(int n);
     void EnterItem();
     void GoUp();
+    // Ctrl+PgDn: enters the folder under the cursor (a link to a folder
+    // too); on a file or ".." nothing happens.
+    void EnterFolderUnderCursor();
     void GoRoot();
     void PreviousDrive();
     void NextDrive();
@@ -184,6 +200,16 @@ public:
 
     // The full path of the entry under the cursor.
     std::string CurrentPath() const;
+    // The cursor is on an entry of the list (false on an empty list).
+    bool HasCurrentEntry() const;
+
+    // Folder reads run on a worker. One that takes longer than
+    // ReadingDelayMs shows the header and "Reading…" while the window keeps
+    // answering; until it ends no other read starts and keys do nothing but
+    // Esc, which gives the read up and leaves the old list.
+    static constexpr int ReadingDelayMs = 150;
+    bool IsReading() const { return m_reading; }
+    void CancelRead();
     int CurrentIndex() const { return TopIndex + CursorRow + 1; }
     int RowsPerColumn() const { return geometry().rows; }
     int ColumnCount() const { return ViewMode == 3 ? 1 : std::clamp(Columns, 1, 10); }
@@ -209,6 +235,9 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    // Three rows per notch of the wheel; the cursor moves as with the
+    // arrow keys. Finer wheels add up to whole notches.
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     enum class Gesture { None, Left, Right };
@@ -262,6 +291,14 @@ private:
     bool m_dragArmed = false;
     bool m_paintSelects = true;
     int m_resizing = 0;
+    int m_wheelRemainder = 0; // eighths of a degree short of a notch
+    // Reads windowsFolder's listing on a worker and offers it to the list's
+    // next read on this thread; false when the read was given up (or another
+    // one runs), and nothing may change then.
+    bool readAhead(const std::string& windowsFolder, std::optional<OfferedListing>& offer);
+    void drawReading(const std::string& windowsFolder);
+    bool m_reading = false;
+    bool m_readCancelled = false;
     std::string m_autoScroll;
     QTimer m_timerUp;
     QTimer m_timerDown;

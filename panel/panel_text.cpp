@@ -38,6 +38,37 @@ std::string FormatSize(int64_t bytes)
     return formatThousands(bytes / 1000000) + " Mb";
 }
 
+std::string sizeColumnText(
+    const Entry& entry, const std::string& folderWord, const std::function<bool(const std::string&)>& fits)
+{
+    if (entry.IsParent)
+        return "<UP>";
+    if (entry.isFolder())
+        return entry.Measured ? FormatSize(entry.Size) : "<" + folderWord + ">";
+    std::string text = std::to_string(entry.Size);
+    if (fits(text))
+        return text;
+    static const char* const units[] = { " Kb", " Mb", " Gb", " Tb" };
+    int64_t divisor = 1;
+    for (const char* unit : units) {
+        divisor *= 1000;
+        const int64_t whole = entry.Size / divisor;
+        text = (whole == 0 ? std::string("0") : formatThousands(whole)) + unit;
+        if (fits(text))
+            break;
+    }
+    return text;
+}
+
+std::string footerSizeText(const Entry& entry, const std::string& folderWord)
+{
+    if (!entry.isFolder())
+        return formatCount(entry.Size);
+    if (!entry.Measured)
+        return folderWord;
+    return entry.Size > 0 ? formatThousands(entry.Size) : FormatSize(0);
+}
+
 std::string formatDate(const TSystemTime& time, bool american)
 {
     char text[32];

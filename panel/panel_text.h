@@ -5,10 +5,12 @@
 // the locale's separator, and thousands are decimal (1000, not 1024).
 #pragma once
 
+#include "panel/entry.h"
 #include "platform/file_system.h"
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -23,6 +25,19 @@ std::string formatCount(int64_t value);
 // "Empty" for 0; below 1000000 bytes, bytes / 1000 as "#,### Kb" ("0 Kb"
 // under 1000); from 1000000 on, bytes / 1000000 as "#,### Mb".
 std::string FormatSize(int64_t bytes);
+
+// The full mode's size column: "<UP>" for the parent entry, "<" folderWord
+// ">" for a folder not measured yet, FormatSize for a measured one (so an
+// empty folder reads "Empty"), and a file's byte count. When the count does
+// not fit (fits is false for it), the count in the first of Kb, Mb, Gb and
+// Tb whose text fits, rounded down ("3,221 Mb"): the digits a narrow column
+// would cut must never read as another number. Nothing fits: the Tb text.
+std::string sizeColumnText(
+    const Entry& entry, const std::string& folderWord, const std::function<bool(const std::string&)>& fits);
+// The footer's size: the exact count with separators ("0" for an empty
+// file), folderWord for a folder not measured yet, "Empty" for a measured
+// empty folder.
+std::string footerSizeText(const Entry& entry, const std::string& folderWord);
 
 // dd.mm.yyyy, or mm.dd.yyyy when american is set.
 std::string formatDate(const TSystemTime& time, bool american);

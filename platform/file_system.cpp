@@ -119,9 +119,30 @@ uint16_t parseDosAttributeValue(const unsigned char* data, std::size_t size)
 
 namespace {
 
+std::mutex hookMutex;
+std::function<void(const std::string&)> listingHook;
+
+thread_local OfferedListing* offered = nullptr;
+
+std::string withoutSlash(std::string path)
+{
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    return path;
+}
+
 bool listFolderNow(const std::string& hostFolder, std::vector<HostEntry>& entries, ListFacts facts)
 {
     entries.clear();
+    {
+        std::function<void(const std::string&)> hook;
+        {
+            const std::lock_guard<std::mutex> lock(hookMutex);
+            hook = listingHook;
+        }
+        if (hook)
+            hook(hostFolder);
+    }
     const int dirFd = ::open(hostFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd < 0)
         return false;
@@ -154,8 +175,17 @@ bool listFolderNow(const std::string& hostFolder, std::vector<HostEntry>& entrie
             HostEntry& entry = found[i];
             entry.name = std::move(names[i]);
             fillEntry(info, entry);
-            if (entry.kind != HostKind::SymLink)
+            if (entry.kind != HostKind::SymLink) {
                 entry.attr |= readStored(prefix + entry.name, xattrSupported);
+            } else if (facts == ListFacts::All) {
+                // A link to a folder lists as a folder the user can enter
+                // (its kind stays SymLink: no walk descends through it). A
+                // dangling link, or one to a file, stays a file.
+                struct statx target { };
+                if (::statx(dirFd, entry.name.c_str(), AT_NO_AUTOMOUNT, STATX_TYPE, &target) == 0
+                    && S_ISDIR(target.stx_mode))
+                    entry.attr |= faDirectory;
+            }
             present[i] = 1;
         }
     };
@@ -200,11 +230,47 @@ std::map<std::pair<std::string, ListFacts>, std::shared_ptr<Flight>> flights;
 
 } // namespace
 
+OfferedListing::OfferedListing(
+    const std::string& hostFolder, ListFacts facts, bool listed, std::vector<HostEntry> entries)
+    : m_folder(withoutSlash(hostFolder))
+    , m_facts(facts)
+    , m_listed(listed)
+    , m_entries(std::move(entries))
+    , m_previous(offered)
+{
+    offered = this;
+}
+
+OfferedListing::~OfferedListing()
+{
+    offered = m_previous;
+}
+
+bool OfferedListing::take(
+    const std::string& hostFolder, ListFacts facts, bool& listed, std::vector<HostEntry>& entries)
+{
+    OfferedListing* offer = offered;
+    if (!offer || offer->m_taken || offer->m_facts != facts || offer->m_folder != withoutSlash(hostFolder))
+        return false;
+    offer->m_taken = true;
+    listed = offer->m_listed;
+    entries = std::move(offer->m_entries);
+    return true;
+}
+
+void setListingHook(std::function<void(const std::string& hostFolder)> hook)
+{
+    const std::lock_guard<std::mutex> lock(hookMutex);
+    listingHook = std::move(hook);
+}
+
 SharedListings::SharedListings() { ++sharing; }
 SharedListings::~SharedListings() { --sharing; }
 
 bool listFolder(const std::string& hostFolder, std::vector<HostEntry>& entries, ListFacts facts)
 {
+    if (bool listed = false; OfferedListing::take(hostFolder, facts, listed, entries))
+        return listed;
     if (sharing.load() == 0)
         return listFolderNow(hostFolder, entries, facts);
     const auto key = std::make_pair(hostFolder, facts);

@@ -9,13 +9,16 @@
 //   0x02 hidden for a leading "." or the stored bit; 0x04 system and 0x20
 //   archive from the stored DOS attribute (extended attribute
 //   user.DOSATTRIB, its hex text "0x20" or the binary record SMB servers
-//   write); 0x400 for a symbolic link. FIFOs, sockets and devices list with
+//   write); 0x400 for a symbolic link, with 0x10 too in a full listing when
+//   it leads to a folder (its kind stays SymLink: walks never descend through
+//   it; the facts are the link's own). FIFOs, sockets and devices list with
 //   size 0. Created is the birth time where the file system keeps one, else
 //   the change time.
 #pragma once
 
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -80,6 +83,34 @@ public:
     SharedListings(const SharedListings&) = delete;
     SharedListings& operator=(const SharedListings&) = delete;
 };
+
+// A listing read elsewhere (on a worker, so that a slow or hung folder never
+// holds up the window) handed to the listing that follows on this thread:
+// while one of these lives, the first listFolder of that folder with those
+// facts on the creating thread takes it instead of reading again.
+class OfferedListing {
+public:
+    OfferedListing(
+        const std::string& hostFolder, ListFacts facts, bool listed, std::vector<HostEntry> entries);
+    ~OfferedListing();
+    OfferedListing(const OfferedListing&) = delete;
+    OfferedListing& operator=(const OfferedListing&) = delete;
+    // Gives the listing to a matching call once; false when none is offered.
+    static bool take(
+        const std::string& hostFolder, ListFacts facts, bool& listed, std::vector<HostEntry>& entries);
+
+private:
+    std::string m_folder;
+    ListFacts m_facts;
+    bool m_listed;
+    bool m_taken = false;
+    std::vector<HostEntry> m_entries;
+    OfferedListing* m_previous;
+};
+
+// A test seam: called with the host folder at the start of every listing
+// read from the disk (on the thread that reads it). nullptr removes it.
+void setListingHook(std::function<void(const std::string& hostFolder)> hook);
 
 // Facts of one path, without following a final link. False when it is missing.
 bool statPath(const std::string& hostPath, HostEntry& entry);

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace ov {
 
@@ -23,5 +24,16 @@ std::string windowsFolder();
 std::string executableFolder();
 // $XDG_CONFIG_HOME or ~/.config.
 std::string configHome();
+
+// The folders that may hold the shipped data files, in the order they are
+// looked in: the running program's folder (the build tree keeps them beside
+// ov), <prefix>/share/orvanta beside an installed program, then orvanta in
+// each folder of $XDG_DATA_DIRS (default /usr/local/share:/usr/share).
+std::vector<std::string> dataFolders();
+// Copies each shipped data file (the language files and fcolors.ini) that
+// folder lacks from the first of sources holding it. A file already in
+// folder is never touched, whatever it holds. Returns the names copied; a
+// copy that fails leaves no partial file and is skipped.
+std::vector<std::string> seedDataFiles(const std::string& folder, const std::vector<std::string>& sources);
 
 } // namespace ov

@@ -11,6 +11,7 @@
 // Tests install a RecordingLauncher in place of the real one.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,14 +21,34 @@ namespace ov {
 class Launcher {
 public:
     virtual ~Launcher() = default;
+    // Each call returns false when nothing could be started, with the reason
+    // in failure, in words a user can act on.
     // Opens a document (host path) with the desktop's default program.
     virtual bool openDocument(const std::string& hostPath) = 0;
     // Starts argv[0] with its arguments in workingFolder (host path; empty:
     // the current folder), without waiting.
     virtual bool startProgram(const std::vector<std::string>& argv, const std::string& workingFolder) = 0;
-    // Runs a command the user typed, through /bin/sh -c, in workingFolder.
+    // Runs a command the user typed in the user's terminal (terminalFor), in
+    // workingFolder, the window staying open after the command ends until a
+    // key is pressed.
     virtual bool runShellCommand(const std::string& command, const std::string& workingFolder) = 0;
+
+    std::string failure; // why the last failing call started nothing
 };
+
+// The terminal a typed command runs in: $TERMINAL, else x-terminal-emulator,
+// else the first installed of a short list of common terminals; empty when
+// none is found. isInstalled says whether a program is on PATH.
+std::string chooseTerminal(const std::function<bool(const std::string&)>& isInstalled);
+// The argv that runs command in terminal through /bin/sh, keeping the
+// window open once it ends until a key is pressed. The command is handed to
+// the shell as an argument of its own, never pasted into a script.
+std::vector<std::string> terminalArgv(const std::string& terminal, const std::string& command);
+
+// True for a file Linux runs itself: a regular file with an execute bit that
+// starts as an ELF image or a "#!" script (a text file that merely has the
+// bit, as files copied from other systems often do, is not one).
+bool isExecutableProgram(const std::string& hostPath);
 
 // The launcher in use; the real one unless a test installed another.
 Launcher& launcher();
@@ -56,6 +77,7 @@ public:
     };
     std::vector<Call> calls;
     bool result = true;
+    std::string reason = "recorded failure"; // failure when result is false
 
     bool openDocument(const std::string& hostPath) override;
     bool startProgram(const std::vector<std::string>& argv, const std::string& workingFolder) override;

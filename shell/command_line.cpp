@@ -5,6 +5,9 @@
 #include <array>
 #include <string_view>
 
+#include "panel/browser.h"
+#include "platform/drives.h"
+
 namespace ov {
 
 std::string deleteLastWord(std::string text)
@@ -14,6 +17,69 @@ std::string deleteLastWord(std::string text)
     if (!text.empty() && text.size() != 3)
         text.pop_back();
     return text;
+}
+
+namespace {
+
+bool validUtf8(std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const unsigned char lead = static_cast<unsigned char>(text[i]);
+        const std::size_t length = lead < 0x80 ? 1
+            : (lead >> 5) == 0x6               ? 2
+            : (lead >> 4) == 0xE               ? 3
+            : (lead >> 3) == 0x1E              ? 4
+                                               : 0;
+        if (length == 0 || i + length > text.size())
+            return false;
+        for (std::size_t k = 1; k < length; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
+                return false;
+        // Overlong forms and surrogates are not UTF-8 either.
+        const unsigned char second = length > 1 ? static_cast<unsigned char>(text[i + 1]) : 0;
+        if ((length == 2 && lead < 0xC2) || (length == 3 && lead == 0xE0 && second < 0xA0)
+            || (length == 3 && lead == 0xED && second >= 0xA0)
+            || (length == 4 && lead == 0xF0 && second < 0x90) || (length == 4 && lead > 0xF4)
+            || (length == 4 && lead == 0xF4 && second >= 0x90))
+            return false;
+        i += length;
+    }
+    return true;
+}
+
+} // namespace
+
+std::string shellQuoted(std::string_view host)
+{
+    const auto plain = [](unsigned char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')
+            || std::string_view("_./-+,:@%=").find(static_cast<char>(c)) != std::string_view::npos;
+    };
+    if (!host.empty() && std::all_of(host.begin(), host.end(), [&](char c) {
+            return plain(static_cast<unsigned char>(c));
+        }))
+        return std::string(host);
+    if (validUtf8(host)) {
+        std::string quoted = "'";
+        for (const char c : host)
+            quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        return quoted + "'";
+    }
+    // Bytes that are no text cannot stand in the line as themselves: printf
+    // writes them back, each as an octal escape.
+    std::string format;
+    for (const char c : host) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte < 0x7F && c != '\'' && c != '\\' && c != '%') {
+            format += c;
+        } else {
+            const char digits[] = { '\\', static_cast<char>('0' + (byte >> 6)),
+                static_cast<char>('0' + ((byte >> 3) & 7)), static_cast<char>('0' + (byte & 7)), 0 };
+            format += digits;
+        }
+    }
+    return "\"$(printf '" + format + "')\"";
 }
 
 std::string appendCurrentName(std::string text, const std::string& name, bool isFolder)
@@ -26,15 +92,50 @@ std::string appendCurrentName(std::string text, const std::string& name, bool is
             return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
         });
     }
-    return text + shown;
+    return text + shellQuoted(innerNameToHost(shown));
 }
 
-std::string appendPanelPath(std::string text, const std::string& path)
+std::string appendPanelPath(std::string text, const std::string& hostFolder)
 {
-    text += path;
-    if (path.size() != 3)
-        text += '\\';
-    return text;
+    std::string folder = hostFolder;
+    if (folder.empty() || folder.back() != '/')
+        folder += '/';
+    return text + shellQuoted(folder);
+}
+
+std::vector<std::string> splitCommandLine(const std::string& text)
+{
+    std::vector<std::string> words;
+    std::string word;
+    bool quoted = false;
+    bool any = false;
+    for (char c : text) {
+        if (c == '"') {
+            quoted = !quoted;
+            any = true;
+        } else if (c == ' ' && !quoted) {
+            if (any)
+                words.push_back(word);
+            word.clear();
+            any = false;
+        } else {
+            word += c;
+            any = true;
+        }
+    }
+    if (any)
+        words.push_back(word);
+    return words;
+}
+
+std::string reopenFolder(const TBrowser& list)
+{
+    if (list.DiskKind == 0)
+        return list.CurrentFolder();
+    const TDiskInterface* bottom = list.Disk;
+    while (bottom && bottom->Below)
+        bottom = bottom->Below.get();
+    return bottom ? bottom->Root + bottom->SavedFolder : list.CurrentFolder();
 }
 
 void CommandHistory::add(const std::string& text)

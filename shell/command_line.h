@@ -4,20 +4,36 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ov {
+
+class TBrowser;
 
 // Ctrl+Backspace: drops characters from the end until the last one left is a
 // space or a full stop, then drops that one too unless exactly three
 // characters remain at that moment ("copy file.txt" -> "copy file").
 std::string deleteLastWord(std::string text);
+// A host name or path as one word of the POSIX shell: as it is when every
+// byte is plain (letters, digits, _./-+,:@%=), in single quotes when it is
+// UTF-8 text, and as "$(printf '...')" with octal escapes when it holds bytes
+// that are no UTF-8 (a line of text could not hold them).
+std::string shellQuoted(std::string_view host);
 // Ctrl+Enter: a space when the text is not empty, then the current entry's
-// name, lower-cased unless it is a folder.
+// name (an inner name), lower-cased unless it is a folder, in its host form
+// and quoted for the shell.
 std::string appendCurrentName(std::string text, const std::string& name, bool isFolder);
-// Ctrl+[ / Ctrl+]: the panel's path, with a "\" added unless it is a
-// three-character drive root.
-std::string appendPanelPath(std::string text, const std::string& path);
+// Ctrl+[ / Ctrl+]: the host path of the folder a panel shows, with a "/"
+// at its end, quoted for the shell: typed commands run in a Linux shell.
+std::string appendPanelPath(std::string text, const std::string& hostFolder);
+
+// Splits a configured command line (EditorName and the like) into words;
+// double quotes keep spaces inside one word and are dropped.
+std::vector<std::string> splitCommandLine(const std::string& text);
+// The folder a list reopens in and typed commands run in: its own, or
+// inside an archive the folder that holds the archive (the bottom disk's).
+std::string reopenFolder(const TBrowser& list);
 
 // The history of commands run from the command line and of files run from
 // the panels; oldest first, kept for the run only.

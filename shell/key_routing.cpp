@@ -31,8 +31,9 @@ KeyRoute routeKey(int key, Qt::KeyboardModifiers modifiers, const KeyState& stat
 
     // 1. The command line takes only ordinary typing.
     route.commandLineWritable = !(grayPlus || grayMinus || grayStar || enter || key == Qt::Key_Escape || alt || ctrl);
-    // 2.
-    if (key == Qt::Key_Delete)
+    // 2. Del is the delete command only while the command line is empty;
+    // with text in it, it edits the text like any other editing key.
+    if (key == Qt::Key_Delete && state.commandLineEmpty)
         steps.push_back(KeyStep::Delete);
     // 3.
     if (state.searchVisible && !alt && !ctrl) {
@@ -78,10 +79,14 @@ KeyRoute routeKey(int key, Qt::KeyboardModifiers modifiers, const KeyState& stat
     if (ctrl && key == Qt::Key_Backspace)
         steps.push_back(KeyStep::DeleteLastWord);
     // 13.
-    if (ctrl && key == Qt::Key_PageUp)
+    // Backspace on an empty command line goes up one folder as well.
+    if ((ctrl && key == Qt::Key_PageUp) || (plain && key == Qt::Key_Backspace && state.commandLineEmpty))
         steps.push_back(KeyStep::GoUp);
     if (ctrl && key == Qt::Key_Backslash)
         steps.push_back(KeyStep::GoRoot);
+    // Ctrl+PgDn, the way back down from Ctrl+PgUp: into the folder under the cursor.
+    if (ctrl && key == Qt::Key_PageDown)
+        steps.push_back(KeyStep::EnterFolder);
     // 14.
     if (grayStar)
         steps.push_back(ctrl ? KeyStep::InvertWithFolders : KeyStep::InvertFiles);

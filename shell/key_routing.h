@@ -40,6 +40,7 @@ enum class KeyStep {
     DeleteLastWord,    // Ctrl+Backspace
     GoUp,
     GoRoot,
+    EnterFolder,       // Ctrl+PgDn
     InvertFiles,       // gray *
     InvertWithFolders, // Ctrl + gray *
     SelectGroup,       // gray +

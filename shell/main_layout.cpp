@@ -1,6 +1,8 @@
 #include "shell/main_layout.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace ov {
 
@@ -40,10 +42,9 @@ MainLayout computeMainLayout(const MainLayoutInput& in)
 
     out.rButLeft = in.toolBarWidth - in.rButWidth - 7;
 
-    // Function keys: six equal buttons, F8 takes what is left.
-    out.hotKeyBoxWidth = in.hotKeyBoxWidth;
-    if (out.hotKeyBoxWidth + 8 < in.outerWidth)
-        out.hotKeyBoxWidth = in.outerWidth - 8;
+    // Function keys: six equal buttons, F8 takes what is left. The row
+    // follows the window both ways, so a narrower window cuts no button off.
+    out.hotKeyBoxWidth = std::max(in.outerWidth - 8, 0);
     const int b = out.hotKeyBoxWidth;
     const int width = (b - 16) / 7;
     int left = 2;
@@ -57,6 +58,40 @@ MainLayout computeMainLayout(const MainLayoutInput& in)
 
     out.gap = { out.leftPanel.right(), out.leftPanel.top, in.splitter, out.leftPanel.height + 1 };
     return out;
+}
+
+Rect fitWindowToScreens(Rect wanted, const std::vector<Rect>& screens)
+{
+    if (screens.empty())
+        return wanted;
+    const auto overlap
+        = [](int a0, int a1, int b0, int b1) { return std::max(0, std::min(a1, b1) - std::max(a0, b0)); };
+    // The screen holding most of the window, else the first one.
+    const Rect* home = &screens.front();
+    int64_t best = 0;
+    for (const Rect& screen : screens) {
+        const int64_t area = int64_t(overlap(wanted.left, wanted.right(), screen.left, screen.right()))
+            * overlap(wanted.top, wanted.bottom(), screen.top, screen.bottom());
+        if (area > best) {
+            best = area;
+            home = &screen;
+        }
+    }
+    wanted.width = std::clamp(wanted.width, 0, home->width);
+    wanted.height = std::clamp(wanted.height, 0, home->height);
+
+    // Visible enough: the title strip's top on a screen, with 100 pixels
+    // (the whole width of a narrower window) beside it.
+    constexpr int titleHeight = 30;
+    const int needed = std::min(100, wanted.width);
+    for (const Rect& screen : screens) {
+        const bool titleInside = wanted.top >= screen.top && wanted.top + titleHeight <= screen.bottom();
+        if (titleInside && overlap(wanted.left, wanted.right(), screen.left, screen.right()) >= needed)
+            return wanted;
+    }
+    wanted.left = std::clamp(wanted.left, home->left - (wanted.width - needed), home->right() - needed);
+    wanted.top = std::clamp(wanted.top, home->top, std::max(home->top, home->bottom() - titleHeight));
+    return wanted;
 }
 
 double splitRatioAt(int x, int clientWidth)

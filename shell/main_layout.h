@@ -3,6 +3,8 @@
 // size, the split ratio and the sizes of the fixed parts.
 #pragma once
 
+#include <vector>
+
 namespace ov {
 
 struct MainLayoutInput {
@@ -57,6 +59,12 @@ struct MainLayout {
 };
 
 MainLayout computeMainLayout(const MainLayoutInput& in);
+
+// Where a window stored as `wanted` (outer frame) opens among the screens'
+// available areas: no larger than the screen it is mostly on (the first screen
+// when it is on none), and moved, only when needed, so that its title strip
+// and at least 100 pixels of its width lie on a screen. No screens: unchanged.
+Rect fitWindowToScreens(Rect wanted, const std::vector<Rect>& screens);
 
 // The split ratio a drag to x sets (kept as is, even where the layout clamps it).
 double splitRatioAt(int x, int clientWidth);

@@ -113,45 +113,6 @@ const FunctionKey ToolButtons[8] = {
     { "ToolBtn_ResExplorer", "Resource Explorer", "Hint_ResExplorer", "ResourceExplorer" },
 };
 
-// Splits a configured command line into words; double quotes keep spaces
-// inside one word.
-std::vector<std::string> splitCommandLine(const std::string& text)
-{
-    std::vector<std::string> words;
-    std::string word;
-    bool quoted = false;
-    bool any = false;
-    for (char c : text) {
-        if (c == '"') {
-            quoted = !quoted;
-            any = true;
-        } else if (c == ' ' && !quoted) {
-            if (any)
-                words.push_back(word);
-            word.clear();
-            any = false;
-        } else {
-            word += c;
-            any = true;
-        }
-    }
-    if (any)
-        words.push_back(word);
-    return words;
-}
-
-// The folder a list reopens in: its own, or inside an archive the folder
-// that holds the archive (the bottom disk's).
-std::string reopenFolder(const TBrowser& list)
-{
-    if (list.DiskKind == 0)
-        return list.CurrentFolder();
-    const TDiskInterface* bottom = list.Disk;
-    while (bottom && bottom->Below)
-        bottom = bottom->Below.get();
-    return bottom ? bottom->Root + bottom->SavedFolder : list.CurrentFolder();
-}
-
 // The entry a drag released over the other panel took with it. With a
 // selection the selection goes and any entry stands for it; without one it
 // is the entry under the press point. 0 when that entry is no longer in the
@@ -227,9 +188,16 @@ TForm1::TForm1(QWidget* parent)
     // shown in both is read once.
     {
         const SharedListings shared;
-        std::thread right([this] { m_right->OpenList(); });
+        // The engine reads the right panel's folder into a list of its own
+        // on the helper thread (no widget is touched there); the panel takes
+        // that list over here.
+        const TFPanel::ListRequest request = m_right->PrepareList();
+        TBrowser rightList;
+        m_right->copyListOptions(rightList);
+        std::thread right([&rightList, request] { rightList.OpenDisk(request.root, 0, request.folder); });
         m_left->OpenList();
         right.join();
+        m_right->AdoptList(rightList);
     }
     m_left->ShowOpenedList();
     m_right->ShowOpenedList();
@@ -661,7 +629,20 @@ void TForm1::Load_INI()
     if (s.StateWin == 1) {
         setWindowState(Qt::WindowMaximized);
     } else {
-        // Width and Height are the outer size; the frame adds the classic 4-pixel borders.
+        // Width and Height are the outer size; the frame adds the classic
+        // 4-pixel borders. The stored frame is kept to the screens: a huge
+        // size would give each panel a canvas of that size, and a position
+        // on a monitor since unplugged would open the window out of reach.
+        std::vector<Rect> screens;
+        for (const QScreen* screen : QGuiApplication::screens()) {
+            const QRect area = screen->availableGeometry();
+            screens.push_back({ area.x(), area.y(), area.width(), area.height() });
+        }
+        const Rect frame = fitWindowToScreens({ s.Left, s.Top, s.Width, s.Height }, screens);
+        s.Left = frame.left;
+        s.Top = frame.top;
+        s.Width = frame.width;
+        s.Height = frame.height;
         move(s.Left, s.Top);
         resize(std::max(s.Width - 8, 200), std::max(s.Height - 46, 150));
     }
@@ -822,7 +803,9 @@ void TForm1::FormResize()
     // Panel_Down at the bottom.
     m_panel3->setGeometry(0, 0, cw, m_panel3->height());
     m_toolBar->setGeometry(0, 0, cw, m_toolBar->height());
-    const int statusHeight = m_statusBar->isVisible() ? 19 : 0;
+    // The configured visibility: the first layout runs before the window is
+    // shown, when no child reports itself visible.
+    const int statusHeight = m_statusBar->isHidden() ? 0 : 19;
     m_statusBar->setGeometry(0, ch - statusHeight, cw, 19);
     m_panelDown->setGeometry(0, ch - statusHeight - 42, cw, 42);
     m_panelDos->setGeometry(0, 0, cw, 17);
@@ -1032,8 +1015,11 @@ void TForm1::EnterCommand()
         return;
     }
     AddFileToHistory(command);
-    // A typed command runs in the shell, in the folder the panel shows.
-    launcher().runShellCommand(command, ActiveHostFolder());
+    // A typed command runs in the user's terminal, in the folder the panel
+    // shows; when none can start, the user is told why.
+    if (!launcher().runShellCommand(command, ActiveHostFolder()))
+        messageBox(
+            "Cannot run \"" + command + "\": " + launcher().failure, ProductName, Buttons::Ok, Icon::Error);
     m_comLine->clear();
 }
 
@@ -1086,7 +1072,11 @@ void TForm1::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
         case KeyStep::AppendLeftPath:
         case KeyStep::AppendRightPath: {
             const TFPanel* source = step == KeyStep::AppendLeftPath ? m_left : m_right;
-            m_comLine->setText(qtext(appendPanelPath(m_comLine->text().toStdString(), source->Path)));
+            const std::string host
+                = DriveTable::instance().toHost(reopenFolder(source->Browser)).value_or(std::string());
+            if (host.empty())
+                break;
+            m_comLine->setText(qtext(appendPanelPath(m_comLine->text().toStdString(), host)));
             m_comLine->end(false);
             break;
         }
@@ -1113,6 +1103,9 @@ void TForm1::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
         case KeyStep::DeleteLastWord: m_comLine->setText(qtext(deleteLastWord(m_comLine->text().toStdString()))); break;
         case KeyStep::GoUp: panel->GoUp(); break;
         case KeyStep::GoRoot: panel->GoRoot(); break;
+        case KeyStep::EnterFolder:
+            panel->EnterFolderUnderCursor();
+            break;
         case KeyStep::InvertFiles: panel->InvertSelection(false); break;
         case KeyStep::InvertWithFolders: panel->InvertSelection(true); break;
         case KeyStep::SelectGroup:
@@ -1166,6 +1159,15 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
     if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
         return false;
     auto* key = static_cast<QKeyEvent*>(event);
+    // While a panel reads a slow folder only Esc means something: it gives
+    // the read up. No other key may start a second read or a command.
+    if (TFPanel* reading = m_left->IsReading() ? m_left : m_right->IsReading() ? m_right : nullptr) {
+        if (static_cast<QWidget*>(watched)->window() != this)
+            return false;
+        if (key->key() == Qt::Key_Escape)
+            reading->CancelRead();
+        return true;
+    }
     // Key preview: the key's first receiver in this window, before it
     // handles the key; a key passed on to the parents is not seen again.
     QWidget* focus = QApplication::focusWidget();
@@ -1208,9 +1210,25 @@ int TForm1::runModal(QDialog& dialog)
 
 void TForm1::notAvailable(const std::string& name)
 {
-    std::string caption = name;
+    // Handlers without a menu entry of their own are named by the entry the
+    // user reached them through; the user never sees an internal name.
+    static const std::pair<const char*, const char*> shownAs[] = {
+        { "ViewText", "View" },
+        { "ViewPicture", "View" },
+        { "EditText", "Edit" },
+        { "PlaySound", "View" },
+        { "PlayMpeg", "View" },
+        { "PlayModule", "View" },
+        { "DriveDialog", "ChangeDrive" },
+        { "DriveDialogModal", "ChangeDrive" },
+    };
+    std::string command = name;
+    for (const auto& [handler, entryCommand] : shownAs)
+        if (name == handler)
+            command = entryCommand;
+    std::string caption = command;
     for (const MenuEntry& entry : mainMenuTable()) {
-        if (entry.command == name && !entry.name.empty()) {
+        if (entry.command == command && !entry.name.empty()) {
             if (const QAction* action = MenuAction(entry.name); action && !action->text().isEmpty())
                 caption = action->text().remove(QLatin1Char('&')).toStdString();
             break;
@@ -1221,6 +1239,10 @@ void TForm1::notAvailable(const std::string& name)
 
 void TForm1::RunCommand(const std::string& name)
 {
+    // Menus stay open to the mouse while a folder is being read; their
+    // commands wait until the read ends.
+    if (m_left->IsReading() || m_right->IsReading())
+        return;
     if (const CommandHandler* handler = CommandRegistry::instance().find(name)) {
         (*handler)(*this);
         if (name == "Attributes")
@@ -1248,18 +1270,29 @@ void TForm1::runExternal(const std::string& commandLine, const std::vector<std::
     const std::string program = words.front();
     words.erase(words.begin());
     words.insert(words.end(), arguments.begin(), arguments.end());
-    launcher().startProgram(mapProgram(program, words), "");
+    if (!launcher().startProgram(mapProgram(program, words), ""))
+        reportLaunchFailure(program);
+}
+
+void TForm1::reportLaunchFailure(const std::string& what)
+{
+    messageBox("Cannot open " + what + ": " + launcher().failure, ProductName, Buttons::Ok, Icon::Error);
 }
 
 void TForm1::ViewCommand()
 {
-    File_Work(ActivePanel()->CurrentPath());
+    // An empty list has no entry: its CurrentPath is the folder itself.
+    const TFPanel* panel = ActivePanel();
+    if (!panel->HasCurrentEntry())
+        return;
+    File_Work(panel->CurrentPath());
 }
 
 void TForm1::EditCommand()
 {
     const TFPanel* panel = ActivePanel();
-    if (panel->CurrentIsFolder || panel->CurrentName == ".." || panel->CurrentName.empty())
+    if (!panel->HasCurrentEntry() || panel->CurrentIsFolder || panel->CurrentName == ".."
+        || panel->CurrentName.empty())
         return;
     const std::string path = panel->CurrentPath();
     if (MainSettings.EditorType != "int") {
@@ -1488,15 +1521,15 @@ void TForm1::File_Work(const std::string& path)
     case FileAction::Module: runFileHandler("PlayModule", path); break;
     case FileAction::MediaPlayer:
         // The desktop's player, with the file as an argument of its own.
-        if (host)
-            launcher().startProgram(mapProgram("mplayer.exe", { *host }), "");
+        if (host && !launcher().startProgram(mapProgram("mplayer.exe", { *host }), ""))
+            reportLaunchFailure(path);
         break;
     case FileAction::Html: {
         // The key the old browser helper read, then the desktop's browser.
         IniFile shared(windowsFolder() + "/ov.ini");
         shared.writeString("TForm1", "URL", path);
-        if (host)
-            launcher().openDocument(*host);
+        if (host && !launcher().openDocument(*host))
+            reportLaunchFailure(path);
         break;
     }
     case FileAction::Text: runFileHandler("ViewText", path); break;

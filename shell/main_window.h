@@ -170,6 +170,8 @@ private:
     bool runOwnCommand(const std::string& name);
     void notAvailable(const std::string& name);
     void runFileHandler(const std::string& name, const std::string& path);
+    // Tells the user that what was to be opened or started could not be, and why.
+    void reportLaunchFailure(const std::string& what);
     void runExternal(const std::string& commandLine, const std::vector<std::string>& arguments);
     void changeVolume(int step);
     void refreshMenuChecks();

@@ -44,7 +44,9 @@ void readGlobalSection(const IniFile& ini, TMainSettings& s, int& leftStyle, int
     leftStyle = ini.readInteger(g, "Left_Style", leftStyle);
     rightStyle = ini.readInteger(g, "Right_Style", rightStyle);
     s.Language = ini.readString(g, "Language", "ENGLISH");
-    s.Main_Splitter = ini.readInteger(g, "Main_Splitter", 7);
+    // The gap sizes the drawing between the panels: a stored 100000 would
+    // leave no room for either.
+    s.Main_Splitter = std::clamp(ini.readInteger(g, "Main_Splitter", 7), 0, 100);
     s.Show_ToolBar = ini.readBool(g, "Show_ToolBar", true);
     s.Show_StatusBar = ini.readBool(g, "Show_StatusBar", true);
     s.Show_DriveBar = ini.readBool(g, "Show_DriveBar", true);
@@ -176,10 +178,17 @@ void readPanelSection(const IniFile& ini, const std::string& section, PanelSetti
             p.*text = ini.readString(section, entry.key, p.*text);
         }
     }
-    // In 64 bits: the width comes from the file and may be any int.
-    const int64_t cap = std::max<int64_t>(int64_t(p.Width) - 30, std::numeric_limits<int>::min());
-    if (p.Stolbik_File > cap)
-        p.Stolbik_File = static_cast<int>(cap);
+    // Values that size drawing surfaces and fonts stay within what can be
+    // drawn: a font of 100000 points or a negative width would make the
+    // panel allocate or paint nonsense, and be saved back every time.
+    p.Font_Size = std::clamp(p.Font_Size, 4, 72);
+    p.Length = std::clamp(p.Length, 4, 72);
+    for (int PanelSettings::*width : { &PanelSettings::Width, &PanelSettings::Height,
+             &PanelSettings::Stolbik_FileType, &PanelSettings::Stolbik_Date })
+        p.*width = std::max(p.*width, 0);
+    // The name column ends 30 pixels inside the width, and never before 0
+    // (a panel narrower than 30 pixels gets a name column of 0).
+    p.Stolbik_File = std::clamp(p.Stolbik_File, 0, std::max(p.Width - 30, 0));
     if (p.ViewMode == 3 && p.Columns != 1)
         p.Columns = 1;
 }

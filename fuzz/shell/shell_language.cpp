@@ -47,7 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         ov::PanelSettings panel;
         panel.ViewMode = section[6] == 'L' ? leftStyle : rightStyle;
         ov::readPanelSection(file, section, panel);
-        if (int64_t(panel.Stolbik_File) > std::max<int64_t>(int64_t(panel.Width) - 30, INT32_MIN) || (panel.ViewMode == 3 && panel.Columns != 1))
+        if (panel.Width < 0 || panel.Stolbik_File < 0 || panel.Stolbik_File > std::max(panel.Width - 30, 0)
+            || (panel.ViewMode == 3 && panel.Columns != 1))
             __builtin_trap();
     }
     // The command-line algorithms over the first value of the file.

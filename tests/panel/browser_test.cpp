@@ -8,6 +8,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace ov;
@@ -240,6 +241,47 @@ TEST_F(BrowserTest, FolderSizeNeverFollowsLinksAndNeverOpensFifos)
     EXPECT_EQ(list.Count, 1);
     list.Stop();
     EXPECT_FALSE(list.Busy);
+}
+
+TEST_F(BrowserTest, AMeasuredEmptyFolderIsMarkedMeasured)
+{
+    root.folder("empty");
+    root.write("full/a", "abc");
+    TBrowser list;
+    open(list);
+    ASSERT_EQ(names(list), (std::vector<std::string> { "empty", "full" }));
+    EXPECT_FALSE(list.Entries[0].Measured);
+    EXPECT_TRUE(list.MeasureFolder(1));
+    EXPECT_TRUE(list.MeasureFolder(2));
+    EXPECT_TRUE(list.Entries[0].Measured);
+    EXPECT_EQ(list.Entries[0].Size, 0);
+    EXPECT_TRUE(list.Entries[1].Measured);
+    EXPECT_EQ(list.Entries[1].Size, 3);
+}
+
+TEST_F(BrowserTest, AListReadOnAnotherThreadIsTakenOver)
+{
+    root.write("sub/b.txt", "bb");
+    root.write("sub/a.exe", "a");
+    TBrowser list;
+    list.ExecFirst = true;
+    list.OnDeleteStart = [](TBrowser&) {};
+    open(list);
+    const uint64_t generation = list.generation();
+    TBrowser elsewhere;
+    elsewhere.ExecFirst = true;
+    std::thread reader([&elsewhere] { elsewhere.OpenDisk("c", 0, "sub\\"); });
+    reader.join();
+    list.TakeListFrom(elsewhere);
+    EXPECT_EQ(names(list), (std::vector<std::string> { "..", "a.exe", "b.txt" }));
+    EXPECT_EQ(list.CurrentFolder(), "c:\\sub\\");
+    EXPECT_NE(list.generation(), generation);
+    EXPECT_TRUE(list.OnDeleteStart != nullptr); // the list's own events stay
+    EXPECT_EQ(elsewhere.Count, 0);
+    EXPECT_EQ(elsewhere.Disk, nullptr);
+    // The taken list works as its own: up and back.
+    EXPECT_TRUE(list.GoUp());
+    EXPECT_EQ(list.NameAt(list.CurIndex), "sub");
 }
 
 TEST_F(BrowserTest, StopEndsAWalkAndAReReadListIsNotWrittenInto)

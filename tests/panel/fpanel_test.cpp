@@ -4,6 +4,7 @@
 // compares whole images.
 #include "panel/fpanel.h"
 #include "platform/colors.h"
+#include "platform/dialogs.h"
 #include "platform/drives.h"
 #include "platform/launcher.h"
 #include "platform/picture.h"
@@ -14,10 +15,21 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QTest>
+#include <QTimer>
+#include <QWheelEvent>
 
+#include <condition_variable>
 #include <map>
+#include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace ov;
+
+namespace {
+// Well after the panel starts showing that it reads.
+constexpr int FPanelReadingProbeMs = TFPanel::ReadingDelayMs + 150;
+} // namespace
 
 namespace {
 
@@ -331,6 +343,13 @@ TEST_F(PanelTest, EnterDispatch)
     root.write("run.exe");
     root.write("lib.dll");
     root.write("pack.zip");
+    ::chmod(root.write("build.sh", "#!/bin/sh\nmake\n").c_str(), 0755);
+    ::chmod(root.write("tool",
+                    "\x7f"
+                    "ELF\x02\x01\x01")
+                .c_str(),
+        0755);
+    ::chmod(root.write("notes.md", "text with the bit").c_str(), 0755);
     auto panel = makePanel(250, 270);
     std::vector<std::string> fileEnter, history, resources;
     panel->OnFileEnter = [&](TFPanel*, const std::string& path) { fileEnter.push_back(path); };
@@ -341,11 +360,10 @@ TEST_F(PanelTest, EnterDispatch)
         const char* launch; // "open", "start" or "" for none
         const char* event;  // "file", "resources" or ""
     } rows[] = {
-        { "readme.txt", "open", "" },
-        { "run.exe", "start", "" },
-        { "song.mp3", "", "file" },
-        { "pic.jpg", "", "file" },
-        { "lib.dll", "", "resources" },
+        { "readme.txt", "open", "" }, { "run.exe", "start", "" },
+        { "build.sh", "start", "" }, // what Linux runs itself
+        { "tool", "start", "" }, { "notes.md", "open", "" }, // a document that merely has the bit
+        { "song.mp3", "", "file" }, { "pic.jpg", "", "file" }, { "lib.dll", "", "resources" },
         { "pack.zip", "", "" }, // no archive disk yet: nothing visible
     };
     for (const Row& row : rows) {
@@ -360,6 +378,9 @@ TEST_F(PanelTest, EnterDispatch)
             ASSERT_EQ(recorder.calls.size(), 1u);
             EXPECT_EQ(recorder.calls[0].kind, row.launch);
             EXPECT_EQ(recorder.calls[0].argv.back(), root / row.name);
+            if (std::string(row.launch) == "start") {
+                EXPECT_EQ(recorder.calls[0].workingFolder, root.path());
+            }
         } else {
             EXPECT_TRUE(recorder.calls.empty());
         }
@@ -373,6 +394,17 @@ TEST_F(PanelTest, EnterDispatch)
     QTest::keyClick(panel.get(), Qt::Key_Return);
     ASSERT_EQ(fileEnter.size(), 1u);
     EXPECT_EQ(fileEnter[0], "c:\\song.mp3");
+
+    // Nothing could be opened: a box names the file and the reason.
+    ScriptedPrompts prompts;
+    setPrompts(&prompts);
+    recorder.result = false;
+    recorder.reason = "xdg-open is not installed";
+    pointTo(*panel, "readme.txt");
+    QTest::keyClick(panel.get(), Qt::Key_Return);
+    setPrompts(nullptr);
+    ASSERT_EQ(prompts.asked.size(), 1u);
+    EXPECT_EQ(prompts.asked[0].text, "Cannot open readme.txt: xdg-open is not installed");
 }
 
 TEST_F(PanelTest, FoldersAndArchives)
@@ -425,6 +457,189 @@ TEST_F(PanelTest, FoldersAndArchives)
     panel->Path = "nowhere";
     panel->ReadFolder();
     EXPECT_EQ(panel->Path, "C:\\");
+}
+
+TEST_F(PanelTest, ALinkToAFolderIsAFolderToEnter)
+{
+    test::TempFolder outside;
+    outside.write("inside.txt", std::string(5000, 'x'));
+    root.folder("home/zeta");
+    root.write("home/alpha.txt", "a");
+    ASSERT_EQ(::symlink(outside.path().c_str(), (root / "home/link").c_str()), 0);
+    ASSERT_EQ(::symlink("nowhere", (root / "home/broken").c_str()), 0);
+    auto panel = makePanel(250, 270, 3, "home");
+    std::vector<std::string> names;
+    for (int i = 1; i <= panel->Browser.Count; ++i)
+        names.push_back(panel->Browser.NameAt(i));
+    // Sorted with the folders; the dangling link stays a file.
+    EXPECT_EQ(names, (std::vector<std::string> { "..", "link", "zeta", "alpha.txt", "broken" }));
+    EXPECT_EQ(panel->Browser.Entries[1].Attr, faDirectory | faSymLink);
+    EXPECT_EQ(panel->Browser.Entries[4].Attr & faDirectory, 0);
+
+    // F3's measure counts the link as 0 and never walks into it.
+    pointTo(*panel, "link");
+    EXPECT_TRUE(panel->Browser.MeasureFolder(panel->CurrentIndex()));
+    EXPECT_EQ(panel->Browser.Entries[1].Size, 0);
+    EXPECT_TRUE(panel->Browser.Entries[1].Measured);
+
+    // Enter goes in by the link's own path; ".." comes back beside it.
+    QTest::keyClick(panel.get(), Qt::Key_Return);
+    EXPECT_EQ(panel->Browser.CurrentFolder(), "c:\\home\\link\\");
+    EXPECT_EQ(panel->Browser.NameAt(2), "inside.txt");
+    pointTo(*panel, "..");
+    QTest::keyClick(panel.get(), Qt::Key_Return);
+    EXPECT_EQ(panel->Browser.CurrentFolder(), "c:\\home\\");
+    EXPECT_EQ(panel->CurrentName, "link");
+    // Ctrl+PgDn and a Path naming it enter it too.
+    QTest::keyClick(panel.get(), Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(panel->Browser.CurrentFolder(), "c:\\home\\link\\");
+    panel->Path = "c:\\home\\link";
+    panel->ReadFolder();
+    EXPECT_EQ(panel->Browser.NameAt(2), "inside.txt");
+    // Enter on the dangling link hands it to the desktop as a file.
+    panel->Path = "c:\\home";
+    panel->ReadFolder();
+    pointTo(*panel, "broken");
+    QTest::keyClick(panel.get(), Qt::Key_Return);
+    EXPECT_EQ(panel->Browser.CurrentFolder(), "c:\\home\\");
+}
+
+// A folder that does not answer: the listing seam holds every read of a
+// folder named "slow" until the test lets it go.
+class SlowFolder {
+public:
+    SlowFolder()
+    {
+        setListingHook([this](const std::string& folder) {
+            if (folder.find("/slow") == std::string::npos)
+                return;
+            std::unique_lock<std::mutex> lock(m_mutex);
+            ++m_started;
+            m_changed.wait(lock, [this] { return m_released; });
+            ++m_ended;
+            m_changed.notify_all();
+        });
+    }
+    ~SlowFolder()
+    {
+        release();
+        // Every held read has left the seam before the seam goes.
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_ended == m_started; });
+        lock.unlock();
+        setListingHook(nullptr);
+    }
+    void release()
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_released = true;
+        m_changed.notify_all();
+    }
+    int started()
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        return m_started;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    int m_started = 0;
+    int m_ended = 0;
+    bool m_released = false;
+};
+
+TEST_F(PanelTest, AFolderThatDoesNotAnswerLeavesTheWindowResponsive)
+{
+    root.write("slow/inside.txt", "x");
+    root.write("first.txt", "x");
+    auto panel = makePanel(300, 270, 3);
+    panel->show();
+    SlowFolder slow;
+    pointTo(*panel, "slow");
+    const int before = panel->Browser.Count;
+
+    // While the read hangs the event loop runs: the timer fires, the panel
+    // says it is reading, keys start no second read, and Esc gives it up.
+    bool sawReading = false;
+    int readsWhileReading = 0;
+    QTimer::singleShot(FPanelReadingProbeMs, panel.get(), [&] {
+        sawReading = panel->IsReading();
+        QTest::keyClick(panel.get(), Qt::Key_Return);
+        QTest::keyClick(panel.get(), Qt::Key_Down);
+        panel->ReadFolder();
+        readsWhileReading = slow.started();
+        QTest::keyClick(panel.get(), Qt::Key_Escape);
+    });
+    QTest::keyClick(panel.get(), Qt::Key_Return);
+    EXPECT_TRUE(sawReading);
+    EXPECT_EQ(readsWhileReading, 1);
+    EXPECT_FALSE(panel->IsReading());
+    EXPECT_EQ(panel->Browser.CurrentFolder(), "c:\\");
+    EXPECT_EQ(panel->Browser.Count, before);
+    EXPECT_EQ(panel->CurrentName, "slow");
+
+    // A drive path given up leaves the shown path as it was.
+    panel->Path = "c:\\slow";
+    QTimer::singleShot(FPanelReadingProbeMs, panel.get(), [&] { panel->CancelRead(); });
+    panel->ReadFolder();
+    EXPECT_EQ(panel->Path, "C:\\");
+    EXPECT_EQ(panel->Browser.Count, before);
+
+    // Once it answers, the folder shows as any other.
+    QTimer::singleShot(FPanelReadingProbeMs, panel.get(), [&] { slow.release(); });
+    pointTo(*panel, "slow");
+    QTest::keyClick(panel.get(), Qt::Key_Return);
+    EXPECT_EQ(panel->Browser.CurrentFolder(), "c:\\slow\\");
+    EXPECT_EQ(panel->Browser.NameAt(2), "inside.txt");
+    // The worker's listing is the one shown: the folder was not read again.
+    EXPECT_EQ(slow.started(), 3);
+}
+
+TEST_F(PanelTest, TheWheelMovesThreeRowsPerNotch)
+{
+    for (int i = 0; i < 40; ++i)
+        root.write("file" + std::to_string(100 + i), "x");
+    auto panel = makePanel(300, 200, 3);
+    const auto wheel = [&](int delta) {
+        QWheelEvent event(QPointF(50, 50), panel->mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, delta),
+            Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(panel.get(), &event);
+    };
+    struct Row {
+        const char* name;
+        int delta;
+        int index;
+    } rows[] = {
+        { "a notch towards the user", -120, 4 },
+        { "two more", -240, 10 },
+        { "half a notch does nothing yet", -60, 10 },
+        { "the other half completes it", -60, 13 },
+        { "a notch away from the user", 120, 10 },
+        { "far up stops at the first entry", 1200, 1 },
+    };
+    for (const Row& row : rows) {
+        wheel(row.delta);
+        EXPECT_EQ(panel->CurrentIndex(), row.index) << row.name;
+    }
+    // The page follows the cursor as with the arrow keys.
+    wheel(-120 * 20);
+    EXPECT_EQ(panel->CurrentIndex(), 40);
+    EXPECT_GT(panel->TopIndex, 0);
+}
+
+TEST_F(PanelTest, AnUnknownSortTextKeepsTheListsMode)
+{
+    root.write("b.a", "x");
+    root.write("a.b", "x");
+    const std::pair<const char*, int> rows[] = { { "srExt", srExt }, { "srBogus", srExt },
+        { "srName", srName }, { "", srName }, { "srNone", srNone } };
+    auto panel = makePanel(300, 200, 3);
+    for (const auto& [text, mode] : rows) {
+        panel->SortSetting = text;
+        panel->ReadFolder();
+        EXPECT_EQ(panel->Browser.SortMode, mode) << text;
+    }
 }
 
 TEST_F(PanelTest, DrivesAndHidden)

@@ -228,6 +228,50 @@ TEST(PanelText, FormatSizeAndNumbers)
     EXPECT_EQ(formatTime(time), "09:05");
 }
 
+TEST(PanelText, SizeColumnAndFooter)
+{
+    const auto entry = [](int64_t size, uint16_t attr, bool measured = false, bool parent = false) {
+        Entry e;
+        e.Size = size;
+        e.Attr = attr;
+        e.Measured = measured;
+        e.IsParent = parent;
+        return e;
+    };
+    // A column that holds up to `room` characters.
+    const auto upTo
+        = [](std::size_t room) { return [room](const std::string& text) { return text.size() <= room; }; };
+    const int64_t threeGiB = int64_t(3) << 30;
+    struct Row {
+        const char* name;
+        Entry entry;
+        std::size_t room;
+        const char* column;
+        const char* footer;
+    } rows[] = {
+        { "parent", entry(0, faDirectory, false, true), 10, "<UP>", "Folder" },
+        { "folder not measured", entry(0, faDirectory), 10, "<Folder>", "Folder" },
+        { "measured empty folder", entry(0, faDirectory, true), 10, "Empty", "Empty" },
+        { "measured folder", entry(2500000, faDirectory, true), 10, "2 Mb", "2,500,000" },
+        { "empty file", entry(0, 0), 10, "0", "0" },
+        { "file that fits", entry(1234567, 0), 10, "1234567", "1,234,567" },
+        { "3 GiB in a wide column", entry(threeGiB, 0), 10, "3221225472", "3,221,225,472" },
+        { "3 GiB, nine characters", entry(threeGiB, 0), 9, "3,221 Mb", "3,221,225,472" },
+        { "3 GiB, four characters", entry(threeGiB, 0), 4, "3 Gb", "3,221,225,472" },
+        { "small file in a tiny column", entry(999, 0), 2, "0 Tb", "999" },
+        { "fits in kilobytes", entry(9999999, 0), 6, "9 Mb", "9,999,999" },
+        { "megabytes when kilobytes do not fit either", entry(12345678, 0), 7, "12 Mb", "12,345,678" },
+        { "twelve digits in eleven characters", entry(123456789012, 0), 11, "123,456 Mb", "123,456,789,012" },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(sizeColumnText(row.entry, "Folder", upTo(row.room)), row.column);
+        EXPECT_EQ(footerSizeText(row.entry, "Folder"), row.footer);
+    }
+    // The first unit that fits, so nothing is rounded more than needed.
+    EXPECT_EQ(sizeColumnText(entry(123456789, 0), "Folder", upTo(8)), "123 Mb");
+}
+
 TEST(PanelText, NameColors)
 {
     ExtensionColors table;

@@ -33,6 +33,8 @@ TEST(ListFolder, GivesSortedNamesAttributesAndSizesWithoutFollowingLinks)
     ::chmod((folder / "readonly.txt").c_str(), 0444);
     ::chmod((folder / "sub").c_str(), 0555); // a folder is never read-only by its bits
     ASSERT_EQ(::symlink("/etc", (folder / "link").c_str()), 0);
+    ASSERT_EQ(::symlink("b.txt", (folder / "filelink").c_str()), 0);
+    ASSERT_EQ(::symlink("missing", (folder / "dangling").c_str()), 0);
     ASSERT_EQ(::mkfifo((folder / "pipe").c_str(), 0644), 0);
 
     std::vector<HostEntry> entries;
@@ -40,7 +42,9 @@ TEST(ListFolder, GivesSortedNamesAttributesAndSizesWithoutFollowingLinks)
     std::vector<std::string> names;
     for (const HostEntry& entry : entries)
         names.push_back(entry.name);
-    EXPECT_EQ(names, (std::vector<std::string> { ".hidden", "A.txt", "b.txt", "link", "pipe", "readonly.txt", "sub" }));
+    EXPECT_EQ(names,
+        (std::vector<std::string> {
+            ".hidden", "A.txt", "b.txt", "dangling", "filelink", "link", "pipe", "readonly.txt", "sub" }));
 
     struct Row {
         const char* name;
@@ -51,7 +55,9 @@ TEST(ListFolder, GivesSortedNamesAttributesAndSizesWithoutFollowingLinks)
         { "b.txt", 0, 5 },
         { "readonly.txt", faReadOnly, 1 },
         { "sub", faDirectory, 0 },
-        { "link", faSymLink, 0 },
+        { "link", faDirectory | faSymLink, 0 }, // a link to a folder is a folder
+        { "filelink", faSymLink, 0 }, // a link to a file, and
+        { "dangling", faSymLink, 0 }, // a dangling link stay files
         { "pipe", 0, 0 },
     };
     for (const Row& row : rows) {
@@ -74,6 +80,8 @@ TEST(ListFolder, GivesSortedNamesAttributesAndSizesWithoutFollowingLinks)
         EXPECT_EQ(basic[i].device, entries[i].device) << basic[i].name;
         EXPECT_EQ(basic[i].inode, entries[i].inode) << basic[i].name;
     }
+    // Walks read the basic listing: a link there is never a folder.
+    EXPECT_EQ(byName(basic, "link")->attr & faDirectory, 0);
     ::chmod((folder / "sub").c_str(), 0755);
 
     EXPECT_FALSE(listFolder(folder / "missing", entries));

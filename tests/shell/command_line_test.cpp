@@ -1,8 +1,12 @@
+#include "panel/browser.h"
+#include "platform/drives.h"
 #include "shell/command_line.h"
 #include "shell/desktop_lists.h"
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
 
 #include <filesystem>
 #include <fstream>
@@ -32,9 +36,111 @@ TEST(CommandLine, CtrlEnterAndPanelPaths)
 {
     EXPECT_EQ(appendCurrentName("type", "README.TXT", false), "type readme.txt");
     EXPECT_EQ(appendCurrentName("", "README.TXT", false), "readme.txt");
-    EXPECT_EQ(appendCurrentName("cd", "Work Files", true), "cd Work Files");
-    EXPECT_EQ(appendPanelPath("copy ", "c:\\"), "copy c:\\");
-    EXPECT_EQ(appendPanelPath("copy ", "c:\\work"), "copy c:\\work\\");
+    EXPECT_EQ(appendCurrentName("cd", "Work Files", true), "cd 'Work Files'");
+    // Ctrl+[ / Ctrl+]: the shown folder's host path, as one shell word.
+    EXPECT_EQ(appendPanelPath("cp x ", "/"), "cp x /");
+    EXPECT_EQ(appendPanelPath("cp x ", "/home/ann/work"), "cp x /home/ann/work/");
+    EXPECT_EQ(appendPanelPath("ls ", "/tmp/it's here/"), "ls '/tmp/it'\\''s here/'");
+    // Names in their host form, never the private-use stand-in for "\" nor
+    // a replacement character for bytes that are no UTF-8.
+    const std::string backslashInside = hostNameToInner("a\\b");
+    ASSERT_NE(backslashInside, "a\\b");
+    const std::pair<std::string, std::string> names[] = {
+        { "plain-name_1.txt", "plain-name_1.txt" },
+        { "two words", "'two words'" },
+        { "$(rm -rf x);`y`", "'$(rm -rf x);`y`'" },
+        { "don't", "'don'\\''t'" },
+        { "\xc3\xa9t\xc3\xa9", "'\xc3\xa9t\xc3\xa9'" }, // UTF-8 text is kept as text
+        { backslashInside, "'a\\b'" },
+        { "bad\xff name", "\"$(printf 'bad\\377 name')\"" },
+        { "50%\xfe\\", "\"$(printf '50\\045\\376\\134')\"" },
+    };
+    for (const auto& [name, word] : names) {
+        const std::string line = appendCurrentName("", name, true);
+        EXPECT_EQ(line, word) << name;
+        EXPECT_EQ(line.find("\xef\x81\x9c"), std::string::npos) << name; // U+F05C
+        EXPECT_EQ(line.find("\xef\xbf\xbd"), std::string::npos) << name; // U+FFFD
+    }
+}
+
+// The words the quoting makes read back, through a real shell, as the
+// bytes they came from.
+TEST(CommandLine, QuotedWordsReadBackThroughTheShell)
+{
+    for (const std::string host :
+        { "two words", "don't", "a\\b", "bad\xff name", "50%\xfe\\", "-n", "\xc3\xa9" }) {
+        const std::string script = "printf '%s' " + shellQuoted(host);
+        FILE* pipe = ::popen(("/bin/sh -c " + shellQuoted(script)).c_str(), "r");
+        ASSERT_NE(pipe, nullptr);
+        std::string out;
+        char buffer[256];
+        while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
+            out.append(buffer, n);
+        ::pclose(pipe);
+        EXPECT_EQ(out, host);
+    }
+}
+
+TEST(CommandLine, SplitsConfiguredCommandLines)
+{
+    const std::pair<const char*, std::vector<std::string>> rows[] = {
+        { "", {} },
+        { "   ", {} },
+        { "gedit", { "gedit" } },
+        { "  vim   -p  ", { "vim", "-p" } },
+        { "\"/opt/my editor/ed\" -f", { "/opt/my editor/ed", "-f" } },
+        { "ed \"\"", { "ed", "" } }, // an empty quoted word stays a word
+        { "a\"b c\"d", { "ab cd" } },
+        { "\"unclosed quote", { "unclosed quote" } },
+    };
+    for (const auto& [text, words] : rows)
+        EXPECT_EQ(splitCommandLine(text), words) << text;
+}
+
+TEST(CommandLine, ReopenFolderIsTheFolderHoldingAnArchive)
+{
+    test::TempFolder drive;
+    drive.write("work/pack.zip", "not really");
+    DriveTable::instance().setDrives({ { 'c', drive.path(), DriveType::Fixed } });
+    // A disk standing in for an archive, with one folder.
+    class Archive : public TDiskInterface {
+    public:
+        explicit Archive(const std::string& root) { Root = root; }
+        bool FindFirst(const std::string&, Entry& entry) override
+        {
+            m_given = false;
+            return FindNext(entry);
+        }
+        bool FindNext(Entry& entry) override
+        {
+            if (m_given)
+                return false;
+            m_given = true;
+            entry = Entry();
+            entry.FullName = entry.Name = "inner";
+            entry.Attr = faDirectory;
+            return true;
+        }
+        bool GetFile(const std::string&, const std::string&) override { return false; }
+        bool PutFile(const std::string&, const std::string&) override { return false; }
+        bool DeleteFile(const std::string&) override { return false; }
+        bool MakeDir(const std::string&) override { return false; }
+        bool RemoveDir(const std::string&) override { return false; }
+
+    private:
+        bool m_given = false;
+    };
+    TBrowser::setArchiveDiskFactory([](const std::string& path) { return std::make_unique<Archive>(path); });
+    TBrowser list;
+    list.OpenDisk("c:\\", 0, "work\\");
+    EXPECT_EQ(reopenFolder(list), "c:\\work\\");
+    list.PushDisk("c:\\work\\pack.zip", 1, "");
+    ASSERT_EQ(list.DiskKind, 1);
+    list.EnterFolder(2);
+    EXPECT_NE(list.CurrentFolder(), "c:\\work\\");
+    EXPECT_EQ(reopenFolder(list), "c:\\work\\");
+    TBrowser::setArchiveDiskFactory(nullptr);
+    DriveTable::instance().reset();
 }
 
 TEST(CommandLine, HistoryWalksBackAndStopsAtTheOldest)

@@ -3,8 +3,10 @@
 // and the other subsystems' windows.
 #include "platform/dialogs.h"
 #include "platform/drives.h"
+#include "platform/file_system.h"
 #include "platform/launcher.h"
 #include "shell/calculator.h"
+#include "shell/command_line.h"
 #include "shell/commands.h"
 #include "shell/main_window.h"
 #include "tests/support/temp_folder.h"
@@ -15,12 +17,15 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <sstream>
 
 using namespace ov;
@@ -231,11 +236,20 @@ TEST_F(ShellCommandTest, TypingRunsCommandsAndKeepsTheHistory)
     activate(form);
     QTest::keyClicks(form.ComLine(), "ls -l");
     EXPECT_EQ(form.ComLine()->text(), "ls -l");
-    // Gray + selects a group and never reaches the line; Del deletes files.
+    // Gray + selects a group and never reaches the line; Del edits the
+    // line while it holds text and deletes files once it is empty.
     press(form, Qt::Key_Plus, Qt::KeypadModifier);
+    form.ComLine()->setCursorPosition(0);
     press(form, Qt::Key_Delete);
-    EXPECT_EQ(form.ComLine()->text(), "ls -l");
+    EXPECT_EQ(form.ComLine()->text(), "s -l");
+    EXPECT_EQ(ran, (std::vector<std::string> { "SelectGroup" }));
+    form.ComLine()->setText("ls -l");
+    form.ComLine()->end(false);
+    const QString typed = form.ComLine()->text();
+    form.ComLine()->clear();
+    press(form, Qt::Key_Delete);
     EXPECT_EQ(ran, (std::vector<std::string> { "SelectGroup", "Delete" }));
+    form.ComLine()->setText(typed);
     EXPECT_EQ(form.SelectGroupMode, 1);
     press(form, Qt::Key_Return);
     ASSERT_EQ(launched.calls.size(), 1u);
@@ -257,9 +271,10 @@ TEST_F(ShellCommandTest, TypingRunsCommandsAndKeepsTheHistory)
     cursorTo(form.ActivePanel(), "song.MP3");
     press(form, Qt::Key_Return, Qt::ControlModifier);
     EXPECT_EQ(form.ComLine()->text(), "type song.mp3");
-    form.ComLine()->clear();
+    // Ctrl+[ inserts the shown folder's host path, quoted for the shell.
+    form.ComLine()->setText("ls ");
     press(form, Qt::Key_BracketLeft, Qt::ControlModifier);
-    EXPECT_EQ(form.ComLine()->text().toStdString(), form.LeftPanel()->Path + (form.LeftPanel()->Path.size() == 3 ? "" : "\\"));
+    EXPECT_EQ(form.ComLine()->text().toStdString(), "ls " + shellQuoted(drive.path() + "/"));
     // A space on the empty line selects the entry and leaves the line empty.
     form.ComLine()->clear();
     const int selected = form.ActivePanel()->Browser.SelCount;
@@ -271,6 +286,35 @@ TEST_F(ShellCommandTest, TypingRunsCommandsAndKeepsTheHistory)
     press(form, Qt::Key_Return);
     EXPECT_NE(form.ActivePanel()->Browser.CurrentFolder().find("alpha"), std::string::npos);
     EXPECT_EQ(launched.calls.size(), 2u);
+    // Backspace on the empty line goes back up; with text it edits the text.
+    form.ComLine()->setText("ab");
+    press(form, Qt::Key_Backspace);
+    EXPECT_EQ(form.ComLine()->text(), "a");
+    EXPECT_NE(form.ActivePanel()->Browser.CurrentFolder().find("alpha"), std::string::npos);
+    form.ComLine()->clear();
+    press(form, Qt::Key_Backspace);
+    EXPECT_EQ(form.ActivePanel()->Browser.CurrentFolder(), "c:\\");
+    EXPECT_EQ(form.ActivePanel()->CurrentName, "alpha");
+}
+
+TEST_F(ShellCommandTest, ATypedCommandThatCannotStartSaysWhy)
+{
+    TForm1 form;
+    activate(form);
+    launched.result = false;
+    launched.reason = "no terminal program is installed";
+    QTest::keyClicks(form.ComLine(), "make");
+    press(form, Qt::Key_Return);
+    ASSERT_EQ(launched.calls.size(), 1u);
+    EXPECT_EQ(launched.calls[0].kind, "shell");
+    EXPECT_EQ(lastQuestion(), "Cannot run \"make\": no terminal program is installed");
+    EXPECT_EQ(prompts.asked.back().icon, Icon::Error);
+    // Ctrl+] takes the other panel's folder, a link's own path included.
+    drive.folder("deep/er");
+    form.RightPanel()->Path = "c:\\deep\\er";
+    form.RightPanel()->ReadFolder();
+    press(form, Qt::Key_BracketRight, Qt::ControlModifier);
+    EXPECT_EQ(form.ComLine()->text().toStdString(), shellQuoted(drive / "deep/er/"));
 }
 
 TEST_F(ShellCommandTest, FileWorkOpensEachKindThroughItsHandler)
@@ -299,11 +343,114 @@ TEST_F(ShellCommandTest, FileWorkOpensEachKindThroughItsHandler)
     EXPECT_EQ(opened.size(), 3u);
     EXPECT_EQ(launched.calls.size(), 2u);
     EXPECT_TRUE(prompts.asked.empty());
-    // Without a handler the user is told plainly.
+    // Without a handler the user is told plainly, by the command's caption
+    // from the language file, never by the handler's internal name.
     CommandRegistry::instance().clear();
     cursorTo(panel, "notes");
     form.File_Work(panel->CurrentPath());
-    EXPECT_NE(lastQuestion().find("not available yet"), std::string::npos);
+    EXPECT_EQ(lastQuestion(), "\"View\" is not available yet.");
+}
+
+TEST_F(ShellCommandTest, NotAvailableNamesTheCommandAsTheMenuDoes)
+{
+    TForm1 form;
+    form.MainSettings.AutoSave = false;
+    const std::pair<const char*, const char*> rows[] = {
+        { "DriveDialog", "Change drive" },
+        { "DriveDialogModal", "Change drive" },
+        { "ChangeDrive", "Change drive" },
+        { "Copy", "Copy" },
+    };
+    for (const auto& [command, caption] : rows) {
+        form.RunCommand(command);
+        EXPECT_EQ(lastQuestion(), "\"" + std::string(caption) + "\" is not available yet.") << command;
+    }
+    cursorTo(form.ActivePanel(), "notes");
+    form.RunCommand("Edit");
+    EXPECT_EQ(lastQuestion(), "\"Edit\" is not available yet.");
+}
+
+TEST_F(ShellCommandTest, AnEmptyPanelHasNoEntryToViewEditOrEnter)
+{
+    std::vector<std::string> opened;
+    for (const char* name : { "ViewText", "EditText", "ViewPicture" })
+        registerFileHandler(name, [&opened, name](TForm1&, const std::string& path) {
+            opened.push_back(std::string(name) + " " + path);
+        });
+    test::TempFolder empty;
+    DriveTable::instance().setDrives(
+        { { 'c', drive.path(), DriveType::Fixed }, { 'q', empty.path(), DriveType::Fixed } });
+    TForm1 form;
+    activate(form);
+    TFPanel* panel = form.ActivePanel();
+    panel->Path = "q:\\";
+    panel->ReadFolder();
+    ASSERT_EQ(panel->Browser.Count, 0);
+    EXPECT_FALSE(panel->HasCurrentEntry());
+    form.RunCommand("View");
+    form.RunCommand("Edit");
+    press(form, Qt::Key_F3);
+    press(form, Qt::Key_F4);
+    press(form, Qt::Key_Return);
+    EXPECT_TRUE(opened.empty());
+    EXPECT_TRUE(launched.calls.empty());
+    EXPECT_TRUE(prompts.asked.empty());
+}
+
+TEST_F(ShellCommandTest, WhileAFolderIsReadOnlyEscDoesAnything)
+{
+    drive.write("slow/inside.txt", "x");
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool released = false;
+    int held = 0;
+    setListingHook([&](const std::string& folder) {
+        if (folder.find("/slow") == std::string::npos)
+            return;
+        std::unique_lock<std::mutex> lock(mutex);
+        ++held;
+        changed.wait(lock, [&] { return released; });
+        --held;
+        changed.notify_all();
+    });
+    {
+        TForm1 form;
+        activate(form);
+        cursorTo(form.ActivePanel(), "slow");
+        bool reading = false;
+        QTimer::singleShot(TFPanel::ReadingDelayMs + 150, &form, [&] {
+            reading = form.ActivePanel()->IsReading();
+            press(form, Qt::Key_F8); // no delete question
+            press(form, Qt::Key_Tab); // no panel change
+            press(form, Qt::Key_Return); // no second read
+            form.RunCommand("Copy"); // nor a command from a menu
+            press(form, Qt::Key_Escape);
+        });
+        press(form, Qt::Key_Return);
+        EXPECT_TRUE(reading);
+        EXPECT_TRUE(prompts.asked.empty());
+        EXPECT_EQ(form.ActiveSide, "Left");
+        EXPECT_EQ(form.ActivePanel()->Browser.CurrentFolder(), "c:\\");
+        EXPECT_FALSE(form.ActivePanel()->IsReading());
+    }
+    std::unique_lock<std::mutex> lock(mutex);
+    released = true;
+    changed.notify_all();
+    changed.wait(lock, [&] { return held == 0; });
+    lock.unlock();
+    setListingHook(nullptr);
+}
+
+TEST_F(ShellCommandTest, CtrlBackslashMovesThePromptToTheRoot)
+{
+    writeIni("[Panel_Left]\nPath=c:\\alpha\n");
+    TForm1 form;
+    activate(form);
+    auto* prompt = form.findChild<QLabel*>("ComRead");
+    EXPECT_EQ(prompt->text(), "C:\\alpha\\");
+    press(form, Qt::Key_Backslash, Qt::ControlModifier);
+    EXPECT_EQ(form.ActivePanel()->Browser.CurrentFolder(), "c:\\");
+    EXPECT_EQ(prompt->text(), "C:\\");
 }
 
 TEST_F(ShellCommandTest, EditRunsTheEditorWithTheFileAsItsOwnArgument)

@@ -1,5 +1,6 @@
 #include "platform/dialogs.h"
 #include "platform/drives.h"
+#include "platform/ini_file.h"
 #include "shell/main_layout.h"
 #include "shell/main_window.h"
 #include "tests/support/temp_folder.h"
@@ -7,6 +8,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -14,6 +16,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 using namespace ov;
 
@@ -60,9 +63,45 @@ TEST(MainLayout, ClampsPanelsAndSharesTheFunctionKeys)
         EXPECT_EQ(out.functionKeyWidth[6], row.f8Width);
         EXPECT_EQ(out.functionKeyLeft[6] + out.functionKeyWidth[6] + 2, out.hotKeyBoxWidth);
     }
+    // The row follows the window both ways: a box wider than the window
+    // (the window made narrower) shrinks with it.
+    in.outerWidth = 400;
+    in.hotKeyBoxWidth = 1200;
+    const MainLayout narrower = computeMainLayout(in);
+    EXPECT_EQ(narrower.hotKeyBoxWidth, 392);
+    EXPECT_EQ(narrower.functionKeyLeft[6] + narrower.functionKeyWidth[6] + 2, 392);
     // Hidden bars: Panel3 collapses and the panels move up to the menu.
     in.panel3Height = 0;
     EXPECT_EQ(computeMainLayout(in).leftPanel.top, 3);
+}
+
+TEST(MainLayout, StoredWindowsAreKeptOnTheScreens)
+{
+    const std::vector<Rect> one = { { 0, 0, 1024, 740 } };
+    const std::vector<Rect> two = { { 0, 0, 1024, 740 }, { 1024, 0, 1280, 1000 } };
+    struct Row {
+        const char* name;
+        Rect wanted;
+        const std::vector<Rect>* screens;
+        Rect expected;
+    } rows[] = {
+        { "fits: unchanged", { 170, 39, 446, 337 }, &one, { 170, 39, 446, 337 } },
+        { "huge: the screen's size", { 0, 0, 100000, 100000 }, &one, { 0, 0, 1024, 740 } },
+        { "off to the upper left", { -5000, -3000, 640, 453 }, &one, { -540, 0, 640, 453 } },
+        { "off to the lower right", { 3000, 2000, 640, 453 }, &one, { 924, 710, 640, 453 } },
+        { "partly off but 100 pixels and the title show", { -500, 20, 640, 453 }, &one,
+            { -500, 20, 640, 453 } },
+        { "on the second screen stays there", { 1500, 100, 800, 600 }, &two, { 1500, 100, 800, 600 } },
+        { "sized by the screen it is on", { 1100, 0, 5000, 5000 }, &two, { 1100, 0, 1280, 1000 } },
+        { "the second screen unplugged", { 1500, 100, 800, 600 }, &one, { 924, 100, 800, 600 } },
+    };
+    for (const Row& row : rows) {
+        const Rect out = fitWindowToScreens(row.wanted, *row.screens);
+        EXPECT_EQ(std::tie(out.left, out.top, out.width, out.height),
+            std::tie(row.expected.left, row.expected.top, row.expected.width, row.expected.height))
+            << row.name;
+    }
+    EXPECT_EQ(fitWindowToScreens({ 5, 6, 7, 8 }, {}).left, 5);
 }
 
 namespace {
@@ -145,6 +184,24 @@ TEST_F(MainWindowTest, ClosingAsksWhenConfirmExitIsOnAndSavesWithAutoSave)
     EXPECT_EQ(saved.readString("Global", "ProgName", ""), "Orvanta");
     EXPECT_EQ(saved.readString("Panel_Left", "Path", ""), "c:\\");
     EXPECT_TRUE(saved.readBool("Confirm", "Exit", false));
+}
+
+TEST_F(MainWindowTest, StoredGeometryIsKeptOnTheScreenAndTheStatusBarShowsAtOnce)
+{
+    std::ofstream(home / "ov.ini") << "[MainForm]\nLeft=-5000\nTop=-5000\nWidth=100000\nHeight=100000\n";
+    TForm1 form;
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_LE(form.width() + 8, screen.width());
+    EXPECT_LE(form.height() + 46, screen.height());
+    // Its title strip and 100 pixels of it on the screen.
+    EXPECT_GE(form.y(), screen.top());
+    EXPECT_GE(form.x() + form.width() + 8 - screen.left(), 100);
+    // The first layout, before the window shows, leaves room for the status bar.
+    const QWidget* status = form.findChild<QWidget*>("StatusBar1");
+    const QWidget* down = form.findChild<QWidget*>("Panel_Down");
+    EXPECT_EQ(status->y(), form.centralWidget()->height() - 19);
+    EXPECT_EQ(down->y() + down->height(), status->y());
+    form.MainSettings.AutoSave = false;
 }
 
 TEST_F(MainWindowTest, SplitterKeepsTheDraggedRatioAndRightClickHalves)

@@ -74,21 +74,44 @@ TEST(SettingsFile, LoadRules)
             } },
         { "name column capped by the width read", "[Panel_Left]\nWidth=200\nStolbik_File=300\n",
             [](const Loaded& l) { EXPECT_EQ(l.left.Stolbik_File, 170); } },
-        { "the cap of the smallest width does not overflow", "[Panel_Left]\nWidth=-2147483648\nStolbik_File=5\n",
-            [](const Loaded& l) { EXPECT_EQ(l.left.Stolbik_File, std::numeric_limits<int>::min()); } },
+        { "the cap of the smallest width does not overflow",
+            "[Panel_Left]\nWidth=-2147483648\nStolbik_File=5\n",
+            [](const Loaded& l) {
+                EXPECT_EQ(l.left.Width, 0);
+                EXPECT_EQ(l.left.Stolbik_File, 0);
+            } },
+        { "sizes that drive drawing are clamped",
+            "[Global]\nMain_Splitter=100000\n[Panel_Left]\nFont_Size=100000\nStolbik_FileType=-5\nStolbik_"
+            "Date=-1\nHeight=-3\n"
+            "[Panel_Right]\nFont_Size=1\nLength=-7\n",
+            [](const Loaded& l) {
+                EXPECT_EQ(l.settings.Main_Splitter, 100);
+                EXPECT_EQ(l.left.Font_Size, 72);
+                EXPECT_EQ(l.left.Length, 72);
+                EXPECT_EQ(l.left.Stolbik_FileType, 0);
+                EXPECT_EQ(l.left.Stolbik_Date, 0);
+                EXPECT_EQ(l.left.Height, 0);
+                EXPECT_EQ(l.right.Font_Size, 4);
+                EXPECT_EQ(l.right.Length, 4);
+            } },
+        { "a negative gap is no gap", "[Global]\nMain_Splitter=-40\n",
+            [](const Loaded& l) { EXPECT_EQ(l.settings.Main_Splitter, 0); } },
         { "full mode forces one column", "[Global]\nRight_Style=3\n[Panel_Right]\nColumns=3\n",
             [](const Loaded& l) { EXPECT_EQ(l.right.Columns, 1); } },
-        { "unknown sort text keeps the mode", "[Panel_Left]\nSorthMethod=srBogus\n[Panel_Right]\nSorthMethod=srSize\n",
+        { "unknown sort text keeps the mode",
+            "[Panel_Left]\nSorthMethod=srBogus\n[Panel_Right]\nSorthMethod=srSize\n",
             [](const Loaded& l) {
                 EXPECT_EQ(l.left.SortMode, PanelSettings().SortMode);
                 EXPECT_EQ(l.right.SortMode, 3);
             } },
-        { "only [fsBold] is bold", "[Panel_Left]\nFont_Style=[fsBold,fsItalic]\n[Panel_Right]\nFont_Style=[fsBold]\n",
+        { "only [fsBold] is bold",
+            "[Panel_Left]\nFont_Style=[fsBold,fsItalic]\n[Panel_Right]\nFont_Style=[fsBold]\n",
             [](const Loaded& l) {
                 EXPECT_FALSE(l.left.Font_Bold);
                 EXPECT_TRUE(l.right.Font_Bold);
             } },
-        { "non-numeric integers read as defaults", "[Global]\nMain_Splitter=wide\n[DialUp]\nRedialTime=soon\n",
+        { "non-numeric integers read as defaults",
+            "[Global]\nMain_Splitter=wide\n[DialUp]\nRedialTime=soon\n",
             [](const Loaded& l) {
                 EXPECT_EQ(l.settings.Main_Splitter, 7);
                 EXPECT_EQ(l.settings.RedialTime, 10);
@@ -102,7 +125,8 @@ TEST(SettingsFile, LoadRules)
             [](const Loaded& l) { EXPECT_EQ(l.left.Length, 12); } },
         { "maximized window", "[MainForm]\nStateWin=1\nTop=5\n",
             [](const Loaded& l) { EXPECT_EQ(l.settings.StateWin, 1); } },
-        { "Interface and DialUp keys", "[Interface]\nShow_ComLine=0\nShow_ToolBar=0\n[DialUp]\nRedial=0\nCloseOnBusy=1\n",
+        { "Interface and DialUp keys",
+            "[Interface]\nShow_ComLine=0\nShow_ToolBar=0\n[DialUp]\nRedial=0\nCloseOnBusy=1\n",
             [](const Loaded& l) {
                 EXPECT_FALSE(l.settings.Show_ComLine);
                 EXPECT_FALSE(l.settings.Interface_Show_ToolBar);
@@ -221,5 +245,10 @@ TEST(SettingsFile, SortTexts)
     for (const auto& [mode, text] : rows)
         EXPECT_EQ(sortMethodText(mode), text) << mode;
     EXPECT_EQ(sortMethodMode("srBogus"), -1);
+    // An unknown text leaves whatever mode the panel has, here by extension.
+    PanelSettings byExtension;
+    byExtension.SortMode = 2;
+    readPanelSection(IniFile::fromText("[Panel_Left]\nSorthMethod=srBogus\n"), "Panel_Left", byExtension);
+    EXPECT_EQ(byExtension.SortMode, 2);
     EXPECT_EQ(sortMethodMode("srExt"), 2);
 }
