@@ -1144,6 +1144,11 @@ void TFPanel::endGesture()
         m_hint->hide();
 }
 
+void TFPanel::CancelGesture()
+{
+    endGesture();
+}
+
 void TFPanel::paintSelection(int fromIndex, int toIndex)
 {
     if (fromIndex > toIndex)
