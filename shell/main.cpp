@@ -12,6 +12,7 @@
 #endif
 
 #ifdef OV_HAVE_VIEWERS
+#include "viewers/clipboard_commands.h"
 #include "viewers/picture_viewer_commands.h"
 #endif
 
@@ -33,6 +34,7 @@ int main(int argc, char** argv)
 #endif
 #ifdef OV_HAVE_VIEWERS
     ov::registerPictureViewerCommands();
+    ov::registerClipboardCommands();
 #endif
     ov::TForm1 form;
     prompts.setParent(&form);
