@@ -365,6 +365,12 @@ void TViewerForm::Run(ViewerAction action)
 
 void TViewerForm::keyPressEvent(QKeyEvent* event)
 {
+    // Keys typed into the save panel belong to it, including those its box
+    // or button leaves unused (Esc, Up, Down): they never page or close.
+    if (!SavePanel->isHidden() && SavePanel->isAncestorOf(focusWidget())) {
+        event->accept();
+        return;
+    }
     Run(viewerKeyAction(event->key(), event->modifiers()));
     event->accept();
 }

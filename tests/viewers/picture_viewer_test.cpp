@@ -192,6 +192,12 @@ TEST(SaveJpeg, FailuresLeaveTheTargetAlone)
     EXPECT_FALSE(saveJpeg(twoColours(8, 8), root + "/missing/out.jpg", 70, &error));
     EXPECT_FALSE(error.empty());
     EXPECT_FALSE(saveJpeg(QImage(), root + "/empty.jpg", 70, &error));
+    // Wider than JPEG allows: libjpeg's fatal error comes back as a failure
+    // (its own handler would end the process) and nothing is written.
+    error.clear();
+    EXPECT_FALSE(saveJpeg(QImage(70000, 1, QImage::Format_RGB32), root + "/wide.jpg", 70, &error));
+    EXPECT_NE(error.find("JPEG"), std::string::npos) << error;
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(root + "/wide.jpg")));
     EXPECT_FALSE(QFile::exists(QString::fromStdString(root + "/empty.jpg")));
     // A folder in the target's place is refused, not replaced.
     ASSERT_TRUE(QDir().mkpath(QString::fromStdString(root + "/folder.jpg")));
@@ -249,10 +255,10 @@ protected:
     }
     void TearDown() override { setPrompts(nullptr); }
 
-    void key(TViewerForm& form, int k, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    void key(QWidget& target, int k, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
         QKeyEvent press(QEvent::KeyPress, k, modifiers);
-        QCoreApplication::sendEvent(&form, &press);
+        QCoreApplication::sendEvent(&target, &press);
     }
 
     QTemporaryDir dir;
@@ -343,6 +349,13 @@ TEST_F(PictureViewerWindow, SavePanelWritesTheFullSizePicture)
     const QLabel* prompt = form.SavePanel->findChild<QLabel*>("Label2");
     ASSERT_NE(prompt, nullptr);
     EXPECT_EQ(prompt->text(), "Specify a name new JPEG \r\nof a file in which to keep a current picture ");
+
+    // Keys the box leaves unused neither close the viewer nor page.
+    form.FileNameEdit->setFocus();
+    key(*form.FileNameEdit, Qt::Key_Escape);
+    key(*form.FileNameEdit, Qt::Key_Down);
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(host.index, 1);
 
     // An empty name: the message without the line break or the trailing blank.
     form.FileNameEdit->clear();
