@@ -1335,6 +1335,11 @@ void TFPanel::endGesture()
         m_hint->hide();
 }
 
+void TFPanel::CancelGesture()
+{
+    endGesture();
+}
+
 void TFPanel::paintSelection(int fromIndex, int toIndex)
 {
     if (fromIndex > toIndex)

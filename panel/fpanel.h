@@ -119,6 +119,9 @@ public:
     // The entry under the last drag's press point (the cursor may since have
     // followed the pointer elsewhere); 0 when it is no longer in the list.
     int DraggedIndex() const;
+    // Ends a pending press, drag or column resize without acting on it (a
+    // modal window that took the mouse away closes over the panel).
+    void CancelGesture();
     // Any mouse press: the main window closes its quick-search box.
     std::function<void(TFPanel* sender)> OnCloseQuickSearch;
 

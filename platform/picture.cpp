@@ -1,11 +1,16 @@
 #include "platform/picture.h"
 
+#include "platform/atomic_file.h"
+
 #include <QImageReader>
 #include <QString>
 
 #include <algorithm>
+#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <memory>
 #include <sys/stat.h>
@@ -178,6 +183,86 @@ Picture decodeJpeg(const unsigned char* data, std::size_t size, QSize fitBox)
     d->picture.image = std::move(d->image);
     d->picture.status = PictureStatus::Ok;
     return std::move(d->picture);
+}
+
+namespace {
+
+// The encoder's state, on the heap for the same reason as JpegDecode's.
+struct JpegEncode {
+    jpeg_compress_struct info {};
+    jpeg_error_mgr error {};
+    std::jmp_buf jump {};
+    bool created = false;
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    char message[JMSG_LENGTH_MAX] = {};
+    ~JpegEncode()
+    {
+        if (created)
+            jpeg_destroy_compress(&info);
+        std::free(buffer);
+    }
+};
+
+void onEncodeError(j_common_ptr info)
+{
+    auto* encode = static_cast<JpegEncode*>(info->client_data);
+    (*info->err->format_message)(info, encode->message);
+    std::longjmp(encode->jump, 1);
+}
+
+} // namespace
+
+int clampJpegQuality(int quality)
+{
+    return std::clamp(quality, 1, 100);
+}
+
+bool saveJpeg(const QImage& image, const std::string& hostPath, int quality, std::string* error)
+{
+    auto fail = [error](const std::string& text) {
+        if (error)
+            *error = text;
+        return false;
+    };
+    if (image.isNull())
+        return fail("There is no picture to save");
+    // Premultiplied pixels are the picture laid on black; the alpha byte is
+    // then skipped by the encoder.
+    const QImage pixels = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    if (pixels.isNull())
+        return fail("Not enough memory for the picture");
+
+    const std::unique_ptr<JpegEncode> encode = std::make_unique<JpegEncode>();
+    JpegEncode* const e = encode.get();
+    e->info.err = jpeg_std_error(&e->error);
+    e->error.error_exit = onEncodeError;
+    e->error.emit_message = onMessage;
+    e->info.client_data = e;
+    if (setjmp(e->jump))
+        return fail(std::string("JPEG error: ") + e->message);
+    jpeg_create_compress(&e->info);
+    e->info.client_data = e;
+    e->created = true;
+    jpeg_mem_dest(&e->info, &e->buffer, &e->size);
+    e->info.image_width = static_cast<JDIMENSION>(pixels.width());
+    e->info.image_height = static_cast<JDIMENSION>(pixels.height());
+    e->info.input_components = 4;
+    e->info.in_color_space = JCS_EXT_BGRX;
+    jpeg_set_defaults(&e->info);
+    jpeg_set_quality(&e->info, clampJpegQuality(quality), TRUE);
+    jpeg_start_compress(&e->info, TRUE);
+    while (e->info.next_scanline < e->info.image_height) {
+        // libjpeg only reads the rows it is given.
+        JSAMPROW row = const_cast<JSAMPROW>(pixels.constScanLine(static_cast<int>(e->info.next_scanline)));
+        jpeg_write_scanlines(&e->info, &row, 1);
+    }
+    jpeg_finish_compress(&e->info);
+
+    AtomicFile file;
+    if (!file.open(hostPath) || !file.write(e->buffer, e->size) || !file.commit())
+        return fail(std::strerror(file.error() ? file.error() : errno));
+    return true;
 }
 
 Picture loadPicture(const std::string& hostPath, QSize fitBox)

@@ -53,6 +53,15 @@ int jpegScaleNumerator(QSize natural, QSize box);
 // width, then lowered to its height, keeping the aspect ratio.
 QSize fitPictureSize(QSize natural, QSize box);
 
+// A JPEG quality brought into 1..100.
+int clampJpegQuality(int quality);
+
+// Compresses image as a JPEG of the given quality (clamped to 1..100) and
+// puts it in place of hostPath through AtomicFile: the target stays as it
+// was until the whole file is written. Transparent pixels are laid on black.
+// false with a message in error when the encoder or the write fails.
+bool saveJpeg(const QImage& image, const std::string& hostPath, int quality, std::string* error = nullptr);
+
 class PictureCache {
 public:
     // The picture of hostPath for fitBox, decoded again only when the path,

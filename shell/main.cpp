@@ -11,6 +11,11 @@
 #include "fileops/main_window_commands.h"
 #endif
 
+#ifdef OV_HAVE_VIEWERS
+#include "viewers/clipboard_commands.h"
+#include "viewers/picture_viewer_commands.h"
+#endif
+
 #include <QApplication>
 #include <QTimer>
 
@@ -26,6 +31,10 @@ int main(int argc, char** argv)
 
 #ifdef OV_HAVE_FILEOPS
     ov::registerFileOpsCommands();
+#endif
+#ifdef OV_HAVE_VIEWERS
+    ov::registerPictureViewerCommands();
+    ov::registerClipboardCommands();
 #endif
     ov::TForm1 form;
     prompts.setParent(&form);
