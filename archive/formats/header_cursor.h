@@ -16,6 +16,7 @@ enum class WalkEnd {
     Running, // not ended yet
     Marker,  // the kind's end marker (or the declared count) was reached
     Cut,     // the file ends before the end marker or inside a header
+    DataCut, // the file ends inside the last member's data
     Damaged, // a header with a wrong identifier, size or count
 };
 
@@ -51,7 +52,10 @@ public:
     }
     WalkEnd ended() const { return m_end; }
     // The walk ended where members may be missing.
-    bool incomplete() const { return m_end == WalkEnd::Cut || m_end == WalkEnd::Damaged; }
+    bool incomplete() const
+    {
+        return m_end == WalkEnd::Cut || m_end == WalkEnd::DataCut || m_end == WalkEnd::Damaged;
+    }
 
 private:
     FileLayer& m_file;

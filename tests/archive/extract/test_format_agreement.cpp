@@ -140,7 +140,9 @@ const Kind Kinds[] = {
           return startsWith(f, "zip") && (endsWith(f, ".zip") || endsWith(f, ".exe"))
               && f != "zip_overlap_bomb.zip" && f != "zip_cut_directory.zip";
       } },
-//LHA
+    { "LHA", [] { return std::make_unique<TLhaExtractor>(); },
+      [](const std::string& f) { return startsWith(f, "lha") && endsWith(f, ".lzh"); } },
+//ARC
 };
 
 std::vector<fs::path> fixturesOf(const Kind& kind)
@@ -224,7 +226,10 @@ TEST_F(FormatAgreementTest, CutDirectoriesAreReportedOnce)
     };
     const Row rows[] = {
         { "zip_cut_directory.zip", Kinds[0], msgBadFileHeader },
-//LHACUT
+        { "lha_lh5_h0.lzh", Kinds[1], msgBadFileHeader },
+        { "lha_lh5_h1.lzh", Kinds[1], msgBadFileHeader },
+        { "lha_lh5_h2.lzh", Kinds[1], msgBadFileHeader },
+//ARCCUT
     };
     const fs::path ovtool = fs::path(OV_BINARY_DIR) / "cli" / "ovtool";
     for (const Row& row : rows) {
