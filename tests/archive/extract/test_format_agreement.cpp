@@ -142,7 +142,9 @@ const Kind Kinds[] = {
       } },
     { "LHA", [] { return std::make_unique<TLhaExtractor>(); },
       [](const std::string& f) { return startsWith(f, "lha") && endsWith(f, ".lzh"); } },
-//ARC
+    { "ARC", [] { return std::make_unique<TArcExtractor>(); },
+      [](const std::string& f) { return startsWith(f, "arc") && endsWith(f, ".arc"); } },
+//ARJ
 };
 
 std::vector<fs::path> fixturesOf(const Kind& kind)
@@ -229,7 +231,8 @@ TEST_F(FormatAgreementTest, CutDirectoriesAreReportedOnce)
         { "lha_lh5_h0.lzh", Kinds[1], msgBadFileHeader },
         { "lha_lh5_h1.lzh", Kinds[1], msgBadFileHeader },
         { "lha_lh5_h2.lzh", Kinds[1], msgBadFileHeader },
-//ARCCUT
+        { "arc_mixed.arc", Kinds[2], msgBadFileHeader },
+//ARJCUT
     };
     const fs::path ovtool = fs::path(OV_BINARY_DIR) / "cli" / "ovtool";
     for (const Row& row : rows) {
