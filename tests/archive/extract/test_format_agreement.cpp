@@ -144,7 +144,8 @@ const Kind Kinds[] = {
       [](const std::string& f) { return startsWith(f, "lha") && endsWith(f, ".lzh"); } },
     { "ARC", [] { return std::make_unique<TArcExtractor>(); },
       [](const std::string& f) { return startsWith(f, "arc") && endsWith(f, ".arc"); } },
-//ARJ
+    { "ARJ", [] { return std::make_unique<TArjExtractor>(); },
+      [](const std::string& f) { return startsWith(f, "arj") && endsWith(f, ".arj"); } },
 };
 
 std::vector<fs::path> fixturesOf(const Kind& kind)
@@ -232,7 +233,7 @@ TEST_F(FormatAgreementTest, CutDirectoriesAreReportedOnce)
         { "lha_lh5_h1.lzh", Kinds[1], msgBadFileHeader },
         { "lha_lh5_h2.lzh", Kinds[1], msgBadFileHeader },
         { "arc_mixed.arc", Kinds[2], msgBadFileHeader },
-//ARJCUT
+        { "arj_m1.arj", Kinds[3], msgErrorReading },
     };
     const fs::path ovtool = fs::path(OV_BINARY_DIR) / "cli" / "ovtool";
     for (const Row& row : rows) {
