@@ -135,7 +135,9 @@ bool LhaReader::read(LhaHeader& header)
         extendedSize = le16(h + 24);
         headerEnd = position + total;
         extendedAt = position + 26;
-        limit = headerEnd;
+        // Some archivers (LHA for OS-9) store a total two bytes short of the
+        // extended headers it counts: the chain, not the total, ends it.
+        limit = position + 0x10000 + 2;
     }
 
     std::string folder;
@@ -173,6 +175,8 @@ bool LhaReader::read(LhaHeader& header)
         at += extendedSize;
         extendedSize = le16(extended.data() + extended.size() - 2);
     }
+    if (header.level == 2 && at > headerEnd)
+        headerEnd = at;
     if (header.level == 1) {
         // A level-1 packed size counts the extended headers in.
         header.packedSize -= at - extendedAt;
@@ -188,6 +192,8 @@ bool LhaReader::read(LhaHeader& header)
     header.storedName = folder + name;
     while (!header.storedName.empty() && header.storedName.back() == '/')
         header.storedName.pop_back();
+    if (headerEnd > m_cursor.size())
+        return m_cursor.finish(WalkEnd::Cut);
     header.dataAt = headerEnd;
     return true;
 }
