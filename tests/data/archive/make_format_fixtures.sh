@@ -41,3 +41,16 @@ lha -a2 "$here/lha_folder_control.lzh" hello.txt $'\x1fsub'/inner.txt >/dev/null
 manifest lha_folder_control.lzh crc16 '*' hello.txt sub/inner.txt=$'\x1fsub'/inner.txt
 
 python3 "$here/make_zip_hostile.py" "$here"
+
+# A level-2 total header size two bytes short of the extended headers it
+# counts, as LHA for OS-9 writes it: jlha's archive with the first header's
+# total lowered by 2 (the data still starts after the extended headers).
+lha -a2 "$work/level2.lzh" hello.txt text.txt >/dev/null
+python3 - "$work/level2.lzh" "$here/lha_level2_total_short.lzh" <<'PY'
+import struct, sys
+data = bytearray(open(sys.argv[1], 'rb').read())
+total = struct.unpack_from('<H', data, 0)[0]
+struct.pack_into('<H', data, 0, total - 2)
+open(sys.argv[2], 'wb').write(data)
+PY
+manifest lha_level2_total_short.lzh crc16 '*' hello.txt text.txt
