@@ -41,7 +41,8 @@ void ListingRun::listArj()
         l.VersionNeeded = header.needed();
         l.Encrypted = header.flags() & ArjHeader::FlagGarbled;
         l.MethodNumber = header.method();
-        l.FileDate = header.unixHost() ? l.UnixToDateTime(header.stamp()) : l.DosDateToDateTime(header.stamp());
+        l.FileDate
+            = header.unixHost() ? l.UnixToDateTime(header.stamp()) : l.DosDateToDateTime(header.stamp());
         l.PackedSize = header.packed();
         l.UnpackedSize = header.unpacked();
         l.Crc = header.crc();

@@ -84,7 +84,7 @@ void TArcExtractor::run(FileLayer& file)
             uint32_t crc = 0;
             decodedLast = true;
             const int code = decode(file, header.dataAt, header.method, header.packedSize,
-                                    uint32_t(header.unpackedSize), out, crc);
+                uint32_t(header.unpackedSize), out, crc);
             if (code) {
                 out.abandon();
                 nonFatal(code, target);

@@ -13,17 +13,16 @@
 #include "archive/names.h"
 #include "archive/wildcard.h"
 
-
 namespace ov {
 
 void TArjExtractor::ExtractRun()
 {
     runFrame([this] { run(); }, [this] { return m_file != nullptr; },
-             [this] {
-                 m_reader.reset();
-                 m_file->close();
-                 m_file.reset();
-             });
+        [this] {
+            m_reader.reset();
+            m_file->close();
+            m_file.reset();
+        });
 }
 
 void TArjExtractor::run()
@@ -191,7 +190,8 @@ void TArjExtractor::extractMember(const ArjHeader& header, const std::string& ta
         memberEnded(*this, target, false);
         // A write failure, or a member whose later parts cannot be found
         // or followed, ends the run.
-        stop = code == msgErrorWriting || code == msgBrokenVolumeChain || (part.flags() & ArjHeader::FlagVolume);
+        stop = code == msgErrorWriting || code == msgBrokenVolumeChain
+            || (part.flags() & ArjHeader::FlagVolume);
         return;
     }
     int64_t when = -1;

@@ -141,7 +141,8 @@ void TZipExtractor::run(FileLayer& file)
         bool crcPass = false;
         if (out.open(target)) {
             uint32_t crc = 0xFFFFFFFFu;
-            const int code = decodeMember(file, entry, dataAt, packedSize, entry.encrypted() ? &crypto : nullptr, out, crc);
+            const int code = decodeMember(
+                file, entry, dataAt, packedSize, entry.encrypted() ? &crypto : nullptr, out, crc);
             if (code) {
                 out.abandon();
                 nonFatal(code, target);
@@ -168,8 +169,8 @@ void TZipExtractor::run(FileLayer& file)
         OnElapsedTime(*this, m_stopwatch.seconds());
 }
 
-bool TZipExtractor::acceptPassword(FileLayer& file, const ZipEntry& member, const std::string& target,
-                                   int64_t headerAt, ZipCrypto& crypto)
+bool TZipExtractor::acceptPassword(
+    FileLayer& file, const ZipEntry& member, const std::string& target, int64_t headerAt, ZipCrypto& crypto)
 {
     uint8_t header[ZipCrypto::HeaderSize];
     if (!file.readExact(headerAt, header, sizeof header))
@@ -207,7 +208,7 @@ bool TZipExtractor::acceptPassword(FileLayer& file, const ZipEntry& member, cons
 }
 
 int TZipExtractor::decodeMember(FileLayer& file, const ZipEntry& member, int64_t dataAt, int64_t packedSize,
-                                ZipCrypto* crypto, OutputFile& out, uint32_t& crc)
+    ZipCrypto* crypto, OutputFile& out, uint32_t& crc)
 {
     const uint64_t size = uint64_t(member.unpackedSize);
     MemberPump::Decode decode;

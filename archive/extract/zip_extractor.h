@@ -34,13 +34,13 @@ protected:
 private:
     void run(FileLayer& file);
     // Decodes one member's packed bytes into `out`; 0 or a message code.
-    int decodeMember(FileLayer& file, const ZipEntry& member, int64_t dataAt, int64_t packedSize, ZipCrypto* crypto,
-                     OutputFile& out, uint32_t& crc);
+    int decodeMember(FileLayer& file, const ZipEntry& member, int64_t dataAt, int64_t packedSize,
+        ZipCrypto* crypto, OutputFile& out, uint32_t& crc);
     // The password step; true with `crypto` ready for the data. Sets
     // m_endRun when the handler's answers all failed, or stored-block
     // lengths disagreed.
     bool acceptPassword(FileLayer& file, const ZipEntry& member, const std::string& target, int64_t headerAt,
-                        ZipCrypto& crypto);
+        ZipCrypto& crypto);
 
     std::string m_lastPassword;
     bool m_endRun = false;

@@ -17,7 +17,7 @@ namespace ov {
 
 struct ArjHeader {
     static constexpr uint8_t FlagGarbled = 0x01;
-    static constexpr uint8_t FlagVolume = 0x04;  // continued in the next volume
+    static constexpr uint8_t FlagVolume = 0x04; // continued in the next volume
     static constexpr uint8_t FlagExtFile = 0x08; // starts in an earlier volume
     static constexpr uint8_t HostUnix = 2;
     static constexpr uint8_t TypeBinary = 0;
@@ -26,7 +26,7 @@ struct ArjHeader {
 
     int64_t headerAt = 0;
     std::vector<uint8_t> basic; // the basic header, at least the 30-byte fixed part
-    bool crcMatches = false;    // the basic header's CRC-32 is right
+    bool crcMatches = false; // the basic header's CRC-32 is right
     std::string storedName;
     int64_t dataAt = 0; // after the extended headers
 

@@ -14,8 +14,8 @@ namespace ov {
 // How a header walk ended. Cut and Damaged mean members may be missing.
 enum class WalkEnd {
     Running, // not ended yet
-    Marker,  // the kind's end marker (or the declared count) was reached
-    Cut,     // the file ends before the end marker or inside a header
+    Marker, // the kind's end marker (or the declared count) was reached
+    Cut, // the file ends before the end marker or inside a header
     DataCut, // the file ends inside the last member's data
     Damaged, // a header with a wrong identifier, size or count
 };

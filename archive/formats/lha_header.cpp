@@ -17,7 +17,10 @@ constexpr uint8_t ExtDosAttribute = 0x40;
 constexpr uint8_t ExtUnixMode = 0x50;
 constexpr uint8_t ExtUnixTime = 0x54;
 
-bool isLeadByte(unsigned char c) { return (c >= 0x80 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFD); }
+bool isLeadByte(unsigned char c)
+{
+    return (c >= 0x80 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFD);
+}
 
 // A stored folder: "/" and 0xFF become "/" except in the second byte of a
 // double-byte character; blanks and controls trimmed at both ends.
@@ -50,7 +53,10 @@ uint16_t LhaHeader::dosAttributes() const
     return folder() ? bits | 0x10 : bits;
 }
 
-bool LhaHeader::readOnly() const { return unixMode ? !(*unixMode & 0200) : (dosAttributes() & 1); }
+bool LhaHeader::readOnly() const
+{
+    return unixMode ? !(*unixMode & 0200) : (dosAttributes() & 1);
+}
 
 LhaReader::LhaReader(FileLayer& file, int64_t dataOffset)
     : m_cursor(file, dataOffset)
@@ -99,9 +105,9 @@ bool LhaReader::read(LhaHeader& header)
     header.stamp = le32(h + 15);
     header.attribute = h[19];
 
-    int64_t headerEnd = 0;  // after the fixed part (level 1: extended headers follow)
+    int64_t headerEnd = 0; // after the fixed part (level 1: extended headers follow)
     int64_t extendedAt = 0; // the first extended header
-    int64_t limit = 0;      // extended headers end before this
+    int64_t limit = 0; // extended headers end before this
     uint16_t extendedSize = 0;
     std::string name;
     if (header.level < 2) {

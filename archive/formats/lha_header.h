@@ -38,7 +38,10 @@ struct LhaHeader {
     int64_t dataAt = 0;
 
     bool folder() const { return method == "-lhd-"; }
-    NameEncoding nameEncoding() const { return system == 'U' ? NameEncoding::Utf8IfValid : NameEncoding::Oem; }
+    NameEncoding nameEncoding() const
+    {
+        return system == 'U' ? NameEncoding::Utf8IfValid : NameEncoding::Oem;
+    }
     // The DOS attribute: the extended header's when there is one (where
     // level-2 headers keep it), else header byte 19; 0x10 for folders.
     uint16_t dosAttributes() const;

@@ -25,7 +25,10 @@ constexpr uint32_t Sentinel32 = 0xFFFFFFFF;
 
 // A 64-bit field from the archive, kept far enough below the largest offset
 // that adding the shifts cannot overflow.
-int64_t clamp64(uint64_t value) { return int64_t(std::min<uint64_t>(value, INT64_MAX / 4)); }
+int64_t clamp64(uint64_t value)
+{
+    return int64_t(std::min<uint64_t>(value, INT64_MAX / 4));
+}
 
 } // namespace
 
@@ -36,7 +39,10 @@ bool ZipEntry::folder() const
         || (!storedName.empty() && storedName.back() == '\\');
 }
 
-bool ZipEntry::link() const { return hostSystem == HostUnix && ((externalAttributes >> 16) & 0xF000) == 0xA000; }
+bool ZipEntry::link() const
+{
+    return hostSystem == HostUnix && ((externalAttributes >> 16) & 0xF000) == 0xA000;
+}
 
 NameEncoding ZipEntry::nameEncoding() const
 {
@@ -78,14 +84,21 @@ ZipDirectory::Opened ZipDirectory::open()
     int64_t directory = le32(end + 16);
     int64_t directorySize = le32(end + 12);
     m_declared = le16(end + 10);
-    // Zip64: the locator just before the record names the Zip64 record.
+    // Zip64: the locator just before the end record names the Zip64 record,
+    // which normally stands right before the locator (where it is found
+    // when the stored offset misses it, as in front of a glued stub).
+    int64_t zip64At = -1;
     if (directory == Sentinel32 || directorySize == Sentinel32 || m_declared == 0xFFFF) {
         uint8_t locator[20];
         uint8_t record[56];
         if (m_cursor.read(endAt - 20, locator, sizeof locator) && le32(locator) == Zip64LocatorSignature) {
-            const uint64_t recordAt = le64(locator + 8);
-            if (recordAt < uint64_t(size) && m_cursor.read(int64_t(recordAt), record, sizeof record)
-                && le32(record) == Zip64EndSignature) {
+            const uint64_t storedAt = le64(locator + 8) + uint64_t(m_programOffset);
+            for (const int64_t at : { storedAt < uint64_t(size) ? int64_t(storedAt) : -1, endAt - 20 - 56 })
+                if (at >= 0 && m_cursor.read(at, record, sizeof record) && le32(record) == Zip64EndSignature) {
+                    zip64At = at;
+                    break;
+                }
+            if (zip64At >= 0) {
                 m_declared = clamp64(le64(record + 32));
                 directorySize = clamp64(le64(record + 40));
                 directory = clamp64(le64(record + 48));
@@ -101,18 +114,7 @@ ZipDirectory::Opened ZipDirectory::open()
     // starts, so the difference shifts every stored offset.
     uint8_t central[CentralSize];
     if (!m_cursor.read(directory, central, CentralSize) || le32(central) != CentralSignature) {
-        int64_t directoryEnd = endAt;
-        uint8_t locator[20];
-        if (m_cursor.read(endAt - 20, locator, sizeof locator) && le32(locator) == Zip64LocatorSignature) {
-            // The Zip64 record sits between the directory and its locator.
-            directoryEnd = endAt - 20 - 56;
-            uint8_t record[56];
-            for (int64_t at = endAt - 20 - 56; at >= 0 && at >= endAt - 20 - 4096; --at)
-                if (m_cursor.read(at, record, 4) && le32(record) == Zip64EndSignature) {
-                    directoryEnd = at;
-                    break;
-                }
-        }
+        const int64_t directoryEnd = zip64At >= 0 ? zip64At : endAt;
         const int64_t actual = directoryEnd - directorySize;
         if (actual < 0 || actual <= directory || !m_cursor.read(actual, central, CentralSize)
             || le32(central) != CentralSignature)

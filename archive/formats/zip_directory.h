@@ -57,8 +57,8 @@ class ZipDirectory {
 public:
     enum class Opened {
         Ok,
-        NoEndRecord,    // no end-of-directory record in the last 32 KB
-        Empty,          // the end record declares no members
+        NoEndRecord, // no end-of-directory record in the last 32 KB
+        Empty, // the end record declares no members
         BadFirstRecord, // no central record where the directory should start
     };
 

@@ -21,7 +21,10 @@
 namespace ov::test {
 namespace {
 
-fs::path listingData() { return fs::path(OV_DATA_DIR) / "archive"; }
+fs::path listingData()
+{
+    return fs::path(OV_DATA_DIR) / "archive";
+}
 
 // The file store of the host, recording the offset of every read.
 class RecordingStore : public FileStore {
@@ -70,8 +73,8 @@ struct Member {
     TDateTime date = 0;
     uint16_t attributes = 0;
     uint32_t crc = 0;
-    int64_t offset = -1;   // listing only
-    bool split = false;    // listing: summed over the volumes of a set
+    int64_t offset = -1; // listing only
+    bool split = false; // listing: summed over the volumes of a set
 };
 
 struct Listing {
@@ -83,12 +86,11 @@ Listing listArchive(const fs::path& archive)
 {
     Listing result;
     TArchiveLister lister;
-    lister.OnError = [&](TArchiveCommon&, const std::string&, const std::string&, const std::string&, int32_t code) {
-        result.errors.push_back(code);
-    };
+    lister.OnError = [&](TArchiveCommon&, const std::string&, const std::string&, const std::string&,
+                         int32_t code) { result.errors.push_back(code); };
     lister.OnRead = [&](TArchiveLister& l, int64_t offset, int32_t) {
-        result.members.push_back({ l.FileName, l.PackedSize, l.UnpackedSize, l.FileDate, l.ExternalAttr, l.Crc,
-                                   offset, !l.VolumeName.empty() });
+        result.members.push_back({ l.FileName, l.PackedSize, l.UnpackedSize, l.FileDate, l.ExternalAttr,
+            l.Crc, offset, !l.VolumeName.empty() });
     };
     lister.SetArchiveFile(archive.string());
     lister.Activate();
@@ -108,9 +110,8 @@ Extraction extractArchive(TExtractorBase& x, const fs::path& archive, const fs::
     x.SetFileStore(store);
     x.SetArchiveFile(archive.string());
     x.SetExtractDir(target.string());
-    x.OnError = [&](TArchiveCommon&, const std::string&, const std::string&, const std::string&, int32_t code) {
-        result.errors.push_back(code);
-    };
+    x.OnError = [&](TArchiveCommon&, const std::string&, const std::string&, const std::string&,
+                    int32_t code) { result.errors.push_back(code); };
     x.OnBegin = [&](TExtractorBase& s, const std::string& fn, int32_t, bool&) {
         std::string name = fn.substr(std::min(fn.size(), target.string().size() + 1));
         std::replace(name.begin(), name.end(), '/', '\\');
@@ -125,10 +126,13 @@ struct Kind {
     const char* name;
     std::function<std::unique_ptr<TExtractorBase>()> make;
     std::function<bool(const std::string&)> takes; // fixture file name
-    std::vector<std::string> extensions;           // public archives of the kind
+    std::vector<std::string> extensions; // public archives of the kind
 };
 
-bool startsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
+bool startsWith(const std::string& text, const char* prefix)
+{
+    return text.rfind(prefix, 0) == 0;
+}
 bool endsWith(const std::string& text, const char* suffix)
 {
     const std::string s(suffix);
@@ -137,17 +141,18 @@ bool endsWith(const std::string& text, const char* suffix)
 
 const Kind Kinds[] = {
     { "ZIP", [] { return std::make_unique<TZipExtractor>(); },
-      [](const std::string& f) {
-          return startsWith(f, "zip") && (endsWith(f, ".zip") || endsWith(f, ".exe"))
-              && f != "zip_overlap_bomb.zip" && f != "zip_cut_directory.zip";
-      },
-      { ".zip" } },
+        [](const std::string& f) {
+            return startsWith(f, "zip") && (endsWith(f, ".zip") || endsWith(f, ".exe"))
+                && f != "zip_overlap_bomb.zip" && f != "zip_cut_directory.zip";
+        },
+        { ".zip" } },
     { "LHA", [] { return std::make_unique<TLhaExtractor>(); },
-      [](const std::string& f) { return startsWith(f, "lha") && endsWith(f, ".lzh"); }, { ".lzh", ".lha" } },
+        [](const std::string& f) { return startsWith(f, "lha") && endsWith(f, ".lzh"); },
+        { ".lzh", ".lha" } },
     { "ARC", [] { return std::make_unique<TArcExtractor>(); },
-      [](const std::string& f) { return startsWith(f, "arc") && endsWith(f, ".arc"); }, { ".arc" } },
+        [](const std::string& f) { return startsWith(f, "arc") && endsWith(f, ".arc"); }, { ".arc" } },
     { "ARJ", [] { return std::make_unique<TArjExtractor>(); },
-      [](const std::string& f) { return startsWith(f, "arj") && endsWith(f, ".arj"); }, { ".arj" } },
+        [](const std::string& f) { return startsWith(f, "arj") && endsWith(f, ".arj"); }, { ".arj" } },
 };
 
 std::vector<fs::path> fixturesOf(const Kind& kind)
@@ -190,9 +195,9 @@ void expectAgreement(const Listing& listed, const Extraction& extracted)
         const Member& e = extracted.members[i];
         SCOPED_TRACE(l.name);
         // A stored absolute name is written under the target folder.
-        EXPECT_EQ(e.name, l.name.substr(l.name.find_first_not_of('\\') == std::string::npos
-                                            ? 0
-                                            : l.name.find_first_not_of('\\')));
+        EXPECT_EQ(e.name,
+            l.name.substr(
+                l.name.find_first_not_of('\\') == std::string::npos ? 0 : l.name.find_first_not_of('\\')));
         if (!l.split) {
             EXPECT_EQ(e.packed, l.packed);
             EXPECT_EQ(e.unpacked, l.unpacked);
@@ -223,7 +228,7 @@ TEST_F(FormatAgreementTest, ListerAndExtractorReadEveryFixtureAlike)
             for (const int code : extracted.errors) {
                 if (!listed.members.empty()) {
                     EXPECT_TRUE(code != msgBadFileHeader && code != msgInconsistentLocalHeader
-                                && code != msgHeaderIdError)
+                        && code != msgHeaderIdError)
                         << code;
                 }
             }
@@ -250,7 +255,8 @@ TEST_F(FormatAgreementTest, ListerAndExtractorReadPublicArchivesAlike)
             // would leave the target (refused before it is begun).
             const auto& errors = extracted.errors;
             auto raised = [&errors](int code) { return std::count(errors.begin(), errors.end(), code) > 0; };
-            if (raised(msgUnsupportedArchiveType) || raised(msgPasswordProtected) || raised(msgInvalidFileName))
+            if (raised(msgUnsupportedArchiveType) || raised(msgPasswordProtected)
+                || raised(msgInvalidFileName))
                 continue;
             ++archives;
             expectAgreement(listed, extracted);
@@ -326,9 +332,10 @@ TEST_F(FormatAgreementTest, CutDirectoriesAreReportedOnce)
             continue;
         const std::string quiet = "' >/dev/null 2>&1";
         EXPECT_NE(std::system(("'" + ovtool.string() + "' arc t '" + archive.string() + quiet).c_str()), 0);
-        EXPECT_NE(std::system(("'" + ovtool.string() + "' arc x '" + archive.string() + "' '" + out().string() + quiet)
+        EXPECT_NE(std::system((
+                      "'" + ovtool.string() + "' arc x '" + archive.string() + "' '" + out().string() + quiet)
                                   .c_str()),
-                  0);
+            0);
         fs::remove_all(out());
     }
 }

@@ -5,6 +5,7 @@
 #                            whose offsets were not adjusted (no zip -A)
 #   zip_zip64.zip            Info-ZIP's forced Zip64 (end locator, Zip64
 #                            sizes in the central records)
+#   zip_stub_zip64.exe       the same behind the stub, offsets not adjusted
 #   lha_folder_control.lzh   jlha level 2; the folder name starts with byte 0x1F
 #   zip_overlap_bomb.zip     50 central entries pointing at one 1 MiB member
 #   zip_cut_directory.zip    zip_stored.zip with its second central record
@@ -28,7 +29,7 @@ manifest() { # fixture crc-kind method file...
   python3 "$here/gen_fixtures.py" manifest "$kind" "$method" "$stamp" "$@" > "$here/$fixture.manifest"
 }
 
-rm -f "$here/zip_stub_unadjusted.exe" "$here/zip_zip64.zip" "$here/lha_folder_control.lzh"
+rm -f "$here/zip_stub_unadjusted.exe" "$here/zip_zip64.zip" "$here/zip_stub_zip64.exe" "$here/lha_folder_control.lzh"
 zip -q -X -0 "$work/plain.zip" hello.txt text.txt
 python3 -c "import sys; sys.stdout.buffer.write(b'MZ' + b'\0' * 7610)" > "$work/stub.bin"
 cat "$work/stub.bin" "$work/plain.zip" > "$here/zip_stub_unadjusted.exe"
@@ -36,6 +37,8 @@ manifest zip_stub_unadjusted.exe crc32 Stored hello.txt text.txt
 
 zip -q -X -fz "$here/zip_zip64.zip" hello.txt text.txt
 manifest zip_zip64.zip crc32 '*' hello.txt text.txt
+cat "$work/stub.bin" "$here/zip_zip64.zip" > "$here/zip_stub_zip64.exe"
+manifest zip_stub_zip64.exe crc32 '*' hello.txt text.txt
 
 lha -a2 "$here/lha_folder_control.lzh" hello.txt $'\x1fsub'/inner.txt >/dev/null
 manifest lha_folder_control.lzh crc16 '*' hello.txt sub/inner.txt=$'\x1fsub'/inner.txt
