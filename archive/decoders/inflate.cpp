@@ -89,12 +89,12 @@ int buildTable(TableKind kind, const std::uint8_t* lengths, unsigned count, unsi
     for (unsigned length = 1; length <= 15; ++length) {
         left = (left << 1) - int(perLength[length]);
         if (left < 0)
-            return DecodeCode::BadLengths;
+            return msgBadLengths;
     }
     if (maxLength == 0 && kind == TableKind::CodeLengths)
-        return DecodeCode::IncompleteCodeSet;
+        return msgIncompleteCodeSet;
     if (left > 0 && maxLength != 0 && (kind == TableKind::CodeLengths || maxLength != 1))
-        return DecodeCode::IncompleteCodeSet;
+        return msgIncompleteCodeSet;
 
     const unsigned rootSize = 1u << rootBits;
     for (unsigned i = 0; i < rootSize; ++i)
@@ -194,7 +194,7 @@ private:
     {
         m_state.window.flush(m_stream);
         if (m_stream.inputEnd)
-            return fail(DecodeCode::UnexpectedEnd);
+            return fail(msgErrorReading);
         return Status::needInput();
     }
     // Makes room for one match in the window; false when the output is full.
@@ -254,7 +254,7 @@ Inflater::Step Inflater::blockHeader()
         m_state.mode = InflateState::Mode::TableSizes;
         break;
     default:
-        return fail(DecodeCode::BadBlock);
+        return fail(msgBadBlock);
     }
     return std::nullopt;
 }
@@ -270,7 +270,7 @@ Inflater::Step Inflater::storedHeader()
     drop(32);
     if ((length ^ 0xFFFF) != complement) {
         m_state.badStoredLength = true;
-        return fail(DecodeCode::BadBlock);
+        return fail(msgBadBlock);
     }
     m_state.storedRemaining = length;
     m_state.mode = InflateState::Mode::StoredCopy;
@@ -284,7 +284,7 @@ Inflater::Step Inflater::storedCopy()
         if (s.window.room() == 0 && !makeRoom())
             return Status::outputFull();
         if (s.window.remaining() == 0)
-            return fail(DecodeCode::BadBlock);
+            return fail(msgBadBlock);
         // Whole bytes left in the bit buffer come first, then the input.
         if (s.bitCount >= 8) {
             s.window.put(std::uint8_t(bits(8)));
@@ -314,7 +314,7 @@ Inflater::Step Inflater::tableSizes()
     m_state.codeLengthCount = (bits(14) >> 10) + 4;
     drop(14);
     if (m_state.literalCount > 286 || m_state.distanceCount > 30)
-        return fail(DecodeCode::BadLengths);
+        return fail(msgBadLengths);
     m_state.lengthsRead = 0;
     m_state.lengths.fill(0);
     m_state.fixedTablesLoaded = false;
@@ -351,7 +351,7 @@ Inflater::Step Inflater::codeLengths()
         if (length > s.bitCount)
             return starved();
         if (entry & Invalid)
-            return fail(DecodeCode::BadLengths);
+            return fail(msgBadLengths);
         const unsigned symbol = entry >> 16;
         if (symbol < 16) {
             drop(length);
@@ -367,16 +367,16 @@ Inflater::Step Inflater::codeLengths()
         std::uint8_t value = 0;
         if (symbol == 16) {
             if (s.lengthsRead == 0)
-                return fail(DecodeCode::BadLengths);
+                return fail(msgBadLengths);
             value = s.lengths[s.lengthsRead - 1];
         }
         if (s.lengthsRead + repeat > total)
-            return fail(DecodeCode::BadLengths);
+            return fail(msgBadLengths);
         while (repeat--)
             s.lengths[s.lengthsRead++] = value;
     }
     if (s.lengths[256] == 0)
-        return fail(DecodeCode::BadLengths);
+        return fail(msgBadLengths);
     if (int code = buildTable(TableKind::Literals, s.lengths.data(), s.literalCount, InflateState::LiteralRootBits,
                               s.literalTable.data()))
         return fail(code);
@@ -437,7 +437,7 @@ void Inflater::fastLoop()
         }
         if (entry & (EndOfBlock | Invalid)) {
             if (entry & Invalid)
-                m_fastFailure = DecodeCode::BadBlock;
+                m_fastFailure = msgBadBlock;
             else
                 s.mode = InflateState::Mode::BlockHeader;
             break;
@@ -452,7 +452,7 @@ void Inflater::fastLoop()
             entry = distances[(entry >> 16) + ((bitBuffer >> InflateState::DistanceRootBits) &
                                                ((1u << ((entry >> 8) & 15)) - 1))];
         if (entry & Invalid) {
-            m_fastFailure = DecodeCode::BadBlock;
+            m_fastFailure = msgBadBlock;
             break;
         }
         bitBuffer >>= entry & 31;
@@ -462,7 +462,7 @@ void Inflater::fastLoop()
         bitBuffer >>= extra;
         bitCount -= extra;
         if (distance > std::uint64_t(out - start) + history) {
-            m_fastFailure = DecodeCode::BadBlock;
+            m_fastFailure = msgBadBlock;
             break;
         }
 
@@ -516,10 +516,10 @@ Inflater::Step Inflater::codes()
         if (length > s.bitCount)
             return starved();
         if (entry & Invalid)
-            return fail(DecodeCode::BadBlock);
+            return fail(msgBadBlock);
         if (entry & Literal) {
             if (!s.window.put(std::uint8_t(entry >> 16)))
-                return fail(DecodeCode::BadBlock);
+                return fail(msgBadBlock);
             drop(length);
             continue;
         }
@@ -549,15 +549,15 @@ Inflater::Step Inflater::codes()
         drop(extra);
         entry = lookup(s.distanceTable.data(), InflateState::DistanceRootBits, s.bitBuffer);
         if (entry & Invalid)
-            return fail(DecodeCode::BadBlock);
+            return fail(msgBadBlock);
         drop(entry & 31);
         extra = (entry >> 8) & 15;
         const std::size_t distance = (entry >> 16) + bits(extra);
         drop(extra);
         if (!s.window.reaches(distance))
-            return fail(DecodeCode::BadBlock);
+            return fail(msgBadBlock);
         if (!s.window.copy(distance, matchLength))
-            return fail(DecodeCode::BadBlock);
+            return fail(msgBadBlock);
     }
 }
 

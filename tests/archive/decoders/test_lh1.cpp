@@ -50,10 +50,10 @@ TEST(Lh1Decode, Faults)
         std::uint64_t size;
         int code;
     } cases[] = {
-        { "data cut in half", half, member->unpackedSize, DecodeCode::UnexpectedEnd },
-        { "claims more than it holds", member->packed, member->unpackedSize + 1000, DecodeCode::UnexpectedEnd },
-        { "match past the unpacked size", match, 10, DecodeCode::BadBlock },
-        { "no data", {}, 5, DecodeCode::UnexpectedEnd },
+        { "data cut in half", half, member->unpackedSize, msgErrorReading },
+        { "claims more than it holds", member->packed, member->unpackedSize + 1000, msgErrorReading },
+        { "match past the unpacked size", match, 10, msgBadBlock },
+        { "no data", {}, 5, msgErrorReading },
     };
     for (const Case& c : cases) {
         for (std::size_t step : { std::size_t(0), std::size_t(1) }) {
