@@ -4,6 +4,7 @@
 #include "archive/decoders/lzh.h"
 
 #include "tests/archive/decoders/lzh_test_support.h"
+#include "tests/support/public_archives.h"
 
 #include <gtest/gtest.h>
 
@@ -237,7 +238,8 @@ void expectDecodes(const PackedMember& member, const std::string& what)
 
 TEST(LzhDecode, LhaArchivesOfManyTools)
 {
-    const std::string base = std::string(OV_SHARED_FIXTURES) + "/archives/lhasa/";
+    OV_NEED_PUBLIC_ARCHIVES();
+    const std::string base = (publicArchives() / "lhasa").string() + "/";
     const char* files[] = {
         "lha_amiga_122/lh4.lzh",   "lha_amiga_122/lh5.lzh",    "lha213/lh5.lzh",
         "lha_unix114i/h0_lh5.lzh", "lha_unix114i/h2_lh5.lzh",  "lha_x68k_213/h2_lh5.lzh",
@@ -259,7 +261,8 @@ TEST(LzhDecode, LhaArchivesOfManyTools)
 // clean failure or bytes whose CRC is wrong.
 TEST(LzhDecode, LharkDataUnderAnLh7LabelFailsCleanly)
 {
-    const auto member = firstLhaMember(readFile(std::string(OV_SHARED_FIXTURES) + "/archives/lhasa/lhark04d/lh7.lzh"));
+    OV_NEED_PUBLIC_ARCHIVES();
+    const auto member = firstLhaMember(readFile((publicArchives() / "lhasa/lhark04d/lh7.lzh").string()));
     ASSERT_TRUE(member);
     const DecodeResult run = fastDecode(LzhMethod::Lh7, member->packed, member->unpackedSize, 0, 0);
     EXPECT_LE(run.output.size(), member->unpackedSize);
@@ -378,7 +381,8 @@ TEST(LzhDecode, FaultsAndLimits)
 // size.
 TEST(LzhDecode, DamagedDataAgreesWithTheOracle)
 {
-    const Bytes archive = readFile(std::string(OV_SHARED_FIXTURES) + "/archives/lhasa/lha_unix114i/h1_lh6.lzh");
+    OV_NEED_PUBLIC_ARCHIVES();
+    const Bytes archive = readFile((publicArchives() / "lhasa/lha_unix114i/h1_lh6.lzh").string());
     const auto member = firstLhaMember(archive);
     ASSERT_TRUE(member);
     std::mt19937 random(6);

@@ -39,6 +39,7 @@ protected:
 
 TEST_F(RarExtractorTest, PublicSetsMatchUnar)
 {
+    OV_NEED_PUBLIC_ARCHIVES();
     for (const char* path :
          { "sharpcompress/Rar.rar", "sharpcompress/Rar.none.rar", "sharpcompress/Rar4.multi.part01.rar",
            "libarchive/test_read_format_rar_compress_best.rar", "libarchive/test_read_format_rar_filter.rar",
@@ -60,6 +61,7 @@ TEST_F(RarExtractorTest, PublicSetsMatchUnar)
 
 TEST_F(RarExtractorTest, MissingLayerFailsOnlyRar)
 {
+    OV_NEED_PUBLIC_ARCHIVES();
     setRarLibraryPath((m_dir / "no" / "libovrar.so").string());
     TRarExtractor x;
     const Outcome run = runExtractor(x, sharedDir() / "sharpcompress/Rar.rar", out());
@@ -75,6 +77,7 @@ TEST_F(RarExtractorTest, MissingLayerFailsOnlyRar)
 
 TEST_F(RarExtractorTest, OldCompressionIsReportedNotWritten)
 {
+    OV_NEED_PUBLIC_ARCHIVES();
     for (const char* path : { "sharpcompress/Rar15.rar", "sharpcompress/Rar2.rar" }) {
         SCOPED_TRACE(path);
         TRarExtractor x;
@@ -92,6 +95,7 @@ protected:
     void SetUp() override
     {
         RarExtractorTest::SetUp();
+        OV_NEED_PUBLIC_ARCHIVES();
         for (int i = 1; i <= 7; ++i)
             fs::copy_file(sharedDir() / "sharpcompress" / volume(i), in() / volume(i));
         fs::create_directories(elsewhere());
@@ -140,6 +144,7 @@ TEST_F(RarVolumeTest, CancelledVolumeEndsTheRunWithoutPartialFiles)
 
 TEST_F(RarExtractorTest, EncryptedMembersAreReported)
 {
+    OV_NEED_PUBLIC_ARCHIVES();
     const fs::path encrypted = sharedDir() / "libarchive/test_read_format_rar_encryption_data.rar";
     TRarExtractor x;
     x.Password = "anything";
@@ -171,6 +176,7 @@ TEST_F(RarExtractorTest, EncryptedMembersAreReported)
 
 TEST_F(RarExtractorTest, LinksAndMalformedArchivesStayContained)
 {
+    OV_NEED_PUBLIC_ARCHIVES();
     for (const char* path : { "libarchive/test_read_format_rar.rar", "libarchive/test_read_format_rar5_symlink.rar",
                               "libarchive/test_read_format_rar5_hardlink.rar",
                               "libarchive/test_read_format_rar_invalid1.rar",
