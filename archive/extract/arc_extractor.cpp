@@ -105,7 +105,7 @@ void TArcExtractor::run(FileLayer& file)
 
         OutputFile out;
         bool crcPass = false;
-        if (!out.open(target)) {
+        if (!out.open(outputRoot(), target)) {
             nonFatal(msgErrorWriting, target);
         } else {
             uint32_t crc = 0;

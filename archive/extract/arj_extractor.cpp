@@ -248,7 +248,7 @@ int64_t TArjExtractor::skipParts(const Header& header)
 int64_t TArjExtractor::extractMember(const Header& header, const std::string& target, bool& stop)
 {
     OutputFile out;
-    if (!out.open(target)) {
+    if (!out.open(outputRoot(), target)) {
         nonFatal(msgErrorOpening, target);
         return skipParts(header);
     }

@@ -237,7 +237,7 @@ bool TLhaExtractor::readHeader(FileLayer& file, int64_t position, Header& header
 void TLhaExtractor::extractMember(FileLayer& file, const Header& header, const std::string& target)
 {
     OutputFile out;
-    if (!out.open(target)) {
+    if (!out.open(outputRoot(), target)) {
         nonFatal(msgErrorOpening, target);
         return;
     }

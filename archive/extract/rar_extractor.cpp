@@ -121,6 +121,15 @@ bool TRarExtractor::extractMember(const RarLibrary& library, void* handle, const
 {
     m_remaining = UnpackedSize;
     m_percent = -1;
+    // The layer writes below the output folder resolved once for the run.
+    const OutputRoot& root = outputRoot();
+    const std::string destination = root.resolvedPath(target);
+    if (destination.empty()) {
+        nonFatal(msgErrorWriting, target);
+        library.processFile(handle, RarSkip, nullptr, nullptr);
+        memberEnded(*this, target, false);
+        return true;
+    }
     for (int attempt = 0; attempt < 3; ++attempt) {
         if (Encrypted) {
             bool tryAgain = true;
@@ -136,7 +145,8 @@ bool TRarExtractor::extractMember(const RarLibrary& library, void* handle, const
             library.setPassword(handle, Password.c_str());
         }
         m_extracting = true;
-        const int result = library.processFile(handle, RarExtract, nullptr, target.c_str());
+        const int result =
+            library.processFile(handle, RarExtract, root.resolved().c_str(), destination.c_str());
         m_extracting = false;
         if (result == RarSuccess) {
             memberEnded(*this, target, true);

@@ -106,6 +106,7 @@ void TZipExtractor::run(FileLayer& file)
     m_cancel = false;
     m_stopwatch.start();
     const bool singleMember = m_fileSpec.find_first_of("*?") == std::string::npos;
+    OutputRoot root; // the output folder, resolved once
 
     while (!m_cancel && !m_endRun && file.readExact(position, central, CentralSize) &&
            le32(central) == CentralSignature) {
@@ -202,25 +203,32 @@ void TZipExtractor::run(FileLayer& file)
 
         OutputFile out;
         bool crcPass = false;
-        if (out.open(member.target)) {
+        bool writeFailed = false; // reported as the write error, never as a CRC failure
+        root.follow(targetFolder());
+        if (out.open(root, member.target)) {
             uint32_t crc = 0xFFFFFFFFu;
             const int code = decodeMember(file, member, dataAt, packedSize, encrypted ? &crypto : nullptr, out, crc);
             if (code) {
                 out.abandon();
                 nonFatal(code, member.target);
+                writeFailed = code == msgErrorWriting;
             } else {
                 crcPass = ~crc == member.crc;
                 const int64_t when = SetDateTo == sdSysDate ? -1 : dosDateTimeToUnix(member.dosTime);
                 if (!out.commit(when, member.external & 1)) {
                     nonFatal(msgErrorWriting, member.target);
                     crcPass = false;
+                    writeFailed = true;
                 }
             }
+        } else {
+            nonFatal(msgErrorWriting, member.target);
+            writeFailed = true;
         }
         // A member whose CRC fails stays written and is always reported.
         if (OnEnd)
             OnEnd(*this, member.target, crcPass);
-        else if (!crcPass)
+        else if (!crcPass && !writeFailed)
             nonFatal(msgCrcFailed, member.target);
         if (singleMember || m_endRun)
             break;
