@@ -1,5 +1,7 @@
 #include "archive/extract/rar_extractor.h"
 
+#include "archive/archive_lister.h"
+#include "archive/crc.h"
 #include "archive/extract/member_steps.h"
 #include "archive/extract/rar_library.h"
 #include "archive/messages.h"
@@ -62,6 +64,7 @@ void TRarExtractor::run(const RarLibrary& library, void*& handle)
 {
     startVolume({ atRAR, atRarExe }, false);
     const bool single = singleMember();
+    readStoredCrcs();
 
     RarOpenRequest request {};
     request.archiveName = m_archiveFile.c_str();
@@ -88,6 +91,13 @@ void TRarExtractor::run(const RarLibrary& library, void*& handle)
         const std::string name = memberName(header.fileName, NameEncoding::Utf8IfValid, NameCodePage);
         // Folders, links and members the filter leaves out are skipped.
         const bool folder = header.attributes & 0x10;
+        // Each file header takes the next stored CRC listed under its name.
+        m_hasStoredCrc = false;
+        if (auto found = m_storedCrcs.find(name); !folder && found != m_storedCrcs.end() && !found->second.empty()) {
+            m_hasStoredCrc = true;
+            m_storedCrc = found->second.front();
+            found->second.pop_front();
+        }
         if (folder || (header.flags & RarFlagLink) || !wildcardMatch(m_fileSpec, name, MatchScope::FullPath)) {
             if (library.processFile(handle, RarSkip, nullptr, nullptr) == RarOpenError)
                 break;
@@ -117,6 +127,23 @@ void TRarExtractor::run(const RarLibrary& library, void*& handle)
         OnElapsedTime(*this, m_stopwatch.seconds());
 }
 
+void TRarExtractor::readStoredCrcs()
+{
+    m_storedCrcs.clear();
+    TArchiveLister lister;
+    lister.NameCodePage = NameCodePage;
+    lister.ShowBlankDirs = true;
+    lister.SetArchiveFile(m_archiveFile);
+    lister.OnRead = [this](TArchiveLister& l, int64_t, int32_t) {
+        if (!(l.ExternalAttr & 0x10))
+            m_storedCrcs[l.FileName].push_back(l.Crc);
+    };
+    // A directory our reader cannot walk (RAR 5, damage) leaves members
+    // without a stored CRC; the layer's own checks still apply to them.
+    lister.Activate();
+    markRunning();
+}
+
 bool TRarExtractor::extractMember(const RarLibrary& library, void* handle, const std::string& target)
 {
     m_remaining = UnpackedSize;
@@ -124,10 +151,16 @@ bool TRarExtractor::extractMember(const RarLibrary& library, void* handle, const
     // The layer writes below the output folder resolved once for the run.
     const OutputRoot& root = outputRoot();
     const std::string destination = root.resolvedPath(target);
-    if (destination.empty()) {
+    // A member that cannot be written reports the write error alone, never
+    // a failed CRC as well.
+    auto writeFailed = [&] {
         nonFatal(msgErrorWriting, target);
+        if (OnEnd)
+            OnEnd(*this, target, false);
+    };
+    if (destination.empty()) {
+        writeFailed();
         library.processFile(handle, RarSkip, nullptr, nullptr);
-        memberEnded(*this, target, false);
         return true;
     }
     for (int attempt = 0; attempt < 3; ++attempt) {
@@ -145,11 +178,13 @@ bool TRarExtractor::extractMember(const RarLibrary& library, void* handle, const
             library.setPassword(handle, Password.c_str());
         }
         m_extracting = true;
+        m_crc = 0xFFFFFFFFu;
         const int result =
             library.processFile(handle, RarExtract, root.resolved().c_str(), destination.c_str());
         m_extracting = false;
         if (result == RarSuccess) {
-            memberEnded(*this, target, true);
+            // The file stays written; a CRC that fails is reported.
+            memberEnded(*this, target, !m_hasStoredCrc || ~m_crc == m_storedCrc);
             return true;
         }
         if (Encrypted && (result == RarBadPassword || result == RarBadData)) {
@@ -157,6 +192,9 @@ bool TRarExtractor::extractMember(const RarLibrary& library, void* handle, const
             Password.clear();
             if (OnGetPassword)
                 continue;
+        } else if (messageOf(result) == msgErrorWriting) {
+            writeFailed();
+            return false;
         } else if (messageOf(result)) {
             nonFatal(messageOf(result), target);
         }
@@ -195,12 +233,14 @@ int TRarExtractor::volumeCallback(void* user, char* name, int mode)
     return 1;
 }
 
-int TRarExtractor::dataCallback(void* user, const unsigned char*, std::size_t size)
+int TRarExtractor::dataCallback(void* user, const unsigned char* block, std::size_t size)
 {
     auto& x = *static_cast<TRarExtractor*>(user);
     if (x.m_cancel)
         return 0;
     x.m_remaining -= int64_t(size);
+    if (x.m_extracting)
+        x.m_crc = crc32Update(x.m_crc, block, size);
     if (x.m_extracting && x.OnProgress) {
         const int value = TExtractorBase::percent(x.UnpackedSize - x.m_remaining, x.UnpackedSize);
         if (value != x.m_percent) {

@@ -4,6 +4,7 @@
 // libarchive cannot decode, reported and never written; a missing
 // layer; a missing middle volume supplied through OnNextVolume and a
 // cancelled one; encrypted members; link entries; malformed archives.
+#include "archive/archive_lister.h"
 #include "archive/extract/arj_extractor.h"
 #include "archive/extract/rar_extractor.h"
 #include "archive/extract/rar_library.h"
@@ -172,6 +173,89 @@ TEST_F(RarExtractorTest, EncryptedMembersAreReported)
     EXPECT_THAT(rar5.errors, ElementsAre(msgBadFileHeader));
     const auto failed = std::count_if(rar5.ends.begin(), rar5.ends.end(), [](const auto& end) { return !end.second; });
     EXPECT_EQ(failed, 1);
+}
+
+// A stored member whose data was damaged decodes without complaint from
+// the layer: its CRC-32 against the one in its header shows the damage
+// (OnEnd false; 25151 without OnEnd). The copy with one flipped byte is
+// made here from a public archive.
+TEST_F(RarExtractorTest, DamagedStoredMemberFailsItsCrc)
+{
+    OV_NEED_PUBLIC_ARCHIVES();
+    const fs::path archive = in() / "stored.rar";
+    std::string bytes = slurp(sharedDir() / "sharpcompress/Rar.none.rar");
+    // The first file header (type 0x74) and its data, as our lister reads it.
+    TArchiveLister lister;
+    spit(archive, bytes);
+    lister.SetArchiveFile(archive.string());
+    int64_t header = -1;
+    std::string damaged;
+    lister.OnRead = [&](TArchiveLister& l, int64_t offset, int32_t) {
+        if (header < 0 && l.MethodNumber == '0' && l.PackedSize > 16) {
+            header = offset;
+            damaged = l.FileName;
+        }
+    };
+    ASSERT_TRUE(lister.Activate());
+    ASSERT_GE(header, 0) << "no stored member";
+    const std::size_t headerSize = uint8_t(bytes[std::size_t(header) + 5]) | uint8_t(bytes[std::size_t(header) + 6]) << 8;
+    bytes[std::size_t(header) + headerSize + 10] ^= 0x20;
+    std::replace(damaged.begin(), damaged.end(), '\\', '/');
+    spit(archive, bytes);
+
+    TRarExtractor x;
+    const Outcome run = runExtractor(x, archive, out());
+    EXPECT_THAT(run.errors, ::testing::IsEmpty());
+    ASSERT_GT(run.ends.size(), 1u);
+    for (const auto& [fn, pass] : run.ends)
+        EXPECT_EQ(pass, fn != (out() / damaged).string()) << fn;
+
+    TRarExtractor bare;
+    std::vector<int> codes;
+    bare.SetArchiveFile(archive.string());
+    bare.SetExtractDir((m_dir / "bare").string());
+    bare.OnError = [&codes](TArchiveCommon&, const std::string&, const std::string&, const std::string&,
+                            int32_t code) { codes.push_back(code); };
+    bare.Extract();
+    EXPECT_THAT(codes, ElementsAre(msgCrcFailed));
+
+    // The untouched archive passes whole: the stored CRCs are matched to
+    // the right members.
+    TRarExtractor clean;
+    fs::remove_all(out());
+    const Outcome good = runExtractor(clean, sharedDir() / "sharpcompress/Rar.none.rar", out());
+    EXPECT_THAT(good.errors, ::testing::IsEmpty());
+    for (const auto& [fn, pass] : good.ends)
+        EXPECT_TRUE(pass) << fn;
+}
+
+// The RAR layer writes under a target reached through a link; a link inside
+// the extracted tree refuses the member with the write error (which ends a
+// RAR run), and nothing is written outside.
+TEST_F(RarExtractorTest, TargetBehindALinkAndLinksInsideTheTree)
+{
+    OV_NEED_PUBLIC_ARCHIVES();
+    const fs::path archive = sharedDir() / "sharpcompress/Rar.none.rar";
+    const fs::path real = m_dir / "real";
+    fs::create_directories(real);
+    fs::create_directory_symlink(real, m_dir / "linkdir");
+    TRarExtractor x;
+    const Outcome run = runExtractor(x, archive, m_dir / "linkdir" / "out");
+    EXPECT_THAT(run.errors, ::testing::IsEmpty());
+    EXPECT_EQ(run.ends.size(), 3u);
+    for (const auto& [fn, pass] : run.ends)
+        EXPECT_TRUE(pass) << fn;
+    EXPECT_EQ(fs::file_size(real / "out" / "exe" / "test.exe"), 45056u);
+
+    const fs::path elsewhere = m_dir / "elsewhere";
+    fs::create_directories(elsewhere);
+    fs::create_directories(out());
+    fs::create_directory_symlink(elsewhere, out() / "exe");
+    TRarExtractor y;
+    const Outcome refused = runExtractor(y, archive, out());
+    EXPECT_THAT(refused.errors, ElementsAre(msgErrorWriting));
+    EXPECT_FALSE(refused.ends.at((out() / "exe/test.exe").string()));
+    EXPECT_TRUE(fs::is_empty(elsewhere));
 }
 
 TEST_F(RarExtractorTest, LinksAndMalformedArchivesStayContained)
