@@ -506,8 +506,8 @@ Inflater::Step Inflater::codes()
             unsigned needed = length + ((entry >> 8) & 15);
             if (needed > s.bits.count)
                 return starved();
-            const std::uint32_t distanceEntry =
-                lookup(s.distanceTable.data(), InflateState::DistanceRootBits, s.bits.buffer >> needed);
+            const std::uint32_t distanceEntry
+                = lookup(s.distanceTable.data(), InflateState::DistanceRootBits, s.bits.buffer >> needed);
             needed += (distanceEntry & 31);
             if (needed > s.bits.count)
                 return starved();

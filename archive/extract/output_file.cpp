@@ -53,7 +53,9 @@ std::string temporaryName()
 
 } // namespace
 
-OutputRoot::OutputRoot(const std::string& folder) : m_made(true), m_named(trimmed(folder))
+OutputRoot::OutputRoot(const std::string& folder)
+    : m_made(true)
+    , m_named(trimmed(folder))
 {
     // The user's folder: links in its path are followed.
     std::error_code error;
@@ -100,7 +102,8 @@ bool OutputFile::open(const OutputRoot& root, const std::string& target)
     std::size_t start = 0;
     for (;;) {
         const std::size_t slash = below.find('/', start);
-        const std::string part = below.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
+        const std::string part
+            = below.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
         if (part.empty() || part == "." || part == "..") {
             closeFolder();
             return false;
@@ -123,8 +126,8 @@ bool OutputFile::open(const OutputRoot& root, const std::string& target)
     // Created exclusively: never through a link.
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string name = temporaryName();
-        const int descriptor =
-            openat(m_folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        const int descriptor
+            = openat(m_folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (descriptor >= 0) {
             m_descriptor = descriptor;
             m_temporary = name;

@@ -78,8 +78,8 @@ public:
 private:
     void closeFolder();
 
-    int m_folder = -1;     // the target's folder, opened without following links
-    std::string m_name;    // the target's name in it
+    int m_folder = -1; // the target's folder, opened without following links
+    std::string m_name; // the target's name in it
     std::string m_temporary;
     int m_descriptor = -1;
 };

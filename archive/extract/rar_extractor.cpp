@@ -93,7 +93,8 @@ void TRarExtractor::run(const RarLibrary& library, void*& handle)
         const bool folder = header.attributes & 0x10;
         // Each file header takes the next stored CRC listed under its name.
         m_hasStoredCrc = false;
-        if (auto found = m_storedCrcs.find(name); !folder && found != m_storedCrcs.end() && !found->second.empty()) {
+        if (auto found = m_storedCrcs.find(name);
+            !folder && found != m_storedCrcs.end() && !found->second.empty()) {
             m_hasStoredCrc = true;
             m_storedCrc = found->second.front();
             found->second.pop_front();
@@ -179,8 +180,8 @@ bool TRarExtractor::extractMember(const RarLibrary& library, void* handle, const
         }
         m_extracting = true;
         m_crc = 0xFFFFFFFFu;
-        const int result =
-            library.processFile(handle, RarExtract, root.resolved().c_str(), destination.c_str());
+        const int result
+            = library.processFile(handle, RarExtract, root.resolved().c_str(), destination.c_str());
         m_extracting = false;
         if (result == RarSuccess) {
             // The file stays written; a CRC that fails is reported.

@@ -250,8 +250,8 @@ __attribute__((visibility("default"))) int RARReadHeader(void* handle, RarMember
     return RarSuccess;
 }
 
-__attribute__((visibility("default"))) int RARProcessFile(void* handle, int operation, const char* destFolder,
-                                                          const char* destPath)
+__attribute__((visibility("default"))) int RARProcessFile(
+    void* handle, int operation, const char* destFolder, const char* destPath)
 {
     const Utf8Names names;
     auto& layer = *static_cast<Layer*>(handle);

@@ -33,9 +33,9 @@ inline bool havePublicArchives()
 
 // Ends the current test (or its SetUp) as skipped when the public archives
 // are missing.
-#define OV_NEED_PUBLIC_ARCHIVES()                                                                                   \
-    do {                                                                                                            \
-        if (!::ov::test::havePublicArchives())                                                                      \
-            GTEST_SKIP() << "public test archives not found at " << ::ov::test::publicArchives()                    \
-                         << " (set OV_PUBLIC_FIXTURES to the shared fixtures' archives folder)";                    \
+#define OV_NEED_PUBLIC_ARCHIVES()                                                                            \
+    do {                                                                                                     \
+        if (!::ov::test::havePublicArchives())                                                               \
+            GTEST_SKIP() << "public test archives not found at " << ::ov::test::publicArchives()             \
+                         << " (set OV_PUBLIC_FIXTURES to the shared fixtures' archives folder)";             \
     } while (false)

@@ -28,7 +28,7 @@ std::string storedZip(const std::vector<std::pair<std::string, std::string>>& me
         const uint32_t offset = uint32_t(local.size());
         put32(local, 0x04034B50);
         put16(local, 10), put16(local, 0), put16(local, 0); // version, flags, method
-        put16(local, 0), put16(local, 0x21);                // 1 January 1980
+        put16(local, 0), put16(local, 0x21); // 1 January 1980
         put32(local, crc), put32(local, uint32_t(data.size())), put32(local, uint32_t(data.size()));
         put16(local, unsigned(name.size())), put16(local, 0);
         local += name + data;
@@ -52,7 +52,8 @@ std::string storedZip(const std::vector<std::pair<std::string, std::string>>& me
 std::pair<std::string, int> ovtool(const fs::path& folder, const std::string& arguments)
 {
     const fs::path tool = fs::path(OV_BINARY_DIR) / "cli" / "ovtool";
-    const std::string command = "cd '" + folder.string() + "' && '" + tool.string() + "' " + arguments + " 2>&1";
+    const std::string command
+        = "cd '" + folder.string() + "' && '" + tool.string() + "' " + arguments + " 2>&1";
     std::string output;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe)
@@ -82,14 +83,10 @@ protected:
 TEST_F(ExtractTargetTest, ColonsInNamesAreKept)
 {
     const fs::path zip = in() / "colons.zip";
-    spit(zip, storedZip({ { "logs/10:00.log", "logs" },
-                          { "dogs/10:00.log", "dogs" },
-                          { "c:/x1", "drive and slash" },
-                          { "C:\\x2", "drive and backslash" },
-                          { "d:x3", "drive only" },
-                          { "1:x", "digit" },
-                          { "ab:x", "two letters" },
-                          { "a:", "a drive and nothing else" } }));
+    spit(zip,
+        storedZip({ { "logs/10:00.log", "logs" }, { "dogs/10:00.log", "dogs" },
+            { "c:/x1", "drive and slash" }, { "C:\\x2", "drive and backslash" }, { "d:x3", "drive only" },
+            { "1:x", "digit" }, { "ab:x", "two letters" }, { "a:", "a drive and nothing else" } }));
     TZipExtractor x;
     const Outcome run = runExtractor(x, zip, out());
     // "a:" leaves no name to write.
@@ -98,8 +95,12 @@ TEST_F(ExtractTargetTest, ColonsInNamesAreKept)
     for (const auto& [path, hash] : hashTree(out()))
         written[path] = slurp(out() / path);
     const std::map<std::string, std::string> expected = {
-        { "logs/10:00.log", "logs" },    { "dogs/10:00.log", "dogs" }, { "x1", "drive and slash" },
-        { "x2", "drive and backslash" }, { "x3", "drive only" },       { "1:x", "digit" },
+        { "logs/10:00.log", "logs" },
+        { "dogs/10:00.log", "dogs" },
+        { "x1", "drive and slash" },
+        { "x2", "drive and backslash" },
+        { "x3", "drive only" },
+        { "1:x", "digit" },
         { "ab:x", "two letters" },
     };
     EXPECT_EQ(written, expected);
@@ -123,8 +124,9 @@ TEST_F(ExtractTargetTest, TargetBehindALinkIsWritten)
     const fs::path target = m_dir / "linkdir" / "out";
     const Outcome run = runExtractor(x, zip, target);
     EXPECT_TRUE(run.errors.empty());
-    EXPECT_EQ(run.ends, (std::map<std::string, bool> { { (target / "sub/deep/inner.txt").string(), true },
-                                                        { (target / "top.txt").string(), true } }));
+    EXPECT_EQ(run.ends,
+        (std::map<std::string, bool> {
+            { (target / "sub/deep/inner.txt").string(), true }, { (target / "top.txt").string(), true } }));
     EXPECT_EQ(slurp(real / "out" / "top.txt"), "top");
     EXPECT_EQ(slurp(real / "out" / "sub/deep/inner.txt"), "inner");
 
@@ -143,7 +145,9 @@ TEST_F(ExtractTargetTest, TargetBehindALinkIsWritten)
 TEST_F(ExtractTargetTest, LinksInsideTheTreeAreRefused)
 {
     const fs::path zip = in() / "t.zip";
-    spit(zip, storedZip({ { "sub/escape.txt", "escape" }, { "ok/a/escape.txt", "deeper" }, { "plain.txt", "plain" } }));
+    spit(zip,
+        storedZip(
+            { { "sub/escape.txt", "escape" }, { "ok/a/escape.txt", "deeper" }, { "plain.txt", "plain" } }));
     const fs::path elsewhere = m_dir / "elsewhere";
     fs::create_directories(elsewhere);
     fs::create_directories(out() / "ok");
@@ -182,7 +186,7 @@ TEST_F(ExtractTargetTest, AFailedWriteIsTheWriteError)
     bare.SetArchiveFile(zip.string());
     bare.SetExtractDir(target.string());
     bare.OnError = [&codes](TArchiveCommon&, const std::string&, const std::string&, const std::string&,
-                            int32_t code) { codes.push_back(code); };
+                       int32_t code) { codes.push_back(code); };
     bare.Extract();
     EXPECT_THAT(codes, ElementsAre(msgErrorWriting, msgErrorWriting));
 

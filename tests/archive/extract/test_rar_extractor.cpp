@@ -198,7 +198,8 @@ TEST_F(RarExtractorTest, DamagedStoredMemberFailsItsCrc)
     };
     ASSERT_TRUE(lister.Activate());
     ASSERT_GE(header, 0) << "no stored member";
-    const std::size_t headerSize = uint8_t(bytes[std::size_t(header) + 5]) | uint8_t(bytes[std::size_t(header) + 6]) << 8;
+    const std::size_t headerSize
+        = uint8_t(bytes[std::size_t(header) + 5]) | uint8_t(bytes[std::size_t(header) + 6]) << 8;
     bytes[std::size_t(header) + headerSize + 10] ^= 0x20;
     std::replace(damaged.begin(), damaged.end(), '\\', '/');
     spit(archive, bytes);
@@ -215,7 +216,7 @@ TEST_F(RarExtractorTest, DamagedStoredMemberFailsItsCrc)
     bare.SetArchiveFile(archive.string());
     bare.SetExtractDir((m_dir / "bare").string());
     bare.OnError = [&codes](TArchiveCommon&, const std::string&, const std::string&, const std::string&,
-                            int32_t code) { codes.push_back(code); };
+                       int32_t code) { codes.push_back(code); };
     bare.Extract();
     EXPECT_THAT(codes, ElementsAre(msgCrcFailed));
 
