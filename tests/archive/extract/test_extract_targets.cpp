@@ -4,11 +4,16 @@
 // inside the extracted tree is never written through; a member that cannot
 // be written reports the write error, not a failed CRC.
 #include "archive/crc.h"
+#include "archive/extract/arc_extractor.h"
+#include "archive/extract/arj_extractor.h"
+#include "archive/extract/lha_extractor.h"
 #include "archive/extract/zip_extractor.h"
 #include "archive/messages.h"
 #include "tests/archive/extract/extract_support.h"
 
 #include <array>
+#include <functional>
+#include <memory>
 #include <utility>
 
 namespace ov::test {
@@ -163,6 +168,54 @@ TEST_F(ExtractTargetTest, LinksInsideTheTreeAreRefused)
     EXPECT_TRUE(fs::is_empty(elsewhere));
     EXPECT_EQ(slurp(out() / "plain.txt"), "plain");
     EXPECT_TRUE(fs::is_symlink(out() / "sub"));
+}
+
+// The LHA, ARJ and ARC extractors write under a target behind a link just
+// the same; a link below it where a member's folder must be refuses that
+// member (their own open-failure message) and nothing lands outside.
+TEST_F(ExtractTargetTest, EveryExtractorFollowsTheUsersLinkOnly)
+{
+    struct Row {
+        const char* fixture;
+        std::function<std::unique_ptr<TExtractorBase>()> make;
+        int refused; // the message of a member whose folder is a link; 0: no folders
+    };
+    const Row rows[] = {
+        { "lha_lh5_h0.lzh", [] { return std::make_unique<TLhaExtractor>(); }, msgErrorOpening },
+        { "arj_m1.arj", [] { return std::make_unique<TArjExtractor>(); }, msgErrorOpening },
+        { "arc_best.arc", [] { return std::make_unique<TArcExtractor>(); }, 0 },
+    };
+    const fs::path real = m_dir / "real";
+    fs::create_directories(real);
+    fs::create_directory_symlink(real, m_dir / "linkdir");
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.fixture);
+        const fs::path archive = dataDir() / row.fixture;
+        const Hashes manifest = readManifest(archive.string() + ".sha256");
+        auto x = row.make();
+        const Outcome run = runExtractor(*x, archive, m_dir / "linkdir" / "out");
+        EXPECT_TRUE(run.errors.empty());
+        EXPECT_EQ(hashTree(real / "out"), manifest);
+        fs::remove_all(real / "out");
+        if (!row.refused)
+            continue;
+
+        const fs::path elsewhere = m_dir / "elsewhere";
+        fs::create_directories(elsewhere);
+        fs::create_directories(out());
+        fs::create_directory_symlink(elsewhere, out() / "sub");
+        auto y = row.make();
+        const Outcome refused = runExtractor(*y, archive, out());
+        EXPECT_THAT(refused.errors, ElementsAre(row.refused));
+        EXPECT_TRUE(fs::is_empty(elsewhere));
+        EXPECT_TRUE(fs::is_symlink(out() / "sub"));
+        fs::remove(out() / "sub");
+        Hashes expected = manifest;
+        expected.erase("sub/inner.txt");
+        EXPECT_EQ(hashTree(out()), expected);
+        fs::remove_all(out());
+        fs::remove_all(elsewhere);
+    }
 }
 
 // A member that cannot be written (here its folder cannot be made: a file
