@@ -5,8 +5,9 @@
 // this component walks the members, asks the member questions, supplies
 // passwords and volumes through its events and reports the results. It
 // checks the CRC-32 of every member it wrote against the CRC that this
-// library's own RAR reader finds in the member's header (RAR 1.5 to 4.x; the
-// layer leaves RAR 5 members to libarchive's own check).
+// library's own header readers find (the RAR lister for RAR 1.5 to 4.x, a
+// walk of the file headers here for RAR 5, whose members split over volumes
+// keep only the layer's own checks).
 //
 // Not done here: decryption (the layer cannot decrypt RAR; an encrypted
 // member reports 26517 "Invalid password").

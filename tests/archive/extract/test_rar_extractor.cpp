@@ -11,6 +11,8 @@
 #include "archive/messages.h"
 #include "tests/archive/extract/extract_support.h"
 
+#include <functional>
+
 // libarchive answers the huge sizes of hostile archives by asking for
 // that much memory and failing cleanly when it is refused; under
 // AddressSanitizer the refusal has to be asked for.
@@ -176,58 +178,84 @@ TEST_F(RarExtractorTest, EncryptedMembersAreReported)
 }
 
 // A stored member whose data was damaged decodes without complaint from
-// the layer: its CRC-32 against the one in its header shows the damage
-// (OnEnd false; 25151 without OnEnd). The copy with one flipped byte is
-// made here from a public archive.
+// the layer (RAR 4 and RAR 5 alike): its CRC-32 against the one in its
+// header shows the damage (OnEnd false; 25151 without OnEnd), and the
+// untouched archive passes whole. The copies with one flipped byte are made
+// here from public archives.
 TEST_F(RarExtractorTest, DamagedStoredMemberFailsItsCrc)
 {
     OV_NEED_PUBLIC_ARCHIVES();
-    const fs::path archive = in() / "stored.rar";
-    std::string bytes = slurp(sharedDir() / "sharpcompress/Rar.none.rar");
-    // The first file header (type 0x74) and its data, as our lister reads it.
-    TArchiveLister lister;
-    spit(archive, bytes);
-    lister.SetArchiveFile(archive.string());
-    int64_t header = -1;
-    std::string damaged;
-    lister.OnRead = [&](TArchiveLister& l, int64_t offset, int32_t) {
-        if (header < 0 && l.MethodNumber == '0' && l.PackedSize > 16) {
-            header = offset;
-            damaged = l.FileName;
-        }
+    // The first stored member of a RAR 4 archive, as our lister reads it:
+    // its data starts after its header, whose size is at bytes 5-6.
+    auto firstStoredRar4 = [](const fs::path& path, std::string& name) -> std::size_t {
+        TArchiveLister lister;
+        lister.SetArchiveFile(path.string());
+        int64_t header = -1;
+        lister.OnRead = [&](TArchiveLister& l, int64_t offset, int32_t) {
+            if (header < 0 && l.MethodNumber == '0' && l.PackedSize > 16) {
+                header = offset;
+                name = l.FileName;
+            }
+        };
+        lister.Activate();
+        if (header < 0)
+            return 0;
+        const std::string bytes = slurp(path);
+        return std::size_t(header)
+            + (uint8_t(bytes[std::size_t(header) + 5]) | uint8_t(bytes[std::size_t(header) + 6]) << 8) + 10;
     };
-    ASSERT_TRUE(lister.Activate());
-    ASSERT_GE(header, 0) << "no stored member";
-    const std::size_t headerSize
-        = uint8_t(bytes[std::size_t(header) + 5]) | uint8_t(bytes[std::size_t(header) + 6]) << 8;
-    bytes[std::size_t(header) + headerSize + 10] ^= 0x20;
-    std::replace(damaged.begin(), damaged.end(), '\\', '/');
-    spit(archive, bytes);
+    // The RAR 5 archive's one member holds this text.
+    auto rar5Text = [](const fs::path& path, std::string& name) -> std::size_t {
+        name = "helloworld.txt";
+        const auto at = slurp(path).find("hello libarchive test suite");
+        return at == std::string::npos ? 0 : at + 1;
+    };
+    const struct {
+        const char* path;
+        std::function<std::size_t(const fs::path&, std::string&)> damage; // the byte to flip, 0: none
+    } rows[] = {
+        { "sharpcompress/Rar.none.rar", firstStoredRar4 },
+        { "libarchive/test_read_format_rar5_stored.rar", rar5Text },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.path);
+        const fs::path original = sharedDir() / row.path;
+        std::string damaged;
+        const std::size_t at = row.damage(original, damaged);
+        ASSERT_GT(at, 0u) << "no stored member";
+        std::replace(damaged.begin(), damaged.end(), '\\', '/');
+        std::string bytes = slurp(original);
+        bytes[at] ^= 0x20;
+        const fs::path archive = in() / "damaged.rar";
+        spit(archive, bytes);
 
-    TRarExtractor x;
-    const Outcome run = runExtractor(x, archive, out());
-    EXPECT_THAT(run.errors, ::testing::IsEmpty());
-    ASSERT_GT(run.ends.size(), 1u);
-    for (const auto& [fn, pass] : run.ends)
-        EXPECT_EQ(pass, fn != (out() / damaged).string()) << fn;
+        TRarExtractor x;
+        const Outcome run = runExtractor(x, archive, out());
+        EXPECT_THAT(run.errors, ::testing::IsEmpty());
+        ASSERT_FALSE(run.ends.empty());
+        for (const auto& [fn, pass] : run.ends)
+            EXPECT_EQ(pass, fn != (out() / damaged).string()) << fn;
 
-    TRarExtractor bare;
-    std::vector<int> codes;
-    bare.SetArchiveFile(archive.string());
-    bare.SetExtractDir((m_dir / "bare").string());
-    bare.OnError = [&codes](TArchiveCommon&, const std::string&, const std::string&, const std::string&,
-                       int32_t code) { codes.push_back(code); };
-    bare.Extract();
-    EXPECT_THAT(codes, ElementsAre(msgCrcFailed));
+        TRarExtractor bare;
+        std::vector<int> codes;
+        bare.SetArchiveFile(archive.string());
+        bare.SetExtractDir((m_dir / "bare").string());
+        bare.OnError = [&codes](TArchiveCommon&, const std::string&, const std::string&, const std::string&,
+                           int32_t code) { codes.push_back(code); };
+        bare.Extract();
+        EXPECT_THAT(codes, ElementsAre(msgCrcFailed));
 
-    // The untouched archive passes whole: the stored CRCs are matched to
-    // the right members.
-    TRarExtractor clean;
-    fs::remove_all(out());
-    const Outcome good = runExtractor(clean, sharedDir() / "sharpcompress/Rar.none.rar", out());
-    EXPECT_THAT(good.errors, ::testing::IsEmpty());
-    for (const auto& [fn, pass] : good.ends)
-        EXPECT_TRUE(pass) << fn;
+        // The stored CRCs go to the right members: the original passes.
+        TRarExtractor clean;
+        fs::remove_all(out());
+        const Outcome good = runExtractor(clean, original, out());
+        EXPECT_THAT(good.errors, ::testing::IsEmpty());
+        EXPECT_EQ(good.ends.size(), run.ends.size());
+        for (const auto& [fn, pass] : good.ends)
+            EXPECT_TRUE(pass) << fn;
+        fs::remove_all(out());
+        fs::remove_all(m_dir / "bare");
+    }
 }
 
 // The RAR layer writes under a target reached through a link; a link inside
