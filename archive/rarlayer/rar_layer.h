@@ -12,8 +12,8 @@
 // next volume is missing ("ask") and telling it each volume it opens
 // ("notify"). It writes a member to the path it is given with the same
 // rules as every extractor (temporary file renamed into place, never
-// through a link below the output folder), stops at the member's stored size and sets the date and
-// the read-only attribute.
+// through a link below the output folder), stops at the member's stored
+// size and sets the date and the read-only attribute.
 //
 // Decoding is libarchive's, which cannot decrypt RAR: an encrypted member
 // gives RarBadPassword whatever the password.
