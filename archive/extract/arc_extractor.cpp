@@ -78,8 +78,10 @@ void TArcExtractor::run(FileLayer& file)
 
         OutputFile out;
         bool crcPass = false;
-        if (!out.open(target)) {
+        MemberWrite write = MemberWrite::Done;
+        if (!out.open(outputRoot(), target)) {
             nonFatal(msgErrorWriting, target);
+            write = MemberWrite::Failed;
         } else {
             uint32_t crc = 0;
             decodedLast = true;
@@ -90,16 +92,19 @@ void TArcExtractor::run(FileLayer& file)
                 nonFatal(code, target);
                 // A write failure ends the run.
                 stop = code == msgErrorWriting;
+                if (stop)
+                    write = MemberWrite::Failed;
             } else {
                 crcPass = uint16_t(crc) == header.crc;
                 const int64_t when = SetDateTo == sdSysDate ? -1 : dosDateTimeToUnix(header.dosTime);
                 if (!out.commit(when, false)) {
                     nonFatal(msgErrorWriting, target);
                     crcPass = false;
+                    write = MemberWrite::Failed;
                 }
             }
         }
-        memberEnded(*this, target, crcPass);
+        memberEnded(*this, target, crcPass, write);
         if (singleMember())
             break;
     }

@@ -162,7 +162,7 @@ void TArjExtractor::skipParts(const ArjHeader& header)
 void TArjExtractor::extractMember(const ArjHeader& header, const std::string& target, bool& stop)
 {
     OutputFile out;
-    if (!out.open(target)) {
+    if (!out.open(outputRoot(), target)) {
         nonFatal(msgErrorOpening, target);
         skipParts(header);
         return;
@@ -187,7 +187,7 @@ void TArjExtractor::extractMember(const ArjHeader& header, const std::string& ta
     if (code) {
         out.abandon();
         nonFatal(code, target);
-        memberEnded(*this, target, false);
+        memberEnded(*this, target, false, code == msgErrorWriting ? MemberWrite::Failed : MemberWrite::Done);
         // A write failure, or a member whose later parts cannot be found
         // or followed, ends the run.
         stop = code == msgErrorWriting || code == msgBrokenVolumeChain
@@ -200,7 +200,8 @@ void TArjExtractor::extractMember(const ArjHeader& header, const std::string& ta
     const bool readOnly = header.unixHost() ? !(header.mode() & 0200) : (header.mode() & 1);
     if (!out.commit(when, readOnly)) {
         nonFatal(msgErrorWriting, target);
-        crcPass = false;
+        memberEnded(*this, target, false, MemberWrite::Failed);
+        return;
     }
     memberEnded(*this, target, crcPass);
 }

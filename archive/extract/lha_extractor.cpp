@@ -74,16 +74,19 @@ void TLhaExtractor::run(FileLayer& file)
 void TLhaExtractor::extractMember(FileLayer& file, const LhaHeader& header, const std::string& target)
 {
     OutputFile out;
-    if (!out.open(target)) {
+    if (!out.open(outputRoot(), target)) {
         nonFatal(msgErrorOpening, target);
         return;
     }
     uint32_t crc = 0;
     const int code = decode(file, header, out, crc);
     bool crcPass = false;
+    MemberWrite write = MemberWrite::Done;
     if (code) {
         out.abandon();
         nonFatal(code, target);
+        if (code == msgErrorWriting)
+            write = MemberWrite::Failed;
     } else {
         crcPass = uint16_t(crc) == header.crc;
         int64_t when = -1;
@@ -94,9 +97,10 @@ void TLhaExtractor::extractMember(FileLayer& file, const LhaHeader& header, cons
         if (!out.commit(when, header.readOnly())) {
             nonFatal(msgErrorWriting, target);
             crcPass = false;
+            write = MemberWrite::Failed;
         }
     }
-    memberEnded(*this, target, crcPass);
+    memberEnded(*this, target, crcPass, write);
 }
 
 int TLhaExtractor::decode(FileLayer& file, const LhaHeader& header, OutputFile& out, uint32_t& crc)

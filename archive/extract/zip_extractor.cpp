@@ -71,6 +71,7 @@ void TZipExtractor::run(FileLayer& file)
     m_cancel = false;
     m_stopwatch.start();
     const bool singleMember = m_fileSpec.find_first_of("*?") == std::string::npos;
+    OutputRoot root; // the output folder, resolved once
     ZipDataRanges taken;
     ZipEntry entry;
     while (!m_cancel && !m_endRun && directory.next(entry)) {
@@ -139,24 +140,31 @@ void TZipExtractor::run(FileLayer& file)
 
         OutputFile out;
         bool crcPass = false;
-        if (out.open(target)) {
+        bool writeFailed = false; // reported as the write error, never as a CRC failure
+        root.follow(targetFolder());
+        if (out.open(root, target)) {
             uint32_t crc = 0xFFFFFFFFu;
             const int code = decodeMember(
                 file, entry, dataAt, packedSize, entry.encrypted() ? &crypto : nullptr, out, crc);
             if (code) {
                 out.abandon();
                 nonFatal(code, target);
+                writeFailed = code == msgErrorWriting;
             } else {
                 crcPass = ~crc == entry.crc;
                 const int64_t when = SetDateTo == sdSysDate ? -1 : dosDateTimeToUnix(entry.dosTime);
                 if (!out.commit(when, entry.externalAttributes & 1)) {
                     nonFatal(msgErrorWriting, target);
                     crcPass = false;
+                    writeFailed = true;
                 }
             }
+        } else {
+            nonFatal(msgErrorWriting, target);
+            writeFailed = true;
         }
         // A member whose CRC fails stays written and is always reported.
-        memberEnded(*this, target, crcPass);
+        memberEnded(*this, target, crcPass, writeFailed ? MemberWrite::Failed : MemberWrite::Done);
         if (singleMember || m_endRun)
             break;
     }

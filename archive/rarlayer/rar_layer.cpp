@@ -250,8 +250,8 @@ __attribute__((visibility("default"))) int RARReadHeader(void* handle, RarMember
     return RarSuccess;
 }
 
-__attribute__((visibility("default"))) int RARProcessFile(void* handle, int operation, const char*,
-                                                          const char* destPath)
+__attribute__((visibility("default"))) int RARProcessFile(
+    void* handle, int operation, const char* destFolder, const char* destPath)
 {
     const Utf8Names names;
     auto& layer = *static_cast<Layer*>(handle);
@@ -266,7 +266,7 @@ __attribute__((visibility("default"))) int RARProcessFile(void* handle, int oper
         return RarSuccess; // folders and links write nothing
     const bool extract = operation == RarExtract;
     ov::OutputFile out;
-    if (extract && (!destPath || !out.open(destPath)))
+    if (extract && (!destFolder || !destPath || !out.open(ov::OutputRoot(destFolder), destPath)))
         return RarCreateError;
     const int64_t size = archive_entry_size_is_set(layer.entry) ? archive_entry_size(layer.entry) : -1;
     int64_t written = 0;
