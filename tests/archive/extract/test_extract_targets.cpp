@@ -19,6 +19,7 @@
 namespace ov::test {
 namespace {
 
+using ::testing::Each;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::Not;
@@ -249,6 +250,34 @@ TEST_F(ExtractTargetTest, AFailedWriteIsTheWriteError)
     EXPECT_EQ(code, 1);
     EXPECT_THAT(output, HasSubstr("25136"));
     EXPECT_THAT(output, Not(HasSubstr("CRC failed")));
+}
+
+// A member that cannot be written is reported by its write or open error
+// alone, by every extractor: never a second time as a CRC failure.
+TEST_F(ExtractTargetTest, NoExtractorCallsAFailedWriteACrcFailure)
+{
+    const struct {
+        const char* fixture;
+        std::function<std::unique_ptr<TExtractorBase>()> make;
+        int reported;
+    } rows[] = {
+        { "lha_lh5_h0.lzh", [] { return std::make_unique<TLhaExtractor>(); }, msgErrorOpening },
+        { "arj_m1.arj", [] { return std::make_unique<TArjExtractor>(); }, msgErrorOpening },
+        { "arc_best.arc", [] { return std::make_unique<TArcExtractor>(); }, msgErrorWriting },
+    };
+    spit(m_dir / "file", "a file where the target folder must be");
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.fixture);
+        auto x = row.make();
+        std::vector<int> codes;
+        x->SetArchiveFile((dataDir() / row.fixture).string());
+        x->SetExtractDir((m_dir / "file" / "out").string());
+        x->OnError = [&codes](TArchiveCommon&, const std::string&, const std::string&, const std::string&,
+                         int32_t code) { codes.push_back(code); };
+        x->Extract();
+        ASSERT_FALSE(codes.empty());
+        EXPECT_THAT(codes, Each(row.reported));
+    }
 }
 
 } // namespace
