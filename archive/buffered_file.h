@@ -3,6 +3,7 @@
 #pragma once
 
 #include "archive/file_layer.h"
+#include "platform/host_file.h"
 
 #include <vector>
 
@@ -10,8 +11,8 @@ namespace ov {
 
 class BufferedFile : public FileLayer {
 public:
-    // Opens `path` read-only; null when it cannot be opened or is not a
-    // regular file.
+    // Opens `path` read-only through the platform's HostFile (never waiting
+    // on a FIFO); null when it cannot be opened or is not a regular file.
     static std::unique_ptr<BufferedFile> open(const std::string& path);
     ~BufferedFile() override;
 
@@ -27,7 +28,7 @@ private:
     BufferedFile() = default;
     bool fillBlock(int64_t blockStart);
 
-    int m_fd = -1;
+    HostFile m_file;
     int64_t m_size = 0;
     int64_t m_modificationTime = 0;
     uint16_t m_attributes = 0x20;

@@ -6,6 +6,7 @@
 // tables and menus, their text lines indented below. PATH names the items
 // from the root by Name or QualifiedName, joined by "/" ("Bitmap/8",
 // "Icon/1/32 X 32 256 Colors").
+#include "platform/host_file.h"
 #include "viewers/exe_error.h"
 #include "viewers/exe_image.h"
 #include "viewers/resource_item.h"
@@ -83,6 +84,12 @@ int ovtoolRes(int argc, char** argv)
     if (argc < 2 || argc > 3) {
         std::fprintf(stderr, "usage: ovtool res FILE [PATH]\n");
         return 2;
+    }
+    // Said plainly here; the reader itself refuses such a file with the
+    // mapping error, at once.
+    if (isSpecialHostFile(argv[1])) {
+        std::fprintf(stderr, "ovtool res: %s: not a regular file\n", argv[1]);
+        return 1;
     }
     try {
         TExeImage image(argv[1]);

@@ -13,6 +13,12 @@
 // LastError; a direct call without OnError raises ESocketException.
 //
 // Not here: listening sockets, line mode, blocking waits.
+//
+// This socket layer (this file, custom_async_socket.cpp and async_socket.h)
+// is the one place outside platform/ that calls the system's socket API
+// directly: it lives beside its only user, and scripts/check lets these
+// three files include the system headers that no other file above the
+// platform may.
 #pragma once
 
 #include <cstdint>

@@ -1,8 +1,6 @@
 #include "news/replacing_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "platform/host_file.h"
 
 #include <cerrno>
 #include <cstring>
@@ -25,51 +23,46 @@ ReplacingFile::~ReplacingFile()
     discard();
 }
 
-void ReplacingFile::setError(const std::string& what)
+void ReplacingFile::setError(const std::string& what, int error)
 {
-    m_error = what + ": " + std::strerror(errno);
+    m_error = what + ": " + std::strerror(error);
+}
+
+void ReplacingFile::start()
+{
+    m_block.resize(kBlockSize);
+    m_used = 0;
+    m_written = 0;
+    m_error.clear();
+    QIODevice::open(QIODevice::WriteOnly | QIODevice::Unbuffered);
 }
 
 bool ReplacingFile::create()
 {
-    struct stat info {};
-    if (::stat(m_target.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
-        const int fd = ::open(m_target.c_str(), O_WRONLY | O_CLOEXEC);
-        if (fd < 0) {
-            setError("Cannot open " + m_target);
+    discard();
+    if (isSpecialHostFile(m_target)) {
+        m_device = openHostForWriting(m_target);
+        if (!m_device) {
+            setError("Cannot open " + m_target, errno);
             return false;
         }
-        const bool ok = openDescriptor(fd);
-        m_ownsDescriptor = true;
-        return ok;
+        start();
+        return true;
     }
-    std::string pattern = m_target + ".part-XXXXXX";
-    const int fd = ::mkstemp(pattern.data());
-    if (fd < 0) {
-        setError("Cannot create " + m_target);
+    if (!m_file.open(m_target)) {
+        setError("Cannot create " + m_target, m_file.error());
         return false;
     }
-    // mkstemp makes the file private; a downloaded file gets the usual mode.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
-    m_temporary = pattern;
-    m_fd = fd;
-    m_ownsDescriptor = true;
-    m_block.resize(kBlockSize);
-    m_used = 0;
-    m_written = 0;
-    return QIODevice::open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    start();
+    return true;
 }
 
 bool ReplacingFile::openDescriptor(int fd)
 {
-    m_fd = fd;
-    m_ownsDescriptor = false;
-    m_block.resize(kBlockSize);
-    m_used = 0;
-    m_written = 0;
-    return QIODevice::open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    discard();
+    m_borrowed = fd;
+    start();
+    return true;
 }
 
 qint64 ReplacingFile::readData(char*, qint64)
@@ -79,7 +72,7 @@ qint64 ReplacingFile::readData(char*, qint64)
 
 qint64 ReplacingFile::writeData(const char* data, qint64 size)
 {
-    if (m_fd < 0 || size < 0)
+    if (!isOpen() || size < 0)
         return -1;
     size_t left = static_cast<size_t>(size);
     while (left > 0) {
@@ -97,50 +90,47 @@ qint64 ReplacingFile::writeData(const char* data, qint64 size)
 
 bool ReplacingFile::flushBlock()
 {
-    size_t done = 0;
-    while (done < m_used) {
-        const ssize_t count = ::write(m_fd, m_block.data() + done, m_used - done);
-        if (count < 0) {
-            if (errno == EINTR)
-                continue;
-            setError("Cannot write " + m_target);
-            return false;
-        }
-        done += static_cast<size_t>(count);
+    const size_t used = std::exchange(m_used, 0);
+    if (m_file.isOpen()) {
+        if (m_file.write(m_block.data(), used))
+            return true;
+        // The part file is gone already; what was written is lost anyway.
+        setError("Cannot write " + m_target, m_file.error());
+        discard();
+        return false;
     }
-    m_used = 0;
-    return true;
+    const int fd = m_device ? m_device.get() : m_borrowed;
+    if (writeAllToHost(fd, m_block.data(), used))
+        return true;
+    setError("Cannot write " + m_target, errno);
+    discard();
+    return false;
 }
 
 bool ReplacingFile::commit()
 {
-    if (m_fd < 0)
+    if (!isOpen())
         return false;
-    bool ok = flushBlock();
-    if (m_ownsDescriptor && ::close(m_fd) != 0 && ok) {
-        setError("Cannot write " + m_target);
+    if (!flushBlock())
+        return false;
+    bool ok = true;
+    if (m_file.isOpen() && !m_file.commit()) {
+        setError("Cannot replace " + m_target, m_file.error());
+        ok = false;
+    } else if (m_device && !m_device.close()) {
+        setError("Cannot write " + m_target, errno);
         ok = false;
     }
-    m_fd = -1;
-    QIODevice::close();
-    if (ok && !m_temporary.empty() && ::rename(m_temporary.c_str(), m_target.c_str()) != 0) {
-        setError("Cannot replace " + m_target);
-        ok = false;
-    }
-    if (!ok && !m_temporary.empty())
-        ::unlink(m_temporary.c_str());
-    m_temporary.clear();
+    discard();
     return ok;
 }
 
 void ReplacingFile::discard()
 {
-    if (m_fd >= 0 && m_ownsDescriptor)
-        ::close(m_fd);
-    m_fd = -1;
-    if (!m_temporary.empty())
-        ::unlink(m_temporary.c_str());
-    m_temporary.clear();
+    m_file.abandon();
+    m_device.reset();
+    m_borrowed = -1;
+    m_used = 0;
     if (isOpen())
         QIODevice::close();
 }

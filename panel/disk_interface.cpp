@@ -3,11 +3,7 @@
 
 #include "platform/drives.h"
 #include "platform/file_operation.h"
-
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "platform/host_file.h"
 
 namespace ov {
 
@@ -130,19 +126,19 @@ bool TStandartDiskInterface::PutFile(const std::string& outsidePath, const std::
 bool TStandartDiskInterface::DeleteFile(const std::string& path)
 {
     const std::string host = hostPath(path);
-    return !host.empty() && ::unlink(host.c_str()) == 0;
+    return !host.empty() && removeHostFile(host);
 }
 
 bool TStandartDiskInterface::MakeDir(const std::string& innerPath)
 {
     const std::string host = hostPath(innerPath);
-    return !host.empty() && ::mkdir(host.c_str(), 0777) == 0;
+    return !host.empty() && makeHostFolder(host);
 }
 
 bool TStandartDiskInterface::RemoveDir(const std::string& innerPath)
 {
     const std::string host = hostPath(innerPath);
-    return !host.empty() && ::rmdir(host.c_str()) == 0;
+    return !host.empty() && removeHostFolder(host);
 }
 
 bool TStandartDiskInterface::SkipInWalks(const std::string& folder)

@@ -1,6 +1,6 @@
 // Facts about drives and memory that the panel shows: readiness, free and
 // total space, volume label and serial number, and the memory figures of the
-// information mode.
+// information mode. The host is asked through platform/volumes.
 //
 // A remote drive is never asked in a way that can hang the window: its
 // questions run on a helper thread and the answer is awaited for a short
@@ -9,25 +9,13 @@
 // mount answers.
 #pragma once
 
+#include "platform/volumes.h"
+
 #include <chrono>
 #include <cstdint>
 #include <string>
 
 namespace ov {
-
-struct DiskSpace {
-    bool known = false;
-    int64_t freeBytes = 0;
-    int64_t totalBytes = 0;
-};
-
-struct MemoryStatus {
-    bool known = false;
-    int64_t totalPhysical = 0;
-    int64_t availablePhysical = 0;
-    int64_t totalPageFile = 0;
-    int64_t availablePageFile = 0;
-};
 
 struct VolumeFacts {
     std::string label;  // as the system reports it; empty when it has none
@@ -43,10 +31,7 @@ bool driveReady(char letter);
 DiskSpace driveSpace(char letter);
 // Label and serial number of the volume that holds the drive's root.
 VolumeFacts volumeFacts(char letter);
-// Physical memory and swap, from /proc/meminfo.
-MemoryStatus memoryStatus();
-// Parses the text of /proc/meminfo.
-MemoryStatus parseMemInfo(const std::string& text);
+// memoryStatus() and parseMemInfo() come from platform/volumes.h.
 
 // The label as the information mode shows it: "No-name" when empty,
 // upper-cased (lower-cased when letter is lower case) with its first

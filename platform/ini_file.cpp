@@ -1,16 +1,15 @@
 // Private-profile INI reader/writer; see ini_file.h for the rules.
 #include "platform/ini_file.h"
 
+#include "platform/atomic_file.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <fstream>
 #include <sstream>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace ov {
 
@@ -325,46 +324,12 @@ bool IniFile::flush()
 
 bool writeFileAtomically(const std::string& hostPath, std::string_view text, std::string* error)
 {
-    const auto fail = [&](const std::string& what, const std::string& temporary) {
-        const int saved = errno;
-        if (!temporary.empty())
-            ::unlink(temporary.c_str());
-        if (error)
-            *error = what + ": " + std::strerror(saved);
-        return false;
-    };
-    std::string temporary = hostPath + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0)
-        return fail("cannot create a file beside " + hostPath, "");
-    // Keep the permission bits of the file being replaced.
-    struct stat old {};
-    if (::stat(hostPath.c_str(), &old) == 0)
-        ::fchmod(fd, old.st_mode & 07777);
-    else
-        ::fchmod(fd, 0644);
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            ::close(fd);
-            return fail("cannot write " + hostPath, temporary);
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    if (::fsync(fd) != 0) {
-        ::close(fd);
-        return fail("cannot write " + hostPath, temporary);
-    }
-    if (::close(fd) != 0)
-        return fail("cannot write " + hostPath, temporary);
-    if (::rename(temporary.c_str(), hostPath.c_str()) != 0)
-        return fail("cannot replace " + hostPath, temporary);
+    AtomicFile file;
+    const bool ok = file.open(hostPath) && file.write(text)
+        && file.commit(std::nullopt, std::nullopt, Durability::Durable);
     if (error)
-        error->clear();
-    return true;
+        *error = ok ? std::string() : "cannot write " + hostPath + ": " + std::strerror(file.error());
+    return ok;
 }
 
 } // namespace ov

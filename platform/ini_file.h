@@ -87,9 +87,10 @@ private:
     bool m_dirty = false;
 };
 
-// Writes text to hostPath atomically: a temporary file in the same folder,
-// flushed and renamed over the target. On failure the target is untouched and
-// the temporary file removed; error receives a readable reason.
+// Writes text to hostPath atomically and durably through AtomicFile: the
+// existing file's mode is kept, one the user may not write is refused. On
+// failure the target is untouched and the temporary file removed; error
+// receives a readable reason.
 bool writeFileAtomically(const std::string& hostPath, std::string_view text, std::string* error = nullptr);
 
 } // namespace ov

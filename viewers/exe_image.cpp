@@ -4,11 +4,9 @@
 #include "viewers/resource_item.h"
 #include "viewers/resource_list.h"
 
+#include "platform/host_file.h"
+
 #include <cstring>
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace ov {
 
@@ -22,23 +20,6 @@ constexpr uint32_t kPeSignature = 0x4550;
 constexpr uint64_t kFileHeaderEnd = 24;
 constexpr uint64_t kSectionSize = 40;
 constexpr uint16_t kPe32PlusMagic = 0x20B;
-
-class FileHandle {
-public:
-    explicit FileHandle(int fd)
-        : m_fd(fd)
-    {
-    }
-    ~FileHandle()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 } // namespace
 
@@ -65,40 +46,32 @@ TExeImage::~TExeImage()
     m_resources.reset();
     m_iconPool.reset();
     m_cursorPool.reset();
-    if (m_mapping)
-        ::munmap(const_cast<void*>(m_mapping), m_mappingSize);
 }
 
 void TExeImage::readFile(const std::string& fileName)
 {
-    FileHandle file(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.get() < 0)
+    // Never blocks: a FIFO or a device is refused at once, before a read,
+    // like a folder (no mapping can be made of it).
+    HostFile file;
+    if (!file.open(fileName)) {
+        if (file.notRegular())
+            throw EExeError("CreateFileMapping failed");
         throw EExeError("Couldn't open: " + fileName);
-    struct stat info {};
-    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0)
+    }
+    if (file.size() <= 0)
         throw EExeError("CreateFileMapping failed");
-    const auto size = static_cast<uint64_t>(info.st_size);
+    const auto size = static_cast<uint64_t>(file.size());
 
     if (size > kReadLimit) {
-        void* base = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, file.get(), 0);
-        if (base == MAP_FAILED)
+        if (!m_mapping.map(file))
             throw EExeError("MapViewOfFile failed");
-        m_mapping = base;
-        m_mappingSize = size;
-        m_view = LeBytes({ static_cast<const uint8_t*>(base), size });
+        m_view = LeBytes({ m_mapping.data(), m_mapping.size() });
         return;
     }
 
     m_buffer.resize(size);
-    uint64_t done = 0;
-    while (done < size) {
-        const ssize_t got = ::read(file.get(), m_buffer.data() + done, size - done);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            throw EExeError("MapViewOfFile failed");
-        done += static_cast<uint64_t>(got);
-    }
+    if (file.readAt(0, m_buffer.data(), size) != static_cast<std::ptrdiff_t>(size))
+        throw EExeError("MapViewOfFile failed");
     m_view = LeBytes(m_buffer);
 }
 

@@ -7,6 +7,7 @@
 // other images report Status 2.
 #pragma once
 
+#include "platform/mapped_file.h"
 #include "viewers/le_bytes.h"
 
 #include <cstdint>
@@ -33,8 +34,9 @@ public:
     static constexpr std::size_t kMaxDepth = 8;
 
     // Opens a file. Raises EExeError "Couldn't open: " + name when it cannot
-    // be opened, "CreateFileMapping failed" when it is empty or cannot be
-    // sized, "MapViewOfFile failed" when it cannot be read or mapped, and
+    // be opened, "CreateFileMapping failed" when it is empty or not a
+    // regular file (a FIFO, a device or a folder is refused at once, never
+    // waited on), "MapViewOfFile failed" when it cannot be read or mapped, and
     // "unrecognized file format" when it does not start with "MZ".
     explicit TExeImage(const std::string& fileName);
     // Takes an image held in memory (tests, fuzzing); same checks and errors.
@@ -76,8 +78,7 @@ private:
 
     std::string m_fileName;
     std::vector<uint8_t> m_buffer;
-    const void* m_mapping = nullptr;
-    std::size_t m_mappingSize = 0;
+    MappedFile m_mapping;
     LeBytes m_view;
 
     int m_status = StatusReadable;

@@ -1,14 +1,8 @@
 #include "archive/extract/output_file.h"
 
-#include <atomic>
+#include "platform/folder_fd.h"
+
 #include <cerrno>
-#include <chrono>
-#include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
-#include <filesystem>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace ov {
 
@@ -37,20 +31,6 @@ std::string trimmed(const std::string& folder)
     return out;
 }
 
-// A name for a temporary file that no other writer is likely to pick; the
-// exclusive create settles the rest.
-std::string temporaryName()
-{
-    static std::atomic<uint64_t> counter { 0 };
-    const auto now = uint64_t(std::chrono::steady_clock::now().time_since_epoch().count());
-    uint64_t value = (uint64_t(getpid()) << 32) ^ now ^ (counter.fetch_add(1) * 0x9E3779B97F4A7C15ull);
-    static const char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
-    std::string name = ".ov-extract-";
-    for (int i = 0; i < 8; ++i, value /= 36)
-        name += digits[value % 36];
-    return name;
-}
-
 } // namespace
 
 OutputRoot::OutputRoot(const std::string& folder)
@@ -58,12 +38,7 @@ OutputRoot::OutputRoot(const std::string& folder)
     , m_named(trimmed(folder))
 {
     // The user's folder: links in its path are followed.
-    std::error_code error;
-    std::filesystem::create_directories(m_named, error);
-    if (char* real = ::realpath(m_named.c_str(), nullptr)) {
-        m_resolved = real;
-        std::free(real);
-    }
+    m_resolved = makeAndResolveHostFolder(m_named);
 }
 
 void OutputRoot::follow(const std::string& folder)
@@ -90,113 +65,61 @@ std::string OutputRoot::resolvedPath(const std::string& target) const
 
 bool OutputFile::open(const OutputRoot& root, const std::string& target)
 {
-    abandon();
+    m_file.abandon();
     const std::string below = root.relative(target);
     if (below.empty() || root.resolved().empty())
         return false;
-    m_folder = ::open(root.resolved().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (m_folder < 0)
+    UniqueFd folder = openHostFolder(root.resolved());
+    if (!folder)
         return false;
-    // Each folder of the member is made and entered relative to its parent;
-    // O_NOFOLLOW refuses a link standing where a folder must be.
+    // Each folder of the member is made and entered relative to its parent,
+    // never through a link standing where a folder must be.
+    std::string name;
     std::size_t start = 0;
     for (;;) {
         const std::size_t slash = below.find('/', start);
-        const std::string part
+        std::string part
             = below.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
-        if (part.empty() || part == "." || part == "..") {
-            closeFolder();
+        if (part.empty() || part == "." || part == "..")
             return false;
-        }
         if (slash == std::string::npos) {
-            m_name = part;
+            name = std::move(part);
             break;
         }
-        if (mkdirat(m_folder, part.c_str(), 0777) != 0 && errno != EEXIST) {
-            closeFolder();
-            return false;
-        }
-        const int next = openat(m_folder, part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        ::close(m_folder);
-        m_folder = next;
-        if (m_folder < 0)
+        folder = enterFolderAt(folder.get(), part);
+        if (!folder)
             return false;
         start = slash + 1;
     }
-    // Created exclusively: never through a link.
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string name = temporaryName();
-        const int descriptor
-            = openat(m_folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (descriptor >= 0) {
-            m_descriptor = descriptor;
-            m_temporary = name;
-            return true;
-        }
-        if (errno != EEXIST)
-            break;
-    }
-    closeFolder();
-    return false;
+    // The extracted file belongs to whoever extracts it, as a new file would.
+    AtomicFile::Options options;
+    options.owner = TargetOwner::Writer;
+    if (m_file.openAt(folder.get(), name, options))
+        return true;
+    // An existing file the user may not write: its read-only attribute is
+    // cleared and the file opened once more.
+    if (m_file.error() != EACCES || !allowOwnerWriteAt(folder.get(), name))
+        return false;
+    return m_file.openAt(folder.get(), name, options);
 }
 
 bool OutputFile::write(const void* data, std::size_t length)
 {
-    const char* from = static_cast<const char*>(data);
-    while (length) {
-        const ssize_t written = ::write(m_descriptor, from, length);
-        if (written <= 0) {
-            if (written < 0 && errno == EINTR)
-                continue;
-            return false;
-        }
-        from += written;
-        length -= std::size_t(written);
-    }
-    return true;
+    return m_file.write(data, length);
 }
 
 bool OutputFile::commit(int64_t modificationTime, bool readOnly)
 {
-    if (m_descriptor < 0)
+    if (!m_file.isOpen())
         return false;
-    bool ok = true;
+    std::optional<FileTimes> times;
     if (modificationTime >= 0) {
-        const struct timespec times[2] = { { modificationTime, 0 }, { modificationTime, 0 } };
-        ok = futimens(m_descriptor, times) == 0;
+        const timespec when { static_cast<time_t>(modificationTime), 0 };
+        times = FileTimes { when, when };
     }
-    fchmod(m_descriptor, readOnly ? 0444 : 0644);
-    ok = (::close(m_descriptor) == 0) && ok;
-    m_descriptor = -1;
-    // rename replaces a link at the target by the file itself.
-    if (!ok || renameat(m_folder, m_temporary.c_str(), m_folder, m_name.c_str()) != 0) {
-        unlinkat(m_folder, m_temporary.c_str(), 0);
-        m_temporary.clear();
-        closeFolder();
-        return false;
-    }
-    m_temporary.clear();
-    closeFolder();
-    return true;
-}
-
-void OutputFile::abandon()
-{
-    if (m_descriptor >= 0)
-        ::close(m_descriptor);
-    m_descriptor = -1;
-    if (!m_temporary.empty() && m_folder >= 0)
-        unlinkat(m_folder, m_temporary.c_str(), 0);
-    m_temporary.clear();
-    closeFolder();
-}
-
-void OutputFile::closeFolder()
-{
-    if (m_folder >= 0)
-        ::close(m_folder);
-    m_folder = -1;
-    m_name.clear();
+    // Cached: the rename is atomic; syncing every member would slow a run
+    // down for little gain.
+    return m_file.commit(times, static_cast<mode_t>(readOnly ? 0444 : 0644), Durability::Cached);
 }
 
 } // namespace ov

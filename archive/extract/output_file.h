@@ -13,8 +13,13 @@
 //   - the bytes go to a fresh temporary file beside the target (created
 //     exclusively, never following a link) and commit() renames it into
 //     place, replacing a file or a link at that name, never what a link
-//     points to; abandon() removes it, leaving any earlier file intact.
+//     points to; abandon() removes it, leaving any earlier file intact;
+//   - an existing file the user may not write is replaced only after its
+//     read-only attribute is cleared (once); a folder or a special file at
+//     the target's name is never replaced.
 #pragma once
+
+#include "platform/atomic_file.h"
 
 #include <cstdint>
 #include <string>
@@ -60,28 +65,24 @@ public:
     OutputFile() = default;
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
-    ~OutputFile() { abandon(); }
 
     // Makes the folders of `target` below `root` and opens a temporary
     // file beside it. False (nothing created but folders) when `target` is
-    // not below the root, a folder on the way is a link or not a folder, or
-    // a folder or the file cannot be made.
+    // not below the root, a folder on the way is a link or not a folder, a
+    // folder or the file cannot be made, or the target's name holds
+    // something that is not a file.
     bool open(const OutputRoot& root, const std::string& target);
     // Writes all bytes; false on a short or failed write.
     bool write(const void* data, std::size_t length);
     // Closes, sets the modification time (Unix seconds; < 0 keeps the time
     // of writing) and the read-only attribute, and renames into place.
     bool commit(int64_t modificationTime, bool readOnly);
-    // Closes and removes the temporary file.
-    void abandon();
+    // Closes and removes the temporary file (also done when an open file
+    // goes out of scope uncommitted).
+    void abandon() { m_file.abandon(); }
 
 private:
-    void closeFolder();
-
-    int m_folder = -1; // the target's folder, opened without following links
-    std::string m_name; // the target's name in it
-    std::string m_temporary;
-    int m_descriptor = -1;
+    AtomicFile m_file; // written in the target's folder, held by descriptor
 };
 
 } // namespace ov

@@ -1,10 +1,9 @@
 #include "archive/extract/rar_library.h"
 
-#include <dlfcn.h>
-#include <unistd.h>
+#include "platform/folders.h"
+#include "platform/shared_library.h"
 
 #include <optional>
-#include <vector>
 
 namespace ov {
 
@@ -13,46 +12,26 @@ namespace {
 constexpr const char* LibraryName = "libovrar.so";
 
 struct Loaded {
-    void* handle = nullptr;
+    SharedLibrary library;
     RarLibrary calls;
-    ~Loaded()
-    {
-        if (handle)
-            dlclose(handle);
-    }
 };
 
 std::string explicitPath;
 std::optional<Loaded> loaded;
 
-std::string programFolder()
-{
-    std::vector<char> path(4096);
-    const ssize_t length = readlink("/proc/self/exe", path.data(), path.size() - 1);
-    if (length <= 0)
-        return {};
-    std::string text(path.data(), std::size_t(length));
-    return text.substr(0, text.find_last_of('/') + 1);
-}
-
-void* openLayer()
+// Beside the program, in an installed lib folder, in the build tree, then
+// wherever the system's search finds it.
+bool openLayer(SharedLibrary& library)
 {
     if (!explicitPath.empty())
-        return dlopen(explicitPath.c_str(), RTLD_NOW | RTLD_LOCAL);
-    const std::string folder = programFolder();
+        return library.load(explicitPath);
+    const std::string folder = executableFolder() + "/";
     for (const std::string& candidate : { folder + LibraryName, folder + "../lib/" + LibraryName,
                                           folder + "../archive/rarlayer/" + LibraryName }) {
-        if (void* handle = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL))
-            return handle;
+        if (library.load(candidate))
+            return true;
     }
-    return dlopen(LibraryName, RTLD_NOW | RTLD_LOCAL);
-}
-
-template <typename Call>
-bool take(void* handle, const char* name, Call& call)
-{
-    call = reinterpret_cast<Call>(dlsym(handle, name));
-    return call != nullptr;
+    return library.load(LibraryName);
 }
 
 } // namespace
@@ -61,16 +40,16 @@ const RarLibrary* rarLibrary()
 {
     if (!loaded) {
         loaded.emplace();
-        void* handle = openLayer();
-        if (!handle)
+        SharedLibrary& library = loaded->library;
+        if (!openLayer(library))
             return nullptr;
-        loaded->handle = handle;
         RarLibrary& c = loaded->calls;
-        if (!take(handle, "RAROpenArchive", c.open) || !take(handle, "RARCloseArchive", c.close) ||
-            !take(handle, "RARReadHeader", c.readHeader) || !take(handle, "RARProcessFile", c.processFile) ||
-            !take(handle, "RARSetChangeVolProc", c.setChangeVolProc) ||
-            !take(handle, "RARSetProcessDataProc", c.setProcessDataProc) ||
-            !take(handle, "RARSetPassword", c.setPassword))
+        if (!library.function("RAROpenArchive", c.open) || !library.function("RARCloseArchive", c.close)
+            || !library.function("RARReadHeader", c.readHeader)
+            || !library.function("RARProcessFile", c.processFile)
+            || !library.function("RARSetChangeVolProc", c.setChangeVolProc)
+            || !library.function("RARSetProcessDataProc", c.setProcessDataProc)
+            || !library.function("RARSetPassword", c.setPassword))
             c.open = nullptr;
     }
     return loaded->calls.open ? &loaded->calls : nullptr;

@@ -229,7 +229,7 @@ TEST_F(NewsWindows, DownloadThroughTinyproxy)
     EXPECT_EQ(get.StatusBar1->text(), "Failed : 404 File not found");
     EXPECT_TRUE(readFile(target) == payload);
     for (const auto& entry : std::filesystem::directory_iterator(home.path()))
-        EXPECT_FALSE(entry.path().filename().string().starts_with("ov.zip.part")) << entry.path();
+        EXPECT_FALSE(entry.path().filename().string().starts_with(".ov-")) << entry.path();
 }
 
 TEST_F(NewsWindows, DownloadWithoutLengthCountsBytesOnly)

@@ -3,8 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace ov;
 
@@ -113,4 +117,42 @@ TEST(IniFile, BatchWritesOnceAndFailedWritesAreReported)
     for (const auto& item : std::filesystem::directory_iterator(folder.path()))
         files += item.is_regular_file();
     EXPECT_EQ(files, 1);
+}
+
+// An INI file the user may not write stays as it was (the write fails and
+// says why) instead of being replaced by a rename; one the user may write
+// keeps its mode. Run as nobody: root may write anything.
+TEST(IniFile, HonoursTheFilesPermissions)
+{
+    test::TempFolder folder;
+    ::chmod(folder.path().c_str(), 0777);
+    const std::string locked = folder.write("locked.ini", "[A]\nx=1\n");
+    const std::string own = folder.write("own.ini", "[A]\nx=1\n");
+    ::chmod(locked.c_str(), 0444);
+    ::chmod(own.c_str(), 0606);
+    const bool root = ::geteuid() == 0;
+    std::fflush(nullptr);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (root && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(10);
+        IniFile lockedIni(locked);
+        if (lockedIni.writeString("A", "x", "2")
+            || lockedIni.lastError() != "cannot write " + locked + ": Permission denied")
+            ::_exit(1);
+        IniFile ownIni(own);
+        ::_exit(ownIni.writeString("A", "x", "2") ? 0 : 2);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(slurp(locked), "[A]\nx=1\n");
+    EXPECT_EQ(slurp(own), "[A]\nx=2\n");
+    struct stat info {};
+    ::stat(own.c_str(), &info);
+    EXPECT_EQ(info.st_mode & 07777, 0606u);
+    int files = 0;
+    for (const auto& item : std::filesystem::directory_iterator(folder.path()))
+        files += item.is_regular_file();
+    EXPECT_EQ(files, 2);
 }

@@ -18,6 +18,7 @@
 #include <iterator>
 #include <sstream>
 #include <typeinfo>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace ov {
@@ -456,6 +457,14 @@ TEST(ResourceTool, ListsTreesAndSavesOneResource)
     EXPECT_EQ(status, 1);
     EXPECT_EQ(runTool("'" + kData + "raw.bin'", &status), "ovtool res: unrecognized file format\n");
     EXPECT_EQ(status, 1);
+
+    // A FIFO: a clear message at once, never a wait for a writer.
+    const std::string fifo = std::filesystem::temp_directory_path() / ("ov-res-" + std::to_string(::getpid()));
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(capture("timeout 20 " OV_BINARY_DIR "/cli/ovtool res '" + fifo + "' 2>&1", &status),
+        "ovtool res: " + fifo + ": not a regular file\n");
+    EXPECT_EQ(status, 1);
+    ::unlink(fifo.c_str());
 
     for (const auto& file : kRealFiles) {
         if (!present(file.path))

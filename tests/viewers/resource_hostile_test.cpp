@@ -11,10 +11,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <sstream>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace ov {
@@ -120,6 +123,29 @@ TEST(ResourceOpen, FilesOnDiskAreReadOrMapped)
         EXPECT_EQ(saved(*image.Resources()->Items(0)->List().Items(0)), "data");
     }
     EXPECT_EQ(errorOf([&] { TExeImage image(folder.string()); }), "CreateFileMapping failed");
+    std::filesystem::remove_all(folder);
+}
+
+// A FIFO is refused at once instead of waiting in open() for a writer that
+// never comes; a device likewise. Run in a child under an alarm, so a
+// regression fails instead of hanging the suite.
+TEST(ResourceOpen, AFifoOrADeviceIsRefusedAtOnce)
+{
+    const auto folder = std::filesystem::temp_directory_path() / ("ov-resfifo-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    const std::string fifo = (folder / "pipe.exe").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : { fifo, std::string("/dev/zero") }) {
+        std::fflush(nullptr);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::alarm(10);
+            ::_exit(errorOf([&] { TExeImage image(path); }) == "CreateFileMapping failed" ? 0 : 1);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << path << " status " << status;
+    }
     std::filesystem::remove_all(folder);
 }
 

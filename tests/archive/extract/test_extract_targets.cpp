@@ -14,6 +14,9 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <utility>
 
 namespace ov::test {
@@ -278,6 +281,75 @@ TEST_F(ExtractTargetTest, NoExtractorCallsAFailedWriteACrcFailure)
         ASSERT_FALSE(codes.empty());
         EXPECT_THAT(codes, Each(row.reported));
     }
+}
+
+// What stands at a member's name decides: a file or a link there is
+// replaced (the link itself, never what it names), a folder or a FIFO
+// refuses the member (the FIFO without blocking the run) and stays.
+TEST_F(ExtractTargetTest, WhatStandsAtTheTargetsName)
+{
+    const fs::path zip = in() / "t.zip";
+    spit(zip,
+        storedZip({ { "file.txt", "new" }, { "link.txt", "new" }, { "folder", "new" }, { "fifo", "new" } }));
+    fs::create_directories(out() / "folder");
+    spit(out() / "file.txt", "old");
+    spit(m_dir / "named.txt", "named");
+    fs::create_symlink(m_dir / "named.txt", out() / "link.txt");
+    ASSERT_EQ(mkfifo((out() / "fifo").c_str(), 0644), 0);
+
+    TZipExtractor x;
+    const Outcome run = runExtractor(x, zip, out());
+    EXPECT_THAT(run.errors, ElementsAre(msgErrorWriting, msgErrorWriting));
+    EXPECT_TRUE(run.ends.at((out() / "file.txt").string()));
+    EXPECT_TRUE(run.ends.at((out() / "link.txt").string()));
+    EXPECT_FALSE(run.ends.at((out() / "folder").string()));
+    EXPECT_FALSE(run.ends.at((out() / "fifo").string()));
+    EXPECT_EQ(slurp(out() / "file.txt"), "new");
+    EXPECT_FALSE(fs::is_symlink(out() / "link.txt"));
+    EXPECT_EQ(slurp(out() / "link.txt"), "new");
+    EXPECT_EQ(slurp(m_dir / "named.txt"), "named");
+    EXPECT_TRUE(fs::is_directory(out() / "folder"));
+    EXPECT_TRUE(fs::is_fifo(out() / "fifo"));
+    // No temporary file is left beside the members.
+    EXPECT_EQ(std::distance(fs::directory_iterator(out()), fs::directory_iterator()), 4);
+}
+
+// A read-only file from an earlier run is replaced: its read-only attribute
+// is cleared and the file written once more. Run as an ordinary user (root
+// may write any file), in a child that drops to nobody.
+TEST_F(ExtractTargetTest, AReadOnlyFileIsReplaced)
+{
+    const fs::path zip = in() / "t.zip";
+    spit(zip, storedZip({ { "kept.txt", "new" } }));
+    fs::create_directories(out());
+    spit(out() / "kept.txt", "old");
+    fs::permissions(out() / "kept.txt", fs::perms(0444));
+    if (geteuid() == 0) {
+        const uid_t nobody = 65534;
+        fs::permissions(m_dir, fs::perms(0755));
+        fs::permissions(in(), fs::perms(0755));
+        ASSERT_EQ(chown(out().c_str(), nobody, nobody), 0);
+        ASSERT_EQ(chown((out() / "kept.txt").c_str(), nobody, nobody), 0);
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            if (setgid(nobody) != 0 || setuid(nobody) != 0)
+                _exit(2);
+            TZipExtractor x;
+            const Outcome run = runExtractor(x, zip, out());
+            _exit(run.errors.empty() && run.ends.at((out() / "kept.txt").string()) ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+    } else {
+        TZipExtractor x;
+        const Outcome run = runExtractor(x, zip, out());
+        EXPECT_TRUE(run.errors.empty());
+    }
+    EXPECT_EQ(slurp(out() / "kept.txt"), "new");
+    EXPECT_EQ(fs::status(out() / "kept.txt").permissions(), fs::perms(0644));
 }
 
 } // namespace

@@ -12,6 +12,8 @@
 #include "tests/archive/extract/extract_support.h"
 
 #include <functional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 // libarchive answers the huge sizes of hostile archives by asking for
 // that much memory and failing cleanly when it is refused; under
@@ -143,6 +145,30 @@ TEST_F(RarVolumeTest, CancelledVolumeEndsTheRunWithoutPartialFiles)
         EXPECT_EQ(manifest().at(path), hash) << path;
     EXPECT_FALSE(run.ends.rbegin()->second);
     EXPECT_TRUE(run.deactivated);
+}
+
+// A volume name that answers with a FIFO (or a device) is refused at once:
+// the set breaks off there instead of the run blocking in the open. The
+// alarm turns a hang into a failure.
+TEST_F(RarVolumeTest, AFifoNamedAsAVolumeBreaksTheSet)
+{
+    fs::remove(elsewhere() / volume(2));
+    ASSERT_EQ(mkfifo((elsewhere() / volume(2)).c_str(), 0644), 0);
+    TRarExtractor x;
+    int asked = 0;
+    x.OnNextVolume = [&](TArchiveCommon&, std::string& dir, std::string&, const std::string&, bool exists,
+                         bool& cancel) {
+        if (!exists)
+            dir = elsewhere().string();
+        cancel = ++asked > 3;
+    };
+    alarm(60);
+    const Outcome run = runExtractor(x, first(), out());
+    alarm(0);
+    EXPECT_THAT(run.errors, ElementsAre(msgBrokenVolumeChain));
+    ASSERT_FALSE(run.ends.empty());
+    EXPECT_FALSE(run.ends.rbegin()->second);
+    EXPECT_TRUE(fs::is_fifo(elsewhere() / volume(2)));
 }
 
 TEST_F(RarExtractorTest, EncryptedMembersAreReported)
