@@ -3,6 +3,7 @@
 #include "archive/archive_error.h"
 #include "archive/detect.h"
 #include "archive/messages.h"
+#include "archive/names.h"
 
 #include <algorithm>
 #include <vector>
@@ -141,12 +142,8 @@ std::string TArchiveCommon::folderPart(const std::string& path)
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-std::string TArchiveCommon::SetTargetName(const std::string& storedName) const
+std::string TArchiveCommon::targetFolder() const
 {
-    if (storedName.empty())
-        return {};
-    std::string name = storedName;
-    std::replace(name.begin(), name.end(), '\\', '/');
     std::string dir = m_extractDir;
     std::replace(dir.begin(), dir.end(), '\\', '/');
     if (dir.empty())
@@ -155,13 +152,23 @@ std::string TArchiveCommon::SetTargetName(const std::string& storedName) const
         dir = ".";
     while (dir.size() > 1 && dir.back() == '/')
         dir.pop_back();
+    return dir;
+}
+
+std::string TArchiveCommon::SetTargetName(const std::string& storedName) const
+{
+    if (storedName.empty())
+        return {};
+    std::string name = storedName;
+    std::replace(name.begin(), name.end(), '\\', '/');
+    const std::string dir = targetFolder();
 
     std::string folder;
     if (m_useStoredDirs) {
-        // Drop a drive ("c:" or "c:/") or one leading separator.
-        if (name.find(':') != std::string::npos)
-            name.erase(0, name.find('/') == 2 ? 3 : 2);
-        else if (!name.empty() && name[0] == '/')
+        // Drop a drive ("c:" or "c:/"; any other ":" is part of the name)
+        // and one leading separator.
+        name = std::string(withoutDrive(name));
+        if (!name.empty() && name[0] == '/')
             name.erase(0, 1);
         // Keep the result under the output folder: no absolute part, no
         // "." or ".." components.
@@ -183,7 +190,7 @@ std::string TArchiveCommon::SetTargetName(const std::string& storedName) const
         for (const auto& part : parts)
             folder += "/" + part;
     } else {
-        name = fileNamePart(name);
+        name = fileNamePart(std::string(withoutDrive(name)));
         if (name.empty() || name == "." || name == "..")
             return {};
     }

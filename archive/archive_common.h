@@ -99,6 +99,9 @@ public:
     // folder with any drive, leading separator, "." and ".." removed, plus
     // the name. "/" separators; empty for an empty name.
     virtual std::string SetTargetName(const std::string& storedName) const;
+    // The folder SetTargetName puts members under: ExtractDir, else the
+    // archive's folder, else "."; "/" separators, no trailing one.
+    std::string targetFolder() const;
 
     // A DOS date-time as this kind stores it, to a date-time value.
     virtual TDateTime DosDateToDateTime(uint32_t dosDateTime) const { return dosDateTimeToDateTime(dosDateTime); }

@@ -1,36 +1,16 @@
-// ARJ directory (ARJ's technical notes): every header is 60 EA, a 16-bit
-// basic header size, the basic header whose first byte gives the length of
-// its fixed part (names start there, so headers from any ARJ version read
-// alike), a CRC-32, and a chain of extended headers ended by a zero size.
-// Members split over volumes are followed into the next volume and
-// reported once with the summed sizes.
+// ARJ listing: the entry fields of each header that the shared header
+// reader (formats/arj_header.h) walks. Members split over volumes are
+// followed into the next volume and reported once with the summed sizes.
 #include "archive/listing_run.h"
 
-#include "archive/bytes.h"
+#include "archive/formats/arj_header.h"
 #include "archive/messages.h"
 
-#include <cstring>
-#include <vector>
+#include <memory>
 
 namespace ov {
 
 namespace {
-
-constexpr std::size_t maxBasicHeader = 2600;
-constexpr uint8_t flagGarbled = 0x01;
-constexpr uint8_t flagVolume = 0x04;
-constexpr uint8_t hostUnix = 2;
-constexpr uint8_t typeFolder = 3;
-
-struct ArjHeader {
-    int64_t start = 0;
-    std::vector<uint8_t> basic; // the basic header (from the first-header size byte)
-    std::string name;
-    int64_t dataStart = 0;      // after the extended headers
-    uint8_t flags() const { return basic[4]; }
-    uint32_t packed() const { return le32(basic.data() + 12); }
-    uint32_t unpacked() const { return le32(basic.data() + 16); }
-};
 
 std::string arjMethodName(uint8_t method, bool folder)
 {
@@ -42,122 +22,69 @@ std::string arjMethodName(uint8_t method, bool folder)
 
 } // namespace
 
-namespace {
-
-// Reads the header at `position`; false when no valid header is there.
-bool readArjHeader(ListingRun& run, int64_t position, ArjHeader& header)
-{
-    uint8_t id[4];
-    if (!run.read(position, id, 4) || id[0] != 0x60 || id[1] != 0xEA)
-        return false;
-    const std::size_t basicSize = le16(id + 2);
-    if (basicSize == 0 || basicSize > maxBasicHeader || basicSize < 30)
-        return false;
-    header.start = position;
-    header.basic.resize(basicSize);
-    if (!run.read(position + 4, header.basic.data(), basicSize))
-        return false;
-    const std::size_t firstSize = header.basic[0];
-    if (firstSize < 30 || firstSize > basicSize)
-        return false;
-    // Name and comment follow the fixed part, each up to a zero byte.
-    const auto* names = reinterpret_cast<const char*>(header.basic.data() + firstSize);
-    const std::size_t namesLength = basicSize - firstSize;
-    const std::size_t nameLength = strnlen(names, namesLength);
-    header.name.assign(names, nameLength);
-    // The CRC-32, then extended headers until a zero size.
-    int64_t at = position + 4 + static_cast<int64_t>(basicSize) + 4;
-    for (int count = 0;; ++count) {
-        uint8_t sizeBytes[2];
-        if (count > 64 || !run.read(at, sizeBytes, 2))
-            return false;
-        const uint16_t extendedSize = le16(sizeBytes);
-        at += 2;
-        if (extendedSize == 0)
-            break;
-        at += extendedSize + 4;
-    }
-    header.dataStart = at;
-    return true;
-}
-
-} // namespace
-
 void ListingRun::listArj()
 {
     TArchiveLister& l = lister;
+    auto reader = std::make_unique<ArjReader>(*m_file);
     ArjHeader main;
-    if (!readArjHeader(*this, l.DataOffset(), main))
+    if (!reader->openMain(l.DataOffset(), main))
         return;
-    const bool multiVolume = main.flags() & flagVolume;
+    const bool multiVolume = main.flags() & ArjHeader::FlagVolume;
     l.prepareVolumeNaming(l.ArchiveFile(), true);
 
-    int64_t position = main.dataStart;
     ArjHeader header;
-    while (keepGoing()) {
-        if (!fits(position, 34) || !readArjHeader(*this, position, header))
-            break;
-        const uint8_t* b = header.basic.data();
-        const bool folder = b[6] == typeFolder;
+    bool lost = false; // a volume of a split member could not be followed
+    while (keepGoing() && reader->next(header)) {
+        const bool folder = header.folder();
         l.clearEntry();
-        l.VersionMadeBy = b[1];
-        l.VersionNeeded = b[2];
-        l.Encrypted = header.flags() & flagGarbled;
-        l.MethodNumber = b[5];
-        // ARJ for Unix stores the modification time as Unix time.
-        l.FileDate = b[3] == hostUnix ? l.UnixToDateTime(le32(b + 8)) : l.DosDateToDateTime(le32(b + 8));
+        l.VersionMadeBy = header.version();
+        l.VersionNeeded = header.needed();
+        l.Encrypted = header.flags() & ArjHeader::FlagGarbled;
+        l.MethodNumber = header.method();
+        l.FileDate
+            = header.unixHost() ? l.UnixToDateTime(header.stamp()) : l.DosDateToDateTime(header.stamp());
         l.PackedSize = header.packed();
         l.UnpackedSize = header.unpacked();
-        l.Crc = le32(b + 20);
-        l.ExternalAttr = le16(b + 26);
-        if (folder)
-            l.ExternalAttr |= 0x10;
-        l.FileName = name(header.name, b[3] == hostUnix ? NameEncoding::Utf8IfValid : NameEncoding::Oem);
-        l.MethodName = arjMethodName(b[5], folder);
+        l.Crc = header.crc();
+        l.ExternalAttr = header.dosAttributes();
+        l.FileName = name(header.storedName, header.nameEncoding());
+        l.MethodName = arjMethodName(header.method(), folder);
         const std::string startVolume = TArchiveCommon::fileNamePart(volumePath);
-        const int64_t memberOffset = header.start;
-        int64_t next = header.dataStart + header.packed();
+        const int64_t memberOffset = header.headerAt;
 
         // A member continued in the next volume: follow it to its last part.
         uint8_t flags = header.flags();
-        bool complete = true;
-        while (flags & flagVolume) {
+        while (flags & ArjHeader::FlagVolume) {
             std::string nextPath = l.nextVolumeName(volumePath);
             if (!l.fileStore().exists(nextPath)
                 && !l.requestNextVolume(nextPath, std::to_string(l.volumeNumber() - 1))) {
-                complete = false;
+                lost = true;
                 break;
             }
             if (!switchVolume(nextPath)) {
-                complete = false;
+                lost = true;
                 break;
             }
+            reader = std::make_unique<ArjReader>(*m_file);
             ArjHeader volumeMain;
             ArjHeader part;
-            if (!readArjHeader(*this, l.DataOffset(), volumeMain)
-                && !readArjHeader(*this, 0, volumeMain)) {
-                complete = false;
-                break;
-            }
-            if (!readArjHeader(*this, volumeMain.dataStart, part)) {
-                complete = false;
+            if (!reader->openMain(0, volumeMain) || !reader->next(part)) {
+                lost = true;
                 break;
             }
             l.PackedSize += part.packed();
             l.UnpackedSize += part.unpacked();
             flags = part.flags();
-            next = part.dataStart + part.packed();
-            position = -1; // a fresh volume: any position ahead is forward
         }
-        if (!complete)
+        if (lost)
             break;
         if (multiVolume)
             l.VolumeName = startVolume;
         report(memberOffset, folder);
-        if (!isForward(position, next))
-            break;
-        position = next;
     }
+    // The archive ends before its end header: members may be missing.
+    if (!lost && reader->incomplete())
+        l.nonFatal(msgBadFileHeader, volumePath);
 }
 
 } // namespace ov

@@ -89,6 +89,15 @@ bool isValidUtf8(std::string_view bytes)
     return true;
 }
 
+std::string_view withoutDrive(std::string_view name)
+{
+    const bool letter
+        = !name.empty() && ((name[0] >= 'a' && name[0] <= 'z') || (name[0] >= 'A' && name[0] <= 'Z'));
+    if (letter && name.size() >= 2 && name[1] == ':')
+        name.remove_prefix(2);
+    return name;
+}
+
 std::string memberName(std::string_view stored, NameEncoding encoding, OemCodePage codePage)
 {
     std::string out;

@@ -26,6 +26,11 @@ enum class NameEncoding {
 
 bool isValidUtf8(std::string_view bytes);
 
+// `name` without a DOS drive: the drive is one ASCII letter and ":" at the
+// start ("c:", "C:\x" and "c:/x" lose "c:"). Every other ":" belongs to the
+// name ("10:00.log", "1:x", "ab:x" are kept whole).
+std::string_view withoutDrive(std::string_view name);
+
 // Decodes `stored` to UTF-8, turns "/" into "\" and neutralises control
 // characters. Invalid UTF-8 in a Utf8 name is decoded as OEM instead.
 std::string memberName(std::string_view stored, NameEncoding encoding, OemCodePage codePage);

@@ -102,7 +102,7 @@ ArcStep step(ArcCrunchState& state, DecodeStream& stream, int& error)
         state.maxWidth = stream.input[0];
         stream.consume(1);
         if (state.maxWidth != 12) {
-            error = DecodeCode::IncorrectBits;
+            error = msgIncorrectBits;
             return ArcStep::Corrupt;
         }
     }
@@ -116,7 +116,7 @@ ArcStep step(ArcCrunchState& state, DecodeStream& stream, int& error)
             return state.output.staged().empty() ? ArcStep::Finished : ArcStep::Staged;
         if (state.previous < 0) {
             if (code >= 256) {
-                error = DecodeCode::InvalidCode;
+                error = msgInvalidCode;
                 return ArcStep::Corrupt;
             }
             state.output.staged().push_back(static_cast<std::uint8_t>(code));
@@ -131,7 +131,7 @@ ArcStep step(ArcCrunchState& state, DecodeStream& stream, int& error)
             continue;
         }
         if (code > state.nextFree || (code == state.nextFree && code >= entries)) {
-            error = DecodeCode::InvalidCode;
+            error = msgInvalidCode;
             return ArcStep::Corrupt;
         }
         int first;
@@ -143,7 +143,7 @@ ArcStep step(ArcCrunchState& state, DecodeStream& stream, int& error)
             first = stageString(state, code);
         }
         if (first < 0) {
-            error = DecodeCode::InvalidCode;
+            error = msgInvalidCode;
             return ArcStep::Corrupt;
         }
         if (state.nextFree < entries) {

@@ -86,7 +86,7 @@ ArcStep step(ArcLzwState& state, DecodeStream& stream, int& code)
         }
         if (first < 0) {
             stream.consume(used);
-            code = DecodeCode::InvalidCode;
+            code = msgInvalidCode;
             return ArcStep::Corrupt;
         }
         if (state.previous >= 0 && state.entries < ArcLzwState::TableSize)

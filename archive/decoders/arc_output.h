@@ -137,7 +137,7 @@ Status driveArc(DecodeStream& stream, ArcOutput& output, Status& failure, Step s
         case ArcOutput::Drain::OutputFull:
             return Status::outputFull();
         case ArcOutput::Drain::TooLong:
-            failure = Status::corrupt(DecodeCode::BadBlock);
+            failure = Status::corrupt(msgBadBlock);
             return failure;
         case ArcOutput::Drain::Done:
             break;
@@ -148,7 +148,7 @@ Status driveArc(DecodeStream& stream, ArcOutput& output, Status& failure, Step s
             break;
         case ArcStep::NeedInput:
             if (stream.inputEnd && stream.input.empty()) {
-                failure = Status::corrupt(DecodeCode::UnexpectedEnd);
+                failure = Status::corrupt(msgErrorReading);
                 return failure;
             }
             return Status::needInput();
@@ -156,7 +156,7 @@ Status driveArc(DecodeStream& stream, ArcOutput& output, Status& failure, Step s
             if (output.drain(stream) == ArcOutput::Drain::OutputFull)
                 return Status::outputFull();
             if (!output.drained() || !output.complete()) {
-                failure = Status::corrupt(output.drained() ? DecodeCode::UnexpectedEnd : DecodeCode::BadBlock);
+                failure = Status::corrupt(output.drained() ? msgErrorReading : msgBadBlock);
                 return failure;
             }
             return Status::done();

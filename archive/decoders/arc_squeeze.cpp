@@ -45,7 +45,7 @@ ArcStep step(ArcSqueezeState& state, DecodeStream& stream, int& code)
         if (headerSize == 2) {
             state.nodes = state.header[0] | state.header[1] << 8;
             if (state.nodes > ArcSqueezeState::MaxNodes) {
-                code = DecodeCode::InvalidDecodeTree;
+                code = msgInvalidDecodeTree;
                 return ArcStep::Corrupt;
             }
             if (state.nodes == 0) { // an empty member
@@ -55,7 +55,7 @@ ArcStep step(ArcSqueezeState& state, DecodeStream& stream, int& code)
             return ArcStep::Staged;
         }
         if (!readTree(state)) {
-            code = DecodeCode::InvalidDecodeTree;
+            code = msgInvalidDecodeTree;
             return ArcStep::Corrupt;
         }
     }

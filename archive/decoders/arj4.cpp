@@ -57,7 +57,7 @@ LzhRun decodeItems(Arj4State& state, int& code)
             return LzhRun::NeedInput;
         }
         if (!window.reaches(distance) || !window.copy(distance, length + 2)) {
-            code = DecodeCode::BadBlock;
+            code = msgBadBlock;
             return LzhRun::Corrupt;
         }
     }

@@ -14,32 +14,19 @@
 // A decoder never writes past the unpacked size given to its state's reset(),
 // never reads a back-reference outside the bytes it produced, and never needs
 // more than the member's packed bytes: when the caller has said the input ends
-// (stream.inputEnd) and a code reaches past it, the result is Corrupt(25236).
+// (stream.inputEnd) and a code reaches past it, the result is
+// Corrupt(msgErrorReading). The codes are the archive message codes
+// (archive/message_codes.h), so a decoder's code is what OnError reports.
 // Decoders do no I/O and allocate only in reset().
 #pragma once
+
+#include "archive/message_codes.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <span>
 
 namespace ov {
-
-// Archive message codes the decoders report (the message table of the archive
-// components holds their texts).
-namespace DecodeCode {
-inline constexpr int BadBlock = 25109;            // "Bad block"
-inline constexpr int BadHuffmanCode = 25120;      // "Bad Huffman code"
-inline constexpr int InvalidCode = 25121;         // "Invalid code encountered"
-inline constexpr int IncorrectBits = 25134;       // "Incorrect number of bits"
-inline constexpr int IncompleteCodeSet = 25138;   // "Incomplete code set"
-inline constexpr int InvalidDecodeTree = 25152;   // "File contains invalid decode tree"
-inline constexpr int UnexpectedEnd = 25236;       // "Error reading file or unexpected end of file"
-inline constexpr int BadLengths = 25247;          // "Bad lengths"
-inline constexpr int OutOfMemory = 25253;         // "Out of memory"
-inline constexpr int AmbiguousTree = 25292;       // "Ambiguous Shannon-Fano decode tree encountered"
-inline constexpr int StackOverflow = 25297;       // "Stack overflow"
-inline constexpr int UnsupportedMethod = 25301;   // "Unsupported compression method"
-} // namespace DecodeCode
 
 class Status {
 public:

@@ -27,12 +27,12 @@ int buildTree(ImplodeState::Tree& tree, const std::uint8_t* description, unsigne
         const unsigned length = (description[i] & 15) + 1;
         const unsigned run = (description[i] >> 4) + 1;
         if (values + run > count)
-            return DecodeCode::BadBlock;
+            return msgBadBlock;
         for (unsigned r = 0; r < run; ++r)
             lengths[values++] = std::uint8_t(length);
     }
     if (values != count)
-        return DecodeCode::BadBlock;
+        return msgBadBlock;
     tree.perLength.fill(0);
     for (unsigned value = 0; value < count; ++value)
         ++tree.perLength[lengths[value]];
@@ -40,7 +40,7 @@ int buildTree(ImplodeState::Tree& tree, const std::uint8_t* description, unsigne
     for (unsigned length = 1; length <= 16; ++length) {
         left = left * 2 - tree.perLength[length];
         if (left < 0)
-            return DecodeCode::AmbiguousTree;
+            return msgAmbiguousTree;
     }
     unsigned next = 0;
     for (unsigned length = 1; length <= 16; ++length)
@@ -96,7 +96,7 @@ Status implodeDecode(DecodeStream& stream, ImplodeState& state)
         if (!state.bits.fill(stream, 8))
             return Status::needInput();
         if (!state.bits.has(8))
-            return fail(state, DecodeCode::UnexpectedEnd);
+            return fail(state, msgErrorReading);
         const std::uint8_t byte = std::uint8_t(state.bits.take(8));
         if (state.descriptionSize == 0) {
             state.descriptionSize = byte + 1u;
@@ -133,7 +133,7 @@ Status implodeDecode(DecodeStream& stream, ImplodeState& state)
         const std::uint64_t buffer = state.bits.buffer;
         const unsigned available = state.bits.count;
         if (available < 1)
-            return fail(state, DecodeCode::UnexpectedEnd);
+            return fail(state, msgErrorReading);
         unsigned used = 0;
         if (buffer & 1) {
             int literal;
@@ -144,42 +144,42 @@ Status implodeDecode(DecodeStream& stream, ImplodeState& state)
                 used = 8;
             }
             if (literal == -1)
-                return fail(state, DecodeCode::UnexpectedEnd);
+                return fail(state, msgErrorReading);
             if (literal < 0)
-                return fail(state, DecodeCode::BadBlock);
+                return fail(state, msgBadBlock);
             state.bits.drop(1 + used);
             if (!state.window.put(std::uint8_t(literal)))
-                return fail(state, DecodeCode::BadBlock);
+                return fail(state, msgBadBlock);
             continue;
         }
         unsigned position = 1 + lowBits;
         if (available < position)
-            return fail(state, DecodeCode::UnexpectedEnd);
+            return fail(state, msgErrorReading);
         const unsigned low = unsigned(buffer >> 1) & ((1u << lowBits) - 1);
         const int high = decodeValue(state.distances, buffer >> position, available - position, used);
         if (high == -1)
-            return fail(state, DecodeCode::UnexpectedEnd);
+            return fail(state, msgErrorReading);
         if (high < 0)
-            return fail(state, DecodeCode::BadBlock);
+            return fail(state, msgBadBlock);
         position += used;
         int length = decodeValue(state.lengths, buffer >> position, available - position, used);
         if (length == -1)
-            return fail(state, DecodeCode::UnexpectedEnd);
+            return fail(state, msgErrorReading);
         if (length < 0)
-            return fail(state, DecodeCode::BadBlock);
+            return fail(state, msgBadBlock);
         position += used;
         if (length == 63) {
             if (available < position + 8)
-                return fail(state, DecodeCode::UnexpectedEnd);
+                return fail(state, msgErrorReading);
             length += int((buffer >> position) & 0xFF);
             position += 8;
         }
         state.bits.drop(position);
         const std::size_t distance = ((std::size_t(high) << lowBits) | low) + 1;
         if (!state.window.reaches(distance))
-            return fail(state, DecodeCode::BadBlock);
+            return fail(state, msgBadBlock);
         if (!state.window.copy(distance, std::size_t(length) + minimumLength))
-            return fail(state, DecodeCode::BadBlock);
+            return fail(state, msgBadBlock);
     }
 }
 

@@ -1,6 +1,6 @@
 // Deflate decoder. How a call runs: the state machine below resumes in the
 // mode where the last call stopped. Every step first pulls input bytes into
-// the 64-bit bit buffer (up to 56 bits); a step that needs more bits than the
+// the shared 64-bit bit reader (up to 56 bits); a step that needs more bits than the
 // buffer holds leaves everything as it was and returns NeedInput, so a step
 // is never half done. Decoded bytes go into the output window and are flushed
 // to the caller's output when the window runs short of room and on return.
@@ -89,12 +89,12 @@ int buildTable(TableKind kind, const std::uint8_t* lengths, unsigned count, unsi
     for (unsigned length = 1; length <= 15; ++length) {
         left = (left << 1) - int(perLength[length]);
         if (left < 0)
-            return DecodeCode::BadLengths;
+            return msgBadLengths;
     }
     if (maxLength == 0 && kind == TableKind::CodeLengths)
-        return DecodeCode::IncompleteCodeSet;
+        return msgIncompleteCodeSet;
     if (left > 0 && maxLength != 0 && (kind == TableKind::CodeLengths || maxLength != 1))
-        return DecodeCode::IncompleteCodeSet;
+        return msgIncompleteCodeSet;
 
     const unsigned rootSize = 1u << rootBits;
     for (unsigned i = 0; i < rootSize; ++i)
@@ -143,16 +143,6 @@ inline std::uint32_t lookup(const std::uint32_t* table, unsigned rootBits, std::
     return entry;
 }
 
-inline std::uint64_t loadLittle64(const std::uint8_t* from)
-{
-    std::uint64_t value;
-    std::memcpy(&value, from, 8);
-#if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-    value = __builtin_bswap64(value);
-#endif
-    return value;
-}
-
 class Inflater {
 public:
     using Step = std::optional<Status>;
@@ -162,26 +152,16 @@ public:
     Status run();
 
 private:
-    // Pulls input bytes into the bit buffer up to 56 bits; true when at least
-    // `count` bits are there.
+    // Pulls input bytes into the bit reader up to 56 bits; true when at least
+    // `count` bits are there (at the member's end too: a step never reads
+    // past the packed bytes).
     bool fill(unsigned count)
     {
-        auto& s = m_state;
-        std::size_t used = 0;
-        const auto& input = m_stream.input;
-        while (s.bitCount <= 48 && used < input.size()) {
-            s.bitBuffer |= std::uint64_t(input[used++]) << s.bitCount;
-            s.bitCount += 8;
-        }
-        m_stream.consume(used);
-        return s.bitCount >= count;
+        m_state.bits.fill(m_stream, count);
+        return m_state.bits.has(count);
     }
-    std::uint32_t bits(unsigned count) const { return std::uint32_t(m_state.bitBuffer & ((1ull << count) - 1)); }
-    void drop(unsigned count)
-    {
-        m_state.bitBuffer >>= count;
-        m_state.bitCount -= count;
-    }
+    std::uint32_t bits(unsigned count) const { return m_state.bits.peek(count); }
+    void drop(unsigned count) { m_state.bits.drop(count); }
 
     Status fail(int code)
     {
@@ -194,7 +174,7 @@ private:
     {
         m_state.window.flush(m_stream);
         if (m_stream.inputEnd)
-            return fail(DecodeCode::UnexpectedEnd);
+            return fail(msgErrorReading);
         return Status::needInput();
     }
     // Makes room for one match in the window; false when the output is full.
@@ -254,7 +234,7 @@ Inflater::Step Inflater::blockHeader()
         m_state.mode = InflateState::Mode::TableSizes;
         break;
     default:
-        return fail(DecodeCode::BadBlock);
+        return fail(msgBadBlock);
     }
     return std::nullopt;
 }
@@ -262,15 +242,15 @@ Inflater::Step Inflater::blockHeader()
 Inflater::Step Inflater::storedHeader()
 {
     // Skip to a byte boundary, then LEN and its complement NLEN.
-    drop(m_state.bitCount & 7);
+    drop(m_state.bits.count & 7);
     if (!fill(32))
         return starved();
     const std::uint32_t length = bits(16);
-    const std::uint32_t complement = std::uint32_t(m_state.bitBuffer >> 16) & 0xFFFF;
+    const std::uint32_t complement = std::uint32_t(m_state.bits.buffer >> 16) & 0xFFFF;
     drop(32);
     if ((length ^ 0xFFFF) != complement) {
         m_state.badStoredLength = true;
-        return fail(DecodeCode::BadBlock);
+        return fail(msgBadBlock);
     }
     m_state.storedRemaining = length;
     m_state.mode = InflateState::Mode::StoredCopy;
@@ -284,9 +264,9 @@ Inflater::Step Inflater::storedCopy()
         if (s.window.room() == 0 && !makeRoom())
             return Status::outputFull();
         if (s.window.remaining() == 0)
-            return fail(DecodeCode::BadBlock);
+            return fail(msgBadBlock);
         // Whole bytes left in the bit buffer come first, then the input.
-        if (s.bitCount >= 8) {
+        if (s.bits.count >= 8) {
             s.window.put(std::uint8_t(bits(8)));
             drop(8);
             --s.storedRemaining;
@@ -314,7 +294,7 @@ Inflater::Step Inflater::tableSizes()
     m_state.codeLengthCount = (bits(14) >> 10) + 4;
     drop(14);
     if (m_state.literalCount > 286 || m_state.distanceCount > 30)
-        return fail(DecodeCode::BadLengths);
+        return fail(msgBadLengths);
     m_state.lengthsRead = 0;
     m_state.lengths.fill(0);
     m_state.fixedTablesLoaded = false;
@@ -348,10 +328,10 @@ Inflater::Step Inflater::codeLengths()
         const bool enough = fill(14);
         const std::uint32_t entry = s.codeLengthTable[bits(7)];
         const unsigned length = entry & 31;
-        if (length > s.bitCount)
+        if (length > s.bits.count)
             return starved();
         if (entry & Invalid)
-            return fail(DecodeCode::BadLengths);
+            return fail(msgBadLengths);
         const unsigned symbol = entry >> 16;
         if (symbol < 16) {
             drop(length);
@@ -359,7 +339,7 @@ Inflater::Step Inflater::codeLengths()
             continue;
         }
         const unsigned extraBits = symbol == 16 ? 2 : symbol == 17 ? 3 : 7;
-        if (!enough && s.bitCount < length + extraBits)
+        if (!enough && s.bits.count < length + extraBits)
             return starved();
         drop(length);
         unsigned repeat = bits(extraBits) + (symbol == 18 ? 11 : 3);
@@ -367,16 +347,16 @@ Inflater::Step Inflater::codeLengths()
         std::uint8_t value = 0;
         if (symbol == 16) {
             if (s.lengthsRead == 0)
-                return fail(DecodeCode::BadLengths);
+                return fail(msgBadLengths);
             value = s.lengths[s.lengthsRead - 1];
         }
         if (s.lengthsRead + repeat > total)
-            return fail(DecodeCode::BadLengths);
+            return fail(msgBadLengths);
         while (repeat--)
             s.lengths[s.lengthsRead++] = value;
     }
     if (s.lengths[256] == 0)
-        return fail(DecodeCode::BadLengths);
+        return fail(msgBadLengths);
     if (int code = buildTable(TableKind::Literals, s.lengths.data(), s.literalCount, InflateState::LiteralRootBits,
                               s.literalTable.data()))
         return fail(code);
@@ -408,15 +388,11 @@ void Inflater::fastLoop()
     const std::uint64_t history = std::min<std::uint64_t>(s.window.produced(), std::uint64_t(out - base));
     const std::uint32_t* const literals = s.literalTable.data();
     const std::uint32_t* const distances = s.distanceTable.data();
-    std::uint64_t bitBuffer = s.bitBuffer;
-    unsigned bitCount = s.bitCount;
+    std::uint64_t bitBuffer = s.bits.buffer;
+    unsigned bitCount = s.bits.count;
 
     while (inEnd - in >= 8 && out < outStop) {
-        // Refill to 56..63 bits; the bits above bitCount repeat the next
-        // input bytes and are masked off when the loop ends.
-        bitBuffer |= loadLittle64(in) << bitCount;
-        in += (63 - bitCount) >> 3;
-        bitCount |= 56;
+        LsbBitReader::refillWord(bitBuffer, bitCount, in);
 
         std::uint32_t entry = literals[bitBuffer & ((1u << InflateState::LiteralRootBits) - 1)];
         if (entry & SubTable)
@@ -437,7 +413,7 @@ void Inflater::fastLoop()
         }
         if (entry & (EndOfBlock | Invalid)) {
             if (entry & Invalid)
-                m_fastFailure = DecodeCode::BadBlock;
+                m_fastFailure = msgBadBlock;
             else
                 s.mode = InflateState::Mode::BlockHeader;
             break;
@@ -452,7 +428,7 @@ void Inflater::fastLoop()
             entry = distances[(entry >> 16) + ((bitBuffer >> InflateState::DistanceRootBits) &
                                                ((1u << ((entry >> 8) & 15)) - 1))];
         if (entry & Invalid) {
-            m_fastFailure = DecodeCode::BadBlock;
+            m_fastFailure = msgBadBlock;
             break;
         }
         bitBuffer >>= entry & 31;
@@ -462,7 +438,7 @@ void Inflater::fastLoop()
         bitBuffer >>= extra;
         bitCount -= extra;
         if (distance > std::uint64_t(out - start) + history) {
-            m_fastFailure = DecodeCode::BadBlock;
+            m_fastFailure = msgBadBlock;
             break;
         }
 
@@ -487,10 +463,7 @@ void Inflater::fastLoop()
 
     m_stream.consume(std::size_t(in - m_stream.input.data()));
     s.window.advance(std::size_t(out - start));
-    // The bytes the buffer holds stay counted in bitCount; the repeated
-    // bits above it go.
-    s.bitBuffer = bitBuffer & ((1ull << bitCount) - 1);
-    s.bitCount = bitCount;
+    s.bits.store(bitBuffer, bitCount);
 }
 
 Inflater::Step Inflater::codes()
@@ -499,7 +472,7 @@ Inflater::Step Inflater::codes()
     for (;;) {
         if (!makeRoom())
             return Status::outputFull();
-        if (s.bitCount <= 56) {
+        if (s.bits.count <= 56) {
             fastLoop();
             if (m_fastFailure)
                 return fail(m_fastFailure);
@@ -511,15 +484,15 @@ Inflater::Step Inflater::codes()
 
         // One symbol (and its match) at a time, at most 15 + 5 + 15 + 13 bits.
         const bool enough = fill(48);
-        std::uint32_t entry = lookup(s.literalTable.data(), InflateState::LiteralRootBits, s.bitBuffer);
+        std::uint32_t entry = lookup(s.literalTable.data(), InflateState::LiteralRootBits, s.bits.buffer);
         unsigned length = entry & 31;
-        if (length > s.bitCount)
+        if (length > s.bits.count)
             return starved();
         if (entry & Invalid)
-            return fail(DecodeCode::BadBlock);
+            return fail(msgBadBlock);
         if (entry & Literal) {
             if (!s.window.put(std::uint8_t(entry >> 16)))
-                return fail(DecodeCode::BadBlock);
+                return fail(msgBadBlock);
             drop(length);
             continue;
         }
@@ -531,33 +504,33 @@ Inflater::Step Inflater::codes()
         if (!enough) {
             // The match may still fit in the bits at hand; measure it.
             unsigned needed = length + ((entry >> 8) & 15);
-            if (needed > s.bitCount)
+            if (needed > s.bits.count)
                 return starved();
-            const std::uint32_t distanceEntry =
-                lookup(s.distanceTable.data(), InflateState::DistanceRootBits, s.bitBuffer >> needed);
+            const std::uint32_t distanceEntry
+                = lookup(s.distanceTable.data(), InflateState::DistanceRootBits, s.bits.buffer >> needed);
             needed += (distanceEntry & 31);
-            if (needed > s.bitCount)
+            if (needed > s.bits.count)
                 return starved();
             if (!(distanceEntry & Invalid))
                 needed += (distanceEntry >> 8) & 15;
-            if (needed > s.bitCount)
+            if (needed > s.bits.count)
                 return starved();
         }
         drop(length);
         unsigned extra = (entry >> 8) & 15;
         const std::size_t matchLength = (entry >> 16) + bits(extra);
         drop(extra);
-        entry = lookup(s.distanceTable.data(), InflateState::DistanceRootBits, s.bitBuffer);
+        entry = lookup(s.distanceTable.data(), InflateState::DistanceRootBits, s.bits.buffer);
         if (entry & Invalid)
-            return fail(DecodeCode::BadBlock);
+            return fail(msgBadBlock);
         drop(entry & 31);
         extra = (entry >> 8) & 15;
         const std::size_t distance = (entry >> 16) + bits(extra);
         drop(extra);
         if (!s.window.reaches(distance))
-            return fail(DecodeCode::BadBlock);
+            return fail(msgBadBlock);
         if (!s.window.copy(distance, matchLength))
-            return fail(DecodeCode::BadBlock);
+            return fail(msgBadBlock);
     }
 }
 
@@ -609,8 +582,7 @@ void InflateState::reset(std::uint64_t unpackedSize)
     fixedTablesLoaded = false;
     badStoredLength = false;
     failure = Status::done();
-    bitBuffer = 0;
-    bitCount = 0;
+    bits.reset();
     storedRemaining = 0;
     lengthsRead = 0;
     window.reset(32768, unpackedSize);

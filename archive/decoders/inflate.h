@@ -13,6 +13,7 @@
 #pragma once
 
 #include "archive/decoders/decoder.h"
+#include "archive/decoders/lsb_bit_reader.h"
 #include "archive/decoders/output_window.h"
 
 #include <array>
@@ -34,8 +35,7 @@ struct InflateState {
     bool badStoredLength = false;
     Status failure = Status::done();
 
-    std::uint64_t bitBuffer = 0;
-    unsigned bitCount = 0;
+    LsbBitReader bits;
 
     std::uint32_t storedRemaining = 0;
     unsigned literalCount = 0;

@@ -151,7 +151,7 @@ LzhRun decodeSymbols(Lh1State& state, int& code)
             continue;
         }
         if (!window.reaches(distance) || !window.copy(distance, symbol - 253)) {
-            code = DecodeCode::BadBlock;
+            code = msgBadBlock;
             return LzhRun::Corrupt;
         }
     }

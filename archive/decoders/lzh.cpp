@@ -173,7 +173,7 @@ bool decodeFast(LzhState& state, std::uint8_t* data, std::size_t start, std::siz
             p = LzhInput::refillWord(p, bits, count);
         const std::uint32_t entry = literals.lookup(static_cast<std::uint32_t>(bits >> 48));
         if (entry == LzhHuffman::Invalid) {
-            code = DecodeCode::BadHuffmanCode;
+            code = msgBadHuffmanCode;
             good = false;
             break;
         }
@@ -188,7 +188,7 @@ bool decodeFast(LzhState& state, std::uint8_t* data, std::size_t start, std::siz
         const std::size_t length = symbol - 253;
         const std::uint32_t place = positions.lookup(static_cast<std::uint32_t>(bits >> 48));
         if (place == LzhHuffman::Invalid) {
-            code = DecodeCode::BadHuffmanCode;
+            code = msgBadHuffmanCode;
             good = false;
             break;
         }
@@ -204,7 +204,7 @@ bool decodeFast(LzhState& state, std::uint8_t* data, std::size_t start, std::siz
         ++distance;
         const std::uint64_t produced = at - start;
         if (distance > history || distance > reachable + produced || length > remaining - produced) {
-            code = DecodeCode::BadBlock;
+            code = msgBadBlock;
             good = false;
             break;
         }
@@ -261,7 +261,7 @@ LzhRun decodeSymbols(LzhState& state, int& code)
                 break;
             }
             if (step == Step::BadTable) {
-                code = DecodeCode::BadHuffmanCode;
+                code = msgBadHuffmanCode;
                 result = LzhRun::Corrupt;
                 break;
             }
@@ -286,7 +286,7 @@ LzhRun decodeSymbols(LzhState& state, int& code)
                 result = LzhRun::NeedInput;
                 break;
             }
-            code = DecodeCode::BadHuffmanCode;
+            code = msgBadHuffmanCode;
             result = LzhRun::Corrupt;
             break;
         }
@@ -313,7 +313,7 @@ LzhRun decodeSymbols(LzhState& state, int& code)
                 result = LzhRun::NeedInput;
                 break;
             }
-            code = DecodeCode::BadHuffmanCode;
+            code = msgBadHuffmanCode;
             result = LzhRun::Corrupt;
             break;
         }
@@ -332,7 +332,7 @@ LzhRun decodeSymbols(LzhState& state, int& code)
         }
         const std::uint64_t produced = pos - start;
         if (distance > history || distance > reachable + produced || length > remaining - produced) {
-            code = DecodeCode::BadBlock;
+            code = msgBadBlock;
             result = LzhRun::Corrupt;
             break;
         }

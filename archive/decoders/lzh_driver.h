@@ -39,7 +39,7 @@ Status driveLzh(DecodeStream& stream, LzhInput& input, OutputWindow& window, Sta
             if (!stream.input.empty())
                 break; // the buffer had no room for all of it yet
             if (input.ended()) {
-                failure = Status::corrupt(DecodeCode::UnexpectedEnd);
+                failure = Status::corrupt(msgErrorReading);
                 return failure;
             }
             if (!window.flush(stream))

@@ -57,15 +57,15 @@ Status reduceDecode(DecodeStream& stream, ReduceState& state)
         const auto set = std::size_t(state.setBeingRead);
         if (!state.countRead) {
             if (!state.bits.has(6))
-                return fail(state, DecodeCode::UnexpectedEnd);
+                return fail(state, msgErrorReading);
             state.setSize[set] = std::uint8_t(state.bits.take(6));
             if (state.setSize[set] > 32)
-                return fail(state, DecodeCode::BadBlock);
+                return fail(state, msgBadBlock);
             state.countRead = true;
             state.followersRead = 0;
         } else if (state.followersRead < state.setSize[set]) {
             if (!state.bits.has(8))
-                return fail(state, DecodeCode::UnexpectedEnd);
+                return fail(state, msgErrorReading);
             state.followers[set][state.followersRead++] = std::uint8_t(state.bits.take(8));
         }
         if (state.countRead && state.followersRead == state.setSize[set]) {
@@ -92,24 +92,24 @@ Status reduceDecode(DecodeStream& stream, ReduceState& state)
         std::uint8_t byte;
         if (size == 0) {
             if (!state.bits.has(8))
-                return fail(state, DecodeCode::UnexpectedEnd);
+                return fail(state, msgErrorReading);
             byte = std::uint8_t(state.bits.take(8));
         } else {
             if (!state.bits.has(1))
-                return fail(state, DecodeCode::UnexpectedEnd);
+                return fail(state, msgErrorReading);
             if (state.bits.peek(1)) {
                 if (!state.bits.has(9))
-                    return fail(state, DecodeCode::UnexpectedEnd);
+                    return fail(state, msgErrorReading);
                 state.bits.drop(1);
                 byte = std::uint8_t(state.bits.take(8));
             } else {
                 const unsigned width = indexBits(size);
                 if (!state.bits.has(1 + width))
-                    return fail(state, DecodeCode::UnexpectedEnd);
+                    return fail(state, msgErrorReading);
                 state.bits.drop(1);
                 const unsigned index = state.bits.take(width);
                 if (index >= size)
-                    return fail(state, DecodeCode::BadBlock);
+                    return fail(state, msgBadBlock);
                 byte = state.followers[state.lastByte][index];
             }
         }
@@ -123,13 +123,13 @@ Status reduceDecode(DecodeStream& stream, ReduceState& state)
                 break;
             }
             if (!state.window.put(byte))
-                return fail(state, DecodeCode::BadBlock);
+                return fail(state, msgBadBlock);
             break;
         case 1:
             if (byte == 0) {
                 state.expand = 0;
                 if (!state.window.put(Marker))
-                    return fail(state, DecodeCode::BadBlock);
+                    return fail(state, msgBadBlock);
                 break;
             }
             state.value = byte;
@@ -144,9 +144,9 @@ Status reduceDecode(DecodeStream& stream, ReduceState& state)
             const std::size_t distance = ((state.value >> (8 - state.factor)) << 8) + byte + 1;
             state.expand = 0;
             if (!state.window.reaches(distance))
-                return fail(state, DecodeCode::BadBlock);
+                return fail(state, msgBadBlock);
             if (!state.window.copy(distance, state.length + 3))
-                return fail(state, DecodeCode::BadBlock);
+                return fail(state, msgBadBlock);
             break;
         }
         }

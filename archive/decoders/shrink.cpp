@@ -60,20 +60,20 @@ Status shrinkDecode(DecodeStream& stream, ShrinkState& state)
         if (!state.bits.fill(stream, 2 * state.codeWidth))
             return Status::needInput();
         if (!state.bits.has(state.codeWidth))
-            return fail(state, DecodeCode::UnexpectedEnd);
+            return fail(state, msgErrorReading);
         const unsigned code = state.bits.peek(state.codeWidth);
         if (code == 256) {
             if (!state.bits.has(2 * state.codeWidth))
-                return fail(state, DecodeCode::UnexpectedEnd);
+                return fail(state, msgErrorReading);
             state.bits.drop(state.codeWidth);
             const unsigned follower = state.bits.take(state.codeWidth);
             if (follower == 1) {
                 if (++state.codeWidth > 13)
-                    return fail(state, DecodeCode::InvalidCode);
+                    return fail(state, msgInvalidCode);
             } else if (follower == 2) {
                 partialClear(state);
             } else {
-                return fail(state, DecodeCode::BadBlock);
+                return fail(state, msgBadBlock);
             }
             continue;
         }
@@ -88,15 +88,15 @@ Status shrinkDecode(DecodeStream& stream, ShrinkState& state)
             // the previous string plus its own first byte, kept in the last
             // stack slot.
             if (state.previous < 0 || code != state.nextFree)
-                return fail(state, DecodeCode::InvalidCode);
+                return fail(state, msgInvalidCode);
             walk = unsigned(state.previous);
             --top;
         } else if (state.previous < 0 && code > 255) {
-            return fail(state, DecodeCode::InvalidCode);
+            return fail(state, msgInvalidCode);
         }
         for (;;) {
             if (top == 0)
-                return fail(state, DecodeCode::StackOverflow);
+                return fail(state, msgStackOverflow);
             state.stack[--top] = state.suffix[walk];
             if (walk < 256)
                 break;
@@ -107,7 +107,7 @@ Status shrinkDecode(DecodeStream& stream, ShrinkState& state)
             state.stack[ShrinkState::TableSize - 1] = first;
         for (std::size_t i = top; i < ShrinkState::TableSize; ++i)
             if (!state.window.put(state.stack[i]))
-                return fail(state, DecodeCode::BadBlock);
+                return fail(state, msgBadBlock);
 
         if (state.previous >= 0 && state.nextFree < ShrinkState::TableSize) {
             state.prefix[state.nextFree] = std::uint16_t(state.previous);

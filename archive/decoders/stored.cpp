@@ -19,7 +19,7 @@ Status storedDecode(DecodeStream& stream, StoredState& state)
     if (!stream.input.empty())
         return Status::outputFull();
     if (stream.inputEnd)
-        return Status::corrupt(DecodeCode::UnexpectedEnd);
+        return Status::corrupt(msgErrorReading);
     return Status::needInput();
 }
 

@@ -1,6 +1,5 @@
 #include "archive/extract/arc_extractor.h"
 
-#include "archive/bytes.h"
 #include "archive/decoders/arc_crunch.h"
 #include "archive/decoders/arc_lzw.h"
 #include "archive/decoders/arc_squeeze.h"
@@ -10,24 +9,17 @@
 #include "archive/extract/member_pump.h"
 #include "archive/extract/member_steps.h"
 #include "archive/extract/output_file.h"
+#include "archive/formats/arc_header.h"
 #include "archive/messages.h"
 #include "archive/names.h"
 #include "archive/wildcard.h"
 
-#include <cstring>
 #include <memory>
 
 namespace ov {
 
 namespace {
 
-// SEA's ARC layout: 1A, method, 13-byte name, packed size (15), date (19),
-// time (21), CRC-16 (23), unpacked size (25); method 1 headers stop before
-// the unpacked size. Method 30 opens a folder, 31 closes it.
-constexpr std::size_t HeaderSize = 29;
-constexpr std::size_t OldHeaderSize = 25;
-constexpr uint8_t MethodFolder = 30;
-constexpr uint8_t MethodFolderEnd = 31;
 constexpr std::size_t ArcBlock = 512;
 
 uint32_t swapHalves(uint32_t value) { return value << 16 | value >> 16; }
@@ -49,47 +41,28 @@ void TArcExtractor::run(FileLayer& file)
     if (OnActivate)
         OnActivate(*this);
     m_stopwatch.start();
-    const int64_t size = file.size();
-    std::string folder; // stored folder of the members, "/" separated
-    int64_t position = DataOffset();
-    uint8_t h[HeaderSize];
-    while (!m_cancel && position + int64_t(HeaderSize) < size) {
+    ArcReader reader(file, DataOffset(), false);
+    ArcHeader header;
+    bool decodedLast = false; // the last member read was decoded
+    bool stop = false;
+    while (!m_cancel && !stop && reader.next(header)) {
         processMessages();
-        if (!file.readExact(position, h, 2) || h[0] != 0x1A || h[1] == 0)
-            break;
-        const uint8_t method = h[1];
-        if (method == MethodFolderEnd) {
-            const auto slash = folder.find_last_of('/', folder.size() >= 2 ? folder.size() - 2 : 0);
-            folder = slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
-            position += 2;
+        decodedLast = false;
+        if (header.folder)
             continue;
-        }
-        const std::size_t headerSize = method == 1 ? OldHeaderSize : HeaderSize;
-        if (!file.readExact(position, h, headerSize))
-            break;
-        const auto* stored = reinterpret_cast<const char*>(h + 2);
-        const std::string full = folder + std::string(stored, strnlen(stored, 13));
-        const int64_t packed = le32(h + 15);
-        const int64_t dataAt = position + int64_t(headerSize);
-        if (method == MethodFolder) {
-            folder = full + "/";
-            position = dataAt;
-            continue;
-        }
-        position = dataAt + packed;
-        const std::string name = memberName(full, NameEncoding::Oem, NameCodePage);
+        const std::string name = memberName(header.storedName, NameEncoding::Oem, NameCodePage);
         if (!wildcardMatch(m_fileSpec, name, MatchScope::NamesOnly))
             continue;
 
         clearEntry();
         FileName = name;
-        PackedSize = packed;
-        UnpackedSize = method == 1 ? packed : le32(h + 25);
+        PackedSize = header.packedSize;
+        UnpackedSize = header.unpackedSize;
         Ratio = computeRatio(PackedSize, UnpackedSize);
-        const uint32_t stamp = le32(h + 19);
-        FileDate = DosDateToDateTime(stamp);
-        Crc = le16(h + 23);
-        MethodNumber = method;
+        // The reader has put the halves in DOS order already.
+        FileDate = TExtractorBase::DosDateToDateTime(header.dosTime);
+        Crc = header.crc;
+        MethodNumber = header.method;
         ExternalAttr = 0x20;
         const std::string target = memberTarget(*this, name);
         if (target.empty())
@@ -105,31 +78,41 @@ void TArcExtractor::run(FileLayer& file)
 
         OutputFile out;
         bool crcPass = false;
-        if (!out.open(target)) {
+        MemberWrite write = MemberWrite::Done;
+        if (!out.open(outputRoot(), target)) {
             nonFatal(msgErrorWriting, target);
+            write = MemberWrite::Failed;
         } else {
             uint32_t crc = 0;
-            const int code = decode(file, dataAt, method, packed, uint32_t(UnpackedSize), out, crc);
+            decodedLast = true;
+            const int code = decode(file, header.dataAt, header.method, header.packedSize,
+                uint32_t(header.unpackedSize), out, crc);
             if (code) {
                 out.abandon();
                 nonFatal(code, target);
-                if (code == msgErrorWriting) {
-                    memberEnded(*this, target, false);
-                    break;
-                }
+                // A write failure ends the run.
+                stop = code == msgErrorWriting;
+                if (stop)
+                    write = MemberWrite::Failed;
             } else {
-                crcPass = uint16_t(crc) == Crc;
-                const int64_t when = SetDateTo == sdSysDate ? -1 : dosDateTimeToUnix(swapHalves(stamp));
+                crcPass = uint16_t(crc) == header.crc;
+                const int64_t when = SetDateTo == sdSysDate ? -1 : dosDateTimeToUnix(header.dosTime);
                 if (!out.commit(when, false)) {
                     nonFatal(msgErrorWriting, target);
                     crcPass = false;
+                    write = MemberWrite::Failed;
                 }
             }
         }
-        memberEnded(*this, target, crcPass);
+        memberEnded(*this, target, crcPass, write);
         if (singleMember())
             break;
     }
+    // The archive ends before its end marker: members may be missing. A
+    // member whose data is cut and was decoded has said so already.
+    const bool reported = reader.ended() == WalkEnd::DataCut && decodedLast;
+    if (!m_cancel && !stop && reader.incomplete() && !reported)
+        nonFatal(msgBadFileHeader, m_archiveFile);
     m_stopwatch.stop();
     if (OnElapsedTime)
         OnElapsedTime(*this, m_stopwatch.seconds());

@@ -14,7 +14,8 @@ class OutputFile;
 
 class TArcExtractor : public OwnExtractor {
 public:
-    // ARC stores the date before the time: the halves are swapped first.
+    // ARC stores the date before the time: the halves of a value in stored
+    // order are swapped first (the header reader hands out DOS order).
     TDateTime DosDateToDateTime(uint32_t stored) const override;
 
 protected:

@@ -1,5 +1,6 @@
 // TLhaExtractor: writes the members of an LHA/LZH archive (header levels 0,
-// 1 and 2; also inside a self-extracting program) to files. Methods -lh0-
+// 1 and 2; also inside a self-extracting program) to files, walking the
+// lister's header reader (formats/lha_header.h). Methods -lh0-
 // (stored), -lh1- (LZHUF) and -lh4- to -lh6- (LZH) are decoded and checked
 // against the stored CRC-16; folder records (-lhd-, which also carry
 // symbolic links) write nothing. The date and the read-only attribute are
@@ -16,19 +17,17 @@ namespace ov {
 
 class FileLayer;
 class OutputFile;
+struct LhaHeader;
 
 class TLhaExtractor : public OwnExtractor {
 protected:
     void ExtractRun() override;
 
 private:
-    struct Header;
     void run(FileLayer& file);
-    // Reads the header at `position`; false at the end of the archive.
-    bool readHeader(FileLayer& file, int64_t position, Header& header);
-    void extractMember(FileLayer& file, const Header& header, const std::string& target);
+    void extractMember(FileLayer& file, const LhaHeader& header, const std::string& target);
     // Decodes the member's data into `out`; 0 or a message code.
-    int decode(FileLayer& file, const Header& header, OutputFile& out, uint32_t& crc);
+    int decode(FileLayer& file, const LhaHeader& header, OutputFile& out, uint32_t& crc);
 };
 
 } // namespace ov

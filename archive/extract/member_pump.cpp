@@ -40,6 +40,8 @@ int MemberPump::run(FileLayer& file, int64_t dataAt, int64_t packedSize, const D
             const std::size_t room = std::min(input.size() - held, m_blockSize);
             const std::size_t want = std::size_t(std::min<int64_t>(remaining, int64_t(room)));
             const std::size_t got = file.readAt(dataAt, input.data() + held, want);
+            if (m_transform && got)
+                m_transform(input.data() + held, got);
             dataAt += int64_t(got);
             remaining -= int64_t(got);
             held += got;

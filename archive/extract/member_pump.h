@@ -1,5 +1,5 @@
-// The per-member loop of the extractors that run our own decoders (ARJ,
-// LHA, ARC): read the member's packed bytes in blocks, hand them to the
+// The per-member loop of the extractors that run our own decoders (ZIP,
+// ARJ, LHA, ARC): read the member's packed bytes in blocks, hand them to the
 // method's decoder, run the data CRC over what comes out, write it to the
 // output file and raise OnProgress every step of the packed bytes.
 //
@@ -24,9 +24,13 @@ enum class CrcKind { Crc32, Crc16 };
 class MemberPump {
 public:
     using Decode = std::function<Status(DecodeStream&)>;
+    // Runs over each block of packed bytes as it is read (ZIP decryption).
+    using Transform = std::function<void(uint8_t* bytes, std::size_t length)>;
 
     // `blockSize`: the largest read (32768; ARC reads 512-byte blocks).
     MemberPump(TExtractorBase& owner, std::size_t blockSize);
+
+    void setInputTransform(Transform transform) { m_transform = std::move(transform); }
 
     // Binds a decoder state to its decode function. The state is made here
     // (decoder buffers live for one member) and reset by `reset`.
@@ -48,6 +52,7 @@ public:
 private:
     TExtractorBase& m_owner;
     std::size_t m_blockSize;
+    Transform m_transform;
 };
 
 } // namespace ov

@@ -24,11 +24,11 @@ bool memberAccepted(TExtractorBase& x, const std::string& target, TDateTime file
     return extract;
 }
 
-void memberEnded(TExtractorBase& x, const std::string& target, bool crcPass)
+void memberEnded(TExtractorBase& x, const std::string& target, bool crcPass, MemberWrite write)
 {
     if (x.OnEnd)
         x.OnEnd(x, target, crcPass);
-    else if (!crcPass)
+    else if (!crcPass && write == MemberWrite::Done)
         x.nonFatal(msgCrcFailed, target);
 }
 

@@ -21,8 +21,14 @@ std::string memberTarget(TExtractorBase& x, const std::string& name);
 // OnBegin with `recNum`. True when the member is to be written.
 bool memberAccepted(TExtractorBase& x, const std::string& target, TDateTime fileDate, int32_t recNum);
 
+// Whether the member's bytes reached their file. A member whose write failed
+// was already reported with the write error; it is not reported again as a
+// CRC failure.
+enum class MemberWrite { Done, Failed };
+
 // OnEnd, or without it non-fatal 25151 for a failed CRC: a damaged member
 // is always reported.
-void memberEnded(TExtractorBase& x, const std::string& target, bool crcPass);
+void memberEnded(TExtractorBase& x, const std::string& target, bool crcPass,
+                 MemberWrite write = MemberWrite::Done);
 
 } // namespace ov

@@ -1,11 +1,8 @@
 #include "archive/extract/output_file.h"
 
+#include "platform/folder_fd.h"
+
 #include <cerrno>
-#include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace ov {
 
@@ -25,94 +22,104 @@ bool hasParentComponent(const std::string& storedName)
 
 namespace {
 
-// Creates every missing folder of `folder`; a link or a file on the way
-// fails it.
-bool makeFolders(const std::string& folder)
+// The folder without trailing separators; "/" stays "/".
+std::string trimmed(const std::string& folder)
 {
-    std::size_t position = 0;
-    while (position != std::string::npos) {
-        position = folder.find('/', position + 1);
-        const std::string part = folder.substr(0, position);
-        if (part.empty())
-            continue;
-        struct stat info;
-        if (lstat(part.c_str(), &info) == 0) {
-            if (!S_ISDIR(info.st_mode))
-                return false;
-            continue;
-        }
-        if (mkdir(part.c_str(), 0777) != 0 && errno != EEXIST)
-            return false;
-    }
-    return true;
+    std::string out = folder;
+    while (out.size() > 1 && out.back() == '/')
+        out.pop_back();
+    return out;
 }
 
 } // namespace
 
-bool OutputFile::open(const std::string& target)
+OutputRoot::OutputRoot(const std::string& folder)
+    : m_made(true)
+    , m_named(trimmed(folder))
 {
-    abandon();
-    const auto slash = target.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? std::string(".") : target.substr(0, slash);
-    if (slash != std::string::npos && slash != 0 && !makeFolders(folder))
+    // The user's folder: links in its path are followed.
+    m_resolved = makeAndResolveHostFolder(m_named);
+}
+
+void OutputRoot::follow(const std::string& folder)
+{
+    if (!m_made || trimmed(folder) != m_named)
+        *this = OutputRoot(folder);
+}
+
+std::string OutputRoot::relative(const std::string& target) const
+{
+    const std::string prefix = m_named == "/" ? m_named : m_named + "/";
+    if (m_named.empty() || target.size() <= prefix.size() || target.compare(0, prefix.size(), prefix) != 0)
+        return {};
+    return target.substr(prefix.size());
+}
+
+std::string OutputRoot::resolvedPath(const std::string& target) const
+{
+    const std::string below = relative(target);
+    if (below.empty() || m_resolved.empty())
+        return {};
+    return (m_resolved == "/" ? std::string() : m_resolved) + "/" + below;
+}
+
+bool OutputFile::open(const OutputRoot& root, const std::string& target)
+{
+    m_file.abandon();
+    const std::string below = root.relative(target);
+    if (below.empty() || root.resolved().empty())
         return false;
-    std::string pattern = folder + "/.ov-extract-XXXXXX";
-    // mkstemp creates exclusively (O_CREAT | O_EXCL): never through a link.
-    const int descriptor = mkstemp(pattern.data());
-    if (descriptor < 0)
+    UniqueFd folder = openHostFolder(root.resolved());
+    if (!folder)
         return false;
-    m_descriptor = descriptor;
-    m_temporary = pattern;
-    m_target = target;
-    return true;
+    // Each folder of the member is made and entered relative to its parent,
+    // never through a link standing where a folder must be.
+    std::string name;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t slash = below.find('/', start);
+        std::string part
+            = below.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
+        if (part.empty() || part == "." || part == "..")
+            return false;
+        if (slash == std::string::npos) {
+            name = std::move(part);
+            break;
+        }
+        folder = enterFolderAt(folder.get(), part);
+        if (!folder)
+            return false;
+        start = slash + 1;
+    }
+    // The extracted file belongs to whoever extracts it, as a new file would.
+    AtomicFile::Options options;
+    options.owner = TargetOwner::Writer;
+    if (m_file.openAt(folder.get(), name, options))
+        return true;
+    // An existing file the user may not write: its read-only attribute is
+    // cleared and the file opened once more.
+    if (m_file.error() != EACCES || !allowOwnerWriteAt(folder.get(), name))
+        return false;
+    return m_file.openAt(folder.get(), name, options);
 }
 
 bool OutputFile::write(const void* data, std::size_t length)
 {
-    const char* from = static_cast<const char*>(data);
-    while (length) {
-        const ssize_t written = ::write(m_descriptor, from, length);
-        if (written <= 0) {
-            if (written < 0 && errno == EINTR)
-                continue;
-            return false;
-        }
-        from += written;
-        length -= std::size_t(written);
-    }
-    return true;
+    return m_file.write(data, length);
 }
 
 bool OutputFile::commit(int64_t modificationTime, bool readOnly)
 {
-    if (m_descriptor < 0)
+    if (!m_file.isOpen())
         return false;
-    bool ok = true;
+    std::optional<FileTimes> times;
     if (modificationTime >= 0) {
-        const struct timespec times[2] = { { modificationTime, 0 }, { modificationTime, 0 } };
-        ok = futimens(m_descriptor, times) == 0;
+        const timespec when { static_cast<time_t>(modificationTime), 0 };
+        times = FileTimes { when, when };
     }
-    fchmod(m_descriptor, readOnly ? 0444 : 0644);
-    ok = (::close(m_descriptor) == 0) && ok;
-    m_descriptor = -1;
-    // rename replaces a link at the target by the file itself.
-    if (!ok || std::rename(m_temporary.c_str(), m_target.c_str()) != 0) {
-        unlink(m_temporary.c_str());
-        m_temporary.clear();
-        return false;
-    }
-    m_temporary.clear();
-    return true;
-}
-
-void OutputFile::abandon()
-{
-    if (m_descriptor >= 0)
-        ::close(m_descriptor);
-    m_descriptor = -1;
-    if (!m_temporary.empty())
-        unlink(m_temporary.c_str());
-    m_temporary.clear();
+    // Cached: the rename is atomic; syncing every member would slow a run
+    // down for little gain.
+    return m_file.commit(times, static_cast<mode_t>(readOnly ? 0444 : 0644), Durability::Cached);
 }
 
 } // namespace ov

@@ -3,13 +3,23 @@
 //     25243 "Invalid file name" and passes the member over); drives, leading
 //     separators and "." components are dropped before the name reaches
 //     SetTargetName;
-//   - folders on the way are created, and a link standing where a folder
-//     must be is refused: nothing is ever written through a link;
+//   - the output folder the user chose is theirs, links in its path
+//     included: it is made when missing and resolved once (OutputRoot), and
+//     every member goes below that resolved folder;
+//   - below it, the folders of the member are made and entered one at a
+//     time relative to their parent, never following a link: a link there
+//     (made by an archive, or found in the tree) refuses the member, so
+//     nothing is ever written through one;
 //   - the bytes go to a fresh temporary file beside the target (created
 //     exclusively, never following a link) and commit() renames it into
 //     place, replacing a file or a link at that name, never what a link
-//     points to; abandon() removes it, leaving any earlier file intact.
+//     points to; abandon() removes it, leaving any earlier file intact;
+//   - an existing file the user may not write is replaced only after its
+//     read-only attribute is cleared (once); a folder or a special file at
+//     the target's name is never replaced.
 #pragma once
+
+#include "platform/atomic_file.h"
 
 #include <cstdint>
 #include <string>
@@ -19,28 +29,60 @@ namespace ov {
 // True when a stored member name (either separator) has a ".." component.
 bool hasParentComponent(const std::string& storedName);
 
+// The folder a run extracts into. Targets are named from the folder as the
+// user gave it (SetTargetName); the files go below the same folder
+// resolved: made when missing, then every link in its path followed once.
+class OutputRoot {
+public:
+    OutputRoot() = default;
+    // Makes `folder` (and its parents) when missing and resolves it. When
+    // that fails the root is unusable: every open below it fails.
+    explicit OutputRoot(const std::string& folder);
+
+    // Resolves `folder` unless it is the one already resolved: a run keeps
+    // one resolution per output folder.
+    void follow(const std::string& folder);
+
+    // The folder as given, without trailing separators ("/" stays "/").
+    const std::string& named() const { return m_named; }
+    // The real path of the folder; empty when it could not be made.
+    const std::string& resolved() const { return m_resolved; }
+    // The part of `target` below the named folder; empty when `target` is
+    // not below it.
+    std::string relative(const std::string& target) const;
+    // `target` below the resolved folder; empty when it is not below the
+    // named one or the root is unusable.
+    std::string resolvedPath(const std::string& target) const;
+
+private:
+    bool m_made = false;
+    std::string m_named;
+    std::string m_resolved;
+};
+
 class OutputFile {
 public:
     OutputFile() = default;
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
-    ~OutputFile() { abandon(); }
 
-    // Makes the target's folders and opens a temporary file beside it.
-    // False (nothing created but folders) when that fails.
-    bool open(const std::string& target);
+    // Makes the folders of `target` below `root` and opens a temporary
+    // file beside it. False (nothing created but folders) when `target` is
+    // not below the root, a folder on the way is a link or not a folder, a
+    // folder or the file cannot be made, or the target's name holds
+    // something that is not a file.
+    bool open(const OutputRoot& root, const std::string& target);
     // Writes all bytes; false on a short or failed write.
     bool write(const void* data, std::size_t length);
     // Closes, sets the modification time (Unix seconds; < 0 keeps the time
     // of writing) and the read-only attribute, and renames into place.
     bool commit(int64_t modificationTime, bool readOnly);
-    // Closes and removes the temporary file.
-    void abandon();
+    // Closes and removes the temporary file (also done when an open file
+    // goes out of scope uncommitted).
+    void abandon() { m_file.abandon(); }
 
 private:
-    std::string m_target;
-    std::string m_temporary;
-    int m_descriptor = -1;
+    AtomicFile m_file; // written in the target's folder, held by descriptor
 };
 
 } // namespace ov

@@ -13,6 +13,7 @@ void OwnExtractor::runFrame(const std::function<void()>& body, const std::functi
     markRunning();
     m_cancel = false;
     m_memberCount = 0;
+    m_outputRoot = OutputRoot();
     const std::string archive = m_archiveFile;
     const TArcType kind = m_arcType;
     try {

@@ -5,6 +5,7 @@
 // ArchiveFile as it was set even when the run moved to another volume.
 #pragma once
 
+#include "archive/extract/output_file.h"
 #include "archive/extractor_base.h"
 
 #include <functional>
@@ -22,18 +23,30 @@ protected:
     void runFrame(const std::function<void()>& body, const std::function<bool()>& opened,
                   const std::function<void()>& close);
 
-    // A run over one archive file of `kinds`: fatal 25243 without a file,
-    // 25242 for another kind, 25235 when it cannot be opened.
+    // A run over one archive file of `kinds`: fatal msgInvalidFileName
+    // without a file, msgUnsupportedArchiveType for another kind,
+    // msgErrorOpening when it cannot be opened.
     void runOnFile(std::initializer_list<TArcType> kinds, const std::function<void(FileLayer&)>& body);
 
     // The volume a multi-volume run starts at: the volume a listing named
     // for a single member, and, while the file is not of `kinds`, the one
-    // the next-volume request finds (non-fatal 25242 for each wrong one,
-    // fatal 25242 when none is found).
+    // the next-volume request finds (non-fatal msgUnsupportedArchiveType for
+    // each wrong one, fatal msgUnsupportedArchiveType when none is found).
     void startVolume(std::initializer_list<TArcType> kinds, bool arj);
 
     // FileSpec names one member: the run ends after it.
     bool singleMember() const { return m_fileSpec.find_first_of("*?") == std::string::npos; }
+
+    // The output folder of the run, made and resolved the first time a
+    // member is written to it (again only when the folder changes).
+    const OutputRoot& outputRoot()
+    {
+        m_outputRoot.follow(targetFolder());
+        return m_outputRoot;
+    }
+
+private:
+    OutputRoot m_outputRoot;
 };
 
 } // namespace ov

@@ -1,11 +1,13 @@
 // TZipExtractor: writes the members of a ZIP archive (also inside a
-// self-extracting program) to files. It walks the central directory, checks
-// each local header, asks for passwords of encrypted members, decodes with
-// the method's decoder (stored, shrink, reduce 1-4, implode, deflate), checks
-// the CRC-32 and restores the date and the read-only attribute.
+// self-extracting program) to files. It walks the central directory with the
+// lister's reader (formats/zip_directory.h), checks each local header,
+// refuses members whose data overlaps a member taken before, asks for
+// passwords of encrypted members, decodes with the method's decoder (stored,
+// shrink, reduce 1-4, implode, deflate) on the member pump, checks the
+// CRC-32 and restores the date and the read-only attribute.
 //
-// Not done here: Zip64 sizes beyond 4 GB, strong encryption, methods other
-// than those above (25301, the member ends).
+// Not done here: strong encryption, methods other than those above (25301,
+// the member ends).
 #pragma once
 
 #include "archive/extractor_base.h"
@@ -18,6 +20,7 @@ namespace ov {
 class FileLayer;
 class OutputFile;
 class ZipCrypto;
+struct ZipEntry;
 
 class TZipExtractor : public TExtractorBase {
 public:
@@ -29,15 +32,15 @@ protected:
     void ExtractRun() override;
 
 private:
-    struct Member;
     void run(FileLayer& file);
     // Decodes one member's packed bytes into `out`; 0 or a message code.
-    int decodeMember(FileLayer& file, const Member& member, int64_t dataAt, int64_t packedSize, ZipCrypto* crypto,
-                     OutputFile& out, uint32_t& crc);
+    int decodeMember(FileLayer& file, const ZipEntry& member, int64_t dataAt, int64_t packedSize,
+        ZipCrypto* crypto, OutputFile& out, uint32_t& crc);
     // The password step; true with `crypto` ready for the data. Sets
     // m_endRun when the handler's answers all failed, or stored-block
     // lengths disagreed.
-    bool acceptPassword(FileLayer& file, const Member& member, int64_t headerAt, ZipCrypto& crypto);
+    bool acceptPassword(FileLayer& file, const ZipEntry& member, const std::string& target, int64_t headerAt,
+        ZipCrypto& crypto);
 
     std::string m_lastPassword;
     bool m_endRun = false;

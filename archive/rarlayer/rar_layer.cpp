@@ -6,18 +6,16 @@
 
 #include "archive/extract/output_file.h"
 #include "archive/rarlayer/rar_volumes.h"
+#include "platform/host_file.h"
 
 #include <archive.h>
 #include <archive_entry.h>
 
-#include <cerrno>
+#include <algorithm>
 #include <cstring>
 #include <ctime>
-#include <fcntl.h>
 #include <locale.h>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -28,7 +26,8 @@ struct Layer {
     archive* reader = nullptr;
     archive_entry* entry = nullptr; // the member of the last RARReadHeader
     bool dataRead = false;          // its data was processed
-    int volume = -1;                // descriptor of the open volume
+    ov::HostFile volume; // the open volume
+    int64_t volumeAt = 0; // where the next read of it starts
     std::string volumePath;
     std::string firstFolder; // the folder of the first volume, with "/"
     bool volumeContinues = false;
@@ -46,26 +45,24 @@ struct Layer {
 
 bool exists(const std::string& path)
 {
-    struct stat info;
-    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    return ov::isRegularHostFile(path);
 }
 
 // Opens `path` as the current volume and notes whether a volume follows.
+// Only a regular file is taken: a FIFO or a device named as a volume is
+// refused instead of blocking the read.
 bool openVolume(Layer& layer, const std::string& path)
 {
-    const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0)
+    ov::HostFile volume;
+    if (!volume.open(path))
         return false;
-    if (layer.volume >= 0)
-        close(layer.volume);
-    layer.volume = descriptor;
+    layer.volume = std::move(volume);
+    layer.volumeAt = 0;
     layer.volumePath = path;
     // The block chain says whether the set goes on; volumes are small
     // enough to read whole for that, and a larger file is read in part.
-    struct stat info;
-    fstat(descriptor, &info);
-    std::vector<uint8_t> bytes(std::size_t(std::min<off_t>(info.st_size, off_t(64) << 20)));
-    const ssize_t got = pread(descriptor, bytes.data(), bytes.size(), 0);
+    std::vector<uint8_t> bytes(std::size_t(std::min<int64_t>(layer.volume.size(), int64_t(64) << 20)));
+    const std::ptrdiff_t got = layer.volume.readAt(0, bytes.data(), bytes.size());
     layer.volumeContinues = got > 0 && ov::rarVolumeContinues(bytes.data(), std::size_t(got));
     return true;
 }
@@ -107,10 +104,11 @@ la_ssize_t readVolumes(archive*, void* data, const void** block)
 {
     Layer& layer = *static_cast<Layer*>(data);
     for (;;) {
-        const ssize_t got = read(layer.volume, layer.input.data(), layer.input.size());
-        if (got < 0 && errno == EINTR)
-            continue;
+        const std::ptrdiff_t got
+            = layer.volume.readAt(layer.volumeAt, layer.input.data(), layer.input.size());
         if (got != 0) {
+            if (got > 0)
+                layer.volumeAt += got;
             *block = layer.input.data();
             return got;
         }
@@ -198,7 +196,6 @@ __attribute__((visibility("default"))) void* RAROpenArchive(RarOpenRequest* requ
     if (archive_read_open2(layer->reader, layer, nullptr, readVolumes, nullptr, nullptr) != ARCHIVE_OK) {
         request->result = RarBadArchive;
         archive_read_free(layer->reader);
-        close(layer->volume);
         delete layer;
         return nullptr;
     }
@@ -213,7 +210,7 @@ __attribute__((visibility("default"))) int RARCloseArchive(void* handle)
     if (!layer)
         return RarCloseError;
     archive_read_free(layer->reader);
-    const bool closed = layer->volume < 0 || close(layer->volume) == 0;
+    const bool closed = !layer->volume.isOpen() || layer->volume.close();
     delete layer;
     return closed ? RarSuccess : RarCloseError;
 }
@@ -250,8 +247,8 @@ __attribute__((visibility("default"))) int RARReadHeader(void* handle, RarMember
     return RarSuccess;
 }
 
-__attribute__((visibility("default"))) int RARProcessFile(void* handle, int operation, const char*,
-                                                          const char* destPath)
+__attribute__((visibility("default"))) int RARProcessFile(
+    void* handle, int operation, const char* destFolder, const char* destPath)
 {
     const Utf8Names names;
     auto& layer = *static_cast<Layer*>(handle);
@@ -266,7 +263,7 @@ __attribute__((visibility("default"))) int RARProcessFile(void* handle, int oper
         return RarSuccess; // folders and links write nothing
     const bool extract = operation == RarExtract;
     ov::OutputFile out;
-    if (extract && (!destPath || !out.open(destPath)))
+    if (extract && (!destFolder || !destPath || !out.open(ov::OutputRoot(destFolder), destPath)))
         return RarCreateError;
     const int64_t size = archive_entry_size_is_set(layer.entry) ? archive_entry_size(layer.entry) : -1;
     int64_t written = 0;

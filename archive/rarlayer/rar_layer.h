@@ -12,8 +12,8 @@
 // next volume is missing ("ask") and telling it each volume it opens
 // ("notify"). It writes a member to the path it is given with the same
 // rules as every extractor (temporary file renamed into place, never
-// through a link), stops at the member's stored size and sets the date and
-// the read-only attribute.
+// through a link below the output folder), stops at the member's stored
+// size and sets the date and the read-only attribute.
 //
 // Decoding is libarchive's, which cannot decrypt RAR: an encrypted member
 // gives RarBadPassword whatever the password.
@@ -75,7 +75,8 @@ typedef int (*RarDataProc)(void* user, const unsigned char* block, std::size_t s
 void* RAROpenArchive(RarOpenRequest* request);
 int RARCloseArchive(void* archive);
 int RARReadHeader(void* archive, RarMemberHeader* header);
-// `destFolder` is not used (the path names the file).
+// `destPath` names the file; it must lie below `destFolder`, the output
+// folder, whose own path may hold links: below it none is followed.
 int RARProcessFile(void* archive, int operation, const char* destFolder, const char* destPath);
 void RARSetChangeVolProc(void* archive, RarVolumeProc proc, void* user);
 void RARSetProcessDataProc(void* archive, RarDataProc proc, void* user);

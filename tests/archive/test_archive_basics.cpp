@@ -164,6 +164,18 @@ TEST(ArchiveTargetName, Table)
         { "/out/", true, "\\root.txt", "/out/root.txt" },
         { "/out/", true, "c:\\dos\\x.com", "/out/dos/x.com" },
         { "/out/", true, "c:x.com", "/out/x.com" },
+        // Only one ASCII letter and ":" at the start is a drive; every other
+        // ":" belongs to the name.
+        { "/out/", true, "logs\\10:00.log", "/out/logs/10:00.log" },
+        { "/out/", true, "dogs/10:00.log", "/out/dogs/10:00.log" },
+        { "/out/", true, "c:/x", "/out/x" },
+        { "/out/", true, "C:\\x", "/out/x" },
+        { "/out/", true, "a:", "" },
+        { "/out/", true, "1:x", "/out/1:x" },
+        { "/out/", true, "ab:x", "/out/ab:x" },
+        { "/out/", true, ":x", "/out/:x" },
+        { "/out/", false, "logs/10:00.log", "/out/10:00.log" },
+        { "/out/", false, "c:x.com", "/out/x.com" },
         { "/out/", true, "..\\..\\etc\\passwd", "/out/etc/passwd" },
         { "/out/", true, "a/./b/../c.txt", "/out/a/b/c.txt" },
         { "/out/", true, "", "" },

@@ -5,6 +5,7 @@
 // one flipped header byte must list without crash or hang.
 #include "archive/archive_lister.h"
 #include "archive/memory_file.h"
+#include "tests/support/public_archives.h"
 
 #include <gtest/gtest.h>
 
@@ -141,9 +142,8 @@ TEST(ArchiveFixtures, KindsWithoutManifest)
 
 TEST(ArchiveFixtures, SharedPublicArchivesListWithoutFault)
 {
-    const fs::path shared = fs::path(OV_SHARED_FIXTURES) / "archives";
-    if (!fs::exists(shared))
-        GTEST_SKIP() << "no shared fixtures at " << shared;
+    OV_NEED_PUBLIC_ARCHIVES();
+    const fs::path shared = test::publicArchives();
     int listed = 0;
     int withMembers = 0;
     for (const auto& entry : fs::recursive_directory_iterator(shared)) {

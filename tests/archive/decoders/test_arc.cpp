@@ -125,18 +125,18 @@ TEST(ArcDecode, Faults)
     } cases[] = {
         // 'a' then 0x90 0xFF, forty times: 10,200 bytes from 160.
         { "run-length bomb", 3, [] { Bytes b; for (int i = 0; i < 40; ++i) b.insert(b.end(), { 'a', 0x90, 0xFF }); return b; }(),
-          100, DecodeCode::BadBlock },
-        { "fewer bytes than claimed", 3, { 'a', 'b' }, 3, DecodeCode::UnexpectedEnd },
-        { "squeeze tree of 300 nodes", 4, { 0x2C, 0x01 }, 10, DecodeCode::InvalidDecodeTree },
+          100, msgBadBlock },
+        { "fewer bytes than claimed", 3, { 'a', 'b' }, 3, msgErrorReading },
+        { "squeeze tree of 300 nodes", 4, { 0x2C, 0x01 }, 10, msgInvalidDecodeTree },
         { "squeeze child outside the tree", 4, { 0x01, 0x00, 0x05, 0x00, 0xFE, 0xFF, 0x00 }, 10,
-          DecodeCode::InvalidDecodeTree },
+          msgInvalidDecodeTree },
         { "squeeze data without its end", 4, { 0x01, 0x00, 0xBE, 0xFF, 0xFE, 0xFF, 0x00 }, 10,
-          DecodeCode::UnexpectedEnd },
-        { "crunch width byte 13", 8, wide, crunchedSize, DecodeCode::IncorrectBits },
-        { "crunch data cut in half", 8, cut, crunchedSize, DecodeCode::UnexpectedEnd },
-        { "crunch larger than claimed", 8, crunched, crunchedSize - 1, DecodeCode::BadBlock },
-        { "crunch code beyond the table", 8, { 12, 0x41, 0xFE, 0x03 }, 10, DecodeCode::InvalidCode },
-        { "LZW code of an empty slot first", 5, { 0x00, 0x10 }, 1, DecodeCode::InvalidCode },
+          msgErrorReading },
+        { "crunch width byte 13", 8, wide, crunchedSize, msgIncorrectBits },
+        { "crunch data cut in half", 8, cut, crunchedSize, msgErrorReading },
+        { "crunch larger than claimed", 8, crunched, crunchedSize - 1, msgBadBlock },
+        { "crunch code beyond the table", 8, { 12, 0x41, 0xFE, 0x03 }, 10, msgInvalidCode },
+        { "LZW code of an empty slot first", 5, { 0x00, 0x10 }, 1, msgInvalidCode },
     };
     for (const Case& c : cases) {
         for (std::size_t step : { std::size_t(0), std::size_t(1) }) {

@@ -56,9 +56,9 @@ TEST(Arj4Decode, Faults)
         int code;
         const char* output;
     } cases[] = {
-        { "data cut in half", half, members[2].unpackedSize, DecodeCode::UnexpectedEnd, nullptr },
-        { "match before any data", matchFirst, 3, DecodeCode::BadBlock, nullptr },
-        { "match past the unpacked size", literalThenMatch, 3, DecodeCode::BadBlock, nullptr },
+        { "data cut in half", half, members[2].unpackedSize, msgErrorReading, nullptr },
+        { "match before any data", matchFirst, 3, msgBadBlock, nullptr },
+        { "match past the unpacked size", literalThenMatch, 3, msgBadBlock, nullptr },
         { "literal and match", literalThenMatch, 4, 0, "aaaa" },
         { "empty member", {}, 0, 0, "" },
     };

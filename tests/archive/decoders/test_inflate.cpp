@@ -321,53 +321,53 @@ Bytes fixedBlockWith(std::initializer_list<std::pair<unsigned, unsigned>> symbol
 std::vector<Faulty> faultyStreams()
 {
     std::vector<Faulty> rows;
-    rows.push_back({ "blockType3", BitWriter().put(1, 1).put(3, 2).bytes(), 10, DecodeCode::BadBlock });
+    rows.push_back({ "blockType3", BitWriter().put(1, 1).put(3, 2).bytes(), 10, msgBadBlock });
     rows.push_back({ "storedLengthsDisagree",
                      BitWriter().put(1, 1).put(0, 2).align().put(5, 16).put(0x1234, 16).bytes(), 5,
-                     DecodeCode::BadBlock });
+                     msgBadBlock });
     // 'a', then a match of 3 at distance 2 with one byte produced.
     rows.push_back({ "distanceBeforeStart", fixedBlockWith({ { 'a', 0 }, { 257, 0 }, { 1, 5 }, { 256, 0 } }), 10,
-                     DecodeCode::BadBlock });
+                     msgBadBlock });
     rows.push_back({ "distanceCode30", fixedBlockWith({ { 'a', 0 }, { 257, 0 }, { 30, 5 }, { 256, 0 } }), 10,
-                     DecodeCode::BadBlock });
+                     msgBadBlock });
     rows.push_back({ "literalCode286", fixedBlockWith({ { 'a', 0 }, { 286, 0 }, { 256, 0 } }), 10,
-                     DecodeCode::BadBlock });
-    rows.push_back({ "noEndOfBlock", fixedBlockWith({ { 'a', 0 }, { 'b', 0 } }), 10, DecodeCode::UnexpectedEnd });
+                     msgBadBlock });
+    rows.push_back({ "noEndOfBlock", fixedBlockWith({ { 'a', 0 }, { 'b', 0 } }), 10, msgErrorReading });
     rows.push_back({ "moreThanTheSize", fixedBlockWith({ { 'a', 0 }, { 'b', 0 }, { 'c', 0 }, { 256, 0 } }), 2,
-                     DecodeCode::BadBlock });
+                     msgBadBlock });
     rows.push_back({ "tooManyLiteralCodes", BitWriter().put(1, 1).put(2, 2).put(30, 5).put(0, 5).put(15, 4).bytes(),
-                     10, DecodeCode::BadLengths });
+                     10, msgBadLengths });
     // Code-length code of 19 one-bit codes: over-subscribed.
     {
         BitWriter writer;
         writer.put(1, 1).put(2, 2).put(0, 5).put(0, 5).put(15, 4);
         for (int i = 0; i < 19; ++i)
             writer.put(1, 3);
-        rows.push_back({ "codeLengthCodeOversubscribed", writer.bytes(), 10, DecodeCode::BadLengths });
+        rows.push_back({ "codeLengthCodeOversubscribed", writer.bytes(), 10, msgBadLengths });
     }
     // Code-length code with a single two-bit code: incomplete.
     rows.push_back({ "codeLengthCodeIncomplete",
                      BitWriter().put(1, 1).put(2, 2).put(0, 5).put(0, 5).put(0, 4).put(0, 3).put(0, 3).put(0, 3)
                          .put(2, 3).bytes(),
-                     10, DecodeCode::IncompleteCodeSet });
+                     10, msgIncompleteCodeSet });
     // Code-length code {0: '0', 16: '1'}; the first symbol repeats nothing.
     rows.push_back({ "repeatWithoutPrevious",
                      BitWriter().put(1, 1).put(2, 2).put(0, 5).put(0, 5).put(0, 4).put(1, 3).put(0, 3).put(0, 3)
                          .put(1, 3).code(1, 1).put(0, 2).bytes(),
-                     10, DecodeCode::BadLengths });
+                     10, msgBadLengths });
     // The same code, every length zero: no end-of-block code.
     {
         BitWriter writer;
         writer.put(1, 1).put(2, 2).put(0, 5).put(0, 5).put(0, 4).put(1, 3).put(0, 3).put(0, 3).put(1, 3);
         for (int i = 0; i < 258; ++i)
             writer.code(0, 1);
-        rows.push_back({ "noEndOfBlockCode", writer.bytes(), 10, DecodeCode::BadLengths });
+        rows.push_back({ "noEndOfBlockCode", writer.bytes(), 10, msgBadLengths });
     }
     const Bytes data = test::sampleData(5000, 3);
     Bytes truncated = zlibDeflate(data, 6, Z_DEFAULT_STRATEGY);
     truncated.resize(truncated.size() / 2);
-    rows.push_back({ "truncated", truncated, 5000, DecodeCode::UnexpectedEnd });
-    rows.push_back({ "emptyInput", {}, 0, DecodeCode::UnexpectedEnd });
+    rows.push_back({ "truncated", truncated, 5000, msgErrorReading });
+    rows.push_back({ "emptyInput", {}, 0, msgErrorReading });
     return rows;
 }
 
@@ -399,7 +399,7 @@ TEST(Inflate, BombStopsAtTheStatedSize)
     const Bytes packed = zlibDeflate(zeros, 9, Z_DEFAULT_STRATEGY);
     ASSERT_LT(packed.size(), 30000u);
     const auto result = ourInflate(packed, 1024);
-    EXPECT_EQ(result.status, Status::corrupt(DecodeCode::BadBlock));
+    EXPECT_EQ(result.status, Status::corrupt(msgBadBlock));
     EXPECT_LE(result.output.size(), 1024u);
 }
 

@@ -3,6 +3,7 @@
 #include "archive/decoders/lh1.h"
 
 #include "tests/archive/decoders/lzh_test_support.h"
+#include "tests/support/public_archives.h"
 
 #include <gtest/gtest.h>
 
@@ -18,12 +19,13 @@ DecodeResult decodeLh1(const Bytes& packed, std::uint64_t size, std::size_t inpu
 
 TEST(Lh1Decode, ArchivesOfSeveralTools)
 {
+    OV_NEED_PUBLIC_ARCHIVES();
     const char* files[] = {
         "lharc113/lh1.lzh",  "lha_amiga_122/lh1.lzh", "lha_os9_211c/h2_lh1.lzh", "lhmelt_16536/h1_lh1.lzh",
         "lengths/lh1-0.lzh", "lengths/lh1-64k.lzh",   "lharc113/sfx.com",
     };
     for (const char* file : files) {
-        const auto member = firstLhaMember(readFile(std::string(OV_SHARED_FIXTURES) + "/archives/lhasa/" + file));
+        const auto member = firstLhaMember(readFile((publicArchives() / "lhasa" / file).string()));
         ASSERT_TRUE(member) << file;
         ASSERT_EQ(member->method, "-lh1-") << file;
         const DecodeResult whole = decodeLh1(member->packed, member->unpackedSize, 0, 0);
@@ -38,7 +40,8 @@ TEST(Lh1Decode, ArchivesOfSeveralTools)
 
 TEST(Lh1Decode, Faults)
 {
-    const auto member = firstLhaMember(readFile(std::string(OV_SHARED_FIXTURES) + "/archives/lhasa/lharc113/lh1.lzh"));
+    OV_NEED_PUBLIC_ARCHIVES();
+    const auto member = firstLhaMember(readFile((publicArchives() / "lhasa/lharc113/lh1.lzh").string()));
     ASSERT_TRUE(member);
     const Bytes half(member->packed.begin(), member->packed.begin() + member->packed.size() / 2);
     // Symbol 313 (a 60-byte match) in the fresh tree is 11000101; then the
@@ -50,10 +53,10 @@ TEST(Lh1Decode, Faults)
         std::uint64_t size;
         int code;
     } cases[] = {
-        { "data cut in half", half, member->unpackedSize, DecodeCode::UnexpectedEnd },
-        { "claims more than it holds", member->packed, member->unpackedSize + 1000, DecodeCode::UnexpectedEnd },
-        { "match past the unpacked size", match, 10, DecodeCode::BadBlock },
-        { "no data", {}, 5, DecodeCode::UnexpectedEnd },
+        { "data cut in half", half, member->unpackedSize, msgErrorReading },
+        { "claims more than it holds", member->packed, member->unpackedSize + 1000, msgErrorReading },
+        { "match past the unpacked size", match, 10, msgBadBlock },
+        { "no data", {}, 5, msgErrorReading },
     };
     for (const Case& c : cases) {
         for (std::size_t step : { std::size_t(0), std::size_t(1) }) {

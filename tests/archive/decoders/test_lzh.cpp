@@ -4,6 +4,7 @@
 #include "archive/decoders/lzh.h"
 
 #include "tests/archive/decoders/lzh_test_support.h"
+#include "tests/support/public_archives.h"
 
 #include <gtest/gtest.h>
 
@@ -237,7 +238,8 @@ void expectDecodes(const PackedMember& member, const std::string& what)
 
 TEST(LzhDecode, LhaArchivesOfManyTools)
 {
-    const std::string base = std::string(OV_SHARED_FIXTURES) + "/archives/lhasa/";
+    OV_NEED_PUBLIC_ARCHIVES();
+    const std::string base = (publicArchives() / "lhasa").string() + "/";
     const char* files[] = {
         "lha_amiga_122/lh4.lzh",   "lha_amiga_122/lh5.lzh",    "lha213/lh5.lzh",
         "lha_unix114i/h0_lh5.lzh", "lha_unix114i/h2_lh5.lzh",  "lha_x68k_213/h2_lh5.lzh",
@@ -259,7 +261,8 @@ TEST(LzhDecode, LhaArchivesOfManyTools)
 // clean failure or bytes whose CRC is wrong.
 TEST(LzhDecode, LharkDataUnderAnLh7LabelFailsCleanly)
 {
-    const auto member = firstLhaMember(readFile(std::string(OV_SHARED_FIXTURES) + "/archives/lhasa/lhark04d/lh7.lzh"));
+    OV_NEED_PUBLIC_ARCHIVES();
+    const auto member = firstLhaMember(readFile((publicArchives() / "lhasa/lhark04d/lh7.lzh").string()));
     ASSERT_TRUE(member);
     const DecodeResult run = fastDecode(LzhMethod::Lh7, member->packed, member->unpackedSize, 0, 0);
     EXPECT_LE(run.output.size(), member->unpackedSize);
@@ -341,21 +344,21 @@ TEST(LzhDecode, FaultsAndLimits)
         { "match into the spaces of an LHA window", LzhMethod::Lh5, singleSymbolBlock(1, 256, 0, 4), 3, 0,
           "   " },
         { "match before the start of ARJ data", LzhMethod::Arj1, singleSymbolBlock(1, 256, 0, 5), 3,
-          DecodeCode::BadBlock, nullptr },
+          msgBadBlock, nullptr },
         { "match past the unpacked size", LzhMethod::Lh5, singleSymbolBlock(1, 257, 0, 4), 3,
-          DecodeCode::BadBlock, nullptr },
+          msgBadBlock, nullptr },
         { "distance beyond the -lh4- window", LzhMethod::Lh4, singleSymbolBlock(1, 256, 13, 4), 3,
-          DecodeCode::BadHuffmanCode, nullptr },
+          msgBadHuffmanCode, nullptr },
         { "distance beyond the ARJ window", LzhMethod::Arj1,
           BitWriter().put(1, 16).put(0, 10).put(0, 9).put(256, 9).put(0, 5).put(16, 5).put(0, 15).bytes(), 3,
-          DecodeCode::BadBlock, nullptr },
+          msgBadBlock, nullptr },
         { "literal code of 511 symbols", LzhMethod::Lh5, BitWriter().put(1, 16).put(0, 10).put(511, 9).bytes(),
-          1, DecodeCode::BadHuffmanCode, nullptr },
+          1, msgBadHuffmanCode, nullptr },
         { "oversubscribed code-length code", LzhMethod::Lh5,
           BitWriter().put(1, 16).put(3, 5).put(1, 3).put(1, 3).put(1, 3).put(0, 2).put(0, 16).bytes(), 1,
-          DecodeCode::BadHuffmanCode, nullptr },
-        { "data cut in half", LzhMethod::Arj1, half, 20000, DecodeCode::UnexpectedEnd, nullptr },
-        { "no data at all", LzhMethod::Lh6, {}, 10, DecodeCode::UnexpectedEnd, nullptr },
+          msgBadHuffmanCode, nullptr },
+        { "data cut in half", LzhMethod::Arj1, half, 20000, msgErrorReading, nullptr },
+        { "no data at all", LzhMethod::Lh6, {}, 10, msgErrorReading, nullptr },
         { "nothing to decode", LzhMethod::Lh6, {}, 0, 0, "" },
         { "more blocks than the size needs", LzhMethod::Lh5, singleSymbolBlock(9, 'y', 0, 4), 2, 0, "yy" },
     };
@@ -378,7 +381,8 @@ TEST(LzhDecode, FaultsAndLimits)
 // size.
 TEST(LzhDecode, DamagedDataAgreesWithTheOracle)
 {
-    const Bytes archive = readFile(std::string(OV_SHARED_FIXTURES) + "/archives/lhasa/lha_unix114i/h1_lh6.lzh");
+    OV_NEED_PUBLIC_ARCHIVES();
+    const Bytes archive = readFile((publicArchives() / "lhasa/lha_unix114i/h1_lh6.lzh").string());
     const auto member = firstLhaMember(archive);
     ASSERT_TRUE(member);
     std::mt19937 random(6);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "archive/extractor_base.h"
+#include "tests/support/public_archives.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -24,9 +25,10 @@ namespace ov::test {
 namespace fs = std::filesystem;
 
 // OV_DATA_DIR is the repository's tests/data; this folder's own fixtures sit
-// beside the tests.
+// beside the tests. sharedDir() holds the public archives (tests that read
+// them start with OV_NEED_PUBLIC_ARCHIVES()).
 inline fs::path dataDir() { return fs::path(OV_DATA_DIR).parent_path() / "archive" / "extract" / "data"; }
-inline fs::path sharedDir() { return fs::path(OV_SHARED_FIXTURES) / "archives"; }
+inline fs::path sharedDir() { return publicArchives(); }
 inline fs::path decoderDataDir() { return fs::path(OV_DATA_DIR) / "archive_decoders"; }
 
 inline std::string slurp(const fs::path& path)

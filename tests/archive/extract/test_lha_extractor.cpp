@@ -25,11 +25,15 @@ TEST_F(LhaExtractorTest, EveryLevelAndMethodMatchesLhasa)
     std::vector<Row> rows;
     for (const char* name : { "lha_lh0.lzh", "lha_lh5_h0.lzh", "lha_lh5_h1.lzh", "lha_lh5_h2.lzh", "lha_lh6.lzh" })
         rows.push_back({ dataDir() / name, std::string(name) + ".sha256" });
+    // The public archives when they are there; the local rows run anyway.
+    const bool shared = havePublicArchives();
     for (const char* path : { "lharc113/lh0.lzh", "lharc113/lh1.lzh", "lharc113/subdir.lzh", "lha213/lh5.lzh",
                               "lha213/sfx.exe", "lha_amiga_122/lh4.lzh", "lha_amiga_122/level2.lzh",
                               "lha_amiga_212/lh6.lzh", "lha_unix114i/h1_lh6.lzh", "lhmelt_16536/h1_lh1.lzh",
                               "lengths/lh1-0.lzh", "lengths/lh1-1.lzh", "lengths/lh1-64k.lzh",
                               "explzh_723/h2_subdir.lzh" }) {
+        if (!shared)
+            break;
         // The manifest is named after the path with "/" as "__".
         std::string manifest = std::string("lhasa/") + path;
         for (std::size_t at = 0; (at = manifest.find('/', at)) != std::string::npos;)
@@ -46,10 +50,12 @@ TEST_F(LhaExtractorTest, EveryLevelAndMethodMatchesLhasa)
         EXPECT_EQ(lowerCase(hashTree(out())), lowerCase(readManifest(dataDir() / row.manifest)));
         fs::remove_all(out());
     }
+    OV_NEED_PUBLIC_ARCHIVES();
 }
 
 TEST_F(LhaExtractorTest, RegressionSetStaysInsideTheTarget)
 {
+    OV_NEED_PUBLIC_ARCHIVES();
     struct Row {
         const char* file;
         std::vector<int> errors;
@@ -96,6 +102,7 @@ TEST_F(LhaExtractorTest, RegressionSetStaysInsideTheTarget)
 
 TEST_F(LhaExtractorTest, FailedMemberLeavesEarlierFileIntact)
 {
+    OV_NEED_PUBLIC_ARCHIVES();
     fs::create_directories(out());
     spit(out() / "gpl-2", "earlier");
     TLhaExtractor x;

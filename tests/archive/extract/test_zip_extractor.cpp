@@ -3,6 +3,7 @@
 // decompression bomb, damaged data); the password flow.
 #include "archive/extract/zip_extractor.h"
 #include "archive/messages.h"
+#include "tests/support/public_archives.h"
 
 #include <gtest/gtest.h>
 
@@ -86,7 +87,8 @@ protected:
 
 TEST_F(ZipExtractorTest, LegacyFixturesMatchUnzip)
 {
-    const std::string base = std::string(OV_SHARED_FIXTURES) + "/archives/";
+    OV_NEED_PUBLIC_ARCHIVES();
+    const std::string base = test::publicArchives().string() + "/";
     // unzip here has no unreduce: reduce files are checked by CRC only.
     for (const char* name : { "zip2/legacy/shrink.zip", "zip2/legacy/implode.zip", "sharpcompress/Zip.shrink.zip",
                               "sharpcompress/Zip.implode.zip", "commons-compress/SHRUNK.ZIP",
