@@ -264,8 +264,9 @@ bool AtomicFile::commit(
     m_temporary.clear();
 
     // The folder entry of the rename; a folder that cannot be synced (some
-    // network file systems) leaves the file in place all the same.
-    if (durability == Durability::Durable) {
+    // network file systems) leaves the file in place all the same. A folder
+    // held for its path only (O_PATH) is opened to be synced.
+    if (durability == Durability::Durable && ::fsync(folder()) != 0 && errno == EBADF) {
         UniqueFd synced(::openat(folder(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (synced)
             ::fsync(synced.get());
