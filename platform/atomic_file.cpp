@@ -18,7 +18,8 @@ bool isPlainName(const std::string& name)
     return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
 }
 
-// A fresh temporary name, ".ov-" and six letters or digits.
+} // namespace
+
 std::string freshTemporaryName()
 {
     static constexpr char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
@@ -29,6 +30,8 @@ std::string freshTemporaryName()
         name += letters[pick(generator)];
     return name;
 }
+
+namespace {
 
 // Splits a path into its folder part and its last component; the folder
 // part is empty when there is no slash.
@@ -67,15 +70,15 @@ AtomicFile& AtomicFile::operator=(AtomicFile&& other) noexcept
     if (this == &other)
         return *this;
     abandon();
-    m_folder = std::move(other.m_folder);
+    m_ownFolder = std::move(other.m_ownFolder);
+    m_borrowedFolder = std::exchange(other.m_borrowedFolder, -1);
     m_file = std::move(other.m_file);
     m_name = std::move(other.m_name);
     m_temporary = std::exchange(other.m_temporary, std::string());
     m_owner = other.m_owner;
+    m_mode = other.m_mode;
     m_targetExists = other.m_targetExists;
-    m_targetMode = other.m_targetMode;
-    m_targetOwner = other.m_targetOwner;
-    m_targetGroup = other.m_targetGroup;
+    m_target = other.m_target;
     m_error = other.m_error;
     return *this;
 }
@@ -109,18 +112,26 @@ bool AtomicFile::openAt(int folderFd, const std::string& name, Options options)
     m_error = 0;
     if (!isPlainName(name))
         return fail(EINVAL);
-    m_folder.reset(::fcntl(folderFd, F_DUPFD_CLOEXEC, 0));
-    if (!m_folder)
-        return fail(errno);
+    if (options.folder == FolderHold::Borrow) {
+        if (folderFd < 0)
+            return fail(EBADF);
+        m_borrowedFolder = folderFd;
+    } else {
+        m_ownFolder.reset(::fcntl(folderFd, F_DUPFD_CLOEXEC, 0));
+        if (!m_ownFolder)
+            return fail(errno);
+    }
     m_name = name;
     m_owner = options.owner;
+    m_mode = options.mode;
 
     // Follow the links where asked: each one names a folder (relative to
     // the link's own folder) and a last component.
-    struct stat target { };
+    struct stat& target = m_target;
+    target = {};
     bool exists = false;
     for (int links = 0;; ++links) {
-        if (::fstatat(m_folder.get(), m_name.c_str(), &target, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (::fstatat(folder(), m_name.c_str(), &target, AT_SYMLINK_NOFOLLOW) != 0) {
             if (errno != ENOENT)
                 return fail(errno);
             break;
@@ -132,7 +143,7 @@ bool AtomicFile::openAt(int folderFd, const std::string& name, Options options)
             return fail(ELOOP);
         std::string text(256, '\0');
         for (;;) {
-            const ssize_t length = ::readlinkat(m_folder.get(), m_name.c_str(), text.data(), text.size());
+            const ssize_t length = ::readlinkat(folder(), m_name.c_str(), text.data(), text.size());
             if (length < 0)
                 return fail(errno);
             if (static_cast<std::size_t>(length) < text.size()) {
@@ -146,10 +157,10 @@ bool AtomicFile::openAt(int folderFd, const std::string& name, Options options)
         splitPath(text, linkFolder, linkName);
         if (!isPlainName(linkName))
             return fail(EISDIR);
-        UniqueFd next = openFolder(m_folder.get(), linkFolder);
+        UniqueFd next = openFolder(folder(), linkFolder);
         if (!next)
             return fail(errno);
-        m_folder = std::move(next);
+        m_ownFolder = std::move(next);
         m_name = linkName;
         exists = false;
     }
@@ -160,24 +171,28 @@ bool AtomicFile::openAt(int folderFd, const std::string& name, Options options)
     if (m_targetExists) {
         if (S_ISDIR(target.st_mode))
             return fail(EISDIR);
-        if (!S_ISREG(target.st_mode))
+        // A FIFO or device goes only where the caller has decided so, like
+        // a link, and the new file is made as a new one.
+        if (!S_ISREG(target.st_mode) && options.existing == ExistingTarget::Refuse)
             return fail(EEXIST);
+        m_targetExists = S_ISREG(target.st_mode);
+    }
+    if (m_targetExists) {
         // Write permission on the file itself, for the effective user, as an
         // ordinary open for writing would check it.
-        if (::faccessat(m_folder.get(), m_name.c_str(), W_OK, AT_EACCESS) != 0)
+        if (options.existing == ExistingTarget::Refuse
+            && ::faccessat(folder(), m_name.c_str(), W_OK, AT_EACCESS) != 0)
             return fail(errno);
-        m_targetMode = target.st_mode & 07777;
-        m_targetOwner = target.st_uid;
-        m_targetGroup = target.st_gid;
     }
 
-    // A replacement stays private until commit() gives it the target's mode;
-    // a new file gets the create mode from the kernel (the umask applied).
-    const mode_t createMode = m_targetExists ? 0600 : 0666;
+    // A replacement stays private until commit() gives it the target's mode,
+    // and so does a file whose mode the caller sets; a new file gets the
+    // create mode from the kernel (the umask applied).
+    const mode_t createMode = m_targetExists || m_mode == TargetMode::Given ? 0600 : 0666;
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         std::string temporary = freshTemporaryName();
-        const int fd = ::openat(m_folder.get(), temporary.c_str(),
-            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, createMode);
+        const int fd = ::openat(
+            folder(), temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, createMode);
         if (fd >= 0) {
             m_file.reset(fd);
             m_temporary = std::move(temporary);
@@ -217,18 +232,22 @@ bool AtomicFile::commit(
 
     // The owner first: a change of owner clears setuid and setgid. A kept
     // mode whose owner and group the new file does not have loses them.
+    // Neither is needed when the new file's owner and mode are the caller's.
+    const bool keepMode = !mode && m_targetExists && m_mode == TargetMode::Kept;
     bool ownerKept = true;
-    if (m_targetExists) {
+    if (m_targetExists && (m_owner == TargetOwner::Keep || keepMode)) {
         struct stat made { };
         if (::fstat(m_file.get(), &made) != 0)
             return fail(errno);
-        const bool differs = made.st_uid != m_targetOwner || made.st_gid != m_targetGroup;
+        const bool differs = made.st_uid != m_target.st_uid || made.st_gid != m_target.st_gid;
         ownerKept = !differs
-            || (m_owner == TargetOwner::Keep && ::fchown(m_file.get(), m_targetOwner, m_targetGroup) == 0);
+            || (m_owner == TargetOwner::Keep
+                && ::fchown(m_file.get(), m_target.st_uid, m_target.st_gid) == 0);
     }
     std::optional<mode_t> finalMode = mode;
-    if (!finalMode && m_targetExists)
-        finalMode = ownerKept ? m_targetMode : m_targetMode & ~static_cast<mode_t>(S_ISUID | S_ISGID);
+    const mode_t targetMode = m_target.st_mode & 07777;
+    if (keepMode)
+        finalMode = ownerKept ? targetMode : targetMode & ~static_cast<mode_t>(S_ISUID | S_ISGID);
     if (finalMode && ::fchmod(m_file.get(), *finalMode & 07777) != 0)
         return fail(errno);
     if (times) {
@@ -240,18 +259,20 @@ bool AtomicFile::commit(
         return fail(errno);
     if (!m_file.close())
         return fail(errno);
-    if (::renameat(m_folder.get(), m_temporary.c_str(), m_folder.get(), m_name.c_str()) != 0)
+    if (::renameat(folder(), m_temporary.c_str(), folder(), m_name.c_str()) != 0)
         return fail(errno);
     m_temporary.clear();
 
     // The folder entry of the rename; a folder that cannot be synced (some
-    // network file systems) leaves the file in place all the same.
-    if (durability == Durability::Durable) {
-        UniqueFd folder(::openat(m_folder.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (folder)
-            ::fsync(folder.get());
+    // network file systems) leaves the file in place all the same. A folder
+    // held for its path only (O_PATH) is opened to be synced.
+    if (durability == Durability::Durable && ::fsync(folder()) != 0 && errno == EBADF) {
+        UniqueFd synced(::openat(folder(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (synced)
+            ::fsync(synced.get());
     }
-    m_folder.reset();
+    m_ownFolder.reset();
+    m_borrowedFolder = -1;
     return true;
 }
 
@@ -259,10 +280,11 @@ void AtomicFile::abandon()
 {
     const int saved = errno;
     m_file.reset();
-    if (!m_temporary.empty() && m_folder)
-        ::unlinkat(m_folder.get(), m_temporary.c_str(), 0);
+    if (!m_temporary.empty() && folder() >= 0)
+        ::unlinkat(folder(), m_temporary.c_str(), 0);
     m_temporary.clear();
-    m_folder.reset();
+    m_ownFolder.reset();
+    m_borrowedFolder = -1;
     errno = saved;
 }
 

@@ -1,6 +1,7 @@
 // The block copy and what travels with it; see block_copier.h.
 #include "platform/block_copier.h"
 
+#include "platform/atomic_file.h"
 #include "platform/tree_walk.h"
 #include "platform/unique_fd.h"
 
@@ -8,7 +9,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <random>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -18,44 +18,6 @@ namespace {
 
 // Data moves in large reads; progress is still reported per 32768 bytes.
 constexpr std::size_t transferSize = 256 * 1024;
-
-bool writeAll(int fd, const char* data, std::size_t size)
-{
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
-// A fresh name in folder for a file being made (".ov-XXXXXX": short, so a
-// long target name never makes it too long).
-std::string temporaryName()
-{
-    thread_local std::mt19937_64 random { std::random_device {}() };
-    static constexpr char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    std::string name = ".ov-";
-    for (int i = 0; i < 6; ++i)
-        name += letters[random() % (sizeof letters - 1)];
-    return name;
-}
-
-int createTemporaryAt(int folder, std::string& name)
-{
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        name = temporaryName();
-        const int fd
-            = ::openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-    return -1;
-}
 
 // Extended attributes a copy carries: the user's own, the trusted ones
 // (root only), and the POSIX ACLs. Security labels stay behind.
@@ -223,23 +185,17 @@ CopyStatus BlockCopier::copyAt(int fromFolder, const std::string& fromName, int 
     // Of the flags F_SETFL can change, only O_NONBLOCK was set.
     ::fcntl(in.get(), F_SETFL, 0);
 
-    struct stat old { };
-    if (::fstatat(toFolder, toName.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0) {
-        if (old.st_dev == source.st_dev && old.st_ino == source.st_ino)
-            return CopyStatus::SameFile;
-        if (S_ISDIR(old.st_mode))
-            return CopyStatus::TargetInTheWay;
-    }
-
-    std::string temporary;
-    UniqueFd out(createTemporaryAt(toFolder, temporary));
-    if (out.get() < 0)
-        return CopyStatus::CreateFailed;
-    const auto abandon = [&](CopyStatus status) {
-        out.close();
-        ::unlinkat(toFolder, temporary.c_str(), 0);
-        return status;
-    };
+    // The caller has settled whether an existing target is replaced (a
+    // read-only one included); the copy sets owner, mode and times itself,
+    // and the folder stays open for the whole call.
+    AtomicFile out;
+    if (!out.openAt(toFolder, toName,
+            { LinkTarget::ReplaceLink, TargetOwner::Writer, ExistingTarget::Replace, TargetMode::Given,
+                FolderHold::Borrow }))
+        return errno == EISDIR ? CopyStatus::TargetInTheWay : CopyStatus::CreateFailed;
+    if (const struct stat* old = out.existingTarget();
+        old && old->st_dev == source.st_dev && old->st_ino == source.st_ino)
+        return CopyStatus::SameFile;
     if (source.st_size > static_cast<off_t>(transferSize))
         ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
 
@@ -248,7 +204,7 @@ CopyStatus BlockCopier::copyAt(int fromFolder, const std::string& fromName, int 
     if (!m_buffer)
         m_buffer.reset(static_cast<char*>(std::aligned_alloc(4096, transferSize)));
     if (!m_buffer)
-        return abandon(CopyStatus::ReadFailed);
+        return CopyStatus::ReadFailed;
     const int64_t size = source.st_size;
     if (OnStart)
         OnStart(size);
@@ -259,12 +215,12 @@ CopyStatus BlockCopier::copyAt(int fromFolder, const std::string& fromName, int 
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
-            return abandon(CopyStatus::ReadFailed);
+            return CopyStatus::ReadFailed;
         // Only an empty read is the end: a short read is not.
         if (got == 0)
             break;
-        if (!writeAll(out.get(), m_buffer.get(), static_cast<std::size_t>(got)))
-            return abandon(CopyStatus::WriteFailed);
+        if (!out.write(m_buffer.get(), static_cast<std::size_t>(got)))
+            return CopyStatus::WriteFailed;
         done += got;
         if (OnProgress) {
             while (reported + BlockSize <= done) {
@@ -276,29 +232,24 @@ CopyStatus BlockCopier::copyAt(int fromFolder, const std::string& fromName, int 
     if (OnProgress && (reported < done || done == 0))
         OnProgress(done, size);
     if (done != size)
-        return abandon(CopyStatus::SizeChanged);
+        return CopyStatus::SizeChanged;
 
     // The facts that travel with the contents: attributes and ACLs, then
     // owner and mode (a change of owner clears setuid), times last, since
-    // the others change the change time only.
-    if (!copyExtendedAttributes(in.get(), out.get()))
+    // the others change the change time only. A file system that cannot
+    // hold a mode or a time (FAT) still gets the data.
+    if (!copyExtendedAttributes(in.get(), out.fd()))
         AttributesLost = true;
-    applyOwnerAndMode(out.get(), source, target);
+    applyOwnerAndMode(out.fd(), source, target);
     const timespec times[2] = { source.st_atim, source.st_mtim };
-    ::futimens(out.get(), times);
-    if (durable && ::fsync(out.get()) != 0)
-        return abandon(CopyStatus::WriteFailed);
-    if (!out.close()) {
-        ::unlinkat(toFolder, temporary.c_str(), 0);
-        return CopyStatus::WriteFailed;
+    ::futimens(out.fd(), times);
+    if (!out.commit(std::nullopt, std::nullopt, durable ? Durability::Durable : Durability::Cached)) {
+        // What is left after the data: the sync, the close and the rename.
+        const int error = errno;
+        return error == EIO || error == ENOSPC || error == EDQUOT || error == EFBIG
+            ? CopyStatus::WriteFailed
+            : CopyStatus::ReplaceFailed;
     }
-    if (::renameat(toFolder, temporary.c_str(), toFolder, toName.c_str()) != 0) {
-        ::unlinkat(toFolder, temporary.c_str(), 0);
-        return CopyStatus::ReplaceFailed;
-    }
-    // Makes the directory entry of the renamed file durable.
-    if (durable)
-        ::fsync(toFolder);
     return CopyStatus::Ok;
 }
 
@@ -315,7 +266,7 @@ bool copySymLinkAt(int fromFolder, const std::string& fromName, int toFolder, co
     // Made under a fresh name and renamed into place, like a file; the link
     // keeps its own times.
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string temporary = temporaryName();
+        const std::string temporary = freshTemporaryName();
         if (::symlinkat(target.c_str(), toFolder, temporary.c_str()) != 0) {
             if (errno == EEXIST)
                 continue;

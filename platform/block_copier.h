@@ -2,8 +2,8 @@
 // of a file.
 //
 // It reads until end of file, checks every write, compares the byte count
-// with the size taken at open, and writes into a temporary name beside the
-// target that is renamed over the target only when every byte arrived. A
+// with the size taken at open, and writes through AtomicFile: a temporary
+// file beside the target, renamed over it only when every byte arrived. A
 // failed copy therefore leaves the source and any old target exactly as
 // they were. Both ends are named relative to open folders (or as paths,
 // which are opened first), so a folder swapped for a link meanwhile cannot

@@ -215,13 +215,21 @@ TEST_F(WalkSafetyTest, NoPrivilegeTravelsWithACopy)
         bool asNobody;
         uid_t owner;
         mode_t mode;
+        mode_t existing = 0; // a read-only file of nobody's in the way; 0: none
     } rows[] = {
         { "root keeps owner, group and setuid", false, 1234, 06755 },
         { "nobody gets a plain copy", true, 65534, 0755 },
+        // The copy was allowed; a read-only old file does not stop it.
+        { "nobody replaces its own read-only file", true, 65534, 0755, 0444 },
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         std::filesystem::remove(root / "dst/tool");
+        if (row.existing) {
+            const std::string old = root.write("dst/tool", "old");
+            ASSERT_EQ(::chown(old.c_str(), 65534, 65534), 0);
+            ASSERT_EQ(::chmod(old.c_str(), row.existing), 0);
+        }
         const pid_t child = ::fork();
         if (child == 0) {
             if (row.asNobody && (::setgid(65534) != 0 || ::setuid(65534) != 0))

@@ -99,6 +99,7 @@ TEST(AtomicFile, PutsTheNewFileInPlaceOfTheTarget)
         std::optional<FileTimes> times;
         Durability durability;
         mode_t expectedMode;
+        AtomicFileOptions options = {};
     } rows[] = {
         { "new target", nullptr, 0, std::nullopt, std::nullopt, Durability::Cached, createMode },
         { "existing target keeps its mode", "old", 0640, std::nullopt, std::nullopt, Durability::Cached,
@@ -107,6 +108,18 @@ TEST(AtomicFile, PutsTheNewFileInPlaceOfTheTarget)
             Durability::Cached, 0600 },
         { "a given mode wins", "old", 0640, 0604, std::nullopt, Durability::Cached, 0604 },
         { "durable commit with times", "old", 0644, std::nullopt, times, Durability::Durable, 0644 },
+        // The caller sets the mode: the file is private until it does, and
+        // the old target's mode is not taken.
+        { "caller's mode, new target", nullptr, 0, 0644, times, Durability::Cached, 0644,
+            { .owner = TargetOwner::Writer, .mode = TargetMode::Given } },
+        { "caller's mode, old target", "old", 0604, 0640, std::nullopt, Durability::Durable, 0640,
+            { .owner = TargetOwner::Writer,
+                .existing = ExistingTarget::Replace,
+                .mode = TargetMode::Given } },
+        { "caller's mode not given yet", "old", 0644, std::nullopt, std::nullopt, Durability::Cached, 0600,
+            { .mode = TargetMode::Given } },
+        { "borrowed folder", "old", 0640, std::nullopt, std::nullopt, Durability::Durable, 0640,
+            { .folder = FolderHold::Borrow } },
     };
     for (const Row& row : rows) {
         TempFolder folder;
@@ -115,10 +128,21 @@ TEST(AtomicFile, PutsTheNewFileInPlaceOfTheTarget)
             folder.write("target.txt", row.existing);
             ::chmod(target.c_str(), row.existingMode);
         }
+        UniqueFd held(::open(folder.path().c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
         AtomicFile file;
-        ASSERT_TRUE(file.open(target)) << row.name << ": " << std::strerror(errno);
-        // Nothing changes before the commit.
+        ASSERT_TRUE(file.openAt(held.get(), "target.txt", row.options))
+            << row.name << ": " << std::strerror(errno);
+        if (row.options.folder == FolderHold::Duplicate)
+            held.reset();
+        // Nothing changes before the commit, and a file whose mode is still
+        // to come is nobody else's meanwhile.
         EXPECT_EQ(std::filesystem::exists(target), row.existing != nullptr) << row.name;
+        struct stat made { };
+        ASSERT_EQ(::fstat(file.fd(), &made), 0);
+        EXPECT_EQ(
+            made.st_mode & 07777, row.existing || row.options.mode == TargetMode::Given ? 0600u : createMode)
+            << row.name;
+        EXPECT_EQ(file.existingTarget() != nullptr, row.existing != nullptr) << row.name;
         EXPECT_TRUE(file.write("new "));
         EXPECT_TRUE(file.write(std::string(100000, 'x')));
         ASSERT_TRUE(file.commit(row.times, row.givenMode, row.durability)) << row.name;
@@ -190,6 +214,18 @@ TEST(AtomicFile, RefusesWhatIsNotAFileToReplace)
     EXPECT_EQ(errno, EINVAL);
     EXPECT_EQ(slurp(folder / "sub/inside"), "x");
     EXPECT_TRUE(leftovers(folder.path()).empty());
+
+    // A caller that has decided to replace what is there replaces a FIFO
+    // as it replaces a link; a folder stays refused.
+    const AtomicFileOptions replace { .existing = ExistingTarget::Replace };
+    EXPECT_FALSE(file.open(folder / "sub", replace));
+    EXPECT_EQ(errno, EISDIR);
+    ASSERT_TRUE(file.open(folder / "pipe", replace));
+    EXPECT_EQ(file.existingTarget(), nullptr);
+    ASSERT_TRUE(file.write("file"));
+    ASSERT_TRUE(file.commit());
+    EXPECT_TRUE(std::filesystem::is_regular_file(folder / "pipe"));
+    EXPECT_EQ(slurp(folder / "pipe"), "file");
 }
 
 // A target the user may not write is refused with the error of an ordinary
@@ -222,6 +258,46 @@ TEST(AtomicFile, RefusesATargetTheUserMayNotWrite)
     EXPECT_EQ(slurp(open), "mine");
     EXPECT_EQ(modeOf(open), 0666u);
     EXPECT_TRUE(leftovers(folder.path()).empty());
+}
+
+// A caller that has already decided (a copy the user said yes to) replaces
+// a target it may not write, where the folder lets it; the mode is the
+// target's, or the caller's.
+TEST(AtomicFile, ReplacesARefusedTargetWhereTheCallerHasDecided)
+{
+    TempFolder folder;
+    ::chmod(folder.path().c_str(), 0777);
+    struct Row {
+        const char* name;
+        AtomicFileOptions options;
+        std::optional<mode_t> mode;
+        const char* contents;
+        mode_t expectedMode;
+    } rows[] = {
+        { "refused", {}, std::nullopt, "theirs", 0444 },
+        { "replaced, mode kept", { .existing = ExistingTarget::Replace }, std::nullopt, "mine", 0444 },
+        { "replaced, caller's mode",
+            { .owner = TargetOwner::Writer, .existing = ExistingTarget::Replace, .mode = TargetMode::Given },
+            0640, "mine", 0640 },
+    };
+    const bool root = ::geteuid() == 0;
+    for (const Row& row : rows) {
+        const std::string locked = folder.write("locked.txt", "theirs");
+        ::chmod(locked.c_str(), 0444);
+        ::chown(locked.c_str(), 65534, 65534);
+        const int status = inChild([&] {
+            if (root && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+                return 10;
+            AtomicFile file;
+            if (!file.open(locked, row.options))
+                return errno == EACCES ? 1 : 2;
+            return file.write("mine") && file.commit(std::nullopt, row.mode) ? 0 : 3;
+        });
+        EXPECT_EQ(status, row.options.existing == ExistingTarget::Refuse ? 1 : 0) << row.name;
+        EXPECT_EQ(slurp(locked), row.contents) << row.name;
+        EXPECT_EQ(modeOf(locked), row.expectedMode) << row.name;
+        EXPECT_TRUE(leftovers(folder.path()).empty()) << row.name;
+    }
 }
 
 // A write that fails half way (a real short write under a file size limit)
