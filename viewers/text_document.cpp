@@ -147,6 +147,47 @@ QStringView breakText(LineBreak lineBreak)
 
 } // namespace
 
+QString decodeUtf8Escaped(QByteArrayView bytes, bool* valid)
+{
+    QString text;
+    const bool ok = decodeUtf8(bytes, text);
+    if (valid)
+        *valid = ok;
+    return text;
+}
+
+bool encodeUtf8Escaped(QStringView text, QByteArray& out, qsizetype* badPosition)
+{
+    qsizetype bad = -1;
+    const bool ok = encodeUtf8(text, out, &bad);
+    if (!ok && badPosition)
+        *badPosition = bad;
+    return ok;
+}
+
+QString decodeUtf16Escaped(QByteArrayView bytes, bool bigEndian)
+{
+    const qsizetype units = bytes.size() / 2;
+    QString text(units, Qt::Uninitialized);
+    for (qsizetype i = 0; i < units; ++i) {
+        const auto a = static_cast<unsigned char>(bytes[2 * i]);
+        const auto b = static_cast<unsigned char>(bytes[2 * i + 1]);
+        text[i] = QChar(char16_t(bigEndian ? (a << 8 | b) : (b << 8 | a)));
+    }
+    if (bytes.size() % 2)
+        text.append(QChar(char16_t(escapeBase + static_cast<unsigned char>(bytes.back()))));
+    return text;
+}
+
+void encodeUtf16Escaped(QStringView text, QByteArray& out, bool bigEndian)
+{
+    const bool tail = !text.isEmpty() && text.back().unicode() >= escapeBase
+        && text.back().unicode() <= escapeBase + 0xFF;
+    appendUtf16(tail ? text.chopped(1) : text, out, bigEndian);
+    if (tail)
+        out.append(char(text.back().unicode() - escapeBase));
+}
+
 TextDocument TextDocument::fromBytes(QByteArrayView bytes, const CodePage& ansi)
 {
     TextDocument document;

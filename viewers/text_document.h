@@ -29,6 +29,16 @@ enum class TextEncoding : unsigned char { CodePage, Utf8, Utf16LE, Utf16BE };
 // UTF-16).
 constexpr char16_t escapeBase = 0xDC00;
 
+// UTF-8 with escapes: decoding marks each byte of an invalid sequence as an
+// escape (*valid false then); encoding writes escapes back as their bytes
+// and fails (with *badPosition) on any other lone surrogate.
+QString decodeUtf8Escaped(QByteArrayView bytes, bool* valid = nullptr);
+bool encodeUtf8Escaped(QStringView text, QByteArray& out, qsizetype* badPosition = nullptr);
+// UTF-16 without a mark; an odd last byte becomes an escape and goes back
+// as that byte.
+QString decodeUtf16Escaped(QByteArrayView bytes, bool bigEndian);
+void encodeUtf16Escaped(QStringView text, QByteArray& out, bool bigEndian);
+
 struct TextLine {
     QString text;
     LineBreak lineBreak = LineBreak::None;
