@@ -11,6 +11,10 @@
 #include "fileops/main_window_commands.h"
 #endif
 
+#ifdef OV_HAVE_EDITOR
+#include "viewers/edit_window.h"
+#endif
+
 #include <QApplication>
 #include <QTimer>
 
@@ -26,6 +30,9 @@ int main(int argc, char** argv)
 
 #ifdef OV_HAVE_FILEOPS
     ov::registerFileOpsCommands();
+#endif
+#ifdef OV_HAVE_EDITOR
+    ov::registerEditorCommands();
 #endif
     ov::TForm1 form;
     prompts.setParent(&form);
