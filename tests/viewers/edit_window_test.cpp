@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QTextBlock>
@@ -226,6 +228,31 @@ TEST_F(EditWindow, CaptionsSearchMessageAndNoBreakSpace)
     EXPECT_EQ(form->Memo()->document()->firstBlock().text(), QString::fromUtf8("a\u00A0b cat"));
     // Saving a viewer does nothing.
     EXPECT_FALSE(form->Save());
+}
+
+TEST_F(EditWindow, TabMinimisesEscClosesF3FindsNext)
+{
+    const std::string path = folder.write("keys.txt", "cat cat\n");
+    auto form = window();
+    ASSERT_TRUE(form->Open(path, "c:\\keys.txt", false));
+    form->show();
+    form->findText = "cat";
+    QAction* findNext = form->findChild<QAction*>("FindNext1");
+    ASSERT_NE(findNext, nullptr);
+    EXPECT_EQ(findNext->shortcut(), QKeySequence(Qt::Key_F3));
+    findNext->setEnabled(true);
+    findNext->trigger();
+    findNext->trigger();
+    EXPECT_EQ(form->Memo()->textCursor().selectionStart(), 4);
+    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+    QApplication::sendEvent(form->Memo(), &tab);
+    EXPECT_TRUE(form->isMinimized());
+    EXPECT_EQ(form->Memo()->document()->firstBlock().text(), "cat cat");
+    form->showNormal();
+    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(form->Memo(), &esc);
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_TRUE(scripted.asked.empty());
 }
 
 TEST_F(EditWindow, ReplaceAllInTheWindow)

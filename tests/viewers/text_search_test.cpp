@@ -103,3 +103,36 @@ TEST(TextSearch, ReplaceAllEndsAndReplacesEveryMatch)
 
 } // namespace
 } // namespace ov
+
+#include "viewers/dock_side.h"
+
+namespace ov {
+namespace {
+
+TEST(DockSide, DiagonalsDivideTheArea)
+{
+    struct Case {
+        int x, y, width, height;
+        DockSide side;
+    };
+    const Case cases[] = {
+        { 200, 10, 400, 200, DockSide::Top },
+        { 200, 190, 400, 200, DockSide::Bottom },
+        { 10, 100, 400, 200, DockSide::Left },
+        { 390, 100, 400, 200, DockSide::Right },
+        // Outside the area: clamped to its edge first.
+        { -50, -50, 400, 200, DockSide::Left },
+        { 1000, 100, 400, 200, DockSide::Right },
+        { 200, 5000, 400, 200, DockSide::Bottom },
+        // On a diagonal the horizontal side wins over the left.
+        { 100, 50, 400, 200, DockSide::Top },
+        { 200, 100, 400, 200, DockSide::Right },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
+        EXPECT_STREQ(dockSideName(dockSideFor(c.x, c.y, c.width, c.height)), dockSideName(c.side));
+    }
+}
+
+} // namespace
+} // namespace ov
