@@ -1,5 +1,6 @@
 // Gives the main window its text viewer (F3) and editor (F4): one TFormEdit,
 // created on first use and kept.
+#include "platform/dialogs.h"
 #include "platform/drives.h"
 #include "platform/ini_file.h"
 #include "shell/commands.h"
@@ -9,10 +10,14 @@
 #include <QPointer>
 
 #include <cctype>
+#include <cstdint>
+#include <filesystem>
 
 namespace ov {
 
 namespace {
+
+constexpr std::uintmax_t bigEditLimit = 64u << 20;
 
 // "ENGLISH" -> "eng", as the code pages name languages.
 std::string languageCode(const std::string& language)
@@ -33,6 +38,15 @@ void openText(TForm1& form, const std::string& windowsPath, bool readOnly)
     }
     const auto host = DriveTable::instance().toHost(windowsPath);
     const std::string hostPath = host ? *host : windowsPath;
+    // Editing holds about twelve times the file in memory: ask first.
+    std::error_code error;
+    const auto size = std::filesystem::file_size(hostPath, error);
+    if (!readOnly && !error && size > bigEditLimit) {
+        const std::string question
+            = form.Language().readString("Editor", "Question_BigFile", "Error loading resource");
+        if (prompts().ask({ question, windowsPath, Buttons::YesNo, Icon::Warning }) != Answer::Yes)
+            return;
+    }
     window->setGeometry(form.geometry());
     if (!window->Open(hostPath, windowsPath, readOnly))
         return;
