@@ -32,12 +32,15 @@ bool charsetByName(const std::string& name, Charset& charset)
     return charset.page != nullptr;
 }
 
+// Whether the UTF-16 input had an odd last byte (held as an escape).
+bool oddTail = false;
+
 QString decode(const Charset& charset, QByteArrayView bytes)
 {
     if (charset.page)
         return charset.page->decode(bytes);
     if (charset.utf16)
-        return decodeUtf16Escaped(bytes, false);
+        return decodeUtf16Escaped(bytes, false, &oddTail);
     return decodeUtf8Escaped(bytes);
 }
 
@@ -46,7 +49,7 @@ bool encode(const Charset& charset, QStringView text, QByteArray& out, qsizetype
     if (charset.page)
         return charset.page->encode(text, out, bad);
     if (charset.utf16) {
-        encodeUtf16Escaped(text, out, false);
+        encodeUtf16Escaped(text, out, false, oddTail);
         return true;
     }
     return encodeUtf8Escaped(text, out, bad);

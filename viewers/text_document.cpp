@@ -165,7 +165,7 @@ bool encodeUtf8Escaped(QStringView text, QByteArray& out, qsizetype* badPosition
     return ok;
 }
 
-QString decodeUtf16Escaped(QByteArrayView bytes, bool bigEndian)
+QString decodeUtf16Escaped(QByteArrayView bytes, bool bigEndian, bool* oddTail)
 {
     const qsizetype units = bytes.size() / 2;
     QString text(units, Qt::Uninitialized);
@@ -176,12 +176,14 @@ QString decodeUtf16Escaped(QByteArrayView bytes, bool bigEndian)
     }
     if (bytes.size() % 2)
         text.append(QChar(char16_t(escapeBase + static_cast<unsigned char>(bytes.back()))));
+    if (oddTail)
+        *oddTail = bytes.size() % 2 != 0;
     return text;
 }
 
-void encodeUtf16Escaped(QStringView text, QByteArray& out, bool bigEndian)
+void encodeUtf16Escaped(QStringView text, QByteArray& out, bool bigEndian, bool oddTail)
 {
-    const bool tail = !text.isEmpty() && text.back().unicode() >= escapeBase
+    const bool tail = oddTail && !text.isEmpty() && text.back().unicode() >= escapeBase
         && text.back().unicode() <= escapeBase + 0xFF;
     appendUtf16(tail ? text.chopped(1) : text, out, bigEndian);
     if (tail)

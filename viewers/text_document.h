@@ -34,10 +34,11 @@ constexpr char16_t escapeBase = 0xDC00;
 // and fails (with *badPosition) on any other lone surrogate.
 QString decodeUtf8Escaped(QByteArrayView bytes, bool* valid = nullptr);
 bool encodeUtf8Escaped(QStringView text, QByteArray& out, qsizetype* badPosition = nullptr);
-// UTF-16 without a mark; an odd last byte becomes an escape and goes back
-// as that byte.
-QString decodeUtf16Escaped(QByteArrayView bytes, bool bigEndian);
-void encodeUtf16Escaped(QStringView text, QByteArray& out, bool bigEndian);
+// UTF-16 without a mark; an odd last byte becomes an escape (*oddTail set)
+// and goes back as that byte when encoding is told oddTail: a text's last
+// unit alone cannot tell an escape from a lone surrogate of the file.
+QString decodeUtf16Escaped(QByteArrayView bytes, bool bigEndian, bool* oddTail = nullptr);
+void encodeUtf16Escaped(QStringView text, QByteArray& out, bool bigEndian, bool oddTail);
 
 struct TextLine {
     QString text;

@@ -32,7 +32,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::abort();
     for (const bool bigEndian : { false, true }) {
         QByteArray utf16;
-        encodeUtf16Escaped(decodeUtf16Escaped(bytes, bigEndian), utf16, bigEndian);
+        bool oddTail = false;
+        const QString decoded = decodeUtf16Escaped(bytes, bigEndian, &oddTail);
+        encodeUtf16Escaped(decoded, utf16, bigEndian, oddTail);
         if (utf16 != bytes)
             std::abort();
     }
