@@ -6,11 +6,14 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QColorDialog>
 #include <QDialog>
+#include <QFontDialog>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -56,6 +59,8 @@ TFormEdit::TFormEdit(std::function<const IniFile&()> language, std::string langu
     m_memo->setTabChangesFocus(true);
     setCentralWidget(m_memo);
     SetDefault();
+    // The design-time background is a lighter blue than Set default's navy.
+    setBackground(QColor(0, 0, 160));
 
     auto add = [this](QMenu* menu, const char* name, const char* key, auto slot, QKeySequence shortcut = {}) {
         QAction* action = menu->addAction(QString(), this, slot);
@@ -86,13 +91,13 @@ TFormEdit::TFormEdit(std::function<const IniFile&()> language, std::string langu
         edit, "Cut1", "Menu_Edit_Cut", [this] { m_memo->cut(); }, QKeySequence::Cut);
     QAction* copy = add(
         edit, "Copy1", "Menu_Edit_Copy", [this] { m_memo->copy(); }, QKeySequence::Copy);
-    add(
+    QAction* paste = add(
         edit, "Paste1", "Menu_Edit_Paste", [this] { m_memo->paste(); }, QKeySequence::Paste);
-    add(edit, "Find1", "Menu_Edit_Find", [this] { showFindDialog(false); });
+    QAction* findAction = add(edit, "Find1", "Menu_Edit_Find", [this] { showFindDialog(false); });
     m_findNext = add(
         edit, "FindNext1", "Menu_Edit_FindNext", [this] { FindNext(); }, QKeySequence(Qt::Key_F3));
     m_findNext->setEnabled(false);
-    add(edit, "Replace1", "Menu_Edit_Replace", [this] { showFindDialog(true); });
+    QAction* replaceAction = add(edit, "Replace1", "Menu_Edit_Replace", [this] { showFindDialog(true); });
     add(edit, "Convert1", "Menu_Edit_Convert", [this] { Convert(); });
     connect(edit, &QMenu::aboutToShow, this, [this, cut, copy] {
         const bool selected = m_memo->textCursor().hasSelection();
@@ -103,8 +108,17 @@ TFormEdit::TFormEdit(std::function<const IniFile&()> language, std::string langu
     QMenu* options = menuBar()->addMenu(QString());
     options->setObjectName(QStringLiteral("Options1"));
     m_items.push_back({ options->menuAction(), "Menu_Options" });
-    add(options, "Font1", "Menu_Options_Font", [] {});
-    add(options, "Color1", "Menu_Options_Color", [] {});
+    QAction* fontAction = add(options, "Font1", "Menu_Options_Font", [this] {
+        bool ok = false;
+        const QFont font = QFontDialog::getFont(&ok, m_memo->font(), this);
+        if (ok)
+            m_memo->setFont(font);
+    });
+    QAction* colorAction = add(options, "Color1", "Menu_Options_Color", [this] {
+        const QColor color = QColorDialog::getColor(Background(), this);
+        if (color.isValid())
+            setBackground(color);
+    });
     m_wordWrap = add(options, "WordWrap1", "Menu_Options_WordWrap", [this] {
         const bool wrap = m_memo->lineWrapMode() == QPlainTextEdit::NoWrap;
         m_memo->setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
@@ -120,9 +134,23 @@ TFormEdit::TFormEdit(std::function<const IniFile&()> language, std::string langu
 
     m_toolBar = addToolBar(QString());
     m_toolBar->setObjectName(QStringLiteral("ToolBar1"));
-    m_toolBar->addAction(m_save);
-    m_toolBar->addAction(cut);
-    m_toolBar->addAction(copy);
+    // Six buttons whose hints are the menu items' captions.
+    for (QAction* action : { m_save, cut, copy, paste, fontAction, colorAction })
+        m_toolBar->addAction(action);
+
+    // The text's context menu: the Edit items' actions.
+    m_memo->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_memo, &QWidget::customContextMenuRequested, this,
+        [this, cut, copy, paste, findAction, replaceAction](const QPoint& where) {
+            QMenu menu(this);
+            menu.setObjectName(QStringLiteral("PopupMenu1"));
+            const bool selected = m_memo->textCursor().hasSelection();
+            cut->setEnabled(selected && !ReadOnly());
+            copy->setEnabled(selected);
+            for (QAction* action : { cut, copy, paste, findAction, m_findNext, replaceAction })
+                menu.addAction(action);
+            menu.exec(m_memo->mapToGlobal(where));
+        });
     ReadCaptions();
 }
 
@@ -133,8 +161,10 @@ QString TFormEdit::text(const char* key) const
 
 void TFormEdit::ReadCaptions()
 {
-    for (const Item& item : m_items)
+    for (const Item& item : m_items) {
         item.action->setText(text(item.key));
+        item.action->setToolTip(item.action->text().remove(u'&'));
+    }
     m_closeQuestion = text("Question_SaveOnExit");
 }
 
@@ -376,16 +406,63 @@ void TFormEdit::Convert()
     setWindowTitle(caption);
 }
 
-void TFormEdit::SetDefault()
+void TFormEdit::setBackground(const QColor& color)
 {
     QPalette palette = m_memo->palette();
-    palette.setColor(QPalette::Base, QColor(0, 0, 128));
-    palette.setColor(QPalette::Text, Qt::white);
+    palette.setColor(QPalette::Base, color);
     m_memo->setPalette(palette);
+}
+
+void TFormEdit::setTextColor(const QColor& color)
+{
+    QPalette palette = m_memo->palette();
+    palette.setColor(QPalette::Text, color);
+    m_memo->setPalette(palette);
+}
+
+QColor TFormEdit::Background() const
+{
+    return m_memo->palette().color(QPalette::Base);
+}
+
+void TFormEdit::SetDefault()
+{
+    setBackground(QColor(0, 0, 128));
+    setTextColor(Qt::white);
     QFont font(QStringLiteral("MS Sans Serif"), 10);
     font.setBold(true);
     m_memo->setFont(font);
     m_memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+}
+
+void TFormEdit::LoadAppearance(const IniFile& ini)
+{
+    const std::string section = "TFormEdit";
+    if (ini.hasKey(section, "Color"))
+        setBackground(QColor::fromRgb(QRgb(unsigned(ini.readInteger(section, "Color", 0)))));
+    if (ini.hasKey(section, "FontColor"))
+        setTextColor(QColor::fromRgb(QRgb(unsigned(ini.readInteger(section, "FontColor", 0xFFFFFF)))));
+    if (ini.hasKey(section, "Font")) {
+        QFont font = m_memo->font();
+        if (font.fromString(QString::fromStdString(ini.readString(section, "Font", ""))))
+            m_memo->setFont(font);
+    }
+    m_memo->setLineWrapMode(
+        ini.readBool(section, "WordWrap", false) ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    const int area = ini.readInteger(section, "ToolBarArea", int(Qt::TopToolBarArea));
+    if (area == Qt::LeftToolBarArea || area == Qt::RightToolBarArea || area == Qt::TopToolBarArea
+        || area == Qt::BottomToolBarArea)
+        addToolBar(Qt::ToolBarArea(area), m_toolBar);
+}
+
+void TFormEdit::SaveAppearance(IniFile& ini) const
+{
+    const std::string section = "TFormEdit";
+    ini.writeInteger(section, "Color", int(Background().rgb() & 0xFFFFFF));
+    ini.writeInteger(section, "FontColor", int(m_memo->palette().color(QPalette::Text).rgb() & 0xFFFFFF));
+    ini.writeString(section, "Font", m_memo->font().toString().toStdString());
+    ini.writeBool(section, "WordWrap", m_memo->lineWrapMode() != QPlainTextEdit::NoWrap);
+    ini.writeInteger(section, "ToolBarArea", int(toolBarArea(m_toolBar)));
 }
 
 QString TFormEdit::FormatCloseQuestion(const QString& pattern, const QString& fileName)
@@ -413,6 +490,13 @@ QString TFormEdit::FormatCloseQuestion(const QString& pattern, const QString& fi
 }
 
 void TFormEdit::closeEvent(QCloseEvent* event)
+{
+    askOnClose(event);
+    if (event->isAccepted() && Closed)
+        Closed(*this);
+}
+
+void TFormEdit::askOnClose(QCloseEvent* event)
 {
     if (ReadOnly() || !Modified()) {
         event->accept();

@@ -8,6 +8,7 @@
 #include "viewers/text_document.h"
 #include "viewers/text_search.h"
 
+#include <QColor>
 #include <QMainWindow>
 
 #include <functional>
@@ -40,6 +41,11 @@ public:
     void Replace(const QString& what, const QString& with, const SearchOptions& options, bool all);
     void Convert();
     void SetDefault();
+    QColor Background() const;
+    // The appearance kept in section TFormEdit of ov.ini: background, font
+    // and its colour, word wrap, the toolbar's side.
+    void LoadAppearance(const IniFile& ini);
+    void SaveAppearance(IniFile& ini) const;
 
     // Reads the captions from [Editor] of the language file.
     void ReadCaptions();
@@ -56,6 +62,9 @@ public:
     // Captions shown during Convert (tests).
     QStringList convertCaptions;
 
+    // Called when the window has accepted closing (to store the appearance).
+    std::function<void(TFormEdit&)> Closed;
+
     QString findText;
     SearchOptions findOptions;
 
@@ -70,6 +79,9 @@ private:
     void loadIntoMemo(const TextDocument& document);
     bool saveTo(const std::string& hostPath);
     void showFindDialog(bool replace);
+    void askOnClose(QCloseEvent* event);
+    void setBackground(const QColor& color);
+    void setTextColor(const QColor& color);
 
     std::function<const IniFile&()> m_language;
     std::string m_languageCode;

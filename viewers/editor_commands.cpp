@@ -2,6 +2,7 @@
 // created on first use and kept.
 #include "platform/dialogs.h"
 #include "platform/drives.h"
+#include "platform/folders.h"
 #include "platform/ini_file.h"
 #include "shell/commands.h"
 #include "shell/main_window.h"
@@ -35,6 +36,13 @@ void openText(TForm1& form, const std::string& windowsPath, bool readOnly)
         window = new TFormEdit([&form]() -> const IniFile& { return form.Language(); },
             languageCode(form.MainSettings.Language), &form);
         window->setWindowFlag(Qt::Window);
+        // The appearance lives in ov.ini of the Windows folder.
+        const std::string iniPath = windowsFolder() + "/ov.ini";
+        window->LoadAppearance(IniFile(iniPath));
+        window->Closed = [iniPath](TFormEdit& closed) {
+            IniFile ini(iniPath);
+            closed.SaveAppearance(ini);
+        };
     }
     const auto host = DriveTable::instance().toHost(windowsPath);
     const std::string hostPath = host ? *host : windowsPath;

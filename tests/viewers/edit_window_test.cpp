@@ -255,6 +255,34 @@ TEST_F(EditWindow, TabMinimisesEscClosesF3FindsNext)
     EXPECT_TRUE(scripted.asked.empty());
 }
 
+TEST_F(EditWindow, AppearanceDefaultsAndIsKept)
+{
+    auto form = window();
+    EXPECT_EQ(form->Background(), QColor(0, 0, 160));
+    scripted.answers.push_back(Answer::Cancel);
+    form->findChild<QAction*>("Setdefault1")->trigger();
+    EXPECT_EQ(form->Background(), QColor(0, 0, 160));
+    EXPECT_EQ(scripted.asked.back().text, "Are you sure ?");
+    EXPECT_EQ(scripted.asked.back().buttons, Buttons::OkCancel);
+    form->Memo()->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    scripted.answers.push_back(Answer::Ok);
+    form->findChild<QAction*>("Setdefault1")->trigger();
+    EXPECT_EQ(form->Background(), QColor(0, 0, 128));
+    EXPECT_EQ(form->Memo()->lineWrapMode(), QPlainTextEdit::NoWrap);
+    EXPECT_TRUE(form->Memo()->font().bold());
+
+    // Stored and read back in section TFormEdit.
+    IniFile ini(folder / "ov.ini");
+    form->Memo()->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    form->SaveAppearance(ini);
+    EXPECT_TRUE(ini.hasKey("TFormEdit", "Color"));
+    auto other = window();
+    other->LoadAppearance(IniFile(folder / "ov.ini"));
+    EXPECT_EQ(other->Background(), QColor(0, 0, 128));
+    EXPECT_EQ(other->Memo()->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+    EXPECT_EQ(other->Memo()->font(), form->Memo()->font());
+}
+
 TEST_F(EditWindow, ReplaceAllInTheWindow)
 {
     const std::string path = folder.write("r.txt", "aaa\r\nxa\r\n");
