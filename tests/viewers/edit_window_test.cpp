@@ -9,9 +9,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTextBlock>
 #include <QTextCursor>
 
@@ -281,6 +285,54 @@ TEST_F(EditWindow, AppearanceDefaultsAndIsKept)
     EXPECT_EQ(other->Background(), QColor(0, 0, 128));
     EXPECT_EQ(other->Memo()->lineWrapMode(), QPlainTextEdit::WidgetWidth);
     EXPECT_EQ(other->Memo()->font(), form->Memo()->font());
+}
+
+TEST_F(EditWindow, FindAndReplaceDialogs)
+{
+    const std::string path = folder.write("d.txt", "cat concat cat\n");
+    auto form = window();
+    ASSERT_TRUE(form->Open(path, "c:\\d.txt", false));
+    form->findChild<QAction*>("Find1")->trigger();
+    auto* find = form->findChild<QDialog*>("FindDialog1");
+    ASSERT_NE(find, nullptr);
+    find->findChild<QLineEdit*>("FindText")->setText("CAT");
+    find->findChild<QCheckBox*>("WholeWord")->setChecked(true);
+    find->findChild<QPushButton*>("FindNextButton")->click();
+    EXPECT_EQ(form->Memo()->textCursor().selectionStart(), 0);
+    find->findChild<QPushButton*>("FindNextButton")->click();
+    EXPECT_EQ(form->Memo()->textCursor().selectionStart(), 11);
+    EXPECT_TRUE(form->findChild<QAction*>("FindNext1")->isEnabled());
+    find->close();
+
+    form->Memo()->moveCursor(QTextCursor::Start);
+    form->findChild<QAction*>("Replace1")->trigger();
+    auto* replace = form->findChild<QDialog*>("ReplaceDialog1");
+    ASSERT_NE(replace, nullptr);
+    replace->findChild<QLineEdit*>("FindText")->setText("cat");
+    replace->findChild<QLineEdit*>("ReplaceText")->setText("dog");
+    replace->findChild<QCheckBox*>("WholeWord")->setChecked(false);
+    replace->findChild<QPushButton*>("ReplaceAllButton")->click();
+    EXPECT_EQ(form->Memo()->document()->firstBlock().text(), "dog condog dog");
+    EXPECT_TRUE(scripted.asked.empty());
+    // A single replace with nothing left says so.
+    replace->findChild<QPushButton*>("ReplaceButton")->click();
+    ASSERT_EQ(scripted.asked.size(), 1u);
+    EXPECT_EQ(scripted.asked[0].text, "Cannot find \"cat\".");
+}
+
+TEST_F(EditWindow, SeparatorsStayCharacters)
+{
+    // U+2029 and U+2028 inside a line, a no-break space: saved as they were.
+    const std::string original = "a\xe2\x80\xa9"
+                                 "b\xe2\x80\xa8"
+                                 "c\xc2\xa0"
+                                 "d\r\ne\n";
+    const std::string path = folder.write("sep.txt", original);
+    auto form = window();
+    ASSERT_TRUE(form->Open(path, "c:\\sep.txt", false));
+    type(*form, "f");
+    ASSERT_TRUE(form->Save());
+    EXPECT_EQ(readFile(path), original + "f");
 }
 
 TEST_F(EditWindow, ReplaceAllInTheWindow)
