@@ -15,6 +15,12 @@ int ovtoolGet(int argc, char** argv);
 #ifdef OV_CMD_res
 int ovtoolRes(int argc, char** argv);
 #endif
+#ifdef OV_CMD_conv
+int ovtoolConv(int argc, char** argv);
+#endif
+#ifdef OV_CMD_text
+int ovtoolText(int argc, char** argv);
+#endif
 #ifdef OV_CMD_fileops
 int ovtoolFileOps(int argc, char** argv);
 #endif
@@ -39,6 +45,12 @@ const Command commands[] = {
 #endif
 #ifdef OV_CMD_res
     { "res", ovtoolRes, "res FILE [PATH]" },
+#endif
+#ifdef OV_CMD_conv
+    { "conv", ovtoolConv, "conv --from CP --to CP" },
+#endif
+#ifdef OV_CMD_text
+    { "text", ovtoolText, "text FILE [--find TEXT [--case] [--word] [--up]] [--replace-all FIND REPL] [--save OUT]" },
 #endif
 #ifdef OV_CMD_fileops
     { "copy", ovtoolFileOps, "copy SRC... DEST" },

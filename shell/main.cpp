@@ -15,6 +15,9 @@
 #include "viewers/clipboard_commands.h"
 #include "viewers/picture_viewer_commands.h"
 #endif
+#ifdef OV_HAVE_EDITOR
+#include "viewers/edit_window.h"
+#endif
 
 #include <QApplication>
 #include <QTimer>
@@ -35,6 +38,9 @@ int main(int argc, char** argv)
 #ifdef OV_HAVE_VIEWERS
     ov::registerPictureViewerCommands();
     ov::registerClipboardCommands();
+#endif
+#ifdef OV_HAVE_EDITOR
+    ov::registerEditorCommands();
 #endif
     ov::TForm1 form;
     prompts.setParent(&form);
