@@ -1,8 +1,11 @@
 #include "fileops/main_window_commands.h"
 
+#include "fileops/attrib_window.h"
 #include "fileops/copy_window.h"
 #include "fileops/delete_window.h"
 #include "fileops/file_ops_host.h"
+#include "fileops/new_dir_window.h"
+#include "fileops/new_file_window.h"
 #include "fileops/ren_move_window.h"
 #include "shell/commands.h"
 #include "shell/main_window.h"
@@ -46,6 +49,18 @@ void registerFileOpsCommands()
     registerCommand("Delete", [](TForm1& form) {
         FormHost host(form);
         TFormDelete::Execute(host);
+    });
+    registerCommand("MkDir", [](TForm1& form) {
+        FormHost host(form);
+        TFormNewDir::Execute(host);
+    });
+    registerCommand("CreateFile", [](TForm1& form) {
+        FormHost host(form);
+        TFormNewFile::Execute(host);
+    });
+    registerCommand("Attributes", [](TForm1& form) {
+        FormHost host(form);
+        TFormAttrib::Execute(host);
     });
 }
 
