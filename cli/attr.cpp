@@ -16,7 +16,8 @@ namespace {
 
 int usage()
 {
-    std::fprintf(stderr, "usage: ovtool attr [+r|-r|+a|-a|+s|-s|+h|-h]... [--date \"yyyy-mm-dd hh:mm:ss\"] PATH\n");
+    std::fprintf(
+        stderr, "usage: ovtool attr [+r|-r|+a|-a|+s|-s|+h|-h]... [--date \"yyyy-mm-dd hh:mm:ss\"] PATH\n");
     return 2;
 }
 
@@ -24,11 +25,16 @@ int usage()
 uint16_t bitOf(char letter)
 {
     switch (letter) {
-    case 'r': return faReadOnly;
-    case 'a': return faArchive;
-    case 's': return faSysFile;
-    case 'h': return faHidden;
-    default: return 0;
+    case 'r':
+        return faReadOnly;
+    case 'a':
+        return faArchive;
+    case 's':
+        return faSysFile;
+    case 'h':
+        return faHidden;
+    default:
+        return 0;
     }
 }
 
@@ -48,8 +54,11 @@ int ovtoolAttr(int argc, char** argv)
         } else if (arg == "--date" && i + 1 < argc) {
             unsigned year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
             char extra = 0;
-            if (std::sscanf(argv[++i], "%4u-%2u-%2u %2u:%2u:%2u%c", &year, &month, &day, &hour, &minute, &second, &extra) != 6
-                || month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || second > 60) {
+            if (std::sscanf(argv[++i], "%4u-%2u-%2u %2u:%2u:%2u%c", &year, &month, &day, &hour, &minute,
+                    &second, &extra)
+                    != 6
+                || month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59
+                || second > 60) {
                 std::fprintf(stderr, "ovtool attr: the date must be \"yyyy-mm-dd hh:mm:ss\"\n");
                 return 2;
             }
@@ -83,23 +92,27 @@ int ovtoolAttr(int argc, char** argv)
     const auto host = DriveTable::instance().toHost(windowsPath);
     HostEntry entry;
     if (!host || !statPath(*host, entry)) {
-        std::fprintf(stderr, "ovtool attr: %s: %s\n", path.c_str(), host ? std::strerror(errno) : "not a path on a drive");
+        std::fprintf(stderr, "ovtool attr: %s: %s\n", path.c_str(),
+            host ? std::strerror(errno) : "not a path on a drive");
         return 1;
     }
 
     if (haveDate && !setWrittenTime(*host, fromLocalTime(date))) {
-        std::fprintf(stderr, "ovtool attr: %s: cannot set the date: %s\n", path.c_str(), std::strerror(errno));
+        std::fprintf(
+            stderr, "ovtool attr: %s: cannot set the date: %s\n", path.c_str(), std::strerror(errno));
         return 1;
     }
     const uint16_t word = static_cast<uint16_t>((entry.attr | set) & ~clear);
     if (WriteAttributeWord(windowsPath, entry.attr, word) == AttributeWrite::Failed) {
-        std::fprintf(stderr, "ovtool attr: %s: %s: %s\n", path.c_str(), CannotSetAttributesText, std::strerror(errno));
+        std::fprintf(
+            stderr, "ovtool attr: %s: %s: %s\n", path.c_str(), CannotSetAttributesText, std::strerror(errno));
         return 1;
     }
     if (!statPath(*host, entry)) {
         std::fprintf(stderr, "ovtool attr: %s: %s\n", path.c_str(), std::strerror(errno));
         return 1;
     }
-    std::printf("%x\t%s\n", static_cast<unsigned>(entry.attr), AttribDateText(toLocalTime(entry.written)).c_str());
+    std::printf(
+        "%x\t%s\n", static_cast<unsigned>(entry.attr), AttribDateText(toLocalTime(entry.written)).c_str());
     return 0;
 }

@@ -16,7 +16,9 @@
 
 namespace ov {
 
-TFormAttrib::TFormAttrib(TFileOpsHost& host, QWidget* parent) : QDialog(parent), m_host(host)
+TFormAttrib::TFormAttrib(TFileOpsHost& host, QWidget* parent)
+    : QDialog(parent)
+    , m_host(host)
 {
     const auto qtext = [this](const char* key) { return QString::fromStdString(text(key)); };
     setModal(true);
@@ -94,7 +96,8 @@ bool TFormAttrib::FormShow()
 void TFormAttrib::Button_OKClick()
 {
     if (m_writable) {
-        const uint16_t word = NewAttributeWord(m_old, m_readOnly->isChecked(), m_archive->isChecked(), m_system->isChecked(), m_hidden->isChecked());
+        const uint16_t word = NewAttributeWord(m_old, m_readOnly->isChecked(), m_archive->isChecked(),
+            m_system->isChecked(), m_hidden->isChecked());
         if (WriteAttributeWord(m_windowsPath, m_old, word) == AttributeWrite::Failed) {
             m_host.Update_AllPanels();
             messageBox(text("Error_SetAttr"), "Error", Buttons::Ok, Icon::Error);

@@ -10,15 +10,16 @@ namespace ov {
 std::string AttribDateText(const TSystemTime& time)
 {
     char text[32];
-    std::snprintf(text, sizeof text, "%02u.%02u.%04u, %02u:%02u", unsigned(time.wDay), unsigned(time.wMonth), unsigned(time.wYear),
-        unsigned(time.wHour), unsigned(time.wMinute));
+    std::snprintf(text, sizeof text, "%02u.%02u.%04u, %02u:%02u", unsigned(time.wDay), unsigned(time.wMonth),
+        unsigned(time.wYear), unsigned(time.wHour), unsigned(time.wMinute));
     return text;
 }
 
 uint16_t NewAttributeWord(uint16_t old, bool readOnly, bool archive, bool system, bool hidden)
 {
     uint16_t word = old & static_cast<uint16_t>(~attributeBoxBits);
-    word |= (readOnly ? faReadOnly : 0) | (archive ? faArchive : 0) | (system ? faSysFile : 0) | (hidden ? faHidden : 0);
+    word |= (readOnly ? faReadOnly : 0) | (archive ? faArchive : 0) | (system ? faSysFile : 0)
+        | (hidden ? faHidden : 0);
     return word;
 }
 

@@ -10,10 +10,16 @@ namespace ov {
 
 namespace {
 
-bool hasDrive(const std::string& text) { return text.size() >= 2 && text[1] == ':'; }
+bool hasDrive(const std::string& text)
+{
+    return text.size() >= 2 && text[1] == ':';
+}
 
 // The drive part of a list's folder ("c:"), or "" when it has none.
-std::string driveOf(const std::string& folder) { return hasDrive(folder) ? folder.substr(0, 2) : std::string(); }
+std::string driveOf(const std::string& folder)
+{
+    return hasDrive(folder) ? folder.substr(0, 2) : std::string();
+}
 
 } // namespace
 
@@ -29,7 +35,8 @@ MakeFolderOutcome MakeFolderFromText(TBrowser& active, const std::string& text)
             path = driveOf(active.CurrentFolder()) + text;
         else if (active.DiskKind == 0)
             path = active.CurrentFolder() + "\\" + text;
-        const auto host = path.empty() ? std::nullopt : DriveTable::instance().toHost(normalizeWindowsPath(path));
+        const auto host
+            = path.empty() ? std::nullopt : DriveTable::instance().toHost(normalizeWindowsPath(path));
         outcome.made = host && makeHostFolder(*host);
         if (!outcome.made)
             outcome.error = "Cannot make the Directory";

@@ -14,7 +14,8 @@ namespace ov {
 
 NameWindowControls buildNameWindow(QDialog& window, const IniFile& language, const char* section)
 {
-    const auto text = [&](const char* key) { return QString::fromStdString(windowText(language, section, key)); };
+    const auto text
+        = [&](const char* key) { return QString::fromStdString(windowText(language, section, key)); };
     NameWindowControls controls;
     window.setModal(true);
     window.setWindowTitle(text("Caption"));

@@ -11,7 +11,9 @@
 
 namespace ov {
 
-TFormNewDir::TFormNewDir(TFileOpsHost& host, QWidget* parent) : QDialog(parent), m_host(host)
+TFormNewDir::TFormNewDir(TFileOpsHost& host, QWidget* parent)
+    : QDialog(parent)
+    , m_host(host)
 {
     const NameWindowControls controls = buildNameWindow(*this, host.Language(), "MkDir");
     m_group = controls.group;

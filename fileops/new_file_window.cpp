@@ -13,7 +13,9 @@
 
 namespace ov {
 
-TFormNewFile::TFormNewFile(TFileOpsHost& host, QWidget* parent) : QDialog(parent), m_host(host)
+TFormNewFile::TFormNewFile(TFileOpsHost& host, QWidget* parent)
+    : QDialog(parent)
+    , m_host(host)
 {
     const NameWindowControls controls = buildNameWindow(*this, host.Language(), "MkFile");
     m_group = controls.group;

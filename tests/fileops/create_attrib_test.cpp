@@ -46,14 +46,14 @@ void setStored(const std::string& path, const char* text)
 
 unsigned modeOf(const std::string& path)
 {
-    struct stat info {};
+    struct stat info { };
     ::lstat(path.c_str(), &info);
     return info.st_mode & 07777;
 }
 
 timespec changedAt(const std::string& path)
 {
-    struct stat info {};
+    struct stat info { };
     ::lstat(path.c_str(), &info);
     return info.st_ctim;
 }
@@ -70,7 +70,8 @@ protected:
     int ovtool(const std::string& arguments, std::string& output)
     {
         const std::string tool = OV_BINARY_DIR "/cli/ovtool";
-        const std::string command = "cd '" + root.path() + "' && ORVANTA_DRIVES='c=" + root.path() + "' TZ=UTC " + tool + " " + arguments + " 2>&1";
+        const std::string command = "cd '" + root.path() + "' && ORVANTA_DRIVES='c=" + root.path()
+            + "' TZ=UTC " + tool + " " + arguments + " 2>&1";
         output.clear();
         FILE* pipe = ::popen(command.c_str(), "r");
         char buffer[256];
@@ -89,12 +90,12 @@ TEST_F(CreateAttribTest, AttributeWordTable)
 {
     struct Row {
         const char* name;
-        const char* path;   // under root; a trailing "/" makes a folder
-        unsigned mode;      // initial mode
+        const char* path; // under root; a trailing "/" makes a folder
+        unsigned mode; // initial mode
         const char* stored; // initial user.DOSATTRIB, or nullptr
-        uint16_t write;     // the word handed to setAttributes
+        uint16_t write; // the word handed to setAttributes
         bool ok;
-        uint16_t word;      // read back, the four bits
+        uint16_t word; // read back, the four bits
         unsigned newMode;
         const char* newStored;
     };
@@ -188,7 +189,7 @@ TEST_F(CreateAttribTest, WindowWordAndDate)
     // The set-date call keeps odd seconds and nanoseconds, not a two-second grid.
     const timespec exact { 1049522879, 123456789 };
     ASSERT_TRUE(setWrittenTime(path, exact));
-    struct stat info {};
+    struct stat info { };
     ::lstat(path.c_str(), &info);
     EXPECT_EQ(info.st_mtim.tv_sec, exact.tv_sec);
     EXPECT_EQ(info.st_mtim.tv_nsec, exact.tv_nsec);
@@ -311,7 +312,7 @@ TEST_F(CreateAttribTest, CommandLine)
     root.write("w/a.txt", "A");
     EXPECT_EQ(ovtool("attr +r +s --date '2021-03-04 05:06:07' 'c:\\w\\a.txt'", output), 0);
     EXPECT_EQ(output, "5\t04.03.2021, 05:06\n");
-    struct stat info {};
+    struct stat info { };
     ::lstat((root / "w/a.txt").c_str(), &info);
     EXPECT_EQ(info.st_mtim.tv_sec, 1614834367);
     EXPECT_EQ(info.st_mtim.tv_nsec, 0);
