@@ -1,10 +1,17 @@
-// The create-folder, create-file and attributes windows over two real file
-// lists on a temporary drive, with the scripted prompt service: where the
-// cursor goes, the error boxes' texts, what the boxes show and write.
+// The create-folder, create-file, attributes, group-selection, sort-modes,
+// folder-history and file-colour windows over two real file lists on a
+// temporary drive, with the scripted prompt service: where the cursor goes,
+// the error boxes' texts, what the boxes show and write.
 #include "fileops/attrib_window.h"
+#include "fileops/file_color_window.h"
 #include "fileops/file_ops_host.h"
+#include "fileops/folder_hist_window.h"
+#include "fileops/folder_history.h"
 #include "fileops/new_dir_window.h"
 #include "fileops/new_file_window.h"
+#include "fileops/plus_window.h"
+#include "fileops/sort_window.h"
+#include "panel/panel_text.h"
 #include "platform/dialogs.h"
 #include "shell/language_file.h"
 #include "tests/fileops/tree.h"
@@ -14,7 +21,9 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -36,6 +45,10 @@ public:
     TMainSettings settings;
     IniFile language { std::string(OV_DATA_DIR) + "/../../data/ov_eng.ini" };
     int updates = 0;
+    int repaints = 0;
+    bool activeLeft = true;
+    QRect activeRect;
+    QRect otherRect;
 
     TBrowser& List(PanelSide side) override { return side == PanelSide::Active ? active : other; }
     int CurrentIndex(PanelSide side) override
@@ -55,6 +68,10 @@ public:
         other.Refresh();
     }
     QWidget* Owner() override { return nullptr; }
+    void RepaintPanels() override { ++repaints; }
+    bool ActiveIsLeft() override { return activeLeft; }
+    QRect PanelRect(PanelSide side) override { return side == PanelSide::Active ? activeRect : otherRect; }
+    int PanelFontSize() override { return 10; }
 };
 
 // An archive holding one read-only, archived member.
@@ -345,6 +362,131 @@ TEST_F(CreateWindowsTest, AttribWindowInArchive)
     window.Button_OKClick();
     EXPECT_TRUE(scripted.asked.empty());
     EXPECT_EQ(describeTree(root.path(), true), before);
+}
+
+// Gray + and gray -: files by mask, folders with Ctrl; the selection is
+// redrawn, not re-read; the mask joins the history; mode and folders go
+// back to select and files only when the window closes.
+TEST_F(CreateWindowsTest, GroupSelectionWindow)
+{
+    root.folder("work/x.txt");
+    host.Update_AllPanels();
+    TFormPlus& window = TFormPlus::instance(nullptr);
+    EXPECT_EQ(window.windowTitle().toStdString(), "Expand selection");
+    EXPECT_EQ(window.findChild<QLabel*>("Label1")->text().toStdString(), "Specify file type");
+    EXPECT_EQ(window.MaskBox()->currentText().toStdString(), "*.*");
+    const auto selected = [&] {
+        std::vector<std::string> names;
+        for (int i = 1; i <= host.active.Count; ++i)
+            if (host.active.IsSelected(i))
+                names.push_back(host.active.NameAt(i));
+        return names;
+    };
+    const auto run = [&](const char* mask, int mode, int folders) {
+        QTimer::singleShot(0, &window, [&window, mask] {
+            window.MaskBox()->setEditText(mask);
+            window.findChild<QPushButton*>("Button_OK")->click();
+        });
+        TFormPlus::Execute(host, mode, folders);
+        EXPECT_EQ(mode, 1);
+        EXPECT_EQ(folders, 1);
+        EXPECT_EQ(window.Mode, 1);
+        EXPECT_EQ(window.Folders, 1);
+    };
+    const int updates = host.updates;
+    run("*.txt", 1, 1);
+    EXPECT_EQ(selected(), (std::vector<std::string> { "a.txt", "b.txt" }));
+    run("*.txt", 1, 777);
+    EXPECT_EQ(selected(), (std::vector<std::string> { "x.txt", "a.txt", "b.txt" }));
+    run("*.*", 777, 1);
+    EXPECT_EQ(selected(), (std::vector<std::string> { "x.txt" }));
+    EXPECT_EQ(host.updates, updates);
+    EXPECT_EQ(host.repaints, 3);
+    EXPECT_EQ(window.MaskBox()->count(), 2);
+    EXPECT_EQ(window.MaskBox()->itemText(0).toStdString(), "*.txt");
+    EXPECT_EQ(window.MaskBox()->itemText(1).toStdString(), "*.*");
+}
+
+// Ctrl+F12: rows and modes, the caption and group text, the place, and a
+// choice re-sorting both lists.
+TEST_F(CreateWindowsTest, SortModesWindow)
+{
+    const int modes[] = { 1, 2, 3, 4, 0 };
+    const char* settings[] = { "srName", "srExt", "srSize", "srDate", "srNone" };
+    for (int row = 0; row < 5; ++row) {
+        EXPECT_EQ(TFormSort::ModeOfRow(row), modes[row]);
+        EXPECT_EQ(TFormSort::RowOfMode(modes[row]), row);
+        EXPECT_EQ(TFormSort::SettingOfMode(modes[row]), settings[row]);
+    }
+    root.write("work/big.txt", std::string(500, 'x'));
+    host.Update_AllPanels();
+    host.activeLeft = false;
+    host.activeRect = QRect(400, 120, 380, 500);
+    host.otherRect = QRect(0, 100, 380, 500);
+    TFormSort window(host);
+    window.FormShow();
+    EXPECT_EQ(window.windowTitle().toStdString(), "Sort modes for Right panel");
+    EXPECT_EQ(window.Group()->title().toStdString(), " Sorted by Name ");
+    EXPECT_EQ(window.List()->currentRow(), 0);
+    EXPECT_EQ(window.List()->item(0)->sizeHint().height(), 15);
+    EXPECT_EQ(window.pos(), QPoint(430, 130));
+    window.List()->setCurrentRow(2);
+    const int updates = host.updates;
+    window.Button_OKClick();
+    EXPECT_EQ(host.active.SortMode, 3);
+    EXPECT_EQ(host.updates, updates + 1);
+    // Largest first, after "..", and the folder.
+    EXPECT_EQ(host.active.NameAt(3), "big.txt") << "the list is sorted by size at once";
+}
+
+// The history: every visit kept, the last one selected; Enter opens the
+// chosen folder, a vanished one as an empty list.
+TEST_F(CreateWindowsTest, FolderHistoryWindow)
+{
+    FolderHistory history;
+    for (const char* folder : { "c:\\dst\\", "c:\\work\\sub\\", "c:\\work\\sub\\", "c:\\gone\\" })
+        history.Add(folder);
+    TFormFolderHist window(host, history);
+    window.FormShow();
+    EXPECT_EQ(window.windowTitle().toStdString(), "Folders history");
+    EXPECT_EQ(window.List()->count(), 4);
+    EXPECT_EQ(window.List()->currentRow(), 3);
+    window.List()->setCurrentRow(0);
+    window.Button_EnterClick();
+    EXPECT_EQ(host.active.CurrentFolder(), "c:\\dst\\");
+    EXPECT_EQ(host.activeCursor, 1);
+    TFormFolderHist again(host, history);
+    again.FormShow();
+    again.Button_EnterClick();
+    EXPECT_EQ(host.active.CurrentFolder(), "c:\\gone\\");
+    EXPECT_LE(host.active.Count, 1);
+}
+
+// File highlighting: the 39 extensions, a chosen colour kept at once, a
+// cancelled choice keeping the colour, OK repainting.
+TEST_F(CreateWindowsTest, FileColorWindow)
+{
+    ExtensionColors table;
+    table.colors[2] = -5;
+    TFormFileColor window(host, table);
+    window.FormShow();
+    EXPECT_EQ(window.windowTitle().toStdString(), "Files highlighting");
+    ASSERT_EQ(window.List()->count(), 39);
+    EXPECT_EQ(window.List()->item(0)->text().toStdString(), ".bat");
+    EXPECT_EQ(window.List()->item(38)->text().toStdString(), ".pcx");
+    EXPECT_EQ(window.SampleColor(), 0xFFFFFF);
+    window.List()->setCurrentRow(2);
+    EXPECT_EQ(window.SampleColor(), -5);
+    window.Button_ChooseClick(); // cancelled
+    EXPECT_EQ(table.colors[2], -5);
+    scripted.colors.push_back(0x123456);
+    window.Button_ChooseClick();
+    EXPECT_EQ(table.colors[2], 0x123456);
+    EXPECT_EQ(window.SampleColor(), 0x123456);
+    const int updates = host.updates;
+    window.Button_OKClick();
+    EXPECT_EQ(host.updates, updates + 1);
+    EXPECT_EQ(window.result(), QDialog::Accepted);
 }
 
 int main(int argc, char** argv)
