@@ -37,7 +37,7 @@ public:
 
     // Redraws both panels as their lists stand, without re-reading them
     // (a re-read would drop a selection just made).
-    virtual void RepaintPanels() {}
+    virtual void RepaintPanels() { }
     // True when the active panel is the left one.
     virtual bool ActiveIsLeft() { return true; }
     // A panel's rectangle in screen coordinates (empty when not shown).

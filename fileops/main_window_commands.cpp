@@ -5,10 +5,10 @@
 #include "fileops/delete_window.h"
 #include "fileops/file_color_window.h"
 #include "fileops/file_colors.h"
+#include "fileops/file_ops_host.h"
 #include "fileops/folder_hist_window.h"
 #include "fileops/folder_history.h"
 #include "fileops/group_select.h"
-#include "fileops/file_ops_host.h"
 #include "fileops/new_dir_window.h"
 #include "fileops/new_file_window.h"
 #include "fileops/plus_window.h"
@@ -111,7 +111,8 @@ void registerFileOpsCommands()
         FormHost host(form);
         TFormSort::Execute(host);
     });
-    registerFileHandler("AddFolderToHistory", [](TForm1&, const std::string& folder) { FolderHistory::shared().Add(folder); });
+    registerFileHandler("AddFolderToHistory",
+        [](TForm1&, const std::string& folder) { FolderHistory::shared().Add(folder); });
     registerCommand("FoldersHistory", [](TForm1& form) {
         FormHost host(form);
         TFormFolderHist::Execute(host);
@@ -123,7 +124,9 @@ void registerFileOpsCommands()
         FormHost host(form);
         TFormFileColor::Execute(host);
     });
-    registerCommand("SaveFilesColors", [](TForm1&) { SaveFilesColors(programFolder() + "/" + FilesColorsFileName, ExtensionColors::shared()); });
+    registerCommand("SaveFilesColors", [](TForm1&) {
+        SaveFilesColors(programFolder() + "/" + FilesColorsFileName, ExtensionColors::shared());
+    });
 }
 
 } // namespace ov

@@ -58,7 +58,7 @@ class ScriptedPrompts : public PromptService {
 public:
     std::deque<Answer> answers;
     std::deque<std::string> texts;     // answers for askText (and file dialogs)
-    std::deque<int32_t> colors;        // answers for chooseColor; none left cancels
+    std::deque<int32_t> colors; // answers for chooseColor; none left cancels
     std::vector<Question> asked;
     int unanswered = 0;
 

@@ -82,10 +82,12 @@ bool QtPrompts::chooseColor(int32_t& color)
 {
     // 0x00BBGGRR; a negative (system) colour opens on black.
     const uint32_t value = color < 0 ? 0 : static_cast<uint32_t>(color);
-    const QColor chosen = QColorDialog::getColor(QColor(int(value & 0xFF), int(value >> 8 & 0xFF), int(value >> 16 & 0xFF)), m_parent);
+    const QColor chosen = QColorDialog::getColor(
+        QColor(int(value & 0xFF), int(value >> 8 & 0xFF), int(value >> 16 & 0xFF)), m_parent);
     if (!chosen.isValid())
         return false;
-    color = static_cast<int32_t>(uint32_t(chosen.red()) | uint32_t(chosen.green()) << 8 | uint32_t(chosen.blue()) << 16);
+    color = static_cast<int32_t>(
+        uint32_t(chosen.red()) | uint32_t(chosen.green()) << 8 | uint32_t(chosen.blue()) << 16);
     return true;
 }
 
