@@ -24,6 +24,12 @@ int ovtoolText(int argc, char** argv);
 #ifdef OV_CMD_fileops
 int ovtoolFileOps(int argc, char** argv);
 #endif
+#ifdef OV_CMD_attr
+int ovtoolAttr(int argc, char** argv);
+#endif
+#ifdef OV_CMD_mkdir
+int ovtoolMkdir(int argc, char** argv);
+#endif
 
 namespace {
 
@@ -56,6 +62,13 @@ const Command commands[] = {
     { "copy", ovtoolFileOps, "copy SRC... DEST" },
     { "move", ovtoolFileOps, "move SRC... DEST" },
     { "delete", ovtoolFileOps, "delete SRC..." },
+#endif
+#ifdef OV_CMD_attr
+    { "attr", ovtoolAttr, "attr [+r|-r|+a|-a|+s|-s|+h|-h]... [--date \"yyyy-mm-dd hh:mm:ss\"] PATH" },
+#endif
+#ifdef OV_CMD_mkdir
+    { "mkdir", ovtoolMkdir, "mkdir FOLDER NAME" },
+    { "mkfile", ovtoolMkdir, "mkfile FOLDER NAME" },
 #endif
 };
 

@@ -1,4 +1,4 @@
-// What the copy, rename/move and delete windows need from the main window,
+// What the file operation windows need from the main window,
 // so that they never name it: the two panels' file lists and cursors, the
 // settings they read and change, the language file, and the refresh of
 // both panels. The main window implements it over its panels; tests
@@ -8,6 +8,10 @@
 #include "panel/browser.h"
 #include "platform/ini_file.h"
 #include "shell/main_settings.h"
+
+#include <QRect>
+
+#include <string>
 
 class QWidget;
 
@@ -30,6 +34,34 @@ public:
     virtual void Update_AllPanels() = 0;
     // The owner of the windows (the main window), or none.
     virtual QWidget* Owner() = 0;
+
+    // Redraws both panels as their lists stand, without re-reading them
+    // (a re-read would drop a selection just made).
+    virtual void RepaintPanels() { }
+    // True when the active panel is the left one.
+    virtual bool ActiveIsLeft() { return true; }
+    // A panel's rectangle in screen coordinates (empty when not shown).
+    virtual QRect PanelRect(PanelSide side)
+    {
+        (void)side;
+        return {};
+    }
+    // The panels' font size in points.
+    virtual int PanelFontSize() { return 8; }
+    // Makes mode the panel's sort mode: its list's SortMode and the
+    // panel's stored setting ("srName" ...).
+    virtual void SetSortMode(PanelSide side, int mode) { List(side).SortMode = mode; }
+    // Opens the active panel on a folder (Windows path) as the panel reads
+    // a folder: cursor on entry 1, brief view.
+    virtual void OpenActiveFolder(const std::string& path)
+    {
+        TBrowser& list = List(PanelSide::Active);
+        std::string folder = path.size() > 3 ? path.substr(3) : std::string();
+        if (!folder.empty() && folder.back() != '\\')
+            folder += '\\';
+        list.OpenDisk(path.substr(0, 2) + "\\", 0, folder);
+        SetCursorIndex(PanelSide::Active, 1);
+    }
 };
 
 } // namespace ov

@@ -70,6 +70,18 @@ bool ScriptedPrompts::askText(const std::string& caption, const std::string& lab
     return true;
 }
 
+bool ScriptedPrompts::chooseColor(int32_t& color)
+{
+    asked.push_back({ std::to_string(color), "color", Buttons::OkCancel, Icon::None });
+    if (colors.empty()) {
+        ++unanswered;
+        return false;
+    }
+    color = colors.front();
+    colors.pop_front();
+    return true;
+}
+
 std::string ScriptedPrompts::openFile(const std::string& caption, const std::string&, const std::string&)
 {
     std::string value;

@@ -6,6 +6,7 @@
 // that no test ever waits on a modal window.
 #pragma once
 
+#include <cstdint>
 #include <deque>
 #include <string>
 #include <vector>
@@ -34,6 +35,13 @@ public:
     // Open/save file dialogs: a host path, or "" when cancelled.
     virtual std::string openFile(const std::string& caption, const std::string& folder, const std::string& filter) = 0;
     virtual std::string saveFile(const std::string& caption, const std::string& folder, const std::string& filter) = 0;
+    // The colour dialog, opened on color (0x00BBGGRR); false, with color
+    // unchanged, when the user cancels. Services without one cancel.
+    virtual bool chooseColor(int32_t& color)
+    {
+        (void)color;
+        return false;
+    }
 };
 
 // The service in use. Without an installed one every question is answered
@@ -50,6 +58,7 @@ class ScriptedPrompts : public PromptService {
 public:
     std::deque<Answer> answers;
     std::deque<std::string> texts;     // answers for askText (and file dialogs)
+    std::deque<int32_t> colors; // answers for chooseColor; none left cancels
     std::vector<Question> asked;
     int unanswered = 0;
 
@@ -57,6 +66,7 @@ public:
     bool askText(const std::string& caption, const std::string& label, std::string& value) override;
     std::string openFile(const std::string& caption, const std::string& folder, const std::string& filter) override;
     std::string saveFile(const std::string& caption, const std::string& folder, const std::string& filter) override;
+    bool chooseColor(int32_t& color) override;
 };
 
 // The safe answer to a set of buttons.

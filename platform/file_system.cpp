@@ -1,6 +1,8 @@
 // Host listings and file facts; see file_system.h.
 #include "platform/file_system.h"
 
+#include "platform/unique_fd.h"
+
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
@@ -11,6 +13,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/magic.h>
@@ -383,6 +386,69 @@ bool writeStoredDosAttributes(const std::string& hostPath, uint16_t attr)
     char text[16];
     const int length = std::snprintf(text, sizeof text, "0x%x", static_cast<unsigned>(attr & storedBits));
     return ::lsetxattr(hostPath.c_str(), dosAttributeName, text, static_cast<std::size_t>(length), 0) == 0;
+}
+
+bool setAttributes(const std::string& hostPath, uint16_t attr)
+{
+    struct stat info {};
+    if (::lstat(hostPath.c_str(), &info) != 0)
+        return false;
+    const auto slash = hostPath.find_last_of('/');
+    const bool dotName = hostPath.compare(slash == std::string::npos ? 0 : slash + 1, 1, ".") == 0;
+    constexpr uint16_t keptInStore = faHidden | faSysFile | faArchive;
+
+    // The stored word: the three bits from attr, the hidden bit of a dot-name
+    // as it was (the name hides it anyway). A stored read-only bit is dropped,
+    // since the mode now carries it.
+    unsigned char value[128];
+    const ssize_t n = ::lgetxattr(hostPath.c_str(), dosAttributeName, value, sizeof value);
+    const uint16_t oldStored = n < 0 ? 0 : parseDosAttributeValue(value, static_cast<std::size_t>(n));
+    uint16_t newStored = attr & keptInStore;
+    if (dotName)
+        newStored = static_cast<uint16_t>((newStored & ~faHidden) | (oldStored & faHidden));
+    if (newStored != oldStored && !writeStoredDosAttributes(hostPath, newStored))
+        return false;
+
+    if (!S_ISREG(info.st_mode))
+        return true;
+    mode_t mode = info.st_mode & 07777;
+    if (attr & faReadOnly)
+        mode &= ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH);
+    else
+        mode |= S_IWUSR;
+    if (mode == (info.st_mode & 07777))
+        return true;
+    return ::chmod(hostPath.c_str(), mode) == 0;
+}
+
+bool setWrittenTime(const std::string& hostPath, const timespec& written)
+{
+    timespec times[2] {};
+    times[0].tv_nsec = UTIME_OMIT;
+    times[1] = written;
+    return ::utimensat(AT_FDCWD, hostPath.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+timespec fromLocalTime(const TSystemTime& local)
+{
+    struct tm parts {};
+    parts.tm_year = local.wYear - 1900;
+    parts.tm_mon = local.wMonth - 1;
+    parts.tm_mday = local.wDay;
+    parts.tm_hour = local.wHour;
+    parts.tm_min = local.wMinute;
+    parts.tm_sec = local.wSecond;
+    parts.tm_isdst = -1;
+    timespec result {};
+    result.tv_sec = std::mktime(&parts);
+    result.tv_nsec = static_cast<long>(local.wMilliseconds) * 1000000;
+    return result;
+}
+
+bool createEmptyFile(const std::string& hostPath)
+{
+    UniqueFd fd(::open(hostPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+    return fd && fd.close();
 }
 
 bool isPseudoFileSystem(const std::string& hostPath)

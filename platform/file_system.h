@@ -128,6 +128,29 @@ bool writeStoredDosAttributes(const std::string& hostPath, uint16_t attr);
 // Parses the value of user.DOSATTRIB: hex text or the binary record.
 uint16_t parseDosAttributeValue(const unsigned char* data, std::size_t size);
 
+// Changes the four DOS attribute bits of a path to those of attr (other bits
+// of attr are ignored), without following a final link. Read-only is the
+// owner's write bit of a file: setting it clears every write bit, clearing
+// it adds the owner's; a folder's mode is never touched. Hidden, system and
+// archive are stored in user.DOSATTRIB; a name starting with "." stays
+// hidden whatever attr says, and its stored hidden bit is left as it was.
+// Nothing is written where nothing changes. False, with errno set, when the
+// path is missing or the file system refuses a change.
+bool setAttributes(const std::string& hostPath, uint16_t attr);
+
+// Sets the written (modification) time of a path to the second and
+// nanosecond given, without following a final link; the access time stays.
+bool setWrittenTime(const std::string& hostPath, const timespec& written);
+
+// Local calendar time -> host time (seconds); the inverse of toLocalTime.
+// wDayOfWeek is ignored, wMilliseconds kept.
+timespec fromLocalTime(const TSystemTime& local);
+
+// Creates an empty file with one exclusive open that does not follow a
+// link: an existing name (also a dangling link) is never opened, truncated
+// or written. False, with errno set, when the file was not created.
+bool createEmptyFile(const std::string& hostPath);
+
 // True for proc, sysfs and the other kernel file systems that walks skip.
 bool isPseudoFileSystem(const std::string& hostPath);
 

@@ -1,5 +1,7 @@
 #include "platform/qt_prompts.h"
 
+#include <QColor>
+#include <QColorDialog>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -74,6 +76,19 @@ std::string QtPrompts::saveFile(const std::string& caption, const std::string& f
     return QFileDialog::getSaveFileName(m_parent, QString::fromStdString(caption), QString::fromStdString(folder),
         QString::fromStdString(filter))
         .toStdString();
+}
+
+bool QtPrompts::chooseColor(int32_t& color)
+{
+    // 0x00BBGGRR; a negative (system) colour opens on black.
+    const uint32_t value = color < 0 ? 0 : static_cast<uint32_t>(color);
+    const QColor chosen = QColorDialog::getColor(
+        QColor(int(value & 0xFF), int(value >> 8 & 0xFF), int(value >> 16 & 0xFF)), m_parent);
+    if (!chosen.isValid())
+        return false;
+    color = static_cast<int32_t>(
+        uint32_t(chosen.red()) | uint32_t(chosen.green()) << 8 | uint32_t(chosen.blue()) << 16);
+    return true;
 }
 
 } // namespace ov

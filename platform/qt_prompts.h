@@ -15,6 +15,7 @@ public:
     bool askText(const std::string& caption, const std::string& label, std::string& value) override;
     std::string openFile(const std::string& caption, const std::string& folder, const std::string& filter) override;
     std::string saveFile(const std::string& caption, const std::string& folder, const std::string& filter) override;
+    bool chooseColor(int32_t& color) override;
 
 private:
     QWidget* m_parent;
