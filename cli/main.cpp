@@ -18,6 +18,9 @@ int ovtoolRes(int argc, char** argv);
 #ifdef OV_CMD_fileops
 int ovtoolFileOps(int argc, char** argv);
 #endif
+#ifdef OV_CMD_find
+int ovtoolFind(int argc, char** argv);
+#endif
 
 namespace {
 
@@ -44,6 +47,9 @@ const Command commands[] = {
     { "copy", ovtoolFileOps, "copy SRC... DEST" },
     { "move", ovtoolFileOps, "move SRC... DEST" },
     { "delete", ovtoolFileOps, "delete SRC..." },
+#endif
+#ifdef OV_CMD_find
+    { "find", ovtoolFind, "find [--drive] MASKS PATH" },
 #endif
 };
 
