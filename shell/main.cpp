@@ -8,6 +8,7 @@
 #include "shell/main_window.h"
 
 #ifdef OV_HAVE_FILEOPS
+#include "fileops/find_and_drive_commands.h"
 #include "fileops/main_window_commands.h"
 #endif
 
@@ -26,6 +27,7 @@ int main(int argc, char** argv)
 
 #ifdef OV_HAVE_FILEOPS
     ov::registerFileOpsCommands();
+    ov::registerFindAndDriveCommands();
 #endif
     ov::TForm1 form;
     prompts.setParent(&form);
