@@ -21,6 +21,12 @@ int ovtoolFileOps(int argc, char** argv);
 #ifdef OV_CMD_find
 int ovtoolFind(int argc, char** argv);
 #endif
+#ifdef OV_CMD_drives
+int ovtoolDrives(int argc, char** argv);
+#endif
+#ifdef OV_CMD_sysinfo
+int ovtoolSysinfo(int argc, char** argv);
+#endif
 
 namespace {
 
@@ -50,6 +56,12 @@ const Command commands[] = {
 #endif
 #ifdef OV_CMD_find
     { "find", ovtoolFind, "find [--drive] MASKS PATH" },
+#endif
+#ifdef OV_CMD_drives
+    { "drives", ovtoolDrives, "drives" },
+#endif
+#ifdef OV_CMD_sysinfo
+    { "sysinfo", ovtoolSysinfo, "sysinfo [PATH]" },
 #endif
 };
 
