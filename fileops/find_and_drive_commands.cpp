@@ -1,7 +1,9 @@
 #include "fileops/find_and_drive_commands.h"
 
+#include "fileops/drive_window.h"
 #include "fileops/file_ops_host.h"
 #include "fileops/find_window.h"
+#include "fileops/info_window.h"
 #include "shell/commands.h"
 #include "shell/main_window.h"
 
@@ -47,6 +49,19 @@ void registerFindAndDriveCommands()
         };
         window.Execute(host);
         window.OnView = nullptr;
+    });
+    // Alt+F1, Alt+F2 and a right click on a panel's header name the panel
+    // in DriveDialogSide.
+    const auto chooseDrive = [](TForm1& form) {
+        FormHost host(form);
+        TFormDrive::Execute(
+            host, form.DriveDialogSide == form.ActiveSide ? PanelSide::Active : PanelSide::Other);
+    };
+    registerCommand("DriveDialog", chooseDrive);
+    registerCommand("DriveDialogModal", chooseDrive);
+    registerCommand("SystemInfo", [](TForm1& form) {
+        FormHost host(form);
+        TFormInfo::Execute(host);
     });
 }
 
