@@ -30,6 +30,15 @@ int ovtoolAttr(int argc, char** argv);
 #ifdef OV_CMD_mkdir
 int ovtoolMkdir(int argc, char** argv);
 #endif
+#ifdef OV_CMD_find
+int ovtoolFind(int argc, char** argv);
+#endif
+#ifdef OV_CMD_drives
+int ovtoolDrives(int argc, char** argv);
+#endif
+#ifdef OV_CMD_sysinfo
+int ovtoolSysinfo(int argc, char** argv);
+#endif
 
 namespace {
 
@@ -69,6 +78,15 @@ const Command commands[] = {
 #ifdef OV_CMD_mkdir
     { "mkdir", ovtoolMkdir, "mkdir FOLDER NAME" },
     { "mkfile", ovtoolMkdir, "mkfile FOLDER NAME" },
+#endif
+#ifdef OV_CMD_find
+    { "find", ovtoolFind, "find [--drive] MASKS PATH" },
+#endif
+#ifdef OV_CMD_drives
+    { "drives", ovtoolDrives, "drives" },
+#endif
+#ifdef OV_CMD_sysinfo
+    { "sysinfo", ovtoolSysinfo, "sysinfo [PATH]" },
 #endif
 };
 

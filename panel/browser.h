@@ -146,6 +146,15 @@ public:
     // call it per block and per entry, so progress never slows the copy.
     static void pumpMessages();
 
+    // --- The find walk (browser_find.cpp). Searches folder (inside the top
+    // disk, "" for its root) and everything below it for names matching
+    // masks, folders included; raises OnFindFolder (folder, ending in "\")
+    // per folder and OnFindFile (folder, name) per hit, in walk order. Does
+    // nothing while Busy; Stop ends it and keeps what was found.
+    std::function<void(TBrowser& sender, const std::string& folder)> OnFindFolder;
+    std::function<void(TBrowser& sender, const std::string& folder, const std::string& name)> OnFindFile;
+    void FindFiles(const std::string& folder, const std::string& masks);
+
     // Recursive byte total of a folder of this list's top disk (inner path
     // ending in "\" or empty). Lets messages through after each sub-folder;
     // stops early when Stop is called.

@@ -69,6 +69,25 @@ DriveType mountType(std::string_view fsType, std::string_view source)
     return DriveType::Removable;
 }
 
+// A drive map value "folder" or "folder|type" (removable, fixed, remote,
+// cdrom, ramdisk, in any case): the folder and the named type, or the
+// fallback. Text after a "|" that names no type belongs to the folder.
+Drive mappedDrive(char letter, const std::string& value, DriveType fallback)
+{
+    const auto bar = value.rfind('|');
+    if (bar != std::string::npos) {
+        std::string name = value.substr(bar + 1);
+        for (char& c : name)
+            c = lowerAscii(c);
+        const std::pair<const char*, DriveType> types[] = { { "removable", DriveType::Removable }, { "fixed", DriveType::Fixed },
+            { "remote", DriveType::Remote }, { "cdrom", DriveType::CdRom }, { "ramdisk", DriveType::RamDisk } };
+        for (const auto& [typeName, type] : types)
+            if (name == typeName)
+                return { lowerAscii(letter), cleanRoot(value.substr(0, bar)), type };
+    }
+    return { lowerAscii(letter), cleanRoot(value), fallback };
+}
+
 } // namespace
 
 DriveTable& DriveTable::instance()
@@ -95,7 +114,7 @@ void DriveTable::reset()
             const auto equals = item.find('=');
             if (equals != 1 || !isLetter(item[0]) || item.size() < 3)
                 continue;
-            Drive drive { lowerAscii(item[0]), cleanRoot(item.substr(2)), DriveType::Fixed };
+            const Drive drive = mappedDrive(item[0], item.substr(2), DriveType::Fixed);
             m_drives.erase(std::remove_if(m_drives.begin(), m_drives.end(), [&](const Drive& d) { return d.letter == drive.letter; }), m_drives.end());
             m_drives.push_back(drive);
         }
@@ -137,7 +156,7 @@ void DriveTable::applyIni(const IniFile& ini)
         const char letter = lowerAscii(key[0]);
         m_drives.erase(std::remove_if(m_drives.begin(), m_drives.end(), [&](const Drive& d) { return d.letter == letter; }), m_drives.end());
         if (!root.empty())
-            m_drives.push_back({ letter, cleanRoot(root), DriveType::Fixed });
+            m_drives.push_back(mappedDrive(letter, root, DriveType::Fixed));
     }
     std::sort(m_drives.begin(), m_drives.end(), [](const Drive& a, const Drive& b) { return a.letter < b.letter; });
 }

@@ -8,6 +8,8 @@
 //     take free letters from d: on, with their drive type;
 //   - section [Drives] of ov.ini (C=/, H=/home/ann) overrides single letters;
 //   - ORVANTA_DRIVES ("c=/tmp/x;d=/tmp/y") replaces the whole table (tests).
+// A mapped folder may name its type after a "|" ("d=/media/cd|cdrom";
+// removable, fixed, remote, cdrom, ramdisk); otherwise it is fixed.
 // A letter whose folder is missing is "not ready".
 //
 // Host names are UTF-8 bytes. A "\" inside a host name would split the name

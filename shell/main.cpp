@@ -8,6 +8,7 @@
 #include "shell/main_window.h"
 
 #ifdef OV_HAVE_FILEOPS
+#include "fileops/find_and_drive_commands.h"
 #include "fileops/main_window_commands.h"
 #endif
 
@@ -34,6 +35,7 @@ int main(int argc, char** argv)
 
 #ifdef OV_HAVE_FILEOPS
     ov::registerFileOpsCommands();
+    ov::registerFindAndDriveCommands();
 #endif
 #ifdef OV_HAVE_VIEWERS
     ov::registerPictureViewerCommands();

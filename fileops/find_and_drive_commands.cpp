@@ -1,0 +1,68 @@
+#include "fileops/find_and_drive_commands.h"
+
+#include "fileops/drive_window.h"
+#include "fileops/file_ops_host.h"
+#include "fileops/find_window.h"
+#include "fileops/info_window.h"
+#include "shell/commands.h"
+#include "shell/main_window.h"
+
+namespace ov {
+
+namespace {
+
+// The main window as these windows see it.
+class FormHost : public TFileOpsHost {
+public:
+    explicit FormHost(TForm1& form)
+        : m_form(form)
+    {
+    }
+    TBrowser& List(PanelSide side) override { return panel(side)->Browser; }
+    int CurrentIndex(PanelSide side) override { return panel(side)->CurrentIndex(); }
+    void SetCursorIndex(PanelSide side, int index) override { panel(side)->SetCursorIndex(index); }
+    TMainSettings& Settings() override { return m_form.MainSettings; }
+    const IniFile& Language() override { return m_form.Language(); }
+    void Update_AllPanels() override { m_form.Update_AllPanels(); }
+    QWidget* Owner() override { return &m_form; }
+
+private:
+    TFPanel* panel(PanelSide side) const
+    {
+        return side == PanelSide::Active ? m_form.ActivePanel() : m_form.OtherPanel();
+    }
+    TForm1& m_form;
+};
+
+} // namespace
+
+void registerFindAndDriveCommands()
+{
+    // Made now and kept, with its mask history and its last results.
+    TFormFind::instance();
+    registerCommand("FindFile", [](TForm1& form) {
+        FormHost host(form);
+        TFormFind& window = TFormFind::instance();
+        window.OnView = [&form](const std::string& path) {
+            if (const FileHandler* view = CommandRegistry::instance().findFileHandler("ViewText"))
+                (*view)(form, path);
+        };
+        window.Execute(host);
+        window.OnView = nullptr;
+    });
+    // Alt+F1, Alt+F2 and a right click on a panel's header name the panel
+    // in DriveDialogSide.
+    const auto chooseDrive = [](TForm1& form) {
+        FormHost host(form);
+        TFormDrive::Execute(
+            host, form.DriveDialogSide == form.ActiveSide ? PanelSide::Active : PanelSide::Other);
+    };
+    registerCommand("DriveDialog", chooseDrive);
+    registerCommand("DriveDialogModal", chooseDrive);
+    registerCommand("SystemInfo", [](TForm1& form) {
+        FormHost host(form);
+        TFormInfo::Execute(host);
+    });
+}
+
+} // namespace ov
