@@ -40,7 +40,13 @@ enum TArcType : uint8_t {
 // "atZIP", "atArjExe", … ; "?" outside the enumeration.
 std::string_view arcTypeName(TArcType type);
 
-inline bool isZipKind(TArcType t) { return t >= atZIP && t <= atZip250Exe; }
-inline bool isLhaKind(TArcType t) { return t >= atLHA && t <= atLzhExe; }
+inline bool isZipKind(TArcType t)
+{
+    return t >= atZIP && t <= atZip250Exe;
+}
+inline bool isLhaKind(TArcType t)
+{
+    return t >= atLHA && t <= atLzhExe;
+}
 
 } // namespace ov

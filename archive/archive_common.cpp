@@ -14,7 +14,10 @@ namespace {
 
 TArchiveCommon* runningComponent = nullptr;
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 } // namespace
 
@@ -29,8 +32,14 @@ TArchiveCommon::~TArchiveCommon()
         runningComponent = nullptr;
 }
 
-TArchiveCommon* TArchiveCommon::running() { return runningComponent; }
-void TArchiveCommon::markRunning() { runningComponent = this; }
+TArchiveCommon* TArchiveCommon::running()
+{
+    return runningComponent;
+}
+void TArchiveCommon::markRunning()
+{
+    runningComponent = this;
+}
 void TArchiveCommon::clearRunning()
 {
     if (runningComponent == this)
@@ -72,7 +81,10 @@ void TArchiveCommon::SetFileSpec(const std::string& mask)
     std::replace(m_fileSpec.begin(), m_fileSpec.end(), '/', '\\');
 }
 
-void TArchiveCommon::SetZipCmntBufSize(int32_t size) { m_zipCmntBufSize = std::clamp(size, 2000, 32767); }
+void TArchiveCommon::SetZipCmntBufSize(int32_t size)
+{
+    m_zipCmntBufSize = std::clamp(size, 2000, 32767);
+}
 
 TDateTime TArchiveCommon::UnixToDateTime(int64_t unixTime) const
 {
@@ -291,8 +303,8 @@ void TArchiveCommon::fatal(int32_t code, const std::string& fn, const std::strin
     throw ArchiveError(code, text);
 }
 
-void TArchiveCommon::nonFatal(int32_t code, const std::string& path, const std::string& msgEx,
-                              const std::string& volumeId)
+void TArchiveCommon::nonFatal(
+    int32_t code, const std::string& path, const std::string& msgEx, const std::string& volumeId)
 {
     if (m_cancel || !OnError)
         return;

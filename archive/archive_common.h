@@ -7,8 +7,8 @@
 // from a FileStore (the host disk unless a test installs a memory store).
 #pragma once
 
-#include "archive/archive_component.h"
 #include "archive/arc_type.h"
+#include "archive/archive_component.h"
 #include "archive/dates.h"
 #include "archive/file_layer.h"
 #include "archive/names.h"
@@ -84,10 +84,10 @@ public:
     std::function<void(TArchiveCommon& Sender)> OnActivate;
     std::function<void(TArchiveCommon& Sender)> OnDeactivate;
     std::function<void(TArchiveCommon& Sender, const std::string& FN, const std::string& MsgEx,
-                       const std::string& VolumeID, int32_t ECode)>
+        const std::string& VolumeID, int32_t ECode)>
         OnError;
     std::function<void(TArchiveCommon& Sender, std::string& Dir, std::string& FN, const std::string& VolumeID,
-                       bool FExists, bool& Cancel)>
+        bool FExists, bool& Cancel)>
         OnNextVolume;
 
     // --- Operations ---------------------------------------------------------
@@ -104,7 +104,10 @@ public:
     std::string targetFolder() const;
 
     // A DOS date-time as this kind stores it, to a date-time value.
-    virtual TDateTime DosDateToDateTime(uint32_t dosDateTime) const { return dosDateTimeToDateTime(dosDateTime); }
+    virtual TDateTime DosDateToDateTime(uint32_t dosDateTime) const
+    {
+        return dosDateTimeToDateTime(dosDateTime);
+    }
     TDateTime UnixToDateTime(int64_t unixTime) const;
 
     virtual void DetectKind();
@@ -136,7 +139,7 @@ public:
     [[noreturn]] void fatal(int32_t code, const std::string& fn, const std::string& msgEx = "0");
     // Raises OnError (when not cancelled) with the file-name part of `path`.
     void nonFatal(int32_t code, const std::string& path, const std::string& msgEx = "0",
-                  const std::string& volumeId = {});
+        const std::string& volumeId = {});
 
 protected:
     // Opens `path` after the drive check; null on failure.

@@ -30,7 +30,8 @@ bool TArchiveLister::Activate()
             fatal(msgHeaderIdError, m_archiveFile);
         if (m_arcType == atUnsupported)
             fatal(msgUnsupportedArchiveType, m_archiveFile);
-        if ((m_arcType == atARJ || m_arcType == atArjExe || m_arcType == atCAB) && !m_store->exists(m_archiveFile)) {
+        if ((m_arcType == atARJ || m_arcType == atArjExe || m_arcType == atCAB)
+            && !m_store->exists(m_archiveFile)) {
             std::string found = m_archiveFile;
             if (!requestNextVolume(found, std::to_string(m_volumeNumber))) {
                 clearRunning();

@@ -17,11 +17,9 @@ namespace {
 
 // Table k advances a byte that sits k positions before the end of a group;
 // a loop over groups of `Slices` bytes does independent look-ups for each.
-template <std::size_t Slices>
-using CrcTables = std::array<std::array<uint32_t, 256>, Slices>;
+template <std::size_t Slices> using CrcTables = std::array<std::array<uint32_t, 256>, Slices>;
 
-template <std::size_t Slices>
-constexpr CrcTables<Slices> makeTables(uint32_t polynomial)
+template <std::size_t Slices> constexpr CrcTables<Slices> makeTables(uint32_t polynomial)
 {
     CrcTables<Slices> tables {};
     for (uint32_t i = 0; i < 256; ++i) {
@@ -82,11 +80,14 @@ __attribute__((target("pclmul,sse2"))) inline __m128i foldBlock(__m128i x, __m12
     return _mm_xor_si128(_mm_clmulepi64_si128(x, constants, 0x00), _mm_clmulepi64_si128(x, constants, 0x11));
 }
 
-__attribute__((target("pclmul,sse2"))) uint32_t crc32Folded(uint32_t crc, const uint8_t* p, std::size_t length)
+__attribute__((target("pclmul,sse2"))) uint32_t crc32Folded(
+    uint32_t crc, const uint8_t* p, std::size_t length)
 {
     const auto load = [](const uint8_t* at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at)); };
-    const __m128i by512 = _mm_set_epi64x(static_cast<long long>(0xCAD38E8F00000000ull), static_cast<long long>(0x653D982200000000ull));
-    const __m128i by128 = _mm_set_epi64x(static_cast<long long>(0x9BA54C6F00000000ull), static_cast<long long>(0x65673B4600000000ull));
+    const __m128i by512 = _mm_set_epi64x(
+        static_cast<long long>(0xCAD38E8F00000000ull), static_cast<long long>(0x653D982200000000ull));
+    const __m128i by128 = _mm_set_epi64x(
+        static_cast<long long>(0x9BA54C6F00000000ull), static_cast<long long>(0x65673B4600000000ull));
     __m128i x0 = _mm_xor_si128(load(p), _mm_cvtsi32_si128(static_cast<int>(crc)));
     __m128i x1 = load(p + 16);
     __m128i x2 = load(p + 32);

@@ -19,6 +19,9 @@ inline uint32_t crc32(const void* data, std::size_t length)
     return ~crc32Update(0xFFFFFFFFu, data, length);
 }
 
-inline uint16_t crc16(const void* data, std::size_t length) { return crc16Update(0, data, length); }
+inline uint16_t crc16(const void* data, std::size_t length)
+{
+    return crc16Update(0, data, length);
+}
 
 } // namespace ov

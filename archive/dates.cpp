@@ -77,7 +77,10 @@ CivilTime decodeDateTime(TDateTime value)
     return c;
 }
 
-TDateTime dosEpoch() { return encodeDateTime(CivilTime {}); }
+TDateTime dosEpoch()
+{
+    return encodeDateTime(CivilTime {});
+}
 
 TDateTime dosDateTimeToDateTime(uint32_t dosDateTime)
 {
@@ -118,8 +121,8 @@ std::string formatDateTime(TDateTime value)
 {
     const CivilTime c = decodeDateTime(value);
     char text[40];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", c.year, c.month, c.day, c.hour, c.minute,
-                  c.second);
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", c.year, c.month, c.day, c.hour,
+        c.minute, c.second);
     return text;
 }
 

@@ -18,7 +18,7 @@ enum class SignatureMode { Plain, Program };
 struct Detection {
     TArcType kind = atUnknown;
     int64_t dataOffset = 0; // 0-based position of the archive's first byte
-    int64_t zipOffset = 0;  // added to stored ZIP directory offsets (resource-found stubs)
+    int64_t zipOffset = 0; // added to stored ZIP directory offsets (resource-found stubs)
 };
 
 // Classifies the first four bytes of an archive. `dataOffset` is set only by

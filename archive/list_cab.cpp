@@ -139,7 +139,8 @@ void ListingRun::listCab()
                                                                           : cabinet.folderTypes[0];
                 l.MethodName = cabMethodName(l.MethodNumber);
                 l.ExternalAttr = attributes & ~attributeUtf8Name;
-                l.FileName = name(stored, (attributes & attributeUtf8Name) ? NameEncoding::Utf8 : NameEncoding::Oem);
+                l.FileName
+                    = name(stored, (attributes & attributeUtf8Name) ? NameEncoding::Utf8 : NameEncoding::Oem);
                 if (inSet)
                     l.VolumeName = TArchiveCommon::fileNamePart(volumePath);
                 report(position, false);

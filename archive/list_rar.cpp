@@ -188,7 +188,8 @@ void ListingRun::listRar()
                 l.MethodNumber = h[25];
                 l.MethodName = rarMethodName(h[25], folder);
                 l.Encrypted = flags & flagEncrypted;
-                l.ExternalAttr = h[15] == hostUnix ? (folder ? 0x10 : 0x20) : static_cast<uint16_t>(attributes);
+                l.ExternalAttr
+                    = h[15] == hostUnix ? (folder ? 0x10 : 0x20) : static_cast<uint16_t>(attributes);
                 if (folder)
                     l.ExternalAttr |= 0x10;
                 if (volumeSet)

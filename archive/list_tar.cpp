@@ -40,7 +40,8 @@ int64_t tarNumber(const uint8_t* field, std::size_t length)
 
 std::string field(const uint8_t* bytes, std::size_t length)
 {
-    return std::string(reinterpret_cast<const char*>(bytes), strnlen(reinterpret_cast<const char*>(bytes), length));
+    return std::string(
+        reinterpret_cast<const char*>(bytes), strnlen(reinterpret_cast<const char*>(bytes), length));
 }
 
 // The "path" value of a pax extended header ("<len> path=<value>\n" records).

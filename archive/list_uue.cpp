@@ -28,7 +28,8 @@ void ListingRun::listUue()
     const std::size_t lineEnd = text.find('\n', at);
     if (nameAt == std::string::npos || (lineEnd != std::string::npos && nameAt > lineEnd))
         return;
-    std::string stored = text.substr(nameAt + 1, (lineEnd == std::string::npos ? text.size() : lineEnd) - nameAt - 1);
+    std::string stored
+        = text.substr(nameAt + 1, (lineEnd == std::string::npos ? text.size() : lineEnd) - nameAt - 1);
     if (stored.size() > 255)
         stored.resize(255);
     auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };

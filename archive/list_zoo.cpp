@@ -53,7 +53,8 @@ void ListingRun::listZoo()
         // The last entry of the chain is an empty terminator.
         if (next < 1)
             break;
-        std::string stored(reinterpret_cast<const char*>(e + 38), strnlen(reinterpret_cast<const char*>(e + 38), 13));
+        std::string stored(
+            reinterpret_cast<const char*>(e + 38), strnlen(reinterpret_cast<const char*>(e + 38), 13));
         std::string folder;
         if (e[4] == 2) {
             const uint8_t longLength = e[56];

@@ -116,7 +116,10 @@ bool ListingRun::fits(int64_t position, int64_t length) const
     return position >= 0 && length >= 0 && position <= size && length <= size - position;
 }
 
-bool ListingRun::isForward(int64_t current, int64_t next) const { return next > current && next < size; }
+bool ListingRun::isForward(int64_t current, int64_t next) const
+{
+    return next > current && next < size;
+}
 
 std::string ListingRun::name(std::string_view stored, NameEncoding encoding) const
 {

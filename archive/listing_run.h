@@ -54,7 +54,7 @@ public:
     TArchiveLister& lister;
     int64_t size = 0;
     std::string volumePath; // the open volume
-    int32_t reported = 0;   // members reported (folders not counted)
+    int32_t reported = 0; // members reported (folders not counted)
 
 private:
     void listZip();

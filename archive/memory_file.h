@@ -13,7 +13,7 @@ namespace ov {
 class MemoryFile : public FileLayer {
 public:
     explicit MemoryFile(std::shared_ptr<const std::vector<uint8_t>> bytes, int64_t modificationTime = 0,
-                        uint16_t attributes = 0x20);
+        uint16_t attributes = 0x20);
 
     int64_t size() const override { return static_cast<int64_t>(m_bytes->size()); }
     std::size_t readAt(int64_t offset, void* buffer, std::size_t length) override;

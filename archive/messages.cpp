@@ -68,7 +68,7 @@ constexpr Entry table[] = {
 std::string_view archiveMessageText(int32_t code)
 {
     auto it = std::lower_bound(std::begin(table), std::end(table), code,
-                               [](const Entry& entry, int32_t value) { return entry.code < value; });
+        [](const Entry& entry, int32_t value) { return entry.code < value; });
     if (it == std::end(table) || it->code != code)
         return {};
     return it->text;

@@ -15,6 +15,9 @@ namespace ov {
 std::string_view archiveMessageText(int32_t code);
 
 // True for the error range (25100..25450); the rest are general messages.
-inline bool isArchiveErrorCode(int32_t code) { return code >= 25100 && code <= 25450; }
+inline bool isArchiveErrorCode(int32_t code)
+{
+    return code >= 25100 && code <= 25450;
+}
 
 } // namespace ov

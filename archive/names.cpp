@@ -109,8 +109,8 @@ std::string memberName(std::string_view stored, NameEncoding encoding, OemCodePa
         return out;
     }
     const uint16_t* upper = codePage == OemCodePage::Cp866 ? oem::cp866
-        : codePage == OemCodePage::Cp852                    ? oem::cp852
-                                                            : oem::cp437;
+        : codePage == OemCodePage::Cp852                   ? oem::cp852
+                                                           : oem::cp437;
     for (char c : stored) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte < 0x80)

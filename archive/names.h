@@ -19,9 +19,9 @@ enum class OemCodePage { Cp437, Cp866, Cp852 };
 OemCodePage oemCodePageForLanguage(std::string_view language);
 
 enum class NameEncoding {
-    Oem,           // decode from the OEM code page
-    Utf8,          // stored as UTF-8 (ZIP flag bit 11)
-    Utf8IfValid    // from a Unix host: UTF-8 when it is valid, else OEM
+    Oem, // decode from the OEM code page
+    Utf8, // stored as UTF-8 (ZIP flag bit 11)
+    Utf8IfValid // from a Unix host: UTF-8 when it is valid, else OEM
 };
 
 bool isValidUtf8(std::string_view bytes);

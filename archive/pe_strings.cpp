@@ -64,7 +64,8 @@ public:
             uint8_t header[40];
             if (!m_file.readExact(sectionTable + i * 40, header, sizeof header))
                 return false;
-            m_sections.push_back({ le32(header + 12), le32(header + 8), le32(header + 20), le32(header + 16) });
+            m_sections.push_back(
+                { le32(header + 12), le32(header + 8), le32(header + 20), le32(header + 16) });
         }
         return true;
     }

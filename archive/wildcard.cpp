@@ -18,7 +18,10 @@ std::string_view namePart(std::string_view text)
     return slash == std::string_view::npos ? text : text.substr(slash + 1);
 }
 
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char lowerAscii(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool plainMatch(std::string_view a, std::string_view b)
 {

@@ -15,10 +15,10 @@
 #include <vector>
 
 struct OvBenchRatio {
-    std::string name;   // what the line is called
-    std::string ours;   // benchmark name (as Google Benchmark reports it)
+    std::string name; // what the line is called
+    std::string ours; // benchmark name (as Google Benchmark reports it)
     std::string anchor; // benchmark name of the anchor
-    std::string what;   // description of the anchor
+    std::string what; // description of the anchor
 };
 
 inline std::vector<OvBenchRatio>& ovBenchRatios()
@@ -92,7 +92,8 @@ inline int ovBenchMain(int argc, char** argv)
             std::printf("bench %s: n/a (%s)\n", ratio.name.c_str(), ratio.what.c_str());
             continue;
         }
-        std::printf("bench %s: %.3f (%s)\n", ratio.name.c_str(), ours->second / anchor->second, ratio.what.c_str());
+        std::printf(
+            "bench %s: %.3f (%s)\n", ratio.name.c_str(), ours->second / anchor->second, ratio.what.c_str());
     }
     for (const auto& note : ovBenchNotes())
         std::printf("bench %s\n", note.c_str());
@@ -100,4 +101,7 @@ inline int ovBenchMain(int argc, char** argv)
 }
 
 #define OV_BENCH_MAIN()                                                                                      \
-    int main(int argc, char** argv) { return ovBenchMain(argc, argv); }
+    int main(int argc, char** argv)                                                                          \
+    {                                                                                                        \
+        return ovBenchMain(argc, argv);                                                                      \
+    }

@@ -32,8 +32,9 @@ namespace {
 
 int usage()
 {
-    std::fprintf(stderr, "usage: ovtool arc [--codepage 437|866|852] l [--dirs] [--mask MASK] ARCHIVE\n"
-                         "       ovtool arc [--codepage 437|866|852] t|x ...\n");
+    std::fprintf(stderr,
+        "usage: ovtool arc [--codepage 437|866|852] l [--dirs] [--mask MASK] ARCHIVE\n"
+        "       ovtool arc [--codepage 437|866|852] t|x ...\n");
     return 2;
 }
 
@@ -84,15 +85,15 @@ int list(int argc, char** argv, ov::OemCodePage codePage)
     if (archive.empty())
         return usage();
     lister.OnError = [](ov::TArchiveCommon&, const std::string& fn, const std::string& msgEx,
-                        const std::string&, int32_t code) {
+                         const std::string&, int32_t code) {
         std::fprintf(stderr, "ovtool arc: error %d: %s (%s, %s)\n", code,
-                     std::string(ov::archiveMessageText(code)).c_str(), fn.c_str(), msgEx.c_str());
+            std::string(ov::archiveMessageText(code)).c_str(), fn.c_str(), msgEx.c_str());
     };
     lister.OnRead = [](ov::TArchiveLister& l, int64_t, int32_t) {
         std::printf("%s\t%" PRId64 "\t%" PRId64 "\t%d\t%08" PRIx32 "\t%s\t%s\t%04x\t%s\n", l.FileName.c_str(),
-                    l.UnpackedSize, l.PackedSize, l.Ratio, l.Crc, l.MethodName.c_str(),
-                    ov::formatDateTime(l.FileDate).c_str(), static_cast<unsigned>(l.ExternalAttr),
-                    l.VolumeName.c_str());
+            l.UnpackedSize, l.PackedSize, l.Ratio, l.Crc, l.MethodName.c_str(),
+            ov::formatDateTime(l.FileDate).c_str(), static_cast<unsigned>(l.ExternalAttr),
+            l.VolumeName.c_str());
     };
     lister.SetArchiveFile(archive);
     std::printf("%s\n", std::string(ov::arcTypeName(lister.ArcType())).c_str());

@@ -47,22 +47,23 @@ int ovtoolArcExtract(int argc, char** argv, ov::OemCodePage codePage)
     int failures = 0, members = 0;
     if (!extractor) {
         std::printf("%s: %s\n", archive.c_str(),
-                    std::string(ov::archiveMessageText(ov::msgUnsupportedArchiveType)).c_str());
+            std::string(ov::archiveMessageText(ov::msgUnsupportedArchiveType)).c_str());
         failures = 1;
     } else {
         extractor->NameCodePage = codePage;
         extractor->SetArchiveFile(archive);
         extractor->SetExtractDir(dir);
-        extractor->OnGetPassword = [&password](ov::TExtractorBase&, const std::string&, std::string& answer,
-                                               bool& tryAgain) {
-            answer = password;
-            tryAgain = !password.empty();
-            password.clear(); // asked once
-        };
+        extractor->OnGetPassword
+            = [&password](ov::TExtractorBase&, const std::string&, std::string& answer, bool& tryAgain) {
+                  answer = password;
+                  tryAgain = !password.empty();
+                  password.clear(); // asked once
+              };
         // A member whose decoding failed is reported twice (its error, then
         // its end with the check failed): it counts once.
         bool reported = false;
-        extractor->OnBegin = [&reported](ov::TExtractorBase&, const std::string&, int32_t, bool&) { reported = false; };
+        extractor->OnBegin
+            = [&reported](ov::TExtractorBase&, const std::string&, int32_t, bool&) { reported = false; };
         extractor->OnEnd = [&](ov::TExtractorBase&, const std::string& fn, bool crcPass) {
             ++members;
             std::string shown = fn.substr(std::min(fn.size(), dir.size() + 1));
@@ -70,8 +71,8 @@ int ovtoolArcExtract(int argc, char** argv, ov::OemCodePage codePage)
             failures += crcPass || reported ? 0 : 1;
             reported = false;
         };
-        extractor->OnError = [&](ov::TArchiveCommon&, const std::string& fn, const std::string&, const std::string&,
-                                 int32_t code) {
+        extractor->OnError = [&](ov::TArchiveCommon&, const std::string& fn, const std::string&,
+                                 const std::string&, int32_t code) {
             ++failures;
             reported = true;
             std::printf("%-50s %d %s\n", fn.c_str(), code, std::string(ov::archiveMessageText(code)).c_str());

@@ -69,7 +69,8 @@ std::string resolvePath(const std::string& given)
     }
     char resolved[PATH_MAX];
     if (!::realpath(parent.c_str(), resolved)) {
-        std::fprintf(stderr, "ovtool: %s: the folder it names cannot be resolved (%s)\n", given.c_str(), std::strerror(errno));
+        std::fprintf(stderr, "ovtool: %s: the folder it names cannot be resolved (%s)\n", given.c_str(),
+            std::strerror(errno));
         return std::string();
     }
     const std::string folder = resolved;
@@ -84,10 +85,12 @@ void wireEvents(TBrowser& list, bool print, Totals& totals)
         if (print)
             std::printf("copy-start %lld\n", static_cast<long long>(total));
     };
-    list.OnFileStart = [print](TBrowser&, const std::string& source, const std::string& target, int64_t size) {
-        if (print)
-            std::printf("file-start %s -> %s %lld\n", source.c_str(), target.c_str(), static_cast<long long>(size));
-    };
+    list.OnFileStart
+        = [print](TBrowser&, const std::string& source, const std::string& target, int64_t size) {
+              if (print)
+                  std::printf("file-start %s -> %s %lld\n", source.c_str(), target.c_str(),
+                      static_cast<long long>(size));
+          };
     list.OnProgress = [print, &totals](TBrowser&, int64_t done, int64_t size) {
         if (print)
             std::printf("progress %lld/%lld\n", static_cast<long long>(done), static_cast<long long>(size));
@@ -125,10 +128,13 @@ bool select(TBrowser& list, const std::string& name)
     return false;
 }
 
-int runSystem(const std::string& verb, const std::vector<std::string>& sources, const std::string& destination, bool trash)
+int runSystem(const std::string& verb, const std::vector<std::string>& sources,
+    const std::string& destination, bool trash)
 {
     TFileOperation operation;
-    operation.Operation = verb == "copy" ? FileOperationKind::Copy : verb == "move" ? FileOperationKind::Move : FileOperationKind::Delete;
+    operation.Operation = verb == "copy" ? FileOperationKind::Copy
+        : verb == "move"                 ? FileOperationKind::Move
+                                         : FileOperationKind::Delete;
     operation.AllowUndo = trash;
     operation.NoConfirmation = true;
     for (const std::string& source : sources) {
@@ -181,7 +187,8 @@ int ovtoolFileOps(int argc, char** argv)
     }
     const bool deleting = verb == "delete";
     if (paths.size() < (deleting ? 1u : 2u)) {
-        std::fprintf(stderr, "usage: ovtool %s [--events] %s\n", verb.c_str(), deleting ? "[--trash] SRC..." : "[--system] SRC... DEST");
+        std::fprintf(stderr, "usage: ovtool %s [--events] %s\n", verb.c_str(),
+            deleting ? "[--trash] SRC..." : "[--system] SRC... DEST");
         return 2;
     }
     std::string destination;
@@ -245,8 +252,8 @@ int ovtoolFileOps(int argc, char** argv)
         if (deleting)
             std::printf("deleted %lld paths\n", static_cast<long long>(totals.deleted));
         else
-            std::printf("%s %lld files, %lld bytes\n", verb == "move" ? "moved" : "copied", static_cast<long long>(totals.files),
-                static_cast<long long>(totals.bytes));
+            std::printf("%s %lld files, %lld bytes\n", verb == "move" ? "moved" : "copied",
+                static_cast<long long>(totals.files), static_cast<long long>(totals.bytes));
     }
     return ok ? 0 : 1;
 }

@@ -33,7 +33,8 @@ int ovtoolLs(int argc, char** argv)
             else if (mode == "none")
                 sortMode = srNone;
             else {
-                std::fprintf(stderr, "ovtool ls: unknown sort mode '%s' (name, ext, size, date, none)\n", mode.c_str());
+                std::fprintf(stderr, "ovtool ls: unknown sort mode '%s' (name, ext, size, date, none)\n",
+                    mode.c_str());
                 return 2;
             }
         } else if (arg == "--hidden") {
@@ -92,8 +93,9 @@ int ovtoolLs(int argc, char** argv)
     for (const Entry& entry : list.Entries) {
         char line[96];
         const TSystemTime& t = entry.Written;
-        std::snprintf(line, sizeof line, "\t%lld\t%04u-%02u-%02u %02u:%02u:%02u\t%x\n", static_cast<long long>(entry.Size), t.wYear,
-            t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, entry.Attr);
+        std::snprintf(line, sizeof line, "\t%lld\t%04u-%02u-%02u %02u:%02u:%02u\t%x\n",
+            static_cast<long long>(entry.Size), t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond,
+            entry.Attr);
         out += entry.FullName;
         out += line;
     }

@@ -65,7 +65,8 @@ const Command commands[] = {
     { "conv", ovtoolConv, "conv --from CP --to CP" },
 #endif
 #ifdef OV_CMD_text
-    { "text", ovtoolText, "text FILE [--find TEXT [--case] [--word] [--up]] [--replace-all FIND REPL] [--save OUT]" },
+    { "text", ovtoolText,
+        "text FILE [--find TEXT [--case] [--word] [--up]] [--replace-all FIND REPL] [--save OUT]" },
 #endif
 #ifdef OV_CMD_fileops
     { "copy", ovtoolFileOps, "copy SRC... DEST" },

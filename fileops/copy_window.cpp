@@ -21,7 +21,8 @@ constexpr const char* cannotCopy = "Cannot copy files";
 
 } // namespace
 
-TFormCopy::TFormCopy(TFileOpsHost& host, QWidget* parent) : TransferWindow(host, "Copy", parent)
+TFormCopy::TFormCopy(TFileOpsHost& host, QWidget* parent)
+    : TransferWindow(host, "Copy", parent)
 {
     auto* grid = new QGridLayout(m_question);
     auto* fromLabel = new QLabel(QString::fromStdString(text("Label_From")), m_question);
@@ -108,7 +109,8 @@ void TFormCopy::Button_OKClick()
         for (int i = 1; i <= source.Count; ++i)
             if (source.IsSelected(i))
                 operation.Sources.push_back(source.CurrentFolder() + source.NameAt(i));
-    } else if (index >= 1 && index <= source.Count && !source.Entries[static_cast<std::size_t>(index - 1)].IsParent) {
+    } else if (index >= 1 && index <= source.Count
+        && !source.Entries[static_cast<std::size_t>(index - 1)].IsParent) {
         operation.Sources.push_back(m_from->text().toStdString());
     }
     if (!operation.Sources.empty()) {

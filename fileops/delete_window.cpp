@@ -15,7 +15,8 @@
 
 namespace ov {
 
-TFormDelete::TFormDelete(TFileOpsHost& host, QWidget* parent) : WalkWindow(host, parent)
+TFormDelete::TFormDelete(TFileOpsHost& host, QWidget* parent)
+    : WalkWindow(host, parent)
 {
     setModal(true);
     setWindowTitle(QString::fromStdString(text("Caption")));
@@ -99,7 +100,8 @@ void TFormDelete::Button_OKClick()
     m_ok->setEnabled(false);
     TBrowser& list = m_host.List(PanelSide::Active);
     const int current = m_host.CurrentIndex(PanelSide::Active);
-    const bool onParent = current >= 1 && current <= list.Count && list.Entries[static_cast<std::size_t>(current - 1)].IsParent;
+    const bool onParent = current >= 1 && current <= list.Count
+        && list.Entries[static_cast<std::size_t>(current - 1)].IsParent;
     if ((list.SelCount == 0 && onParent) || current < 1 || current > list.Count) {
         finish();
         return;
@@ -127,7 +129,8 @@ void TFormDelete::deleteToTrash()
             if (list.IsSelected(i))
                 operation.Sources.push_back(list.CurrentFolder() + list.NameAt(i));
     } else {
-        operation.Sources.push_back(list.CurrentFolder() + list.NameAt(m_host.CurrentIndex(PanelSide::Active)));
+        operation.Sources.push_back(
+            list.CurrentFolder() + list.NameAt(m_host.CurrentIndex(PanelSide::Active)));
     }
     // What the Trash cannot take stays where it is; the operation says so.
     showProgressLine();
@@ -158,7 +161,8 @@ void TFormDelete::deleteOwn()
     TBrowser& list = m_host.List(PanelSide::Active);
     showProgressLine();
     list.CurIndex = m_host.CurrentIndex(PanelSide::Active);
-    list.OnDeleteFile = [this](TBrowser&, const std::string& path) { m_question->setText(QString::fromStdString(path)); };
+    list.OnDeleteFile
+        = [this](TBrowser&, const std::string& path) { m_question->setText(QString::fromStdString(path)); };
     list.OnConfirmReadOnly = [](TBrowser&, int, const std::string&, bool& goAhead) { goAhead = true; };
     m_running = true;
     const bool complete = list.DeleteSelected();

@@ -66,7 +66,10 @@ public:
     }
 
 private:
-    TFPanel* panel(PanelSide side) const { return side == PanelSide::Active ? m_form.ActivePanel() : m_form.OtherPanel(); }
+    TFPanel* panel(PanelSide side) const
+    {
+        return side == PanelSide::Active ? m_form.ActivePanel() : m_form.OtherPanel();
+    }
     TForm1& m_form;
 };
 

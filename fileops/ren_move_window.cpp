@@ -13,7 +13,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-
 namespace ov {
 
 namespace {
@@ -22,7 +21,8 @@ constexpr const char* cannotMove = "Cannot moving files";
 
 } // namespace
 
-TFormRenMove::TFormRenMove(TFileOpsHost& host, QWidget* parent) : TransferWindow(host, "Rename", parent)
+TFormRenMove::TFormRenMove(TFileOpsHost& host, QWidget* parent)
+    : TransferWindow(host, "Rename", parent)
 {
     auto* layout = new QVBoxLayout(m_question);
     m_label = new QLabel(m_question);
@@ -55,9 +55,11 @@ void TFormRenMove::FormShow()
     TBrowser& source = m_host.List(PanelSide::Active);
     m_sourceText = source.CurrentFolder() + source.NameAt(m_host.CurrentIndex(PanelSide::Active));
     if (source.SelCount > 0)
-        m_label->setText(QString::fromStdString(text("Label_Comm") + " " + std::to_string(source.SelCount) + " file(s) " + text("Label_To")));
+        m_label->setText(QString::fromStdString(
+            text("Label_Comm") + " " + std::to_string(source.SelCount) + " file(s) " + text("Label_To")));
     else
-        m_label->setText(QString::fromStdString(text("Label_Comm") + " <" + m_sourceText + "> " + text("Label_To")));
+        m_label->setText(
+            QString::fromStdString(text("Label_Comm") + " <" + m_sourceText + "> " + text("Label_To")));
     m_destination->setEditText(QString::fromStdString(m_host.List(PanelSide::Other).CurrentFolder()));
 }
 
@@ -82,7 +84,8 @@ void TFormRenMove::Button_OkClick()
         for (int i = 1; i <= source.Count; ++i)
             if (source.IsSelected(i))
                 operation.Sources.push_back(source.CurrentFolder() + source.NameAt(i));
-    } else if (index >= 1 && index <= source.Count && !source.Entries[static_cast<std::size_t>(index - 1)].IsParent) {
+    } else if (index >= 1 && index <= source.Count
+        && !source.Entries[static_cast<std::size_t>(index - 1)].IsParent) {
         operation.Sources.push_back(m_sourceText);
     }
     // Several entries cannot all take one typed name: only an existing

@@ -19,7 +19,8 @@
 namespace ov {
 
 TransferWindow::TransferWindow(TFileOpsHost& host, const char* section, QWidget* parent)
-    : WalkWindow(host, parent), m_section(section)
+    : WalkWindow(host, parent)
+    , m_section(section)
 {
     setModal(true);
     setWindowTitle(QString::fromStdString(text("Caption")));
@@ -105,7 +106,8 @@ void TransferWindow::progressed(int64_t done, int64_t size)
         m_fileBar->setValue(static_cast<int>(done * 100 / size));
     const int64_t sum = FinishedBytes + done;
     if (sum > 0 && TotalBytes > 0)
-        m_totalBar->setValue(static_cast<int>(std::lround(std::min<double>(100.0, 100.0 * static_cast<double>(sum) / static_cast<double>(TotalBytes)))));
+        m_totalBar->setValue(static_cast<int>(std::lround(
+            std::min<double>(100.0, 100.0 * static_cast<double>(sum) / static_cast<double>(TotalBytes)))));
 }
 
 void TransferWindow::fileEnded()
@@ -114,7 +116,8 @@ void TransferWindow::fileEnded()
     ++FilesDone;
 }
 
-void TransferWindow::runOwnWalk(bool move, bool fromDrag, const std::string& statusPrefix, const std::string& errorText)
+void TransferWindow::runOwnWalk(
+    bool move, bool fromDrag, const std::string& statusPrefix, const std::string& errorText)
 {
     TBrowser& source = m_host.List(PanelSide::Active);
     TBrowser& target = m_host.List(PanelSide::Other);
@@ -123,17 +126,19 @@ void TransferWindow::runOwnWalk(bool move, bool fromDrag, const std::string& sta
     source.OnCopyStart = [this, statusPrefix](TBrowser& list, int64_t total) {
         TotalBytes = total;
         FinishedBytes = 0;
-        list.OnFileStart = [this, statusPrefix](TBrowser&, const std::string& from, const std::string&, int64_t size) {
-            fileStarted(statusPrefix, from, size);
-        };
+        list.OnFileStart = [this, statusPrefix](TBrowser&, const std::string& from, const std::string&,
+                               int64_t size) { fileStarted(statusPrefix, from, size); };
         list.OnProgress = [this](TBrowser&, int64_t done, int64_t size) { progressed(done, size); };
         list.OnFileEnd = [this](TBrowser&) { fileEnded(); };
         list.OnCopyEnd = nullptr;
     };
     // A later source of a name this copy already made: the user chooses,
     // and skipping is the safe answer.
-    source.OnReplaceMade = [](TBrowser&, const std::string& to, const std::string& earlier, const std::string& later, bool& replace) {
-        replace = prompts().ask({ madeTwiceQuestion(to, earlier, later), "Confirm File Replace", Buttons::YesNo, Icon::Question }) == Answer::Yes;
+    source.OnReplaceMade = [](TBrowser&, const std::string& to, const std::string& earlier,
+                               const std::string& later, bool& replace) {
+        replace = prompts().ask({ madeTwiceQuestion(to, earlier, later), "Confirm File Replace",
+                      Buttons::YesNo, Icon::Question })
+            == Answer::Yes;
     };
     m_running = true;
     const bool ok = source.CopyTo(target, move);

@@ -49,7 +49,8 @@ void WalkWindow::runSystem(TFileOperation& operation)
     operation.OnProgress = nullptr;
     if (!result.reasons.empty()) {
         const bool toTrash = operation.Operation == FileOperationKind::Delete && operation.AllowUndo;
-        std::string text = toTrash ? "These could not be moved to the Trash and were left in place:" : "These could not be processed:";
+        std::string text = toTrash ? "These could not be moved to the Trash and were left in place:"
+                                   : "These could not be processed:";
         for (std::size_t i = 0; i < result.reasons.size() && i < 10; ++i)
             text += "\n" + result.reasons[i];
         if (result.reasons.size() > 10)

@@ -25,7 +25,11 @@ public:
     void reject() override;
 
 protected:
-    WalkWindow(TFileOpsHost& host, QWidget* parent) : QDialog(parent), m_host(host) {}
+    WalkWindow(TFileOpsHost& host, QWidget* parent)
+        : QDialog(parent)
+        , m_host(host)
+    {
+    }
 
     // Runs the system function as this window's walk: Cancel reaches it
     // while it runs, and its progress handler is dropped afterwards.

@@ -6,7 +6,6 @@
 
 namespace ov {
 
-class TAsyncSocket : public TCustomAsyncSocket {
-};
+class TAsyncSocket : public TCustomAsyncSocket { };
 
 } // namespace ov

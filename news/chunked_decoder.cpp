@@ -22,7 +22,8 @@ int hexValue(char c)
 
 } // namespace
 
-ChunkedDecoder::Status ChunkedDecoder::feed(const char* data, size_t length, size_t& consumed, const Sink& sink)
+ChunkedDecoder::Status ChunkedDecoder::feed(
+    const char* data, size_t length, size_t& consumed, const Sink& sink)
 {
     size_t i = 0;
     while (i < length && m_status == Status::NeedMore) {

@@ -366,7 +366,8 @@ void TCustomAsyncSocket::ChangeState(TSocketState newState)
 void TCustomAsyncSocket::SocketError(const std::string& function, int code)
 {
     m_lastError = code;
-    m_lastErrorMessage = "Error " + std::to_string(code) + " in function " + function + "\r\n" + socketErrorDesc(code);
+    m_lastErrorMessage
+        = "Error " + std::to_string(code) + " in function " + function + "\r\n" + socketErrorDesc(code);
     if (code == 10054 || code == 10057) {
         closeHandle();
         ChangeState(TSocketState::wsClosed);
@@ -431,7 +432,7 @@ void TCustomAsyncSocket::DnsLookup(const std::string& host)
     } catch (const std::system_error& failure) {
         m_lookupRunning = false;
         SocketError(name + ": can't start DNS lookup, error #" + std::to_string(failure.code().value()),
-                    socketErrorFromErrno(failure.code().value()));
+            socketErrorFromErrno(failure.code().value()));
     }
 }
 
@@ -474,7 +475,8 @@ void TCustomAsyncSocket::Connect()
     address.sin_port = htons(m_portNumber);
     if (inet_pton(AF_INET, m_addr.c_str(), &address.sin_addr) != 1) {
         std::vector<std::string> found;
-        if (lookupHost(m_addr, found) != 0 || inet_pton(AF_INET, found.front().c_str(), &address.sin_addr) != 1)
+        if (lookupHost(m_addr, found) != 0
+            || inet_pton(AF_INET, found.front().c_str(), &address.sin_addr) != 1)
             return SocketError("SetAddr: Cannot convert host address '" + m_addr + "'", 11001);
     }
 
@@ -505,16 +507,18 @@ void TCustomAsyncSocket::Connect()
     if (!m_readNotifier) {
         m_readNotifier = std::make_unique<QSocketNotifier>(QSocketNotifier::Read);
         m_writeNotifier = std::make_unique<QSocketNotifier>(QSocketNotifier::Write);
-        QObject::connect(m_readNotifier.get(), &QSocketNotifier::activated, m_context.get(), [this] { onReadable(); });
-        QObject::connect(m_writeNotifier.get(), &QSocketNotifier::activated, m_context.get(),
-                         [this] { onWritable(); });
+        QObject::connect(
+            m_readNotifier.get(), &QSocketNotifier::activated, m_context.get(), [this] { onReadable(); });
+        QObject::connect(
+            m_writeNotifier.get(), &QSocketNotifier::activated, m_context.get(), [this] { onWritable(); });
     }
     m_readNotifier->setEnabled(false);
     m_writeNotifier->setEnabled(false);
     m_readNotifier->setSocket(fd);
     m_writeNotifier->setSocket(fd);
 
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 && errno != EINPROGRESS) {
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0
+        && errno != EINPROGRESS) {
         const int code = socketErrorFromErrno(errno);
         closeHandle();
         ChangeState(TSocketState::wsClosed);
@@ -582,10 +586,10 @@ void TCustomAsyncSocket::onReadable()
             // The handler read nothing: look without taking.
             char probe;
             const ssize_t count = ::recv(m_fd, &probe, 1, MSG_PEEK | MSG_DONTWAIT);
-            outcome = count > 0                  ? ReadOutcome::Data
-                      : count == 0               ? ReadOutcome::End
-                      : errno == EAGAIN          ? ReadOutcome::WouldBlock
-                                                 : ReadOutcome::Failed;
+            outcome = count > 0   ? ReadOutcome::Data
+                : count == 0      ? ReadOutcome::End
+                : errno == EAGAIN ? ReadOutcome::WouldBlock
+                                  : ReadOutcome::Failed;
             if (outcome == ReadOutcome::Failed)
                 m_lastError = socketErrorFromErrno(errno);
         }

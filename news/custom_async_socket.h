@@ -39,7 +39,16 @@ class QSocketNotifier;
 
 namespace ov {
 
-enum class TSocketState { wsInvalidState, wsOpened, wsBound, wsConnecting, wsConnected, wsAccepting, wsListening, wsClosed };
+enum class TSocketState {
+    wsInvalidState,
+    wsOpened,
+    wsBound,
+    wsConnecting,
+    wsConnected,
+    wsAccepting,
+    wsListening,
+    wsClosed
+};
 enum class TSocketSendFlags { wsSendNormal, wsSendUrgent };
 enum class TSocketLingerOnOff { wsLingerOff, wsLingerOn, wsLingerNoSet };
 
@@ -99,7 +108,8 @@ public:
     TSocketEvent OnSessionAvailable;
     TSocketEvent OnSessionConnected;
     TSocketEvent OnDnsLookupDone;
-    std::function<void(TCustomAsyncSocket* sender, TSocketState oldState, TSocketState newState)> OnChangeState;
+    std::function<void(TCustomAsyncSocket* sender, TSocketState oldState, TSocketState newState)>
+        OnChangeState;
     std::function<void(TCustomAsyncSocket* sender)> OnLineTooLong;
     std::function<void(TCustomAsyncSocket* sender)> OnError;
 

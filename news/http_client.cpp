@@ -26,8 +26,8 @@ constexpr uint16_t kAbortError = 3;
 std::string httpDate(double value)
 {
     static const char* const days[] = { "Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun" };
-    static const char* const months[] = { "Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec" };
+    static const char* const months[]
+        = { "Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec" };
     if (!std::isfinite(value) || value < -657434 || value > 2958466)
         value = 0;
     int64_t whole = static_cast<int64_t>(std::floor(value));
@@ -50,9 +50,9 @@ std::string httpDate(double value)
     // 30 December 1899 was a Saturday.
     const int64_t weekday = ((whole % 7) + 7 + 5) % 7;
     char text[64];
-    std::snprintf(text, sizeof text, "%s, %02d %s %04d %02d:%02d:%02d GMT", days[weekday], static_cast<int>(day),
-                  months[month - 1], static_cast<int>(year), static_cast<int>(seconds / 3600),
-                  static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60));
+    std::snprintf(text, sizeof text, "%s, %02d %s %04d %02d:%02d:%02d GMT", days[weekday],
+        static_cast<int>(day), months[month - 1], static_cast<int>(year), static_cast<int>(seconds / 3600),
+        static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60));
     return text;
 }
 
@@ -135,7 +135,7 @@ void THttpClient::Start(THttpRequest type)
     // Every value that goes into the request is checked before connecting:
     // a line break would let it add lines of its own.
     for (const std::string* field : { &Proxy, &ProxyPort, &Sender, &Agent, &Reference, &Username, &Password,
-                                      &ProxyUsername, &ProxyPassword, &Cookie, &ContentTypePost }) {
+             &ProxyUsername, &ProxyPassword, &Cookie, &ContentTypePost }) {
         if (hasLineBreak(*field))
             return fail("Invalid character in request", 0);
     }
@@ -306,9 +306,9 @@ void THttpClient::sessionConnected(uint16_t error)
 
 void THttpClient::sendRequest()
 {
-    const char* method = m_requestType == THttpRequest::Post   ? "POST"
-                         : m_requestType == THttpRequest::Head ? "HEAD"
-                                                               : "GET";
+    const char* method = m_requestType == THttpRequest::Post ? "POST"
+        : m_requestType == THttpRequest::Head                ? "HEAD"
+                                                             : "GET";
     const bool post = m_requestType == THttpRequest::Post;
     std::vector<std::string> lines;
     lines.push_back(std::string(method) + " " + requestTarget(m_target, m_viaProxy) + " HTTP/1.0");
@@ -516,14 +516,14 @@ void THttpClient::headerEnd()
 
 bool THttpClient::noBodyExpected() const
 {
-    return m_requestType == THttpRequest::Head || m_statusCode == 204 || m_statusCode == 304 ||
-           (m_statusCode >= 100 && m_statusCode < 200);
+    return m_requestType == THttpRequest::Head || m_statusCode == 204 || m_statusCode == 304
+        || (m_statusCode >= 100 && m_statusCode < 200);
 }
 
 void THttpClient::restartAfterRelocation(uint64_t request)
 {
-    if (request != m_request || !m_relocationPending || m_state == THttpState::Ready ||
-        m_state == THttpState::Aborting)
+    if (request != m_request || !m_relocationPending || m_state == THttpState::Ready
+        || m_state == THttpState::Aborting)
         return;
     m_relocationPending = false;
     m_target = m_nextTarget;
@@ -544,8 +544,8 @@ void THttpClient::deliverBody(const char* data, size_t length)
 {
     if (m_chunks) {
         size_t consumed = 0;
-        const auto status =
-            m_chunks->feed(data, length, consumed, [this](const char* piece, size_t size) { bodyChunk(piece, size); });
+        const auto status = m_chunks->feed(
+            data, length, consumed, [this](const char* piece, size_t size) { bodyChunk(piece, size); });
         if (m_state != THttpState::WaitingBody)
             return;
         if (status == ChunkedDecoder::Status::Corrupt)
@@ -555,7 +555,8 @@ void THttpClient::deliverBody(const char* data, size_t length)
         return;
     }
     if (m_contentLength >= 0)
-        length = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(length), m_contentLength - m_rcvdCount));
+        length = static_cast<size_t>(
+            std::min<int64_t>(static_cast<int64_t>(length), m_contentLength - m_rcvdCount));
     bodyChunk(data, length);
     if (m_state == THttpState::WaitingBody && m_contentLength >= 0 && m_rcvdCount >= m_contentLength)
         completeDocument();
@@ -573,8 +574,8 @@ void THttpClient::bodyChunk(const char* data, size_t length)
     m_rcvdCount += static_cast<int64_t>(length);
     if (OnDocData)
         OnDocData(this, data, static_cast<int>(length));
-    if (RcvdStream && m_state == THttpState::WaitingBody &&
-        RcvdStream->write(data, static_cast<qint64>(length)) != static_cast<qint64>(length))
+    if (RcvdStream && m_state == THttpState::WaitingBody
+        && RcvdStream->write(data, static_cast<qint64>(length)) != static_cast<qint64>(length))
         fail("Can't write the received data", 0);
 }
 

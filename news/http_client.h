@@ -44,7 +44,14 @@ class QTimer;
 
 namespace ov {
 
-enum class THttpState { Ready = 0, Connecting = 1, DnsLookup = 2, WaitingHeader = 3, WaitingBody = 4, Aborting = 5 };
+enum class THttpState {
+    Ready = 0,
+    Connecting = 1,
+    DnsLookup = 2,
+    WaitingHeader = 3,
+    WaitingBody = 4,
+    Aborting = 5
+};
 enum class THttpRequest { None = 0, Get = 1, Post = 2, Head = 3 };
 
 class EHttpException : public std::runtime_error {

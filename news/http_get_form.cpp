@@ -48,8 +48,9 @@ QString defaultTarget()
 } // namespace
 
 THttpGetForm::THttpGetForm(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+    : QDialog(parent,
+        Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowSystemMenuHint
+            | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
 {
     setObjectName("HttpGetForm");
     setWindowTitle("Download Orvanta");
@@ -112,7 +113,8 @@ void THttpGetForm::showProgress(bool force)
     const int64_t length = HttpCli1.ContentLength();
     StatusBar1->setText(QString::number(received));
     if (length > 0) {
-        const double percent = std::round(static_cast<double>(received) * 100.0 / static_cast<double>(length));
+        const double percent
+            = std::round(static_cast<double>(received) * 100.0 / static_cast<double>(length));
         ProgressBar1->setValue(static_cast<int>(std::clamp(percent, 0.0, 100.0)));
     }
 }
@@ -132,7 +134,7 @@ void THttpGetForm::GetButtonClick()
     ReplacingFile file(path);
     if (path.empty() || !file.create()) {
         messageBox(path.empty() ? "Cannot create file " + FileEdit->text().toStdString() : file.errorText(),
-                   "Download Orvanta", Buttons::Ok, Icon::Error);
+            "Download Orvanta", Buttons::Ok, Icon::Error);
         return;
     }
     HttpCli1.RcvdStream = &file;

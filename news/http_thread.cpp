@@ -43,7 +43,8 @@ void THTTPThread::Stop()
         // and runs while its request pumps that thread's events.
         if (m_workerContext) {
             THttpClient* client = m_client;
-            QMetaObject::invokeMethod(m_workerContext, [client] { client->Abort(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                m_workerContext, [client] { client->Abort(); }, Qt::QueuedConnection);
         }
     }
     m_wake.notify_one();

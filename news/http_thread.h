@@ -58,7 +58,7 @@ private:
     std::string m_proxy;
     std::atomic<bool> m_success { false };
     QObject* m_workerContext = nullptr; // guarded by m_mutex
-    THttpClient* m_client = nullptr;    // guarded by m_mutex
+    THttpClient* m_client = nullptr; // guarded by m_mutex
 };
 
 } // namespace ov

@@ -36,8 +36,9 @@ QPushButton* button(QWidget* parent, const char* name, const char* text)
 } // namespace
 
 THttpThreadForm::THttpThreadForm(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+    : QWidget(parent,
+        Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowSystemMenuHint
+            | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
     , ServerURL(OV_NEWS_URL)
     , IniPath(windowsFolder() + "/ov_news.ini")
 {
@@ -47,9 +48,10 @@ THttpThreadForm::THttpThreadForm(QWidget* parent)
     Image1 = new QLabel(this);
     Image1->setObjectName("Image1");
     Image1->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(32, 32));
-    Label1 = new QLabel("Please connect to your of Internet provider and press the button 'Get Info' for receiving "
-                        "last information about Orvanta",
-                        this);
+    Label1 = new QLabel(
+        "Please connect to your of Internet provider and press the button 'Get Info' for receiving "
+        "last information about Orvanta",
+        this);
     Label1->setObjectName("Label1");
     Label1->setWordWrap(true);
     Memo1 = new QPlainTextEdit(this);

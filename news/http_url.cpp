@@ -97,7 +97,8 @@ bool isValidHost(std::string_view host)
 {
     for (char c : host) {
         const unsigned char byte = static_cast<unsigned char>(c);
-        if (byte <= 0x20 || byte >= 0x7F || std::string_view("\"<>\\^`{|}/?#@").find(c) != std::string_view::npos)
+        if (byte <= 0x20 || byte >= 0x7F
+            || std::string_view("\"<>\\^`{|}/?#@").find(c) != std::string_view::npos)
             return false;
     }
     return true;
@@ -206,8 +207,8 @@ std::string encodePath(std::string_view path)
     return result;
 }
 
-bool targetFromUrl(std::string_view url, HttpTarget& target, std::string& user, std::string& password,
-                   std::string& error)
+bool targetFromUrl(
+    std::string_view url, HttpTarget& target, std::string& user, std::string& password, std::string& error)
 {
     if (hasLineBreak(url)) {
         error = kBadCharacter;
@@ -247,7 +248,8 @@ std::string requestTarget(const HttpTarget& target, bool viaProxy)
     return "http://" + hostHeader(target) + target.path;
 }
 
-bool resolveLocation(const HttpTarget& current, std::string_view location, HttpTarget& next, std::string& error)
+bool resolveLocation(
+    const HttpTarget& current, std::string_view location, HttpTarget& next, std::string& error)
 {
     if (hasLineBreak(location)) {
         error = kBadCharacter;
@@ -295,8 +297,8 @@ bool resolveLocation(const HttpTarget& current, std::string_view location, HttpT
         merged = std::string(basePath) + std::string(location);
     } else {
         const auto slash = basePath.rfind('/');
-        merged = std::string(basePath.substr(0, slash == std::string_view::npos ? 0 : slash + 1)) +
-                 std::string(location);
+        merged = std::string(basePath.substr(0, slash == std::string_view::npos ? 0 : slash + 1))
+            + std::string(location);
     }
     HttpTarget result = current;
     result.path = encodePath(normalisePath(merged));
@@ -324,9 +326,9 @@ std::string base64Encode(std::string_view data)
     result.reserve((data.size() + 2) / 3 * 4);
     size_t i = 0;
     for (; i + 2 < data.size(); i += 3) {
-        const uint32_t group = static_cast<uint32_t>(static_cast<unsigned char>(data[i])) << 16 |
-                               static_cast<uint32_t>(static_cast<unsigned char>(data[i + 1])) << 8 |
-                               static_cast<unsigned char>(data[i + 2]);
+        const uint32_t group = static_cast<uint32_t>(static_cast<unsigned char>(data[i])) << 16
+            | static_cast<uint32_t>(static_cast<unsigned char>(data[i + 1])) << 8
+            | static_cast<unsigned char>(data[i + 2]);
         result += alphabet[group >> 18 & 63];
         result += alphabet[group >> 12 & 63];
         result += alphabet[group >> 6 & 63];

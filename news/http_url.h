@@ -56,8 +56,8 @@ std::string encodePath(std::string_view path);
 // Fills target (and user/password) from url. Only http is accepted; a port
 // outside 1..65535 or a line break anywhere is refused. Returns false with
 // error set on refusal.
-bool targetFromUrl(std::string_view url, HttpTarget& target, std::string& user, std::string& password,
-                   std::string& error);
+bool targetFromUrl(
+    std::string_view url, HttpTarget& target, std::string& user, std::string& password, std::string& error);
 
 // The request target of the request line: origin form to an origin server,
 // absolute form ("http://host[:port]/path") to a proxy.
@@ -71,7 +71,8 @@ std::string hostHeader(const HttpTarget& target);
 // relative reference is merged with the current path's folder (RFC 3986,
 // section 5.2). Returns false with error set when the value is refused (line
 // break, other protocol, bad port, no host).
-bool resolveLocation(const HttpTarget& current, std::string_view location, HttpTarget& next, std::string& error);
+bool resolveLocation(
+    const HttpTarget& current, std::string_view location, HttpTarget& next, std::string& error);
 
 // The file name a URL path suggests: the part after the last "/" (a trailing
 // "/" removed first), cut at "?"; "document.htm" for "/" or an empty result.

@@ -37,7 +37,8 @@ void appendPadded(std::string& key, const std::string& text, std::size_t n)
 void appendZeroPadded(std::string& key, int64_t value, std::size_t n)
 {
     char digits[24];
-    const int length = std::snprintf(digits, sizeof digits, "%lld", static_cast<long long>(value < 0 ? 0 : value));
+    const int length
+        = std::snprintf(digits, sizeof digits, "%lld", static_cast<long long>(value < 0 ? 0 : value));
     const std::size_t size = static_cast<std::size_t>(length);
     if (size >= n)
         key.append(digits, n);
@@ -83,7 +84,8 @@ bool TBrowser::AtRoot() const
     return Folder.empty() && (!Disk || !Disk->Below);
 }
 
-std::string TBrowser::BuildSortKey(const Entry& entry, int sortMode, bool dirsFirst, bool execFirst, int readingNumber)
+std::string TBrowser::BuildSortKey(
+    const Entry& entry, int sortMode, bool dirsFirst, bool execFirst, int readingNumber)
 {
     std::string key;
     key.reserve(128);
@@ -165,7 +167,8 @@ bool TBrowser::ReadDir()
                 continue;
             if ((entry.Attr & faHidden) && !ShowHidden)
                 continue;
-            entry.SortKey = BuildSortKey(entry, SortMode, DirsFirst, ExecFirst, static_cast<int>(read.size()) + 1);
+            entry.SortKey
+                = BuildSortKey(entry, SortMode, DirsFirst, ExecFirst, static_cast<int>(read.size()) + 1);
             read.push_back(std::move(entry));
             entry = Entry();
         }
@@ -195,8 +198,7 @@ void TBrowser::OpenDisk(const std::string& root, int kind, const std::string& fo
 {
     if (Busy)
         return;
-    while (PopDisk()) {
-    }
+    while (PopDisk()) { }
     PushDisk(root, kind, folder);
 }
 
@@ -301,7 +303,8 @@ bool TBrowser::GoUp()
         PopDisk();
         ReadDir();
         for (int i = 1; i <= Count; ++i)
-            if (!remembered.empty() && DiskRoot + Folder + Entries[static_cast<std::size_t>(i - 1)].FullName == remembered) {
+            if (!remembered.empty()
+                && DiskRoot + Folder + Entries[static_cast<std::size_t>(i - 1)].FullName == remembered) {
                 CurIndex = i;
                 break;
             }
@@ -314,7 +317,9 @@ bool TBrowser::Refresh()
 {
     if (Busy)
         return false;
-    const std::string current = (CurIndex >= 1 && CurIndex <= Count) ? Entries[static_cast<std::size_t>(CurIndex - 1)].FullName : std::string("..");
+    const std::string current = (CurIndex >= 1 && CurIndex <= Count)
+        ? Entries[static_cast<std::size_t>(CurIndex - 1)].FullName
+        : std::string("..");
     ReadDir();
     for (int i = Count; i >= 1; --i)
         if (Entries[static_cast<std::size_t>(i - 1)].FullName == current) {
@@ -405,7 +410,8 @@ bool TBrowser::MeasureFolder(int index)
         return true;
     }
     const bool parent = Entries[static_cast<std::size_t>(index - 1)].IsParent;
-    const std::string folder = parent ? Folder : Folder + Entries[static_cast<std::size_t>(index - 1)].FullName + "\\";
+    const std::string folder
+        = parent ? Folder : Folder + Entries[static_cast<std::size_t>(index - 1)].FullName + "\\";
     const uint64_t generation = m_generation;
     Busy = true;
     m_stopRequested = false;

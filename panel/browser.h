@@ -29,7 +29,7 @@ enum SortMode : int {
     srName = 1,
     srExt = 2,
     srSize = 3,
-    srDate = 4,     // creation time
+    srDate = 4, // creation time
     srAccessed = 5,
     srWritten = 6,
 };
@@ -54,9 +54,9 @@ public:
     int Count = 0;
     int SelCount = 0;
     int64_t SelBytes = 0;
-    std::string Folder;   // relative to the disk root; "" at the root, else ending in "\"
+    std::string Folder; // relative to the disk root; "" at the root, else ending in "\"
     std::string DiskRoot; // "c:\" for a drive; the archive's full path for an archive
-    int DiskKind = 0;     // 0 standard disk, 1 archive disk
+    int DiskKind = 0; // 0 standard disk, 1 archive disk
 
     // Re-reads the current folder of the top disk. False (nothing changed)
     // while a walk runs; otherwise true, also for a folder that cannot be
@@ -97,13 +97,15 @@ public:
     static void setArchiveDiskFactory(DiskFactory factory);
 
     // Builds the sort key of an entry read as number readingNumber.
-    static std::string BuildSortKey(const Entry& entry, int sortMode, bool dirsFirst, bool execFirst, int readingNumber);
+    static std::string BuildSortKey(
+        const Entry& entry, int sortMode, bool dirsFirst, bool execFirst, int readingNumber);
 
     // --- The copy, move and delete walks (browser_copy.cpp, browser_delete.cpp).
     // Events, sender first. Copy events carry full Windows-style paths;
     // OnDeleteFile carries the path inside the disk (Folder + name).
     std::function<void(TBrowser& sender, int64_t total)> OnCopyStart;
-    std::function<void(TBrowser& sender, const std::string& source, const std::string& target, int64_t size)> OnFileStart;
+    std::function<void(TBrowser& sender, const std::string& source, const std::string& target, int64_t size)>
+        OnFileStart;
     // Per 32768-byte block: bytes done of this file, its size.
     std::function<void(TBrowser& sender, int64_t done, int64_t size)> OnProgress;
     std::function<void(TBrowser& sender)> OnFileEnd;
@@ -117,7 +119,8 @@ public:
     // A target file the running operation made from `earlier` would be
     // replaced by `later`: replace arrives false (skip) and the handler
     // may set it. Without a handler `later` is refused and fails.
-    std::function<void(TBrowser& sender, const std::string& target, const std::string& earlier, const std::string& later, bool& replace)>
+    std::function<void(TBrowser& sender, const std::string& target, const std::string& earlier,
+        const std::string& later, bool& replace)>
         OnReplaceMade;
     // What one operation has made, shared by every list it copies from
     // (a command line naming sources in several folders); null: each

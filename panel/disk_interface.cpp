@@ -78,7 +78,8 @@ bool TStandartDiskInterface::FindNext(Entry& entry)
     return true;
 }
 
-bool TDiskInterface::ListSizes(const std::string& folder, int64_t& bytes, std::vector<std::string>& subFolders)
+bool TDiskInterface::ListSizes(
+    const std::string& folder, int64_t& bytes, std::vector<std::string>& subFolders)
 {
     bytes = 0;
     subFolders.clear();
@@ -92,7 +93,8 @@ bool TDiskInterface::ListSizes(const std::string& folder, int64_t& bytes, std::v
     return true;
 }
 
-bool TStandartDiskInterface::ListSizes(const std::string& folder, int64_t& bytes, std::vector<std::string>& subFolders)
+bool TStandartDiskInterface::ListSizes(
+    const std::string& folder, int64_t& bytes, std::vector<std::string>& subFolders)
 {
     bytes = 0;
     subFolders.clear();

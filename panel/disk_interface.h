@@ -36,12 +36,16 @@ public:
 
     // True when a recursive walk must not enter this folder (kernel file
     // systems such as /proc). Archive disks never refuse.
-    virtual bool SkipInWalks(const std::string& folder) { (void)folder; return false; }
+    virtual bool SkipInWalks(const std::string& folder)
+    {
+        (void)folder;
+        return false;
+    }
 
-    std::string Root;          // "c:\" for a drive; the archive's full path for an archive
-    int Kind = 0;              // 0 standard disk, 1 archive disk
+    std::string Root; // "c:\" for a drive; the archive's full path for an archive
+    int Kind = 0; // 0 standard disk, 1 archive disk
     std::unique_ptr<TDiskInterface> Below; // the disk under this one in the stack
-    std::string SavedFolder;   // the list's Folder while a disk is pushed over this one
+    std::string SavedFolder; // the list's Folder while a disk is pushed over this one
 };
 
 // A drive or folder tree of the file system, reached through the drive table.

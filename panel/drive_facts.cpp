@@ -15,7 +15,7 @@ namespace {
 // Runs question on a helper thread and waits at most timeout for it; the
 // fallback is returned when the answer is late. The thread owns its state,
 // so a late answer is simply dropped.
-template<typename T>
+template <typename T>
 T askWithTimeout(std::function<T()> question, std::chrono::milliseconds timeout, T fallback)
 {
     struct State {
@@ -61,7 +61,8 @@ bool driveReady(char letter)
 {
     if (!isRemote(letter))
         return DriveTable::instance().isReady(letter);
-    return askWithTimeout<bool>([letter] { return DriveTable::instance().isReady(letter); }, remoteDriveTimeout, false);
+    return askWithTimeout<bool>(
+        [letter] { return DriveTable::instance().isReady(letter); }, remoteDriveTimeout, false);
 }
 
 DiskSpace driveSpace(char letter)

@@ -18,7 +18,7 @@
 namespace ov {
 
 struct VolumeFacts {
-    std::string label;  // as the system reports it; empty when it has none
+    std::string label; // as the system reports it; empty when it has none
     std::string serial; // "1A2B:3C4D"; empty when the query failed
 };
 

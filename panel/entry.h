@@ -10,10 +10,10 @@
 namespace ov {
 
 struct Entry {
-    std::string Name;     // file name without its extension
-    std::string Ext;      // extension without the dot; empty without a dot
+    std::string Name; // file name without its extension
+    std::string Ext; // extension without the dot; empty without a dot
     std::string FullName; // the name exactly as the disk holds it (see below)
-    int64_t Size = 0;     // bytes; 0 for folders until measured
+    int64_t Size = 0; // bytes; 0 for folders until measured
     TSystemTime Created;
     TSystemTime Accessed;
     TSystemTime Written;

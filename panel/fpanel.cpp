@@ -182,7 +182,8 @@ namespace {
 // c:\; the letter is upper-case and the folder part ends in "\".
 std::string panelPath(std::string path)
 {
-    const bool letter = path.size() >= 2 && path[1] == ':' && ((path[0] >= 'a' && path[0] <= 'z') || (path[0] >= 'A' && path[0] <= 'Z'));
+    const bool letter = path.size() >= 2 && path[1] == ':'
+        && ((path[0] >= 'a' && path[0] <= 'z') || (path[0] >= 'A' && path[0] <= 'Z'));
     if (!letter)
         path = "c:\\";
     if (path.size() == 2 || path[2] != '\\')
@@ -501,7 +502,8 @@ void TFPanel::drawCell(int row, bool cursor)
         segments[segmentCount++] = { left, g.width - 5 };
     } else {
         const bool last = column == g.columns - 1;
-        segments[segmentCount++] = { x0 + 2, last ? g.width - 5 : std::min(x0 + g.columnWidth - 2, g.width - 5) };
+        segments[segmentCount++]
+            = { x0 + 2, last ? g.width - 5 : std::min(x0 + g.columnWidth - 2, g.width - 5) };
     }
     for (int i = 0; i < segmentCount; ++i) {
         m_canvas.setBrushColor(bar && i == 0 ? PanelSelectFon : PanelFon);
@@ -539,9 +541,11 @@ void TFPanel::drawCell(int row, bool cursor)
         [&](const std::string& text) { return m_canvas.textWidth(qtext(text)) <= room; });
     m_canvas.textRect(segments[1].left, top, segments[1].right, bottom, n + 3, textY, qtext(size));
     if (segmentCount > 2 && d >= 3 && !entry.IsParent)
-        m_canvas.textRect(segments[2].left, top, segments[2].right, bottom, n + s + 3, textY, qtext(formatDate(entry.Written, Language == "AMERICAN")));
+        m_canvas.textRect(segments[2].left, top, segments[2].right, bottom, n + s + 3, textY,
+            qtext(formatDate(entry.Written, Language == "AMERICAN")));
     if (segmentCount > 3 && segments[3].right - segments[3].left >= 2 && !entry.IsParent)
-        m_canvas.textRect(segments[3].left, top, segments[3].right, bottom, n + s + d + 3, textY, qtext(formatTime(entry.Written)));
+        m_canvas.textRect(segments[3].left, top, segments[3].right, bottom, n + s + d + 3, textY,
+            qtext(formatTime(entry.Written)));
 }
 
 void TFPanel::DrawList()
@@ -664,7 +668,8 @@ void TFPanel::DrawFooter(const std::string& what)
             text(x, firstLine, SizeInfoColor, footerSizeText(*entry, Texts.Folder));
         }
         if (ShowFileDate) {
-            const std::string stamp = formatDate(entry->Written, Language == "AMERICAN") + "  " + formatTime(entry->Written);
+            const std::string stamp
+                = formatDate(entry->Written, Language == "AMERICAN") + "  " + formatTime(entry->Written);
             const int stampWidth = m_canvas.textWidth(qtext(stamp));
             text(g.listRight - 10 - stampWidth, firstLine, SizeInfoColor, stamp);
         }
@@ -677,8 +682,8 @@ void TFPanel::DrawFooter(const std::string& what)
     if (Browser.SelCount > 0) {
         // Right-aligned, drawn from the right: numbers in the footer colour,
         // words in white.
-        const std::string parts[4] = { formatCount(Browser.SelBytes), " " + Texts.bytes + " " + Texts.in + " ",
-                                       std::to_string(Browser.SelCount), " " + Texts.files };
+        const std::string parts[4] = { formatCount(Browser.SelBytes),
+            " " + Texts.bytes + " " + Texts.in + " ", std::to_string(Browser.SelCount), " " + Texts.files };
         const int32_t colors[4] = { SysTextColor, white, SysTextColor, white };
         int right = g.listRight - 8;
         for (int i = 3; i >= 0; --i) {
@@ -973,7 +978,9 @@ void TFPanel::EnterItem()
         OnAddFileHistory(this, entry.FullName);
     const std::string fullPath = Browser.CurrentFolder() + entry.FullName;
     const std::string extension = dottedExtension(entry.FullName);
-    if (oneOf(extension, { ".bmp", ".jpg", ".gif", ".ico", ".mid", ".rmi", ".mp2", ".mp3", ".xm", ".s3m", ".stm", ".mod", ".itz", ".wav" })) {
+    if (oneOf(extension,
+            { ".bmp", ".jpg", ".gif", ".ico", ".mid", ".rmi", ".mp2", ".mp3", ".xm", ".s3m", ".stm", ".mod",
+                ".itz", ".wav" })) {
         if (OnFileEnter)
             OnFileEnter(this, fullPath);
         return;
@@ -1040,9 +1047,11 @@ void TFPanel::changeDrive(int step)
     if (Path.empty())
         return;
     const char current = lowerAscii(Path[0]);
-    for (char letter = static_cast<char>(current + step); letter >= 'a' && letter <= 'z'; letter = static_cast<char>(letter + step)) {
+    for (char letter = static_cast<char>(current + step); letter >= 'a' && letter <= 'z';
+         letter = static_cast<char>(letter + step)) {
         const DriveType type = DriveTable::instance().typeOf(letter);
-        if (type != DriveType::Removable && type != DriveType::Fixed && type != DriveType::CdRom && type != DriveType::Remote)
+        if (type != DriveType::Removable && type != DriveType::Fixed && type != DriveType::CdRom
+            && type != DriveType::Remote)
             continue;
         if (!driveReady(letter) || !driveSpace(letter).known)
             continue;
@@ -1290,7 +1299,8 @@ void TFPanel::wheelEvent(QWheelEvent* event)
 
 int TFPanel::columnLineAt(int x) const
 {
-    const int lines[3] = { NameColWidth, NameColWidth + SizeColWidth, NameColWidth + SizeColWidth + DateColWidth };
+    const int lines[3]
+        = { NameColWidth, NameColWidth + SizeColWidth, NameColWidth + SizeColWidth + DateColWidth };
     for (int i = 0; i < 3; ++i)
         if (x >= lines[i] - 1 && x <= lines[i] + 2)
             return i + 1;
@@ -1500,8 +1510,9 @@ void TFPanel::mouseMoveEvent(QMouseEvent* event)
     }
 
     if (m_gesture == Gesture::Left && !m_dragArmed) {
-        const bool armed = OldDrag ? (std::abs(x - m_pressPoint.x()) > 5 || std::abs(y - m_pressPoint.y()) > 5)
-                                   : (PanelName == "Right" ? x < 0 : x >= g.width - 2);
+        const bool armed = OldDrag
+            ? (std::abs(x - m_pressPoint.x()) > 5 || std::abs(y - m_pressPoint.y()) > 5)
+            : (PanelName == "Right" ? x < 0 : x >= g.width - 2);
         if (armed && Browser.Count > 0 && !m_dragName.empty() && m_dragName != "..") {
             m_dragArmed = true;
             stopAutoScroll();

@@ -33,7 +33,8 @@ bool matchOne(std::string_view name, std::string_view mask)
 {
     const auto maskDot = mask.find('.');
     const std::string_view maskBase = mask.substr(0, maskDot);
-    const std::string_view maskExt = maskDot == std::string_view::npos ? std::string_view() : mask.substr(maskDot + 1);
+    const std::string_view maskExt
+        = maskDot == std::string_view::npos ? std::string_view() : mask.substr(maskDot + 1);
     // Without a dot the whole name is the base; otherwise try every dot.
     auto nameDot = name.find('.');
     if (nameDot == std::string_view::npos)

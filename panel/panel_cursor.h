@@ -11,9 +11,9 @@
 namespace ov {
 
 enum class CursorMove {
-    None,   // nothing changed
+    None, // nothing changed
     Cursor, // the cursor moved inside the page: redraw the old and new cell
-    Page,   // the first visible entry changed: redraw the list
+    Page, // the first visible entry changed: redraw the list
 };
 
 class PanelCursor {

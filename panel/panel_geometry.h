@@ -7,13 +7,13 @@
 namespace ov {
 
 struct PanelGeometryInput {
-    int width = 0;           // client width W
-    int height = 0;          // client height H
-    int fontSize = 8;        // S, the list font's size in points (<= 0 reads as 8)
+    int width = 0; // client width W
+    int height = 0; // client height H
+    int fontSize = 8; // S, the list font's size in points (<= 0 reads as 8)
     int fontSizeSetting = 8; // FontSizeSetting (<= 0 reads as 8)
-    int letterHeight = 0;    // height of the letter "C" in the list font, in pixels
-    int columns = 3;         // the Columns setting (brief mode)
-    int viewMode = 1;        // 1 brief, 2 information, 3 full, 4 quick view
+    int letterHeight = 0; // height of the letter "C" in the list font, in pixels
+    int columns = 3; // the Columns setting (brief mode)
+    int viewMode = 1; // 1 brief, 2 information, 3 full, 4 quick view
     bool showScrollBar = true;
     int nameColWidth = 103;
     int sizeColWidth = 60;
@@ -26,16 +26,16 @@ struct PanelGeometry {
     int height = 0;
     int headerHeight = 0; // HH
     int footerHeight = 0; // FH
-    int stripHeight = 0;  // SH
+    int stripHeight = 0; // SH
     int listLeft = 3;
-    int listRight = 0;    // W - 3
-    int listTop = 0;      // HH
-    int listBottom = 0;   // HH + LH
-    int listHeight = 0;   // LH
-    int lineHeight = 16;  // 2 * S
-    int rows = 1;         // R, at least 1
-    int columns = 1;      // 1..10; 1 in full mode
-    int columnWidth = 1;  // CW
+    int listRight = 0; // W - 3
+    int listTop = 0; // HH
+    int listBottom = 0; // HH + LH
+    int listHeight = 0; // LH
+    int lineHeight = 16; // 2 * S
+    int rows = 1; // R, at least 1
+    int columns = 1; // 1..10; 1 in full mode
+    int columnWidth = 1; // CW
     int cellTextWidth = 1;
     int stripLeft = 3, stripRight = 0, stripTop = 0, stripBottom = 0;
     int nameColWidth = 10; // cut to W - 11, at least 10

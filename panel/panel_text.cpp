@@ -81,17 +81,53 @@ std::string formatDate(const TSystemTime& time, bool american)
 std::string formatTime(const TSystemTime& time)
 {
     char text[16];
-    std::snprintf(text, sizeof text, "%02u:%02u", static_cast<unsigned>(time.wHour), static_cast<unsigned>(time.wMinute));
+    std::snprintf(text, sizeof text, "%02u:%02u", static_cast<unsigned>(time.wHour),
+        static_cast<unsigned>(time.wMinute));
     return text;
 }
 
 const std::array<std::string_view, ExtensionColors::Size>& ExtensionColors::extensions()
 {
     static const std::array<std::string_view, Size> table = {
-        ".bat", ".com", ".exe", ".pas", ".asm", ".cpp", ".c", ".h", ".txt", ".doc",
-        ".arj", ".arc", ".zip", ".ha", ".lzh", ".ini", ".rar", ".bak", ".tmp", ".ico",
-        ".bmp", ".jpg", ".jpeg", ".gif", ".tif", ".pic", ".emf", ".mid", ".wav", ".avi",
-        ".mpg", ".mp2", ".mp3", ".xm", ".s3m", ".mod", ".it", ".itz", ".pcx",
+        ".bat",
+        ".com",
+        ".exe",
+        ".pas",
+        ".asm",
+        ".cpp",
+        ".c",
+        ".h",
+        ".txt",
+        ".doc",
+        ".arj",
+        ".arc",
+        ".zip",
+        ".ha",
+        ".lzh",
+        ".ini",
+        ".rar",
+        ".bak",
+        ".tmp",
+        ".ico",
+        ".bmp",
+        ".jpg",
+        ".jpeg",
+        ".gif",
+        ".tif",
+        ".pic",
+        ".emf",
+        ".mid",
+        ".wav",
+        ".avi",
+        ".mpg",
+        ".mp2",
+        ".mp3",
+        ".xm",
+        ".s3m",
+        ".mod",
+        ".it",
+        ".itz",
+        ".pcx",
     };
     return table;
 }

@@ -36,7 +36,10 @@ constexpr uint32_t clBlack = 0x000000, clMaroon = 0x000080, clGreen = 0x008000, 
                    clBlue = 0xFF0000, clFuchsia = 0xFF00FF, clAqua = 0xFFFF00, clWhite = 0xFFFFFF;
 
 // The value of a system colour, as a colour value marks it (0x80000000 | index).
-constexpr int32_t systemColorValue(int index) { return static_cast<int32_t>(0x80000000u | static_cast<uint32_t>(index)); }
+constexpr int32_t systemColorValue(int index)
+{
+    return static_cast<int32_t>(0x80000000u | static_cast<uint32_t>(index));
+}
 
 // Resolves a stored colour value to 0x00RRGGBB (the order Qt's QRgb uses,
 // without alpha). Unknown system indexes give black.

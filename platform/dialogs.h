@@ -33,8 +33,12 @@ public:
     // Asks for a line of text; false when the user cancels.
     virtual bool askText(const std::string& caption, const std::string& label, std::string& value) = 0;
     // Open/save file dialogs: a host path, or "" when cancelled.
-    virtual std::string openFile(const std::string& caption, const std::string& folder, const std::string& filter) = 0;
-    virtual std::string saveFile(const std::string& caption, const std::string& folder, const std::string& filter) = 0;
+    virtual std::string openFile(
+        const std::string& caption, const std::string& folder, const std::string& filter)
+        = 0;
+    virtual std::string saveFile(
+        const std::string& caption, const std::string& folder, const std::string& filter)
+        = 0;
     // The colour dialog, opened on color (0x00BBGGRR); false, with color
     // unchanged, when the user cancels. Services without one cancel.
     virtual bool chooseColor(int32_t& color)
@@ -50,22 +54,25 @@ PromptService& prompts();
 void setPrompts(PromptService* service);
 
 // Shorthands.
-Answer messageBox(const std::string& text, const std::string& caption, Buttons buttons = Buttons::Ok, Icon icon = Icon::None);
+Answer messageBox(const std::string& text, const std::string& caption, Buttons buttons = Buttons::Ok,
+    Icon icon = Icon::None);
 
 // Answers from a queue and records every question. When the queue runs dry
 // it answers with the safe choice and counts the miss.
 class ScriptedPrompts : public PromptService {
 public:
     std::deque<Answer> answers;
-    std::deque<std::string> texts;     // answers for askText (and file dialogs)
+    std::deque<std::string> texts; // answers for askText (and file dialogs)
     std::deque<int32_t> colors; // answers for chooseColor; none left cancels
     std::vector<Question> asked;
     int unanswered = 0;
 
     Answer ask(const Question& question) override;
     bool askText(const std::string& caption, const std::string& label, std::string& value) override;
-    std::string openFile(const std::string& caption, const std::string& folder, const std::string& filter) override;
-    std::string saveFile(const std::string& caption, const std::string& folder, const std::string& filter) override;
+    std::string openFile(
+        const std::string& caption, const std::string& folder, const std::string& filter) override;
+    std::string saveFile(
+        const std::string& caption, const std::string& folder, const std::string& filter) override;
     bool chooseColor(int32_t& color) override;
 };
 

@@ -56,7 +56,8 @@ std::string unescapeMount(std::string_view text)
 
 DriveType mountType(std::string_view fsType, std::string_view source)
 {
-    static const std::string_view remote[] = { "nfs", "nfs4", "cifs", "smb3", "smbfs", "sshfs", "fuse.sshfs", "9p", "davfs", "fuse.davfs2" };
+    static const std::string_view remote[]
+        = { "nfs", "nfs4", "cifs", "smb3", "smbfs", "sshfs", "fuse.sshfs", "9p", "davfs", "fuse.davfs2" };
     for (auto r : remote)
         if (fsType == r)
             return DriveType::Remote;
@@ -79,8 +80,9 @@ Drive mappedDrive(char letter, const std::string& value, DriveType fallback)
         std::string name = value.substr(bar + 1);
         for (char& c : name)
             c = lowerAscii(c);
-        const std::pair<const char*, DriveType> types[] = { { "removable", DriveType::Removable }, { "fixed", DriveType::Fixed },
-            { "remote", DriveType::Remote }, { "cdrom", DriveType::CdRom }, { "ramdisk", DriveType::RamDisk } };
+        const std::pair<const char*, DriveType> types[] = { { "removable", DriveType::Removable },
+            { "fixed", DriveType::Fixed }, { "remote", DriveType::Remote }, { "cdrom", DriveType::CdRom },
+            { "ramdisk", DriveType::RamDisk } };
         for (const auto& [typeName, type] : types)
             if (name == typeName)
                 return { lowerAscii(letter), cleanRoot(value.substr(0, bar)), type };
@@ -115,7 +117,9 @@ void DriveTable::reset()
             if (equals != 1 || !isLetter(item[0]) || item.size() < 3)
                 continue;
             const Drive drive = mappedDrive(item[0], item.substr(2), DriveType::Fixed);
-            m_drives.erase(std::remove_if(m_drives.begin(), m_drives.end(), [&](const Drive& d) { return d.letter == drive.letter; }), m_drives.end());
+            m_drives.erase(std::remove_if(m_drives.begin(), m_drives.end(),
+                               [&](const Drive& d) { return d.letter == drive.letter; }),
+                m_drives.end());
             m_drives.push_back(drive);
         }
     } else {
@@ -132,7 +136,8 @@ void DriveTable::reset()
             std::string source, target, fsType;
             fields >> source >> target >> fsType;
             target = unescapeMount(target);
-            const bool media = target.rfind("/media/", 0) == 0 || target.rfind("/run/media/", 0) == 0 || target.rfind("/mnt/", 0) == 0;
+            const bool media = target.rfind("/media/", 0) == 0 || target.rfind("/run/media/", 0) == 0
+                || target.rfind("/mnt/", 0) == 0;
             if (!media)
                 continue;
             while (next <= 'z' && find(next))
@@ -142,7 +147,8 @@ void DriveTable::reset()
             m_drives.push_back({ next, cleanRoot(target), mountType(fsType, source) });
         }
     }
-    std::sort(m_drives.begin(), m_drives.end(), [](const Drive& a, const Drive& b) { return a.letter < b.letter; });
+    std::sort(
+        m_drives.begin(), m_drives.end(), [](const Drive& a, const Drive& b) { return a.letter < b.letter; });
 }
 
 void DriveTable::applyIni(const IniFile& ini)
@@ -154,11 +160,14 @@ void DriveTable::applyIni(const IniFile& ini)
             continue;
         const std::string root = ini.readString("Drives", key, "");
         const char letter = lowerAscii(key[0]);
-        m_drives.erase(std::remove_if(m_drives.begin(), m_drives.end(), [&](const Drive& d) { return d.letter == letter; }), m_drives.end());
+        m_drives.erase(std::remove_if(m_drives.begin(), m_drives.end(),
+                           [&](const Drive& d) { return d.letter == letter; }),
+            m_drives.end());
         if (!root.empty())
             m_drives.push_back(mappedDrive(letter, root, DriveType::Fixed));
     }
-    std::sort(m_drives.begin(), m_drives.end(), [](const Drive& a, const Drive& b) { return a.letter < b.letter; });
+    std::sort(
+        m_drives.begin(), m_drives.end(), [](const Drive& a, const Drive& b) { return a.letter < b.letter; });
 }
 
 void DriveTable::setDrives(std::vector<Drive> drives)
@@ -168,7 +177,8 @@ void DriveTable::setDrives(std::vector<Drive> drives)
         drive.letter = lowerAscii(drive.letter);
         drive.hostRoot = cleanRoot(drive.hostRoot);
     }
-    std::sort(m_drives.begin(), m_drives.end(), [](const Drive& a, const Drive& b) { return a.letter < b.letter; });
+    std::sort(
+        m_drives.begin(), m_drives.end(), [](const Drive& a, const Drive& b) { return a.letter < b.letter; });
 }
 
 const Drive* DriveTable::find(char letter) const
@@ -185,7 +195,7 @@ bool DriveTable::isReady(char letter) const
     const Drive* drive = find(letter);
     if (!drive)
         return false;
-    struct stat info {};
+    struct stat info { };
     return ::stat(drive->hostRoot.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
@@ -235,7 +245,8 @@ std::optional<std::string> DriveTable::fromHost(std::string_view hostPath) const
     for (const Drive& drive : m_drives) {
         const std::string& root = drive.hostRoot;
         const bool holds = root == "/" || hostPath == root
-            || (hostPath.size() > root.size() && hostPath.compare(0, root.size(), root) == 0 && hostPath[root.size()] == '/');
+            || (hostPath.size() > root.size() && hostPath.compare(0, root.size(), root) == 0
+                && hostPath[root.size()] == '/');
         // The deepest root wins; on equal roots, the first letter.
         if (holds && (!best || root.size() > best->hostRoot.size()))
             best = &drive;
@@ -275,7 +286,8 @@ std::string hostNameToInner(std::string_view hostName)
         if (rest.front() == '\\') {
             result += privateBackslash;
             ++i;
-        } else if (rest.substr(0, privateBackslash.size()) == privateBackslash || rest.substr(0, privateEscape.size()) == privateEscape) {
+        } else if (rest.substr(0, privateBackslash.size()) == privateBackslash
+            || rest.substr(0, privateEscape.size()) == privateEscape) {
             // A private character the host name holds itself: escaped, so
             // it never reads back as "\".
             result += privateEscape;

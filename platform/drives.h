@@ -42,8 +42,8 @@ enum class DriveType : int {
 };
 
 struct Drive {
-    char letter = 'c';       // lower case
-    std::string hostRoot;    // host folder, without a trailing "/" unless it is "/"
+    char letter = 'c'; // lower case
+    std::string hostRoot; // host folder, without a trailing "/" unless it is "/"
     DriveType type = DriveType::Fixed;
 };
 

@@ -5,18 +5,18 @@
 
 #include <algorithm>
 #include <atomic>
-#include <condition_variable>
-#include <map>
-#include <memory>
-#include <mutex>
 #include <cerrno>
 #include <climits>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/magic.h>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/xattr.h>
@@ -68,7 +68,8 @@ void fillEntry(const struct statx& info, HostEntry& entry)
         entry.attr |= faHidden;
 }
 
-constexpr unsigned statxMask = STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_INO | STATX_ATIME | STATX_MTIME | STATX_CTIME | STATX_BTIME;
+constexpr unsigned statxMask = STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_INO | STATX_ATIME | STATX_MTIME
+    | STATX_CTIME | STATX_BTIME;
 
 uint16_t readStored(const std::string& hostPath, bool& supported)
 {
@@ -168,11 +169,12 @@ bool listFolderNow(const std::string& hostFolder, std::vector<HostEntry>& entrie
     std::vector<HostEntry> found(names.size());
     std::vector<char> present(names.size(), 0);
     // The facts of each name: statx, then the stored attribute.
-    const unsigned mask = facts == ListFacts::All ? statxMask : STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_INO;
+    const unsigned mask
+        = facts == ListFacts::All ? statxMask : STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_INO;
     const auto statRange = [&](std::size_t begin, std::size_t end) {
         bool xattrSupported = facts == ListFacts::All;
         for (std::size_t i = begin; i < end; ++i) {
-            struct statx info {};
+            struct statx info { };
             if (::statx(dirFd, names[i].c_str(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, mask, &info) != 0)
                 continue;
             HostEntry& entry = found[i];
@@ -194,14 +196,16 @@ bool listFolderNow(const std::string& hostFolder, std::vector<HostEntry>& entrie
     };
     // A large folder is read by several threads: the time goes into one
     // system call after another, each waiting on the file system.
-    const std::size_t threads = names.size() >= 8192 ? std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 4) : 1;
+    const std::size_t threads
+        = names.size() >= 8192 ? std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 4) : 1;
     if (threads == 1) {
         statRange(0, names.size());
     } else {
         std::vector<std::thread> workers;
         const std::size_t share = (names.size() + threads - 1) / threads;
         for (std::size_t t = 1; t < threads; ++t)
-            workers.emplace_back(statRange, std::min(names.size(), t * share), std::min(names.size(), (t + 1) * share));
+            workers.emplace_back(
+                statRange, std::min(names.size(), t * share), std::min(names.size(), (t + 1) * share));
         statRange(0, std::min(names.size(), share));
         for (std::thread& worker : workers)
             worker.join();
@@ -267,8 +271,14 @@ void setListingHook(std::function<void(const std::string& hostFolder)> hook)
     listingHook = std::move(hook);
 }
 
-SharedListings::SharedListings() { ++sharing; }
-SharedListings::~SharedListings() { --sharing; }
+SharedListings::SharedListings()
+{
+    ++sharing;
+}
+SharedListings::~SharedListings()
+{
+    --sharing;
+}
 
 bool listFolder(const std::string& hostFolder, std::vector<HostEntry>& entries, ListFacts facts)
 {
@@ -301,7 +311,7 @@ bool listFolder(const std::string& hostFolder, std::vector<HostEntry>& entries, 
 
 bool statPath(const std::string& hostPath, HostEntry& entry)
 {
-    struct statx info {};
+    struct statx info { };
     if (::statx(AT_FDCWD, hostPath.c_str(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, statxMask, &info) != 0)
         return false;
     const auto slash = hostPath.find_last_of('/');
@@ -329,7 +339,8 @@ TSystemTime toLocalTime(const timespec& time)
     Slot& slot = cache[static_cast<uint64_t>(bucket) % 64];
     long offset = slot.offset;
     if (slot.bucket != bucket) {
-        struct tm first {}, last {};
+        struct tm first {
+        }, last {};
         const time_t start = static_cast<time_t>(bucket * 900);
         const time_t end = start + 899;
         if (!::localtime_r(&start, &first) || !::localtime_r(&end, &last))
@@ -341,7 +352,7 @@ TSystemTime toLocalTime(const timespec& time)
         } else {
             // A zone change inside this quarter hour (old local mean times
             // changed at odd seconds): ask for this very second.
-            struct tm exact {};
+            struct tm exact { };
             const time_t at = static_cast<time_t>(seconds);
             if (!::localtime_r(&at, &exact))
                 return TSystemTime();
@@ -390,7 +401,7 @@ bool writeStoredDosAttributes(const std::string& hostPath, uint16_t attr)
 
 bool setAttributes(const std::string& hostPath, uint16_t attr)
 {
-    struct stat info {};
+    struct stat info { };
     if (::lstat(hostPath.c_str(), &info) != 0)
         return false;
     const auto slash = hostPath.find_last_of('/');
@@ -431,7 +442,7 @@ bool setWrittenTime(const std::string& hostPath, const timespec& written)
 
 timespec fromLocalTime(const TSystemTime& local)
 {
-    struct tm parts {};
+    struct tm parts { };
     parts.tm_year = local.wYear - 1900;
     parts.tm_mon = local.wMonth - 1;
     parts.tm_mday = local.wDay;
@@ -453,7 +464,7 @@ bool createEmptyFile(const std::string& hostPath)
 
 bool isPseudoFileSystem(const std::string& hostPath)
 {
-    struct statfs info {};
+    struct statfs info { };
     if (::statfs(hostPath.c_str(), &info) != 0)
         return false;
     switch (static_cast<unsigned long>(info.f_type)) {
@@ -474,7 +485,8 @@ bool isPseudoFileSystem(const std::string& hostPath)
     case TMPFS_MAGIC: {
         // devtmpfs reports the tmpfs magic; it is the file system of /dev
         // itself. A tmpfs mounted below it (/dev/shm) is an ordinary one.
-        struct stat path {}, dev {};
+        struct stat path {
+        }, dev {};
         return ::stat(hostPath.c_str(), &path) == 0 && ::stat("/dev", &dev) == 0 && path.st_dev == dev.st_dev;
     }
     default:

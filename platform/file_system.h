@@ -72,7 +72,8 @@ enum class ListFacts { All, Basic };
 // Lists hostFolder into entries (cleared first), sorted byte-wise by name,
 // without "." and "..". False, with no entries, when the folder cannot be
 // opened. Entries that vanish while being read are left out.
-bool listFolder(const std::string& hostFolder, std::vector<HostEntry>& entries, ListFacts facts = ListFacts::All);
+bool listFolder(
+    const std::string& hostFolder, std::vector<HostEntry>& entries, ListFacts facts = ListFacts::All);
 
 // While one of these lives, listings of the same folder and facts that run
 // at the same time (on several threads) are read once and shared.

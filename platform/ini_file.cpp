@@ -44,7 +44,8 @@ bool sameName(std::string_view a, std::string_view b)
 
 std::string_view unquote(std::string_view value)
 {
-    if (value.size() >= 2 && ((value.front() == '"' && value.back() == '"') || (value.front() == '\'' && value.back() == '\'')))
+    if (value.size() >= 2
+        && ((value.front() == '"' && value.back() == '"') || (value.front() == '\'' && value.back() == '\'')))
         return value.substr(1, value.size() - 2);
     return value;
 }
@@ -91,7 +92,8 @@ void IniFile::parse(std::string_view text)
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find('\n', start);
-        std::string_view raw = text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+        std::string_view raw
+            = text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
         start = end == std::string_view::npos ? text.size() : end + 1;
         if (!raw.empty() && raw.back() == '\r')
             raw.remove_suffix(1);
@@ -144,7 +146,8 @@ int IniFile::findKey(int sectionLine, std::string_view key) const
     return -1;
 }
 
-std::string IniFile::readString(std::string_view section, std::string_view key, std::string_view fallback) const
+std::string IniFile::readString(
+    std::string_view section, std::string_view key, std::string_view fallback) const
 {
     const int s = findSection(section);
     if (s < 0)
@@ -196,7 +199,8 @@ std::vector<std::string> IniFile::keys(std::string_view section) const
         const Line& line = m_lines[static_cast<std::size_t>(i)];
         if (!line.isKey)
             continue;
-        const bool seen = std::any_of(result.begin(), result.end(), [&](const std::string& k) { return sameName(k, line.key); });
+        const bool seen = std::any_of(
+            result.begin(), result.end(), [&](const std::string& k) { return sameName(k, line.key); });
         if (!seen)
             result.push_back(line.key);
     }
@@ -209,7 +213,8 @@ std::vector<std::string> IniFile::sections() const
     for (const Line& line : m_lines) {
         if (!line.isSection)
             continue;
-        const bool seen = std::any_of(result.begin(), result.end(), [&](const std::string& s) { return sameName(s, line.section); });
+        const bool seen = std::any_of(
+            result.begin(), result.end(), [&](const std::string& s) { return sameName(s, line.section); });
         if (!seen)
             result.push_back(line.section);
     }

@@ -67,9 +67,9 @@ public:
 
 private:
     struct Line {
-        std::string raw;     // the line as written, without its line end
+        std::string raw; // the line as written, without its line end
         std::string section; // for a section header: the trimmed name
-        std::string key;     // for a key line: the trimmed key
+        std::string key; // for a key line: the trimmed key
         bool isSection = false;
         bool isKey = false;
     };

@@ -17,7 +17,10 @@ namespace ov {
 
 class ListingAhead {
 public:
-    explicit ListingAhead(ListFacts facts = ListFacts::All) : m_facts(facts) {}
+    explicit ListingAhead(ListFacts facts = ListFacts::All)
+        : m_facts(facts)
+    {
+    }
     ~ListingAhead();
     ListingAhead(const ListingAhead&) = delete;
     ListingAhead& operator=(const ListingAhead&) = delete;
@@ -39,10 +42,10 @@ private:
     std::thread m_worker;
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::string m_folder;   // the folder requested
+    std::string m_folder; // the folder requested
     bool m_requested = false; // a request waits for the worker or is being read
-    bool m_ready = false;     // its listing is in m_entries
-    bool m_listed = false;    // what listFolder returned for it
+    bool m_ready = false; // its listing is in m_entries
+    bool m_listed = false; // what listFolder returned for it
     bool m_quit = false;
     std::vector<HostEntry> m_entries;
 };

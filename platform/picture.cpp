@@ -49,7 +49,7 @@ void onFatalError(j_common_ptr info)
 }
 
 // Warnings (corrupt data that the decoder works around) are not printed.
-void onMessage(j_common_ptr, int) {}
+void onMessage(j_common_ptr, int) { }
 
 // Progressive files can carry thousands of tiny scans; a real picture needs
 // a handful. Beyond the cap the file is refused instead of spinning.
@@ -175,7 +175,8 @@ Picture decodeJpeg(const unsigned char* data, std::size_t size, QSize fitBox)
         if (jpeg_read_scanlines(&d->info, &target, 1) != 1)
             break;
         if (cmyk)
-            cmykToRgb(d->row.data(), reinterpret_cast<QRgb*>(d->image.scanLine(line)), outWidth, d->info.saw_Adobe_marker);
+            cmykToRgb(d->row.data(), reinterpret_cast<QRgb*>(d->image.scanLine(line)), outWidth,
+                d->info.saw_Adobe_marker);
     }
     jpeg_finish_decompress(&d->info);
     jpeg_destroy_decompress(&d->info);
@@ -318,7 +319,7 @@ Picture loadPicture(const std::string& hostPath, QSize fitBox)
 
 Picture PictureCache::load(const std::string& hostPath, QSize fitBox)
 {
-    struct stat info {};
+    struct stat info { };
     if (::stat(hostPath.c_str(), &info) != 0) {
         clear();
         Picture missing;

@@ -23,13 +23,13 @@ namespace ov {
 enum class PictureStatus {
     Ok,
     Unreadable, // the file could not be opened or read
-    Invalid,    // not a picture of its kind, or damaged beyond use
-    TooLarge,   // the declared size is beyond the caps
+    Invalid, // not a picture of its kind, or damaged beyond use
+    TooLarge, // the declared size is beyond the caps
 };
 
 struct Picture {
     PictureStatus status = PictureStatus::Invalid;
-    QImage image;     // the decoded pixels (possibly DCT-scaled)
+    QImage image; // the decoded pixels (possibly DCT-scaled)
     QSize naturalSize; // the size the file declares
 };
 

@@ -15,11 +15,20 @@ Answer QtPrompts::ask(const Question& question)
     box.setWindowTitle(QString::fromStdString(question.caption));
     box.setText(QString::fromStdString(question.text));
     switch (question.icon) {
-    case Icon::Information: box.setIcon(QMessageBox::Information); break;
-    case Icon::Warning: box.setIcon(QMessageBox::Warning); break;
-    case Icon::Error: box.setIcon(QMessageBox::Critical); break;
-    case Icon::Question: box.setIcon(QMessageBox::Question); break;
-    case Icon::None: break;
+    case Icon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case Icon::Warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case Icon::Error:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case Icon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case Icon::None:
+        break;
     }
     struct Choice {
         QMessageBox::StandardButton button;
@@ -27,20 +36,30 @@ Answer QtPrompts::ask(const Question& question)
     };
     std::vector<Choice> choices;
     switch (question.buttons) {
-    case Buttons::Ok: choices = { { QMessageBox::Ok, Answer::Ok } }; break;
-    case Buttons::OkCancel: choices = { { QMessageBox::Ok, Answer::Ok }, { QMessageBox::Cancel, Answer::Cancel } }; break;
-    case Buttons::YesNo: choices = { { QMessageBox::Yes, Answer::Yes }, { QMessageBox::No, Answer::No } }; break;
-    case Buttons::YesNoCancel:
-        choices = { { QMessageBox::Yes, Answer::Yes }, { QMessageBox::No, Answer::No }, { QMessageBox::Cancel, Answer::Cancel } };
+    case Buttons::Ok:
+        choices = { { QMessageBox::Ok, Answer::Ok } };
         break;
-    case Buttons::YesYesToAllNoCancel:
-        choices = { { QMessageBox::Yes, Answer::Yes }, { QMessageBox::YesToAll, Answer::YesToAll }, { QMessageBox::No, Answer::No },
+    case Buttons::OkCancel:
+        choices = { { QMessageBox::Ok, Answer::Ok }, { QMessageBox::Cancel, Answer::Cancel } };
+        break;
+    case Buttons::YesNo:
+        choices = { { QMessageBox::Yes, Answer::Yes }, { QMessageBox::No, Answer::No } };
+        break;
+    case Buttons::YesNoCancel:
+        choices = { { QMessageBox::Yes, Answer::Yes }, { QMessageBox::No, Answer::No },
             { QMessageBox::Cancel, Answer::Cancel } };
         break;
-    case Buttons::AbortRetryIgnore:
-        choices = { { QMessageBox::Abort, Answer::Abort }, { QMessageBox::Retry, Answer::Retry }, { QMessageBox::Ignore, Answer::Ignore } };
+    case Buttons::YesYesToAllNoCancel:
+        choices = { { QMessageBox::Yes, Answer::Yes }, { QMessageBox::YesToAll, Answer::YesToAll },
+            { QMessageBox::No, Answer::No }, { QMessageBox::Cancel, Answer::Cancel } };
         break;
-    case Buttons::RetryCancel: choices = { { QMessageBox::Retry, Answer::Retry }, { QMessageBox::Cancel, Answer::Cancel } }; break;
+    case Buttons::AbortRetryIgnore:
+        choices = { { QMessageBox::Abort, Answer::Abort }, { QMessageBox::Retry, Answer::Retry },
+            { QMessageBox::Ignore, Answer::Ignore } };
+        break;
+    case Buttons::RetryCancel:
+        choices = { { QMessageBox::Retry, Answer::Retry }, { QMessageBox::Cancel, Answer::Cancel } };
+        break;
     }
     QMessageBox::StandardButtons buttons;
     for (const Choice& c : choices)
@@ -57,24 +76,26 @@ Answer QtPrompts::ask(const Question& question)
 bool QtPrompts::askText(const std::string& caption, const std::string& label, std::string& value)
 {
     bool ok = false;
-    const QString text = QInputDialog::getText(m_parent, QString::fromStdString(caption), QString::fromStdString(label),
-        QLineEdit::Normal, QString::fromStdString(value), &ok);
+    const QString text = QInputDialog::getText(m_parent, QString::fromStdString(caption),
+        QString::fromStdString(label), QLineEdit::Normal, QString::fromStdString(value), &ok);
     if (ok)
         value = text.toStdString();
     return ok;
 }
 
-std::string QtPrompts::openFile(const std::string& caption, const std::string& folder, const std::string& filter)
+std::string QtPrompts::openFile(
+    const std::string& caption, const std::string& folder, const std::string& filter)
 {
-    return QFileDialog::getOpenFileName(m_parent, QString::fromStdString(caption), QString::fromStdString(folder),
-        QString::fromStdString(filter))
+    return QFileDialog::getOpenFileName(m_parent, QString::fromStdString(caption),
+        QString::fromStdString(folder), QString::fromStdString(filter))
         .toStdString();
 }
 
-std::string QtPrompts::saveFile(const std::string& caption, const std::string& folder, const std::string& filter)
+std::string QtPrompts::saveFile(
+    const std::string& caption, const std::string& folder, const std::string& filter)
 {
-    return QFileDialog::getSaveFileName(m_parent, QString::fromStdString(caption), QString::fromStdString(folder),
-        QString::fromStdString(filter))
+    return QFileDialog::getSaveFileName(m_parent, QString::fromStdString(caption),
+        QString::fromStdString(folder), QString::fromStdString(filter))
         .toStdString();
 }
 

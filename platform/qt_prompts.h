@@ -9,12 +9,17 @@ namespace ov {
 
 class QtPrompts : public PromptService {
 public:
-    explicit QtPrompts(QWidget* parent = nullptr) : m_parent(parent) {}
+    explicit QtPrompts(QWidget* parent = nullptr)
+        : m_parent(parent)
+    {
+    }
     void setParent(QWidget* parent) { m_parent = parent; }
     Answer ask(const Question& question) override;
     bool askText(const std::string& caption, const std::string& label, std::string& value) override;
-    std::string openFile(const std::string& caption, const std::string& folder, const std::string& filter) override;
-    std::string saveFile(const std::string& caption, const std::string& folder, const std::string& filter) override;
+    std::string openFile(
+        const std::string& caption, const std::string& folder, const std::string& filter) override;
+    std::string saveFile(
+        const std::string& caption, const std::string& folder, const std::string& filter) override;
     bool chooseColor(int32_t& color) override;
 
 private:

@@ -49,14 +49,14 @@ bool makeFolder(const std::string& path, mode_t mode)
 {
     if (::mkdir(path.c_str(), mode) == 0)
         return true;
-    struct stat info {};
+    struct stat info { };
     return errno == EEXIST && ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 // Creates path and its missing parents.
 bool makeFolders(const std::string& path, mode_t mode)
 {
-    struct stat info {};
+    struct stat info { };
     if (::lstat(path.c_str(), &info) == 0)
         return S_ISDIR(info.st_mode);
     const std::string parent = hostParentOf(path);
@@ -72,7 +72,7 @@ std::string mountTop(const std::string& folder, dev_t device)
     std::string current = folder;
     while (current != "/") {
         const std::string parent = hostParentOf(current);
-        struct stat info {};
+        struct stat info { };
         if (::stat(parent.c_str(), &info) != 0 || info.st_dev != device)
             break;
         current = parent;
@@ -81,7 +81,7 @@ std::string mountTop(const std::string& folder, dev_t device)
 }
 
 struct TrashPlace {
-    std::string folder;   // the trash folder holding files/ and info/
+    std::string folder; // the trash folder holding files/ and info/
     std::string pathText; // what the .trashinfo records as Path
 };
 
@@ -95,7 +95,7 @@ bool chooseTrash(const std::string& path, dev_t device, TrashPlace& place, std::
     // The home trash serves its own filesystem; measure at the nearest
     // existing folder on its way.
     std::string probe = home;
-    struct stat info {};
+    struct stat info { };
     while (::stat(probe.c_str(), &info) != 0 && probe != "/")
         probe = hostParentOf(probe);
     if (info.st_dev == device) {
@@ -106,8 +106,9 @@ bool chooseTrash(const std::string& path, dev_t device, TrashPlace& place, std::
     const std::string top = mountTop(hostParentOf(path), device);
     const std::string uid = std::to_string(::getuid());
     const std::string admin = (top == "/" ? std::string() : top) + "/.Trash";
-    struct stat adminInfo {};
-    if (::lstat(admin.c_str(), &adminInfo) == 0 && S_ISDIR(adminInfo.st_mode) && (adminInfo.st_mode & S_ISVTX)) {
+    struct stat adminInfo { };
+    if (::lstat(admin.c_str(), &adminInfo) == 0 && S_ISDIR(adminInfo.st_mode)
+        && (adminInfo.st_mode & S_ISVTX)) {
         const std::string own = admin + "/" + uid;
         if (makeFolder(own, 0700)) {
             place.folder = own;
@@ -115,7 +116,7 @@ bool chooseTrash(const std::string& path, dev_t device, TrashPlace& place, std::
     }
     if (place.folder.empty()) {
         const std::string own = (top == "/" ? std::string() : top) + "/.Trash-" + uid;
-        struct stat ownInfo {};
+        struct stat ownInfo { };
         if (!makeFolder(own, 0700) || ::lstat(own.c_str(), &ownInfo) != 0 || ownInfo.st_uid != ::getuid()) {
             error = "no trash can be made on the filesystem of " + path;
             return false;
@@ -168,7 +169,8 @@ std::string encodeTrashPath(const std::string& path)
     static const char hex[] = "0123456789ABCDEF";
     std::string result;
     for (const unsigned char c : path) {
-        const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '.' || c == '~' || c == '/';
+        const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')
+            || c == '-' || c == '_' || c == '.' || c == '~' || c == '/';
         if (plain) {
             result += static_cast<char>(c);
         } else {
@@ -189,7 +191,7 @@ bool moveToTrash(const std::string& hostPath, std::string* error)
         return false;
     };
     const std::string path = absolutePath(hostPath);
-    struct stat info {};
+    struct stat info { };
     if (path.empty() || path == "/" || ::lstat(path.c_str(), &info) != 0)
         return fail("cannot find " + hostPath);
     TrashPlace place;
@@ -210,17 +212,19 @@ bool moveToTrash(const std::string& hostPath, std::string* error)
     int infoFd = -1;
     for (int attempt = 1; attempt < 10000 && infoFd < 0; ++attempt) {
         chosen = attempt == 1 ? name : name + "." + std::to_string(attempt);
-        struct stat existing {};
+        struct stat existing { };
         if (::lstat((files + "/" + chosen).c_str(), &existing) == 0)
             continue;
-        infoFd = ::open((infoFolder + "/" + chosen + ".trashinfo").c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        infoFd = ::open((infoFolder + "/" + chosen + ".trashinfo").c_str(),
+            O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (infoFd < 0 && errno != EEXIST)
             return fail(std::string("cannot write the trash information: ") + std::strerror(errno));
     }
     if (infoFd < 0)
         return fail("no free name in the trash");
     const std::string infoPath = infoFolder + "/" + chosen + ".trashinfo";
-    const std::string text = "[Trash Info]\nPath=" + encodeTrashPath(place.pathText) + "\nDeletionDate=" + deletionDate() + "\n";
+    const std::string text
+        = "[Trash Info]\nPath=" + encodeTrashPath(place.pathText) + "\nDeletionDate=" + deletionDate() + "\n";
     const bool written = writeAll(infoFd, text);
     if (::close(infoFd) != 0 || !written) {
         ::unlink(infoPath.c_str());

@@ -32,9 +32,15 @@ void CalculatorEngine::applyPending()
 {
     const double operand = std::stod(m_display);
     switch (m_pending) {
-    case '+': m_accumulator += operand; break;
-    case '-': m_accumulator -= operand; break;
-    case '*': m_accumulator *= operand; break;
+    case '+':
+        m_accumulator += operand;
+        break;
+    case '-':
+        m_accumulator -= operand;
+        break;
+    case '*':
+        m_accumulator *= operand;
+        break;
     case '/':
         if (operand == 0) {
             m_error = true;
@@ -43,7 +49,9 @@ void CalculatorEngine::applyPending()
         }
         m_accumulator /= operand;
         break;
-    default: m_accumulator = operand; break;
+    default:
+        m_accumulator = operand;
+        break;
     }
     if (!std::isfinite(m_accumulator)) {
         m_error = true;
@@ -82,7 +90,8 @@ void CalculatorEngine::press(const std::string& key)
         return;
     }
     if (key == "\u00B1") {
-        m_display = m_display[0] == '-' ? m_display.substr(1) : (m_display == "0" ? m_display : "-" + m_display);
+        m_display
+            = m_display[0] == '-' ? m_display.substr(1) : (m_display == "0" ? m_display : "-" + m_display);
         return;
     }
     if (key == "+" || key == "-" || key == "*" || key == "/" || key == "=") {

@@ -88,9 +88,8 @@ std::string appendCurrentName(std::string text, const std::string& name, bool is
         text += ' ';
     std::string shown = name;
     if (!isFolder) {
-        std::transform(shown.begin(), shown.end(), shown.begin(), [](char c) {
-            return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-        });
+        std::transform(shown.begin(), shown.end(), shown.begin(),
+            [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
     }
     return text + shellQuoted(innerNameToHost(shown));
 }

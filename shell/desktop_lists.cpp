@@ -51,13 +51,13 @@ bool clearRecentDocuments(const std::string& xbelPath)
     std::error_code error;
     if (!fs::exists(fs::symlink_status(xbelPath, error)))
         return true;
-    static const char* const emptyList =
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        "<xbel version=\"1.0\"\n"
-        "      xmlns:bookmark=\"http://www.freedesktop.org/standards/desktop-bookmarks\"\n"
-        "      xmlns:mime=\"http://www.freedesktop.org/standards/shared-mime-info\"\n"
-        ">\n"
-        "</xbel>\n";
+    static const char* const emptyList
+        = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+          "<xbel version=\"1.0\"\n"
+          "      xmlns:bookmark=\"http://www.freedesktop.org/standards/desktop-bookmarks\"\n"
+          "      xmlns:mime=\"http://www.freedesktop.org/standards/shared-mime-info\"\n"
+          ">\n"
+          "</xbel>\n";
     return writeFileAtomically(xbelPath, emptyList);
 }
 

@@ -5,7 +5,8 @@ namespace ov {
 
 ModifierState modifierState(Qt::KeyboardModifiers modifiers)
 {
-    const Qt::KeyboardModifiers held = modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    const Qt::KeyboardModifiers held
+        = modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     if (held == Qt::ControlModifier)
         return ModifierState::Ctrl;
     if (held == Qt::AltModifier)
@@ -30,7 +31,8 @@ KeyRoute routeKey(int key, Qt::KeyboardModifiers modifiers, const KeyState& stat
     const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
 
     // 1. The command line takes only ordinary typing.
-    route.commandLineWritable = !(grayPlus || grayMinus || grayStar || enter || key == Qt::Key_Escape || alt || ctrl);
+    route.commandLineWritable
+        = !(grayPlus || grayMinus || grayStar || enter || key == Qt::Key_Escape || alt || ctrl);
     // 2. Del is the delete command only while the command line is empty;
     // with text in it, it edits the text like any other editing key.
     if (key == Qt::Key_Delete && state.commandLineEmpty)

@@ -21,11 +21,11 @@ enum class ModifierState { Plain, Ctrl, Alt, Shift };
 ModifierState modifierState(Qt::KeyboardModifiers modifiers);
 
 enum class KeyStep {
-    Delete,            // the Delete command (F8)
-    QuickSearch,       // QuickSearch with the box's text before this key
-    Enter,             // run the command line, or open the current entry
-    AppendLeftPath,    // Ctrl+[
-    AppendRightPath,   // Ctrl+]
+    Delete, // the Delete command (F8)
+    QuickSearch, // QuickSearch with the box's text before this key
+    Enter, // run the command line, or open the current entry
+    AppendLeftPath, // Ctrl+[
+    AppendRightPath, // Ctrl+]
     NextDrive,
     PreviousDrive,
     CursorUp,
@@ -34,22 +34,22 @@ enum class KeyStep {
     PageLeft,
     CursorHome,
     CursorEnd,
-    DriveDialogLeft,   // Alt+F1, non-modal
-    DriveDialogRight,  // Alt+F2, modal
-    PutCurrentName,    // Ctrl+Enter
-    DeleteLastWord,    // Ctrl+Backspace
+    DriveDialogLeft, // Alt+F1, non-modal
+    DriveDialogRight, // Alt+F2, modal
+    PutCurrentName, // Ctrl+Enter
+    DeleteLastWord, // Ctrl+Backspace
     GoUp,
     GoRoot,
-    EnterFolder,       // Ctrl+PgDn
-    InvertFiles,       // gray *
+    EnterFolder, // Ctrl+PgDn
+    InvertFiles, // gray *
     InvertWithFolders, // Ctrl + gray *
-    SelectGroup,       // gray +
-    UnselectGroup,     // gray -
+    SelectGroup, // gray +
+    UnselectGroup, // gray -
     IndentFolders,
     ToggleHidden,
     SelectAndDown,
-    ToggleQuickView,   // on the passive panel
-    ToggleInfo,        // on the passive panel
+    ToggleQuickView, // on the passive panel
+    ToggleInfo, // on the passive panel
     VolumeUp,
     VolumeDown,
     ToggleQuickSearch,
@@ -61,7 +61,7 @@ struct KeyState {
     bool searchVisible = false;
     bool historyEmpty = true;
     int activeMode = 1; // the active panel's view mode
-    int waveLevel = 0;  // 0..255
+    int waveLevel = 0; // 0..255
 };
 
 struct KeyRoute {

@@ -42,7 +42,8 @@ std::string notEnglishText(const IniFile& file, const std::string& language, std
 // Each is empty when the file lacks its key.
 struct TLangTexts {
     // [SysInfoPanel]
-    std::string TotalDriveSize, FreeSpace, TotalMemory, SwapFileNotFind, SwapFile, MemoryLoad, DriveName, SerialNum;
+    std::string TotalDriveSize, FreeSpace, TotalMemory, SwapFileNotFind, SwapFile, MemoryLoad, DriveName,
+        SerialNum;
     // [Rename]
     std::string Rename_Caption, Rename_Button_Ok, Rename_Button_Cancel, Rename_Label_Comm, Rename_Label_To;
     // [FilePanel]

@@ -3,8 +3,8 @@
 // ORVANTA_SCREENSHOT=file.png makes the program save a picture of its main
 // window once it has drawn, and quit (used by scripts/run on machines without
 // a display).
-#include "platform/qt_prompts.h"
 #include "platform/process_messages.h"
+#include "platform/qt_prompts.h"
 #include "shell/main_window.h"
 
 #ifdef OV_HAVE_FILEOPS
@@ -52,7 +52,8 @@ int main(int argc, char** argv)
         const QString path = QString::fromLocal8Bit(shot);
         QTimer::singleShot(1500, &form, [&form, path] {
             const bool saved = form.grab().save(path);
-            std::fprintf(stderr, saved ? "ov: screenshot saved to %s\n" : "ov: could not save %s\n", qPrintable(path));
+            std::fprintf(
+                stderr, saved ? "ov: screenshot saved to %s\n" : "ov: could not save %s\n", qPrintable(path));
             form.MainSettings.AutoSave = false;
             form.MainSettings.ConfirmExit = false;
             QCoreApplication::exit(saved ? 0 : 1);

@@ -8,10 +8,10 @@
 namespace ov {
 
 struct MainLayoutInput {
-    int clientWidth = 0;   // CW
-    int outerWidth = 0;    // W: the client width plus the classic 4-pixel borders
+    int clientWidth = 0; // CW
+    int outerWidth = 0; // W: the client width plus the classic 4-pixel borders
     double splitRatio = 0.5;
-    int splitter = 7;      // S, the gap between the panels (Main_Splitter)
+    int splitter = 7; // S, the gap between the panels (Main_Splitter)
     int panel3Top = 0;
     int panel3Height = 56;
     int panelDownTop = 0;

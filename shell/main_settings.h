@@ -28,7 +28,7 @@ struct TMainSettings {
     int StateWin = 0;
     int Top = 39;
     int Left = 170;
-    int Width = 446;  // outer width of the design geometry (client 438)
+    int Width = 446; // outer width of the design geometry (client 438)
     int Height = 337; // outer height of the design geometry (client 291)
     int Panel_Width = 0;
     // [Form_Clipboard]

@@ -7,8 +7,8 @@
 #include "platform/dialogs.h"
 #include "platform/drives.h"
 #include "platform/file_system.h"
-#include "platform/fonts.h"
 #include "platform/folders.h"
+#include "platform/fonts.h"
 #include "platform/launcher.h"
 #include "shell/calculator.h"
 #include "shell/commands.h"
@@ -170,7 +170,8 @@ TForm1::TForm1(QWidget* parent)
         // The folder-history window keeps its list once it is registered;
         // until then a visited folder is simply not remembered.
         panel->OnAddFolderHistory = [this](TFPanel*, const std::string& folder) {
-            if (const FileHandler* handler = CommandRegistry::instance().findFileHandler("AddFolderToHistory"))
+            if (const FileHandler* handler
+                = CommandRegistry::instance().findFileHandler("AddFolderToHistory"))
                 (*handler)(*this, folder);
         };
     }
@@ -305,7 +306,8 @@ void TForm1::buildComposition()
     m_volBar->setFocusPolicy(Qt::NoFocus);
     m_label1 = new QLabel(tr("Wave volume"), m_statusBar);
     m_label1->setObjectName("Label1");
-    for (QWidget* w : { static_cast<QWidget*>(m_bCont), static_cast<QWidget*>(m_bStop), static_cast<QWidget*>(m_posBar) })
+    for (QWidget* w :
+        { static_cast<QWidget*>(m_bCont), static_cast<QWidget*>(m_bStop), static_cast<QWidget*>(m_posBar) })
         w->setFocusPolicy(Qt::NoFocus);
 
     m_panelSearch = makePanel(client, "PanelSearch");
@@ -358,7 +360,8 @@ void TForm1::buildMenus()
         QAction* action = nullptr;
         if (hasChildren || entry.menu.empty()) {
             QMenu* parentMenu = entry.menu.empty() ? nullptr : m_menus.at(entry.menu);
-            auto* menu = parentMenu ? parentMenu->addMenu(qtext(entry.caption)) : bar->addMenu(qtext(entry.caption));
+            auto* menu
+                = parentMenu ? parentMenu->addMenu(qtext(entry.caption)) : bar->addMenu(qtext(entry.caption));
             menu->setObjectName(qtext(entry.name));
             m_menus[entry.name] = menu;
             action = menu->menuAction();
@@ -395,15 +398,17 @@ void TForm1::buildMenus()
     m_toolbarsMenu = m_menus.at("Config_ToolBar");
     connect(m_toolbarsMenu, &QMenu::aboutToShow, this, [this] { refreshMenuChecks(); });
     connect(m_menus.at("Panel"), &QMenu::aboutToShow, this, [this] { refreshMenuChecks(); });
-    for (const char* name : { "Config_ShowToolBar", "Config_ShowDriversBar", "Config_ShowStatusBar", "Panel_Left", "Panel_Right",
-             "Panel_ShowFiles", "Panel_ShowExtView", "Panel_Show_Info", "Panel_ShowQuickView" })
+    for (const char* name :
+        { "Config_ShowToolBar", "Config_ShowDriversBar", "Config_ShowStatusBar", "Panel_Left", "Panel_Right",
+            "Panel_ShowFiles", "Panel_ShowExtView", "Panel_Show_Info", "Panel_ShowQuickView" })
         m_actions.at(name)->setCheckable(true);
 
     // PopupMenu2: the bar switches, by the right mouse button on the bars.
     m_popupMenu2 = new QMenu(this);
     m_popupMenu2->setObjectName("PopupMenu2");
-    const char* switches[3][3] = { { "Toolb_1", "Show tool bar", "ShowToolBar" }, { "Toolb_2", "Show drives bar", "ShowDrivesBar" },
-        { "Toolb_3", "Show status bar", "ShowStatusBar" } };
+    const char* switches[3][3]
+        = { { "Toolb_1", "Show tool bar", "ShowToolBar" }, { "Toolb_2", "Show drives bar", "ShowDrivesBar" },
+              { "Toolb_3", "Show status bar", "ShowStatusBar" } };
     for (const auto& row : switches) {
         QAction* action = m_popupMenu2->addAction(QLatin1String(row[1]));
         action->setObjectName(QLatin1String(row[0]));
@@ -415,7 +420,8 @@ void TForm1::buildMenus()
     configure->setVisible(false);
     connect(m_popupMenu2, &QMenu::aboutToShow, this, [this] { refreshMenuChecks(); });
     for (QWidget* w : { m_panel3, m_toolBar, m_statusBar, static_cast<QWidget*>(m_label2) }) {
-        connect(w, &QWidget::customContextMenuRequested, this, [this, w](const QPoint& at) { m_popupMenu2->popup(w->mapToGlobal(at)); });
+        connect(w, &QWidget::customContextMenuRequested, this,
+            [this, w](const QPoint& at) { m_popupMenu2->popup(w->mapToGlobal(at)); });
     }
 }
 
@@ -470,13 +476,16 @@ void TForm1::buildTray()
     const char* entries[2][2] = { { "Help contents", "Information" }, { "About program", "About" } };
     for (const auto& entry : entries) {
         const std::string command = entry[1];
-        connect(m_trayMenu->addAction(QLatin1String(entry[0])), &QAction::triggered, this, [this, command] { RunCommand(command); });
+        connect(m_trayMenu->addAction(QLatin1String(entry[0])), &QAction::triggered, this,
+            [this, command] { RunCommand(command); });
     }
     m_trayMenu->addSeparator();
-    const char* more[3][2] = { { "Configuration", "MainOptions" }, { "System Info", "SystemInfo" }, { "View clipboard", "Clipboard" } };
+    const char* more[3][2] = { { "Configuration", "MainOptions" }, { "System Info", "SystemInfo" },
+        { "View clipboard", "Clipboard" } };
     for (const auto& entry : more) {
         const std::string command = entry[1];
-        connect(m_trayMenu->addAction(QLatin1String(entry[0])), &QAction::triggered, this, [this, command] { RunCommand(command); });
+        connect(m_trayMenu->addAction(QLatin1String(entry[0])), &QAction::triggered, this,
+            [this, command] { RunCommand(command); });
     }
     m_trayMenu->addSeparator();
     QAction* exitAction = m_trayMenu->addAction(tr("Exit"));
@@ -722,7 +731,9 @@ void TForm1::OpenLanguageFile()
 void TForm1::Load_Language()
 {
     const IniFile& lang = m_language;
-    const auto text = [&](const char* section, const std::string& key) { return qtext(lang.readString(section, key, "")); };
+    const auto text = [&](const char* section, const std::string& key) {
+        return qtext(lang.readString(section, key, ""));
+    };
     // 1. The function-key row.
     for (int i = 0; i < 7; ++i)
         m_functionKeys[i]->setText(text("HotButtons", FunctionKeys[i].key));
@@ -816,12 +827,15 @@ void TForm1::FormResize()
     m_label2->setGeometry(4, 2, m_label2->width(), 15);
 
     const MainLayout layout = computeMainLayout(layoutInput());
-    const auto place = [](QWidget* w, const Rect& r) { w->setGeometry(r.left, r.top, std::max(r.width, 0), std::max(r.height, 0)); };
+    const auto place = [](QWidget* w, const Rect& r) {
+        w->setGeometry(r.left, r.top, std::max(r.width, 0), std::max(r.height, 0));
+    };
     place(m_left, layout.leftPanel);
     place(m_right, layout.rightPanel);
     m_comLine->setGeometry(layout.comLineLeft, 0, std::max(layout.comLineWidth, 0), 17);
-    const int barWidth = std::min(m_driveBars[0]->sizeHint().width() > 0 ? m_driveBars[0]->sizeHint().width() : 200,
-        layout.leftPanel.right() - 1 - m_driveBars[0]->x());
+    const int barWidth
+        = std::min(m_driveBars[0]->sizeHint().width() > 0 ? m_driveBars[0]->sizeHint().width() : 200,
+            layout.leftPanel.right() - 1 - m_driveBars[0]->x());
     m_driveBars[0]->setGeometry(m_driveBars[0]->x(), m_driveBars[0]->y(), std::max(barWidth, 0), 30);
     m_driveBars[1]->setGeometry(layout.rightPanel.left + 3, m_driveBars[1]->y(), m_driveBars[1]->width(), 30);
     m_label1->move(layout.label1Left, 2);
@@ -835,7 +849,8 @@ void TForm1::FormResize()
     m_rBut->move(layout.rButLeft, 6);
     m_hotKeyBox->resize(layout.hotKeyBoxWidth, 23);
     for (int i = 0; i < 7; ++i)
-        m_functionKeys[i]->setGeometry(layout.functionKeyLeft[i], 0, std::max(layout.functionKeyWidth[i], 0), 23);
+        m_functionKeys[i]->setGeometry(
+            layout.functionKeyLeft[i], 0, std::max(layout.functionKeyWidth[i], 0), 23);
 }
 
 void TForm1::resizeEvent(QResizeEvent* event)
@@ -1066,9 +1081,15 @@ void TForm1::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
     TFPanel* panel = ActivePanel();
     for (KeyStep step : route.steps) {
         switch (step) {
-        case KeyStep::Delete: RunCommand("Delete"); break;
-        case KeyStep::QuickSearch: panel->QuickSearch(m_edit1->text().toStdString()); break;
-        case KeyStep::Enter: EnterCommand(); break;
+        case KeyStep::Delete:
+            RunCommand("Delete");
+            break;
+        case KeyStep::QuickSearch:
+            panel->QuickSearch(m_edit1->text().toStdString());
+            break;
+        case KeyStep::Enter:
+            EnterCommand();
+            break;
         case KeyStep::AppendLeftPath:
         case KeyStep::AppendRightPath: {
             const TFPanel* source = step == KeyStep::AppendLeftPath ? m_left : m_right;
@@ -1080,14 +1101,30 @@ void TForm1::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
             m_comLine->end(false);
             break;
         }
-        case KeyStep::NextDrive: panel->NextDrive(); break;
-        case KeyStep::PreviousDrive: panel->PreviousDrive(); break;
-        case KeyStep::CursorUp: panel->CursorUp(); break;
-        case KeyStep::CursorDown: panel->CursorDown(); break;
-        case KeyStep::PageRight: panel->PageRight(); break;
-        case KeyStep::PageLeft: panel->PageLeft(); break;
-        case KeyStep::CursorHome: panel->CursorHome(); break;
-        case KeyStep::CursorEnd: panel->CursorEnd(); break;
+        case KeyStep::NextDrive:
+            panel->NextDrive();
+            break;
+        case KeyStep::PreviousDrive:
+            panel->PreviousDrive();
+            break;
+        case KeyStep::CursorUp:
+            panel->CursorUp();
+            break;
+        case KeyStep::CursorDown:
+            panel->CursorDown();
+            break;
+        case KeyStep::PageRight:
+            panel->PageRight();
+            break;
+        case KeyStep::PageLeft:
+            panel->PageLeft();
+            break;
+        case KeyStep::CursorHome:
+            panel->CursorHome();
+            break;
+        case KeyStep::CursorEnd:
+            panel->CursorEnd();
+            break;
         case KeyStep::DriveDialogLeft:
             DriveDialogSide = "Left";
             RunCommand("DriveDialog");
@@ -1097,17 +1134,28 @@ void TForm1::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
             RunCommand("DriveDialogModal");
             break;
         case KeyStep::PutCurrentName:
-            m_comLine->setText(qtext(appendCurrentName(m_comLine->text().toStdString(), panel->CurrentName, panel->CurrentIsFolder)));
+            m_comLine->setText(qtext(appendCurrentName(
+                m_comLine->text().toStdString(), panel->CurrentName, panel->CurrentIsFolder)));
             m_comLine->end(false);
             break;
-        case KeyStep::DeleteLastWord: m_comLine->setText(qtext(deleteLastWord(m_comLine->text().toStdString()))); break;
-        case KeyStep::GoUp: panel->GoUp(); break;
-        case KeyStep::GoRoot: panel->GoRoot(); break;
+        case KeyStep::DeleteLastWord:
+            m_comLine->setText(qtext(deleteLastWord(m_comLine->text().toStdString())));
+            break;
+        case KeyStep::GoUp:
+            panel->GoUp();
+            break;
+        case KeyStep::GoRoot:
+            panel->GoRoot();
+            break;
         case KeyStep::EnterFolder:
             panel->EnterFolderUnderCursor();
             break;
-        case KeyStep::InvertFiles: panel->InvertSelection(false); break;
-        case KeyStep::InvertWithFolders: panel->InvertSelection(true); break;
+        case KeyStep::InvertFiles:
+            panel->InvertSelection(false);
+            break;
+        case KeyStep::InvertWithFolders:
+            panel->InvertSelection(true);
+            break;
         case KeyStep::SelectGroup:
         case KeyStep::UnselectGroup:
             SelectGroupMode = step == KeyStep::SelectGroup ? 1 : 777;
@@ -1121,13 +1169,27 @@ void TForm1::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
             }
             FormResize();
             break;
-        case KeyStep::ToggleHidden: panel->ToggleHidden(); break;
-        case KeyStep::SelectAndDown: panel->SelectAndDown(); break;
-        case KeyStep::ToggleQuickView: OtherPanel()->ToggleQuickView(panel->CurrentPath()); break;
-        case KeyStep::ToggleInfo: OtherPanel()->ToggleInfo(); break;
-        case KeyStep::VolumeUp: changeVolume(2); break;
-        case KeyStep::VolumeDown: changeVolume(-2); break;
-        case KeyStep::ToggleQuickSearch: ToggleQuickSearch(); break;
+        case KeyStep::ToggleHidden:
+            panel->ToggleHidden();
+            break;
+        case KeyStep::SelectAndDown:
+            panel->SelectAndDown();
+            break;
+        case KeyStep::ToggleQuickView:
+            OtherPanel()->ToggleQuickView(panel->CurrentPath());
+            break;
+        case KeyStep::ToggleInfo:
+            OtherPanel()->ToggleInfo();
+            break;
+        case KeyStep::VolumeUp:
+            changeVolume(2);
+            break;
+        case KeyStep::VolumeDown:
+            changeVolume(-2);
+            break;
+        case KeyStep::ToggleQuickSearch:
+            ToggleQuickSearch();
+            break;
         case KeyStep::HistoryBack:
             m_comLine->setText(qtext(History.back()));
             m_comList->setCurrentRow(History.selected());
@@ -1309,7 +1371,8 @@ void TForm1::CalculatorCommand()
 {
     if (!m_calculator)
         m_calculator = new TCalculatorDialog(this);
-    const std::string title = notEnglishText(m_language, MainSettings.Language, "Calculator", "Caption", "Calculator");
+    const std::string title
+        = notEnglishText(m_language, MainSettings.Language, "Calculator", "Caption", "Calculator");
     m_calculator->setWindowTitle(qtext(title));
     m_calculator->resetValue();
     runModal(*m_calculator);
@@ -1317,8 +1380,8 @@ void TForm1::CalculatorCommand()
 
 void TForm1::EmptyRecycleBin()
 {
-    const std::string question = notEnglishText(m_language, MainSettings.Language, "Commands", "Confirm_ClearRecycle",
-        "Do you want really clear Recycle Bin ?");
+    const std::string question = notEnglishText(m_language, MainSettings.Language, "Commands",
+        "Confirm_ClearRecycle", "Do you want really clear Recycle Bin ?");
     if (messageBox(question, ProductName, Buttons::OkCancel, Icon::Question) == Answer::Cancel)
         return;
     emptyTrash(trashFolder());
@@ -1331,8 +1394,8 @@ void TForm1::ClearRecentDocs()
 
 void TForm1::SetDefaultConfiguration()
 {
-    const std::string question = notEnglishText(m_language, MainSettings.Language, "Commands", "Confirm_SetDefaultConfig",
-        "Do you want set default configuration of Orvanta ?");
+    const std::string question = notEnglishText(m_language, MainSettings.Language, "Commands",
+        "Confirm_SetDefaultConfig", "Do you want set default configuration of Orvanta ?");
     if (messageBox(question, ProductName, Buttons::OkCancel, Icon::Question) == Answer::Cancel)
         return;
     Default_Init();
@@ -1371,8 +1434,10 @@ void TForm1::SaveConfiguration()
         messageBox(LangTexts.SaveConfig, ProductName, Buttons::Ok, Icon::Information);
         return;
     }
-    const std::string failed = m_language.readString("Messages", "SaveConfigFailed", "The configuration could not be saved:");
-    messageBox(failed + "\n" + m_config->path() + "\n" + m_config->lastError(), ProductName, Buttons::Ok, Icon::Error);
+    const std::string failed
+        = m_language.readString("Messages", "SaveConfigFailed", "The configuration could not be saved:");
+    messageBox(failed + "\n" + m_config->path() + "\n" + m_config->lastError(), ProductName, Buttons::Ok,
+        Icon::Error);
 }
 
 void TForm1::ShowFilesMode(int mode)
@@ -1515,10 +1580,18 @@ void TForm1::File_Work(const std::string& path)
     }
     const auto host = DriveTable::instance().toHost(path);
     switch (fileActionFor(path)) {
-    case FileAction::Picture: runFileHandler("ViewPicture", path); break;
-    case FileAction::Sound: runFileHandler("PlaySound", path); break;
-    case FileAction::Mpeg: runFileHandler("PlayMpeg", path); break;
-    case FileAction::Module: runFileHandler("PlayModule", path); break;
+    case FileAction::Picture:
+        runFileHandler("ViewPicture", path);
+        break;
+    case FileAction::Sound:
+        runFileHandler("PlaySound", path);
+        break;
+    case FileAction::Mpeg:
+        runFileHandler("PlayMpeg", path);
+        break;
+    case FileAction::Module:
+        runFileHandler("PlayModule", path);
+        break;
     case FileAction::MediaPlayer:
         // The desktop's player, with the file as an argument of its own.
         if (host && !launcher().startProgram(mapProgram("mplayer.exe", { *host }), ""))
@@ -1532,7 +1605,9 @@ void TForm1::File_Work(const std::string& path)
             reportLaunchFailure(path);
         break;
     }
-    case FileAction::Text: runFileHandler("ViewText", path); break;
+    case FileAction::Text:
+        runFileHandler("ViewText", path);
+        break;
     }
 }
 

@@ -22,7 +22,7 @@ struct MenuEntry {
     std::string name;
     std::string caption;
     std::string shortcut; // QKeySequence text ("Ctrl+A", "Alt+F7", "F3")
-    std::string command;  // "" for none
+    std::string command; // "" for none
     bool visible = true;
     bool enabled = true;
     bool separator = false;

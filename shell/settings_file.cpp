@@ -170,7 +170,8 @@ void readPanelSection(const IniFile& ini, const std::string& section, PanelSetti
             // The remembered font size follows the font.
             p.Length = p.Font_Size;
         } else if (const auto* number = std::get_if<int PanelSettings::*>(&entry.field)) {
-            p.*(*number) = ini.readInteger(section, entry.key, entry.fixedDefault >= 0 ? entry.fixedDefault : p.*(*number));
+            p.*(*number) = ini.readInteger(
+                section, entry.key, entry.fixedDefault >= 0 ? entry.fixedDefault : p.*(*number));
         } else if (const auto* flag = std::get_if<bool PanelSettings::*>(&entry.field)) {
             p.*(*flag) = ini.readBool(section, entry.key, p.*(*flag));
         } else {

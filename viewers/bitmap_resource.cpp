@@ -71,8 +71,9 @@ void TBitMapResource::SaveToStream(std::ostream& stream)
     const auto dib = completeRawData();
     const uint64_t fileSize = uint64_t(dib.size()) + kFileHeaderSize;
     stream.write("BM", 2);
-    putU32(stream, fileSize > std::numeric_limits<uint32_t>::max() ? std::numeric_limits<uint32_t>::max()
-                                                                   : static_cast<uint32_t>(fileSize));
+    putU32(stream,
+        fileSize > std::numeric_limits<uint32_t>::max() ? std::numeric_limits<uint32_t>::max()
+                                                        : static_cast<uint32_t>(fileSize));
     putU16(stream, 0);
     putU16(stream, 0);
     putU32(stream, pixelOffset(dib));

@@ -308,8 +308,8 @@ void THexDump::mousePressEvent(QMouseEvent* event)
 {
     setFocus(Qt::MouseFocusReason);
     if (event->button() == Qt::LeftButton && m_hasData && m_layout.lineCount)
-        m_current = hexClampTop(m_top + static_cast<int64_t>(event->position().y()) / m_lineHeight,
-            m_layout.lineCount);
+        m_current = hexClampTop(
+            m_top + static_cast<int64_t>(event->position().y()) / m_lineHeight, m_layout.lineCount);
     event->accept();
 }
 

@@ -10,8 +10,8 @@
 namespace ov {
 
 struct HexLayout {
-    int visibleLines = 1;   // client height div line height + 1
-    int bytesPerLine = 1;   // 1..16
+    int visibleLines = 1; // client height div line height + 1
+    int bytesPerLine = 1; // 1..16
     uint64_t lineCount = 0; // lines needed for all the data
 };
 
@@ -30,10 +30,10 @@ struct HexData {
 };
 
 struct HexRow {
-    std::string address;    // "0000ABC0:"
-    std::string hex;        // "41 42 ??", one field per byte
+    std::string address; // "0000ABC0:"
+    std::string hex; // "41 42 ??", one field per byte
     std::string characters; // UTF-8, one character per byte
-    int byteCount = 0;      // bytes on this row (fewer on the last)
+    int byteCount = 0; // bytes on this row (fewer on the last)
 };
 
 // Row `line` of the dump. Control bytes and 0x7F show as "."; bytes from

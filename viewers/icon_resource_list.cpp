@@ -24,7 +24,8 @@ void TIconResourceList::build()
     const auto data = m_group.RawData();
     const LeBytes bytes(data);
     const uint64_t declared = bytes.u16(4).value_or(0);
-    const uint64_t room = data.size() >= kGroupHeaderSize ? (data.size() - kGroupHeaderSize) / kGroupEntrySize : 0;
+    const uint64_t room
+        = data.size() >= kGroupHeaderSize ? (data.size() - kGroupHeaderSize) / kGroupEntrySize : 0;
     const uint64_t count = declared < room ? declared : room;
     for (uint64_t i = 0; i < count; ++i) {
         const uint64_t entry = kGroupHeaderSize + i * kGroupEntrySize;

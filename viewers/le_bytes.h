@@ -47,7 +47,8 @@ public:
         if (!has(offset, 4))
             return std::nullopt;
         return static_cast<uint32_t>(m_bytes[offset]) | static_cast<uint32_t>(m_bytes[offset + 1]) << 8
-            | static_cast<uint32_t>(m_bytes[offset + 2]) << 16 | static_cast<uint32_t>(m_bytes[offset + 3]) << 24;
+            | static_cast<uint32_t>(m_bytes[offset + 2]) << 16
+            | static_cast<uint32_t>(m_bytes[offset + 3]) << 24;
     }
 
     // The part of [offset, offset + length) that lies inside the span: the

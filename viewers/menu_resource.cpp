@@ -51,7 +51,8 @@ bool TMenuResource::addItem(std::vector<std::string>& lines, bool popup, bool en
         m_indent.assign(2 * std::size_t(m_level), ' ');
         return true;
     }
-    addLine(lines, separator ? std::string("MENUITEM SEPARATOR") : "MENUITEM \"" + text + "\",  " + std::to_string(id));
+    addLine(lines,
+        separator ? std::string("MENUITEM SEPARATOR") : "MENUITEM \"" + text + "\",  " + std::to_string(id));
     if (!ends)
         return true;
     // The last item of a level closes it; a popup that was itself the last

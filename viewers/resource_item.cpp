@@ -187,7 +187,8 @@ uint64_t TResourceItem::RawOffset()
     // The data's RVA relative to the section, placed at the section's file
     // offset; an RVA below the section that would land before the file start
     // is reported as lying past any file.
-    const int64_t offset = int64_t(Image().ResourceBase()) + int64_t(m_dataRva) - int64_t(Image().ResourceRVA());
+    const int64_t offset
+        = int64_t(Image().ResourceBase()) + int64_t(m_dataRva) - int64_t(Image().ResourceRVA());
     return offset < 0 ? UINT64_MAX : uint64_t(offset);
 }
 

@@ -43,7 +43,8 @@ std::unique_ptr<TResourceItem> createItem(TResourceList& list, uint64_t entry)
 
 } // namespace
 
-TResourceList::TResourceList(TExeImage& image, uint32_t directory, uint32_t resType, std::vector<uint32_t> path)
+TResourceList::TResourceList(
+    TExeImage& image, uint32_t directory, uint32_t resType, std::vector<uint32_t> path)
     : m_image(image)
     , m_directory(directory)
     , m_resType(resType)

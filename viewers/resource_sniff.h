@@ -8,11 +8,11 @@
 namespace ov {
 
 enum class ResourceContent {
-    Bitmap,          // starts with "BM"
-    Jpeg,            // a JFIF JPEG: FF D8 FF E0 00 10 "JF"
-    Avi,             // "RIFF" at 0 and "AVI " at 8
+    Bitmap, // starts with "BM"
+    Jpeg, // a JFIF JPEG: FF D8 FF E0 00 10 "JF"
+    Avi, // "RIFF" at 0 and "AVI " at 8
     ComponentStream, // "TPF0", a component stream in binary form
-    Raw,             // anything else
+    Raw, // anything else
 };
 
 ResourceContent sniffResource(std::span<const uint8_t> bytes);

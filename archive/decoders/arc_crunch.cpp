@@ -163,7 +163,7 @@ ArcStep step(ArcCrunchState& state, DecodeStream& stream, int& error)
 Status arcCrunchDecode(DecodeStream& stream, ArcCrunchState& state)
 {
     return driveArc(stream, state.output, state.failure,
-                    [&state](DecodeStream& s, int& code) { return step(state, s, code); });
+        [&state](DecodeStream& s, int& code) { return step(state, s, code); });
 }
 
 } // namespace ov

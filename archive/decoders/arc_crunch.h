@@ -30,10 +30,10 @@ struct ArcCrunchState {
     unsigned nextFree = FirstFree;
     bool clearing = false; // a clear code came: the next group starts at 9 bits
     std::array<std::uint8_t, 16> group {};
-    unsigned groupHave = 0;  // bytes in the group
-    unsigned groupBits = 0;  // bits of the group that hold whole codes
-    unsigned groupUsed = 0;  // bits of the group already taken
-    bool groupOpen = false;  // a group is being read
+    unsigned groupHave = 0; // bytes in the group
+    unsigned groupBits = 0; // bits of the group that hold whole codes
+    unsigned groupUsed = 0; // bits of the group already taken
+    bool groupOpen = false; // a group is being read
     int previous = -1;
     std::uint8_t firstByte = 0;
     Status failure = Status::needInput();

@@ -75,7 +75,9 @@ ArcStep step(ArcLzwState& state, DecodeStream& stream, int& code)
 
         int first;
         if (state.previous < 0) {
-            first = state.used[next] && state.prefix[next] == ArcLzwState::NoPrefix ? stageString(state, next, -1) : -1;
+            first = state.used[next] && state.prefix[next] == ArcLzwState::NoPrefix
+                ? stageString(state, next, -1)
+                : -1;
         } else if (state.used[next]) {
             first = stageString(state, next, -1);
         } else {
@@ -122,7 +124,7 @@ void ArcLzwState::reset(ArcLzwMethod lzwMethod, std::uint64_t unpackedSize)
 Status arcLzwDecode(DecodeStream& stream, ArcLzwState& state)
 {
     return driveArc(stream, state.output, state.failure,
-                    [&state](DecodeStream& s, int& code) { return step(state, s, code); });
+        [&state](DecodeStream& s, int& code) { return step(state, s, code); });
 }
 
 } // namespace ov

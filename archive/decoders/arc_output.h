@@ -114,8 +114,8 @@ private:
     std::size_t m_next = 0;
     std::uint64_t m_left = 0;
     bool m_runLength = false;
-    bool m_marker = false;  // a 0x90 was read; its count follows
-    unsigned m_repeat = 0;  // copies of m_repeatByte still to write
+    bool m_marker = false; // a 0x90 was read; its count follows
+    unsigned m_repeat = 0; // copies of m_repeatByte still to write
     std::uint8_t m_repeatByte = 0;
     std::uint8_t m_last = 0; // the byte a run repeats
 };
@@ -127,8 +127,7 @@ enum class ArcStep { Staged, NeedInput, Finished, Corrupt };
 // `step(stream, code)` consume input and stage more bytes. The member ends
 // when the method finishes (its end code or the end of the packed data) and
 // everything staged is written; a failure is kept in `failure`.
-template <typename Step>
-Status driveArc(DecodeStream& stream, ArcOutput& output, Status& failure, Step step)
+template <typename Step> Status driveArc(DecodeStream& stream, ArcOutput& output, Status& failure, Step step)
 {
     if (failure.isCorrupt())
         return failure;

@@ -22,7 +22,8 @@ bool readTree(ArcSqueezeState& state)
     for (unsigned i = 0; i < 2 * state.nodes; ++i) {
         const std::uint8_t* at = &state.header[2 + 2 * i];
         const auto value = static_cast<std::int16_t>(at[0] | at[1] << 8);
-        if (value >= static_cast<int>(state.nodes) || value < -1 - static_cast<int>(ArcSqueezeState::EndSymbol))
+        if (value >= static_cast<int>(state.nodes)
+            || value < -1 - static_cast<int>(ArcSqueezeState::EndSymbol))
             return false;
         state.child[i] = value;
     }
@@ -92,7 +93,7 @@ ArcStep step(ArcSqueezeState& state, DecodeStream& stream, int& code)
 Status arcSqueezeDecode(DecodeStream& stream, ArcSqueezeState& state)
 {
     return driveArc(stream, state.output, state.failure,
-                    [&state](DecodeStream& s, int& code) { return step(state, s, code); });
+        [&state](DecodeStream& s, int& code) { return step(state, s, code); });
 }
 
 } // namespace ov

@@ -20,7 +20,7 @@ struct ArcSqueezeState {
     unsigned headerHave = 0;
     unsigned nodes = 0;
     std::array<std::int16_t, 2 * MaxNodes> child {};
-    unsigned node = 0;    // where the current code has got to
+    unsigned node = 0; // where the current code has got to
     bool finished = false;
     Status failure = Status::needInput();
 

@@ -69,7 +69,7 @@ LzhRun decodeItems(Arj4State& state, int& code)
 Status arj4Decode(DecodeStream& stream, Arj4State& state)
 {
     return driveLzh(stream, state.input, state.window, state.failure,
-                    [&state](int& code) { return decodeItems(state, code); });
+        [&state](int& code) { return decodeItems(state, code); });
 }
 
 } // namespace ov

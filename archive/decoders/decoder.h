@@ -44,7 +44,11 @@ public:
     constexpr bool operator==(const Status&) const = default;
 
 private:
-    constexpr Status(Kind kind, int code) : m_kind(kind), m_code(code) {}
+    constexpr Status(Kind kind, int code)
+        : m_kind(kind)
+        , m_code(code)
+    {
+    }
     Kind m_kind;
     int m_code;
 };

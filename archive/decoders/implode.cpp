@@ -106,9 +106,9 @@ Status implodeDecode(DecodeStream& stream, ImplodeState& state)
         state.description[state.descriptionRead++] = byte;
         if (state.descriptionRead < state.descriptionSize)
             continue;
-        ImplodeState::Tree& tree = state.treeBeingRead == 0   ? state.literals
-                                   : state.treeBeingRead == 1 ? state.lengths
-                                                              : state.distances;
+        ImplodeState::Tree& tree = state.treeBeingRead == 0 ? state.literals
+            : state.treeBeingRead == 1                      ? state.lengths
+                                                            : state.distances;
         const unsigned count = state.treeBeingRead == 0 ? 256 : 64;
         if (int code = buildTree(tree, state.description.data(), state.descriptionSize, count))
             return fail(state, code);

@@ -24,16 +24,16 @@ constexpr std::uint32_t Literal = 0x2000;
 constexpr std::uint32_t EndOfBlock = 0x4000;
 constexpr std::uint32_t SubTable = 0x8000;
 
-constexpr std::uint16_t LengthBase[29] = { 3, 4, 5, 6, 7, 8, 9, 10, 11, 13, 15, 17, 19, 23, 27,
-                                            31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258 };
-constexpr std::uint8_t LengthExtra[29] = { 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
-                                           2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0 };
-constexpr std::uint16_t DistanceBase[30] = { 1, 2, 3, 4, 5, 7, 9, 13, 17, 25, 33, 49, 65, 97, 129,
-                                              193, 257, 385, 513, 769, 1025, 1537, 2049, 3073, 4097,
-                                              6145, 8193, 12289, 16385, 24577 };
-constexpr std::uint8_t DistanceExtra[30] = { 0, 0, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6,
-                                             6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13 };
-constexpr std::uint8_t CodeLengthOrder[19] = { 16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15 };
+constexpr std::uint16_t LengthBase[29] = { 3, 4, 5, 6, 7, 8, 9, 10, 11, 13, 15, 17, 19, 23, 27, 31, 35, 43,
+    51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258 };
+constexpr std::uint8_t LengthExtra[29]
+    = { 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0 };
+constexpr std::uint16_t DistanceBase[30] = { 1, 2, 3, 4, 5, 7, 9, 13, 17, 25, 33, 49, 65, 97, 129, 193, 257,
+    385, 513, 769, 1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577 };
+constexpr std::uint8_t DistanceExtra[30]
+    = { 0, 0, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13 };
+constexpr std::uint8_t CodeLengthOrder[19]
+    = { 16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15 };
 
 // The longest match plus the slack the fast loop's 8-byte copies overrun.
 constexpr std::size_t MatchRoom = 258 + 16;
@@ -51,7 +51,8 @@ std::uint32_t entryFor(TableKind kind, unsigned symbol, unsigned length)
         if (symbol == 256)
             return EndOfBlock | length;
         if (symbol < 286)
-            return (std::uint32_t(LengthBase[symbol - 257]) << 16) | (LengthExtra[symbol - 257] << 8) | length;
+            return (std::uint32_t(LengthBase[symbol - 257]) << 16) | (LengthExtra[symbol - 257] << 8)
+                | length;
         return Invalid | length;
     case TableKind::Distances:
         if (symbol < 30)
@@ -76,7 +77,8 @@ unsigned reverseBits(unsigned code, unsigned length)
 // decodes decodes here too: an over-subscribed set is refused; an incomplete
 // set only when it has more than one code (a lone one-bit code is allowed) or
 // is the code-length code; an empty set gives a table that decodes nothing.
-int buildTable(TableKind kind, const std::uint8_t* lengths, unsigned count, unsigned rootBits, std::uint32_t* table)
+int buildTable(
+    TableKind kind, const std::uint8_t* lengths, unsigned count, unsigned rootBits, std::uint32_t* table)
 {
     unsigned perLength[16] = {};
     for (unsigned i = 0; i < count; ++i)
@@ -147,7 +149,11 @@ class Inflater {
 public:
     using Step = std::optional<Status>;
 
-    Inflater(DecodeStream& stream, InflateState& state) : m_stream(stream), m_state(state) {}
+    Inflater(DecodeStream& stream, InflateState& state)
+        : m_stream(stream)
+        , m_state(state)
+    {
+    }
 
     Status run();
 
@@ -223,9 +229,10 @@ Inflater::Step Inflater::blockHeader()
             std::memset(fixed + 256, 7, 24);
             std::memset(fixed + 280, 8, 8);
             std::memset(fixed + 288, 5, 32);
-            buildTable(TableKind::Literals, fixed, 288, InflateState::LiteralRootBits, m_state.literalTable.data());
+            buildTable(
+                TableKind::Literals, fixed, 288, InflateState::LiteralRootBits, m_state.literalTable.data());
             buildTable(TableKind::Distances, fixed + 288, 32, InflateState::DistanceRootBits,
-                       m_state.distanceTable.data());
+                m_state.distanceTable.data());
             m_state.fixedTablesLoaded = true;
         }
         m_state.mode = InflateState::Mode::Codes;
@@ -274,7 +281,8 @@ Inflater::Step Inflater::storedCopy()
         }
         if (m_stream.input.empty())
             return starved();
-        std::size_t count = std::min<std::size_t>({ s.storedRemaining, m_stream.input.size(), s.window.room() });
+        std::size_t count
+            = std::min<std::size_t>({ s.storedRemaining, m_stream.input.size(), s.window.room() });
         count = std::size_t(std::min<std::uint64_t>(count, s.window.remaining()));
         std::memcpy(s.window.data() + s.window.position(), m_stream.input.data(), count);
         s.window.advance(count);
@@ -357,11 +365,11 @@ Inflater::Step Inflater::codeLengths()
     }
     if (s.lengths[256] == 0)
         return fail(msgBadLengths);
-    if (int code = buildTable(TableKind::Literals, s.lengths.data(), s.literalCount, InflateState::LiteralRootBits,
-                              s.literalTable.data()))
+    if (int code = buildTable(TableKind::Literals, s.lengths.data(), s.literalCount,
+            InflateState::LiteralRootBits, s.literalTable.data()))
         return fail(code);
     if (int code = buildTable(TableKind::Distances, s.lengths.data() + s.literalCount, s.distanceCount,
-                              InflateState::DistanceRootBits, s.distanceTable.data()))
+            InflateState::DistanceRootBits, s.distanceTable.data()))
         return fail(code);
     s.mode = InflateState::Mode::Codes;
     return std::nullopt;
@@ -381,8 +389,8 @@ void Inflater::fastLoop()
     std::uint8_t* const start = out;
     const std::uint64_t limitRoom = s.window.remaining();
     const std::size_t windowRoom = s.window.room();
-    const std::size_t room = std::size_t(std::min<std::uint64_t>(windowRoom - std::min(windowRoom, MatchRoom),
-                                                                 limitRoom - std::min<std::uint64_t>(limitRoom, 258)));
+    const std::size_t room = std::size_t(std::min<std::uint64_t>(
+        windowRoom - std::min(windowRoom, MatchRoom), limitRoom - std::min<std::uint64_t>(limitRoom, 258)));
     std::uint8_t* const outStop = out + room;
     // Bytes before `start` that back-references may reach.
     const std::uint64_t history = std::min<std::uint64_t>(s.window.produced(), std::uint64_t(out - base));
@@ -396,8 +404,8 @@ void Inflater::fastLoop()
 
         std::uint32_t entry = literals[bitBuffer & ((1u << InflateState::LiteralRootBits) - 1)];
         if (entry & SubTable)
-            entry = literals[(entry >> 16) + ((bitBuffer >> InflateState::LiteralRootBits) &
-                                              ((1u << ((entry >> 8) & 15)) - 1))];
+            entry = literals[(entry >> 16)
+                + ((bitBuffer >> InflateState::LiteralRootBits) & ((1u << ((entry >> 8) & 15)) - 1))];
         bitBuffer >>= entry & 31;
         bitCount -= entry & 31;
         if (entry & Literal) {
@@ -425,8 +433,8 @@ void Inflater::fastLoop()
 
         entry = distances[bitBuffer & ((1u << InflateState::DistanceRootBits) - 1)];
         if (entry & SubTable)
-            entry = distances[(entry >> 16) + ((bitBuffer >> InflateState::DistanceRootBits) &
-                                               ((1u << ((entry >> 8) & 15)) - 1))];
+            entry = distances[(entry >> 16)
+                + ((bitBuffer >> InflateState::DistanceRootBits) & ((1u << ((entry >> 8) & 15)) - 1))];
         if (entry & Invalid) {
             m_fastFailure = msgBadBlock;
             break;

@@ -22,7 +22,17 @@
 namespace ov {
 
 struct InflateState {
-    enum class Mode { BlockHeader, StoredHeader, StoredCopy, TableSizes, CodeLengthLengths, CodeLengths, Codes, Done, Bad };
+    enum class Mode {
+        BlockHeader,
+        StoredHeader,
+        StoredCopy,
+        TableSizes,
+        CodeLengthLengths,
+        CodeLengths,
+        Codes,
+        Done,
+        Bad
+    };
 
     // Starts a new member of unpackedSize bytes.
     void reset(std::uint64_t unpackedSize);
@@ -48,7 +58,8 @@ struct InflateState {
     static constexpr unsigned DistanceRootBits = 8;
     // Each second-level table has 2^(15 - root) entries, one per symbol at most.
     std::array<std::uint32_t, (1u << LiteralRootBits) + 288 * (1u << (15 - LiteralRootBits))> literalTable {};
-    std::array<std::uint32_t, (1u << DistanceRootBits) + 32 * (1u << (15 - DistanceRootBits))> distanceTable {};
+    std::array<std::uint32_t, (1u << DistanceRootBits) + 32 * (1u << (15 - DistanceRootBits))>
+        distanceTable {};
     std::array<std::uint32_t, 128> codeLengthTable {};
 
     OutputWindow window;

@@ -99,7 +99,9 @@ struct HighBitsCode {
     std::uint8_t symbol[256];
     std::uint8_t length[256];
 
-    constexpr HighBitsCode() : symbol(), length()
+    constexpr HighBitsCode()
+        : symbol()
+        , length()
     {
         const unsigned perLength[] = { 1, 3, 8, 12, 24, 16 };
         unsigned code = 0; // left-aligned in 8 bits
@@ -172,7 +174,7 @@ void Lh1State::reset(std::uint64_t unpackedSize)
 Status lh1Decode(DecodeStream& stream, Lh1State& state)
 {
     return driveLzh(stream, state.input, state.window, state.failure,
-                    [&state](int& code) { return decodeSymbols(state, code); });
+        [&state](int& code) { return decodeSymbols(state, code); });
 }
 
 } // namespace ov

@@ -15,9 +15,9 @@
 namespace ov {
 
 struct Lh1State {
-    static constexpr unsigned Symbols = 314;          // 256 literals + lengths 3..60
+    static constexpr unsigned Symbols = 314; // 256 literals + lengths 3..60
     static constexpr unsigned Nodes = 2 * Symbols - 1; // the tree's nodes; the root is the last
-    static constexpr unsigned MaxFrequency = 0x8000;   // the root's count that halves all counts
+    static constexpr unsigned MaxFrequency = 0x8000; // the root's count that halves all counts
     static constexpr std::size_t History = 4096;
     static constexpr std::size_t MaxMatch = 60;
 

@@ -37,7 +37,10 @@ struct LsbBitReader {
         return count >= wanted || stream.inputEnd;
     }
     bool has(unsigned bits) const { return count >= bits; }
-    std::uint32_t peek(unsigned bits) const { return std::uint32_t(buffer & ((std::uint64_t(1) << bits) - 1)); }
+    std::uint32_t peek(unsigned bits) const
+    {
+        return std::uint32_t(buffer & ((std::uint64_t(1) << bits) - 1));
+    }
     void drop(unsigned bits)
     {
         buffer >>= bits;

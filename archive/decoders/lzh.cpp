@@ -59,8 +59,8 @@ enum class Step { Ok, Overrun, BadTable };
 // A code-length table coded with 3-bit lengths (the code-length code and the
 // position code). `skipAfter` is the index after which a 2-bit count of
 // zero lengths follows (0 for none).
-Step readShortLengths(LzhInput& in, LzhHuffman& table, unsigned symbols, unsigned countBits,
-                      unsigned skipAfter)
+Step readShortLengths(
+    LzhInput& in, LzhHuffman& table, unsigned symbols, unsigned countBits, unsigned skipAfter)
 {
     const unsigned count = in.bits(countBits);
     if (count == 0) {
@@ -137,8 +137,8 @@ Step readBlockHeader(LzhInput& in, LzhState& state)
     if (step == Step::Ok)
         step = readLiteralLengths(in, state);
     if (step == Step::Ok)
-        step = readShortLengths(in, state.positions, state.parameters.dictionaryBits + 1,
-                                state.parameters.countBits, 0);
+        step = readShortLengths(
+            in, state.positions, state.parameters.dictionaryBits + 1, state.parameters.countBits, 0);
     // A table built from bits past the data is not a bad table yet.
     if (in.overran() || step == Step::Overrun)
         return Step::Overrun;
@@ -154,7 +154,7 @@ Step readBlockHeader(LzhInput& in, LzhState& state)
 // the limits of decodeSymbols at that point; stops at the end of the block,
 // of the input's safe part or before `end`. Returns false on bad data.
 bool decodeFast(LzhState& state, std::uint8_t* data, std::size_t start, std::size_t& pos, std::size_t end,
-                std::uint64_t remaining, std::uint64_t reachable, int& code)
+    std::uint64_t remaining, std::uint64_t reachable, int& code)
 {
     LzhInput& in = state.input;
     const LzhHuffman::View literals = state.literals.view();
@@ -352,7 +352,7 @@ LzhRun decodeSymbols(LzhState& state, int& code)
 Status lzhDecode(DecodeStream& stream, LzhState& state)
 {
     return driveLzh(stream, state.input, state.window, state.failure,
-                    [&state](int& code) { return decodeSymbols(state, code); });
+        [&state](int& code) { return decodeSymbols(state, code); });
 }
 
 } // namespace ov

@@ -23,16 +23,16 @@ enum class LzhMethod { Arj1, Arj2, Arj3, Lh4, Lh5, Lh6, Lh7 };
 
 struct LzhParameters {
     unsigned dictionaryBits; // position codes 0..dictionaryBits
-    unsigned countBits;      // width of the position-table count
-    std::size_t history;     // the largest distance allowed
-    bool spaceFilled;        // window starts as spaces (LHA) or empty (ARJ)
+    unsigned countBits; // width of the position-table count
+    std::size_t history; // the largest distance allowed
+    bool spaceFilled; // window starts as spaces (LHA) or empty (ARJ)
 };
 
 LzhParameters lzhParameters(LzhMethod method);
 
 struct LzhState {
     static constexpr unsigned LiteralCodes = 510; // 256 literals + lengths 3..256
-    static constexpr unsigned LengthCodes = 19;   // the code-length code
+    static constexpr unsigned LengthCodes = 19; // the code-length code
     static constexpr unsigned MaxMatch = 256;
 
     LzhParameters parameters {};

@@ -22,7 +22,10 @@ namespace {
 
 constexpr std::size_t ArcBlock = 512;
 
-uint32_t swapHalves(uint32_t value) { return value << 16 | value >> 16; }
+uint32_t swapHalves(uint32_t value)
+{
+    return value << 16 | value >> 16;
+}
 
 } // namespace
 
@@ -119,7 +122,7 @@ void TArcExtractor::run(FileLayer& file)
 }
 
 int TArcExtractor::decode(FileLayer& file, int64_t dataAt, uint8_t method, int64_t packed, uint32_t unpacked,
-                          OutputFile& out, uint32_t& crc)
+    OutputFile& out, uint32_t& crc)
 {
     const uint64_t size = unpacked;
     MemberPump::Decode decode;
@@ -137,14 +140,17 @@ int TArcExtractor::decode(FileLayer& file, int64_t dataAt, uint8_t method, int64
     case 5:
     case 6:
     case 7: {
-        const ArcLzwMethod lzw = method == 5 ? ArcLzwMethod::Crunch5 : method == 6 ? ArcLzwMethod::Crunch6 : ArcLzwMethod::Crunch7;
+        const ArcLzwMethod lzw = method == 5 ? ArcLzwMethod::Crunch5
+            : method == 6                    ? ArcLzwMethod::Crunch6
+                                             : ArcLzwMethod::Crunch7;
         decode = MemberPump::bind(&arcLzwDecode, [size, lzw](ArcLzwState& s) { s.reset(lzw, size); });
         break;
     }
     case 8:
     case 9: {
         const ArcCrunchMethod crunch = method == 8 ? ArcCrunchMethod::Crunch8 : ArcCrunchMethod::Squash9;
-        decode = MemberPump::bind(&arcCrunchDecode, [size, crunch](ArcCrunchState& s) { s.reset(crunch, size); });
+        decode = MemberPump::bind(
+            &arcCrunchDecode, [size, crunch](ArcCrunchState& s) { s.reset(crunch, size); });
         break;
     }
     default:

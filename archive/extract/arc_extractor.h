@@ -24,8 +24,8 @@ protected:
 private:
     void run(FileLayer& file);
     // Decodes one member into `out`; 0 or a message code.
-    int decode(FileLayer& file, int64_t dataAt, uint8_t method, int64_t packed, uint32_t unpacked, OutputFile& out,
-               uint32_t& crc);
+    int decode(FileLayer& file, int64_t dataAt, uint8_t method, int64_t packed, uint32_t unpacked,
+        OutputFile& out, uint32_t& crc);
 };
 
 } // namespace ov

@@ -217,7 +217,9 @@ int TArjExtractor::decodePart(const ArjHeader& part, OutputFile& out, uint32_t& 
     case 1:
     case 2:
     case 3: {
-        const LzhMethod method = part.method() == 1 ? LzhMethod::Arj1 : part.method() == 2 ? LzhMethod::Arj2 : LzhMethod::Arj3;
+        const LzhMethod method = part.method() == 1 ? LzhMethod::Arj1
+            : part.method() == 2                    ? LzhMethod::Arj2
+                                                    : LzhMethod::Arj3;
         decode = MemberPump::bind(&lzhDecode, [size, method](LzhState& s) { s.reset(method, size); });
         break;
     }

@@ -45,7 +45,7 @@ private:
 
     std::unique_ptr<FileLayer> m_file;
     std::unique_ptr<ArjReader> m_reader; // walks m_file
-    std::string m_volume;        // path of the open volume
+    std::string m_volume; // path of the open volume
     bool m_mainContinues = false; // its main header says a volume follows
 };
 

@@ -15,7 +15,8 @@ int64_t dosDateTimeToUnix(uint32_t dos)
     tm.tm_sec = int(dos & 0x1F) * 2;
     tm.tm_isdst = -1;
     // A zero or impossible stamp stands for the earliest DOS date.
-    if (tm.tm_mon < 0 || tm.tm_mon > 11 || tm.tm_mday < 1 || tm.tm_hour > 23 || tm.tm_min > 59 || tm.tm_sec > 59) {
+    if (tm.tm_mon < 0 || tm.tm_mon > 11 || tm.tm_mday < 1 || tm.tm_hour > 23 || tm.tm_min > 59
+        || tm.tm_sec > 59) {
         tm = std::tm {};
         tm.tm_year = 80;
         tm.tm_mday = 1;

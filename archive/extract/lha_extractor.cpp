@@ -91,9 +91,9 @@ void TLhaExtractor::extractMember(FileLayer& file, const LhaHeader& header, cons
         crcPass = uint16_t(crc) == header.crc;
         int64_t when = -1;
         if (SetDateTo != sdSysDate)
-            when = header.unixTime       ? int64_t(*header.unixTime)
-                   : header.level == 2 ? int64_t(header.stamp)
-                                        : dosDateTimeToUnix(header.stamp);
+            when = header.unixTime  ? int64_t(*header.unixTime)
+                : header.level == 2 ? int64_t(header.stamp)
+                                    : dosDateTimeToUnix(header.stamp);
         if (!out.commit(when, header.readOnly())) {
             nonFatal(msgErrorWriting, target);
             crcPass = false;

@@ -21,15 +21,15 @@ MemberPump::MemberPump(TExtractorBase& owner, std::size_t blockSize)
 {
 }
 
-int MemberPump::run(FileLayer& file, int64_t dataAt, int64_t packedSize, const Decode& decode, OutputFile& out,
-                    CrcKind kind, uint32_t& crc)
+int MemberPump::run(FileLayer& file, int64_t dataAt, int64_t packedSize, const Decode& decode,
+    OutputFile& out, CrcKind kind, uint32_t& crc)
 {
     // The input buffer takes reads of the block size until it is full (a
     // decoder call per 512-byte ARC block would cost more than decoding);
     // the output is written when its buffer is full or the member ends.
     std::vector<uint8_t> input(std::max(m_blockSize, OutputBlock));
     std::vector<uint8_t> output(OutputBlock);
-    std::size_t held = 0;   // unconsumed input at the front of `input`
+    std::size_t held = 0; // unconsumed input at the front of `input`
     std::size_t filled = 0; // decoded bytes at the front of `output`
     int64_t remaining = std::max<int64_t>(packedSize, 0);
     // A step is at least one byte, so empty members never divide by zero.

@@ -46,8 +46,8 @@ public:
     // (CRC-32 register preset to all ones, or CRC-16 preset to 0). Returns 0
     // when the decoder is done, else the message code: the decoder's own,
     // 25136 for a failed write, 25236 when the run is cancelled.
-    int run(FileLayer& file, int64_t dataAt, int64_t packedSize, const Decode& decode, OutputFile& out, CrcKind kind,
-            uint32_t& crc);
+    int run(FileLayer& file, int64_t dataAt, int64_t packedSize, const Decode& decode, OutputFile& out,
+        CrcKind kind, uint32_t& crc);
 
 private:
     TExtractorBase& m_owner;

@@ -28,7 +28,7 @@ enum class MemberWrite { Done, Failed };
 
 // OnEnd, or without it non-fatal 25151 for a failed CRC: a damaged member
 // is always reported.
-void memberEnded(TExtractorBase& x, const std::string& target, bool crcPass,
-                 MemberWrite write = MemberWrite::Done);
+void memberEnded(
+    TExtractorBase& x, const std::string& target, bool crcPass, MemberWrite write = MemberWrite::Done);
 
 } // namespace ov

@@ -8,7 +8,7 @@
 namespace ov {
 
 void OwnExtractor::runFrame(const std::function<void()>& body, const std::function<bool()>& opened,
-                            const std::function<void()>& close)
+    const std::function<void()>& close)
 {
     markRunning();
     m_cancel = false;
@@ -33,7 +33,8 @@ void OwnExtractor::runFrame(const std::function<void()>& body, const std::functi
     clearRunning();
 }
 
-void OwnExtractor::runOnFile(std::initializer_list<TArcType> kinds, const std::function<void(FileLayer&)>& body)
+void OwnExtractor::runOnFile(
+    std::initializer_list<TArcType> kinds, const std::function<void(FileLayer&)>& body)
 {
     std::unique_ptr<FileLayer> file;
     runFrame(

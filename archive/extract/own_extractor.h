@@ -21,7 +21,7 @@ protected:
     // Runs `body`; `opened` tells whether the archive was opened (then
     // `close` runs and OnDeactivate follows).
     void runFrame(const std::function<void()>& body, const std::function<bool()>& opened,
-                  const std::function<void()>& close);
+        const std::function<void()>& close);
 
     // A run over one archive file of `kinds`: fatal msgInvalidFileName
     // without a file, msgUnsupportedArchiveType for another kind,

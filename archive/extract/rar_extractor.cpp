@@ -179,7 +179,8 @@ void TRarExtractor::run(const RarLibrary& library, void*& handle)
     request.archiveName = m_archiveFile.c_str();
     handle = library.open(&request);
     if (!handle)
-        fatal(messageOf(int(request.result)) ? messageOf(int(request.result)) : msgErrorOpening, m_archiveFile);
+        fatal(
+            messageOf(int(request.result)) ? messageOf(int(request.result)) : msgErrorOpening, m_archiveFile);
     library.setChangeVolProc(handle, &TRarExtractor::volumeCallback, this);
     library.setProcessDataProc(handle, &TRarExtractor::dataCallback, this);
     m_nextVolume = 1;
@@ -208,7 +209,8 @@ void TRarExtractor::run(const RarLibrary& library, void*& handle)
             m_storedCrc = found->second.front();
             found->second.pop_front();
         }
-        if (folder || (header.flags & RarFlagLink) || !wildcardMatch(m_fileSpec, name, MatchScope::FullPath)) {
+        if (folder || (header.flags & RarFlagLink)
+            || !wildcardMatch(m_fileSpec, name, MatchScope::FullPath)) {
             if (library.processFile(handle, RarSkip, nullptr, nullptr) == RarOpenError)
                 break;
             continue;

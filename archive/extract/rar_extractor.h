@@ -45,10 +45,10 @@ private:
     static int dataCallback(void* user, const unsigned char* block, std::size_t size);
 
     int64_t m_remaining = 0; // bytes of the current member still to come
-    int m_percent = -1;      // the last percentage reported
+    int m_percent = -1; // the last percentage reported
     bool m_extracting = false;
-    int m_nextVolume = 1;    // number of the next volume of the set
-    uint32_t m_crc = 0;      // CRC-32 register over the bytes written
+    int m_nextVolume = 1; // number of the next volume of the set
+    uint32_t m_crc = 0; // CRC-32 register over the bytes written
     bool m_hasStoredCrc = false; // the current member's stored CRC is known
     uint32_t m_storedCrc = 0;
     std::map<std::string, std::deque<uint32_t>> m_storedCrcs;

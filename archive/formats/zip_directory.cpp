@@ -94,7 +94,8 @@ ZipDirectory::Opened ZipDirectory::open()
         if (m_cursor.read(endAt - 20, locator, sizeof locator) && le32(locator) == Zip64LocatorSignature) {
             const uint64_t storedAt = le64(locator + 8) + uint64_t(m_programOffset);
             for (const int64_t at : { storedAt < uint64_t(size) ? int64_t(storedAt) : -1, endAt - 20 - 56 })
-                if (at >= 0 && m_cursor.read(at, record, sizeof record) && le32(record) == Zip64EndSignature) {
+                if (at >= 0 && m_cursor.read(at, record, sizeof record)
+                    && le32(record) == Zip64EndSignature) {
                     zip64At = at;
                     break;
                 }

@@ -25,14 +25,14 @@ constexpr std::size_t ReadBlock = 65536;
 struct Layer {
     archive* reader = nullptr;
     archive_entry* entry = nullptr; // the member of the last RARReadHeader
-    bool dataRead = false;          // its data was processed
+    bool dataRead = false; // its data was processed
     ov::HostFile volume; // the open volume
     int64_t volumeAt = 0; // where the next read of it starts
     std::string volumePath;
     std::string firstFolder; // the folder of the first volume, with "/"
     bool volumeContinues = false;
-    bool missingVolume = false;     // the set broke off: a volume was not found
-    bool aborted = false;           // a callback said stop
+    bool missingVolume = false; // the set broke off: a volume was not found
+    bool aborted = false; // a callback said stop
     RarVolumeProc volumeProc = nullptr;
     void* volumeUser = nullptr;
     RarDataProc dataProc = nullptr;
@@ -166,8 +166,8 @@ unsigned dosTime(time_t when)
     std::tm tm {};
     if (!localtime_r(&when, &tm) || tm.tm_year < 80)
         return 0x00210000; // 1 January 1980
-    return unsigned(tm.tm_year - 80) << 25 | unsigned(tm.tm_mon + 1) << 21 | unsigned(tm.tm_mday) << 16 |
-           unsigned(tm.tm_hour) << 11 | unsigned(tm.tm_min) << 5 | unsigned(tm.tm_sec / 2);
+    return unsigned(tm.tm_year - 80) << 25 | unsigned(tm.tm_mon + 1) << 21 | unsigned(tm.tm_mday) << 16
+        | unsigned(tm.tm_hour) << 11 | unsigned(tm.tm_min) << 5 | unsigned(tm.tm_sec / 2);
 }
 
 } // namespace

@@ -59,10 +59,10 @@ struct RarOpenRequest {
 struct RarMemberHeader {
     char fileName[RarNameSize]; // UTF-8, "/" separated, zero terminated
     unsigned flags;
-    long long unpackedSize;  // -1 when the archive does not say
-    unsigned dosTime;        // local DOS date-time
-    long long unixTime;      // modification time, Unix seconds
-    unsigned attributes;     // DOS bits: 0x01 read-only, 0x10 folder, 0x20 archive
+    long long unpackedSize; // -1 when the archive does not say
+    unsigned dosTime; // local DOS date-time
+    long long unixTime; // modification time, Unix seconds
+    unsigned attributes; // DOS bits: 0x01 read-only, 0x10 folder, 0x20 archive
 };
 
 // `name` (RarNameSize bytes) holds the volume's path. "notify": the volume

@@ -37,7 +37,8 @@ std::string nextRarVolume(const std::string& path)
     if (dot == std::string::npos || dot < nameAt || path.size() - dot != 4)
         return path + ".r00";
     std::string extension = path.substr(dot + 1);
-    if (!std::isdigit(static_cast<unsigned char>(extension[1])) || !std::isdigit(static_cast<unsigned char>(extension[2])))
+    if (!std::isdigit(static_cast<unsigned char>(extension[1]))
+        || !std::isdigit(static_cast<unsigned char>(extension[2])))
         return path.substr(0, dot) + ".r00";
     int number = (extension[1] - '0') * 10 + (extension[2] - '0') + 1;
     if (number == 100) {
@@ -54,8 +55,14 @@ namespace {
 const uint8_t Marker4[] = { 'R', 'a', 'r', '!', 0x1A, 0x07, 0x00 };
 const uint8_t Marker5[] = { 'R', 'a', 'r', '!', 0x1A, 0x07, 0x01, 0x00 };
 
-uint32_t le16(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8; }
-uint32_t le32(const uint8_t* p) { return le16(p) | le16(p + 2) << 16; }
+uint32_t le16(const uint8_t* p)
+{
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8;
+}
+uint32_t le32(const uint8_t* p)
+{
+    return le16(p) | le16(p + 2) << 16;
+}
 
 // A RAR 5 variable-length integer at `at`; false when it runs past `end`.
 bool vint(const uint8_t* bytes, std::size_t end, std::size_t& at, uint64_t& value)

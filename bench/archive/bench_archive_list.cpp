@@ -25,8 +25,8 @@ using ovbench::fs::path;
 constexpr std::size_t MemberCount = 2300;
 
 struct Kind {
-    const char* name;      // benchmark argument label
-    const char* file;      // archive name in the scratch folder
+    const char* name; // benchmark argument label
+    const char* file; // archive name in the scratch folder
     std::vector<std::string> pack; // the tool that makes it, run in the scratch folder
     std::vector<std::string> list; // the independent lister (archive path appended)
 };
@@ -57,7 +57,8 @@ const Corpus& corpus()
             c.problem = "no scratch folder";
             return c;
         }
-        const auto files = ovbench::pickFiles({ "/usr/share/doc", "/usr/include" }, MemberCount, 32768, ~0ull);
+        const auto files
+            = ovbench::pickFiles({ "/usr/share/doc", "/usr/include" }, MemberCount, 32768, ~0ull);
         if (files.size() < MemberCount) {
             c.problem = "fewer than 2300 files under /usr/share/doc and /usr/include";
             return c;
@@ -67,7 +68,8 @@ const Corpus& corpus()
             if (ovbench::runQuiet(kind.pack, c.scratch.path()) == 0)
                 c.archives[kind.name] = c.scratch.path() / kind.file;
             else
-                std::fprintf(stderr, "bench archive_list: %s could not make %s\n", kind.pack[0].c_str(), kind.file);
+                std::fprintf(
+                    stderr, "bench archive_list: %s could not make %s\n", kind.pack[0].c_str(), kind.file);
         }
         return c;
     }();
@@ -150,9 +152,9 @@ const bool ratios = [] {
             const std::string arg = std::string("/") + clock + "/" + std::to_string(i);
             const std::string suffix = std::string(" (") + clock + " time)";
             ovBenchRatio("list_" + kind + "_ovtool_" + clock, "BM_ovtool_list" + arg, "BM_their_list" + arg,
-                         std::string(anchors[i]) + ", both as processes, 2300 members" + suffix);
+                std::string(anchors[i]) + ", both as processes, 2300 members" + suffix);
             ovBenchRatio("list_" + kind + "_lister_" + clock, "BM_ours_list" + arg, "BM_their_list" + arg,
-                         std::string("TArchiveLister in process against ") + anchors[i] + " as a process" + suffix);
+                std::string("TArchiveLister in process against ") + anchors[i] + " as a process" + suffix);
         }
     }
     return true;

@@ -18,8 +18,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -54,14 +54,15 @@ private:
 // Regular files (no links) under `roots`, in name order, of at most
 // `largest` bytes each, until `count` files or `totalBytes` bytes are found.
 inline std::vector<fs::path> pickFiles(const std::vector<const char*>& roots, std::size_t count,
-                                       std::uintmax_t largest, std::uintmax_t totalBytes)
+    std::uintmax_t largest, std::uintmax_t totalBytes)
 {
     std::vector<fs::path> found;
     std::uintmax_t total = 0;
     for (const char* root : roots) {
         std::vector<fs::path> here;
         std::error_code error;
-        for (auto it = fs::recursive_directory_iterator(root, fs::directory_options::skip_permission_denied, error);
+        for (auto it
+             = fs::recursive_directory_iterator(root, fs::directory_options::skip_permission_denied, error);
              it != fs::recursive_directory_iterator(); it.increment(error)) {
             if (error)
                 break;
@@ -107,7 +108,8 @@ enum class Clock { Wall, Cpu };
 // Runs `argv` in `cwd` with stdin, stdout and stderr on /dev/null; its exit
 // status, or -1 when it could not be started. `cpuSeconds`, when given,
 // receives the user + system time the program used.
-inline int runQuiet(const std::vector<std::string>& argv, const fs::path& cwd = {}, double* cpuSeconds = nullptr)
+inline int runQuiet(
+    const std::vector<std::string>& argv, const fs::path& cwd = {}, double* cpuSeconds = nullptr)
 {
     std::vector<char*> args;
     for (const std::string& arg : argv)
@@ -129,8 +131,8 @@ inline int runQuiet(const std::vector<std::string>& argv, const fs::path& cwd = 
     if (wait4(pid, &status, 0, &usage) != pid)
         return -1;
     if (cpuSeconds)
-        *cpuSeconds = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+        *cpuSeconds = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+            + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
@@ -164,8 +166,7 @@ inline double threadCpuSeconds()
 
 // One benchmark iteration per call of `body` (false is an error). With
 // Clock::Cpu the benchmark takes manual time: this thread's CPU time.
-template <class Body>
-void timeHere(benchmark::State& state, Clock clock, Body body)
+template <class Body> void timeHere(benchmark::State& state, Clock clock, Body body)
 {
     for (auto _ : state) {
         const double start = threadCpuSeconds();

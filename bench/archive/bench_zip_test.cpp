@@ -44,7 +44,8 @@ const Corpus& corpus()
         Corpus c;
         const char* megabytes = std::getenv("OV_BENCH_ZIP_MB");
         const std::uintmax_t total = std::uintmax_t(megabytes ? std::max(1, std::atoi(megabytes)) : 64) << 20;
-        const auto files = ovbench::pickFiles({ "/usr/bin", "/usr/share/doc", "/usr/include" }, 1u << 20, 8u << 20, total);
+        const auto files
+            = ovbench::pickFiles({ "/usr/bin", "/usr/share/doc", "/usr/include" }, 1u << 20, 8u << 20, total);
         if (c.scratch.path().empty() || files.empty()) {
             c.problem = "no corpus";
             return c;
@@ -91,7 +92,8 @@ int testArchive(const path& archive)
     int failures = 0;
     for (const Member& member : members) {
         uint8_t local[30];
-        if (!file->readExact(member.header, local, sizeof local) || (member.method != 0 && member.method != 8)) {
+        if (!file->readExact(member.header, local, sizeof local)
+            || (member.method != 0 && member.method != 8)) {
             ++failures;
             continue;
         }
@@ -103,7 +105,8 @@ int testArchive(const path& archive)
         std::size_t held = 0;
         for (;;) {
             if (held < input.size() && remaining > 0) {
-                const std::size_t want = std::size_t(std::min<int64_t>(remaining, int64_t(input.size() - held)));
+                const std::size_t want
+                    = std::size_t(std::min<int64_t>(remaining, int64_t(input.size() - held)));
                 const std::size_t got = file->readAt(at, input.data() + held, want);
                 at += int64_t(got);
                 remaining = got < want ? 0 : remaining - int64_t(got);
@@ -113,8 +116,8 @@ int testArchive(const path& archive)
             stream.input = std::span<const uint8_t>(input.data(), held);
             stream.inputEnd = remaining == 0;
             stream.output = std::span<uint8_t>(output.data(), output.size());
-            const ov::Status status =
-                member.method == 8 ? ov::inflateDecode(stream, *inflate) : ov::storedDecode(stream, stored);
+            const ov::Status status
+                = member.method == 8 ? ov::inflateDecode(stream, *inflate) : ov::storedDecode(stream, stored);
             crc = ov::crc32Update(crc, output.data(), output.size() - stream.output.size());
             held = stream.input.size();
             std::memmove(input.data(), stream.input.data(), held);
@@ -164,8 +167,14 @@ void BM_unzip_test(benchmark::State& state, Clock clock)
     }
 }
 
-void byWall(benchmark::internal::Benchmark* b) { ovbench::repeatOn(b, Clock::Wall); }
-void byCpu(benchmark::internal::Benchmark* b) { ovbench::repeatOn(b, Clock::Cpu); }
+void byWall(benchmark::internal::Benchmark* b)
+{
+    ovbench::repeatOn(b, Clock::Wall);
+}
+void byCpu(benchmark::internal::Benchmark* b)
+{
+    ovbench::repeatOn(b, Clock::Cpu);
+}
 
 BENCHMARK_CAPTURE(BM_ours_zip_test, wall, Clock::Wall)->Apply(byWall);
 BENCHMARK_CAPTURE(BM_ovtool_zip_test, wall, Clock::Wall)->Apply(byWall);
@@ -177,9 +186,9 @@ BENCHMARK_CAPTURE(BM_unzip_test, cpu, Clock::Cpu)->Apply(byCpu);
 const bool ratios = [] {
     for (const std::string clock : { "wall", "cpu" }) {
         ovBenchRatio("zip_test_" + clock, "BM_ours_zip_test/" + clock, "BM_unzip_test/" + clock,
-                     "unzip -t, " + clock + " time; goal 0.667 (1.5 x as fast)");
+            "unzip -t, " + clock + " time; goal 0.667 (1.5 x as fast)");
         ovBenchRatio("zip_test_ovtool_" + clock, "BM_ovtool_zip_test/" + clock, "BM_unzip_test/" + clock,
-                     "unzip -t, " + clock + " time; ovtool arc t writes each member to a temporary file");
+            "unzip -t, " + clock + " time; ovtool arc t writes each member to a temporary file");
     }
     return true;
 }();

@@ -24,7 +24,8 @@ const Bytes& corpus()
         for (const char* root : { "/usr/bin", "/usr/share/doc", "/usr/include" }) {
             std::error_code error;
             for (auto it = std::filesystem::recursive_directory_iterator(root, error);
-                 it != std::filesystem::recursive_directory_iterator() && out.size() < (64u << 20); it.increment(error)) {
+                 it != std::filesystem::recursive_directory_iterator() && out.size() < (64u << 20);
+                 it.increment(error)) {
                 if (error || !it->is_regular_file(error) || it->is_symlink(error))
                     continue;
                 std::ifstream in(it->path(), std::ios::binary);
@@ -132,8 +133,8 @@ void BM_zlib_crc32(benchmark::State& state)
 }
 BENCHMARK(BM_zlib_crc32)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
-const bool ratios = ovBenchRatio("inflate", "BM_ours_inflate", "BM_zlib_inflate", "zlib inflate + crc32") &&
-                    ovBenchRatio("crc32", "BM_ours_crc32", "BM_zlib_crc32", "zlib crc32");
+const bool ratios = ovBenchRatio("inflate", "BM_ours_inflate", "BM_zlib_inflate", "zlib inflate + crc32")
+    && ovBenchRatio("crc32", "BM_ours_crc32", "BM_zlib_crc32", "zlib crc32");
 
 } // namespace
 

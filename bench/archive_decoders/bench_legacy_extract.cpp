@@ -50,11 +50,13 @@ const Corpus& corpus()
             for (const char* root : roots) {
                 std::error_code error;
                 for (auto it = fs::recursive_directory_iterator(root, error);
-                     it != fs::recursive_directory_iterator() && into.size() < limit / 2; it.increment(error)) {
+                     it != fs::recursive_directory_iterator() && into.size() < limit / 2;
+                     it.increment(error)) {
                     if (error || !it->is_regular_file(error) || it->is_symlink(error))
                         continue;
                     std::ifstream in(it->path(), std::ios::binary);
-                    into.insert(into.end(), std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+                    into.insert(
+                        into.end(), std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
                 }
             }
             into.resize(std::min(into.size(), limit / 2));
@@ -76,7 +78,9 @@ const Corpus& corpus()
         const std::string cd = "cd '" + (c->folder / "in").string() + "' && ";
         const std::string quiet = " >/dev/null 2>&1";
         for (int m = 1; m <= 3; ++m)
-            std::system((cd + "arj a -y -m" + std::to_string(m) + " ../m" + std::to_string(m) + ".arj f*" + quiet).c_str());
+            std::system(
+                (cd + "arj a -y -m" + std::to_string(m) + " ../m" + std::to_string(m) + ".arj f*" + quiet)
+                    .c_str());
         std::system((cd + "lha ao5 ../lh5.lzh f*" + quiet).c_str());
         std::system((cd + "lha ao6 ../lh6.lzh f*" + quiet).c_str());
         // arc picks the best method per file: on text that is crunching.
@@ -107,7 +111,8 @@ void runOurs(benchmark::State& state, const std::string& archive, std::size_t by
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(bytes));
 }
 
-void runTool(benchmark::State& state, const std::string& command, const std::string& archive, std::size_t bytes)
+void runTool(
+    benchmark::State& state, const std::string& command, const std::string& archive, std::size_t bytes)
 {
     const std::string line = command + " '" + (corpus().folder / archive).string() + "' >/dev/null 2>&1";
     for (auto _ : state)
@@ -132,10 +137,17 @@ void BM_lhasa_t(benchmark::State& state)
 {
     runTool(state, "lhasa tq", "lh" + std::to_string(state.range(0)) + ".lzh", corpus().bytes);
 }
-void BM_ours_arc(benchmark::State& state) { runOurs<ov::TArcExtractor>(state, "crunch.arc", corpus().textBytes); }
-void BM_nomarch_t(benchmark::State& state) { runTool(state, "nomarch -t", "crunch.arc", corpus().textBytes); }
+void BM_ours_arc(benchmark::State& state)
+{
+    runOurs<ov::TArcExtractor>(state, "crunch.arc", corpus().textBytes);
+}
+void BM_nomarch_t(benchmark::State& state)
+{
+    runTool(state, "nomarch -t", "crunch.arc", corpus().textBytes);
+}
 
-#define OV_LEGACY(bm) BENCHMARK(bm)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true)
+#define OV_LEGACY(bm)                                                                                        \
+    BENCHMARK(bm)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true)
 OV_LEGACY(BM_ours_arj)->Arg(1)->Arg(2)->Arg(3);
 OV_LEGACY(BM_arj_t)->Arg(1)->Arg(2)->Arg(3);
 OV_LEGACY(BM_ours_lha)->Arg(5)->Arg(6);
@@ -146,10 +158,10 @@ OV_LEGACY(BM_nomarch_t);
 const bool ratios = [] {
     for (int m = 1; m <= 3; ++m)
         ovBenchRatio("arj_m" + std::to_string(m), "BM_ours_arj/" + std::to_string(m) + "/iterations:1",
-                     "BM_arj_t/" + std::to_string(m) + "/iterations:1", "arj t, method " + std::to_string(m));
+            "BM_arj_t/" + std::to_string(m) + "/iterations:1", "arj t, method " + std::to_string(m));
     for (int m = 5; m <= 6; ++m)
         ovBenchRatio("lha_lh" + std::to_string(m), "BM_ours_lha/" + std::to_string(m) + "/iterations:1",
-                     "BM_lhasa_t/" + std::to_string(m) + "/iterations:1", "lhasa t, -lh" + std::to_string(m) + "-");
+            "BM_lhasa_t/" + std::to_string(m) + "/iterations:1", "lhasa t, -lh" + std::to_string(m) + "-");
     ovBenchRatio("arc_crunch", "BM_ours_arc/iterations:1", "BM_nomarch_t/iterations:1", "nomarch -t");
     return true;
 }();

@@ -52,7 +52,9 @@ struct Data {
                 state ^= state << 17;
                 std::memcpy(&block[i], &state, 8);
             }
-            big.write(block.data(), static_cast<std::streamsize>(std::min<int64_t>(static_cast<int64_t>(block.size()), bigBytes - written)));
+            big.write(block.data(),
+                static_cast<std::streamsize>(
+                    std::min<int64_t>(static_cast<int64_t>(block.size()), bigBytes - written)));
         }
 
         // The tree: files of 0..4 KiB in 1,000 folders.
@@ -62,7 +64,8 @@ struct Data {
             const std::string folder = root + "/tree/t/f" + std::to_string(i % 1000);
             if (i < 1000)
                 std::filesystem::create_directories(folder);
-            std::ofstream(folder + "/file" + std::to_string(i) + ".dat", std::ios::binary).write(content.data(), i % 4097);
+            std::ofstream(folder + "/file" + std::to_string(i) + ".dat", std::ios::binary)
+                .write(content.data(), i % 4097);
         }
     }
     ~Data() { std::filesystem::remove_all(root); }
@@ -80,7 +83,10 @@ int run(const std::string& command)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-void clean(const std::string& path) { std::filesystem::remove_all(path); }
+void clean(const std::string& path)
+{
+    std::filesystem::remove_all(path);
+}
 
 void fresh(const std::string& folder)
 {
@@ -112,7 +118,10 @@ bool oursDelete(const std::string& from, const std::string& name)
 }
 
 // Flushes dirty pages so one run's writeback does not land in the next.
-void settle() { ::sync(); }
+void settle()
+{
+    ::sync();
+}
 
 // Runs `action` once per iteration, after `prepare` (outside the timing)
 // made its data fresh; a failed action fails the benchmark.
@@ -146,54 +155,69 @@ void prepareVictim()
 
 void BM_CopyBig(benchmark::State& state)
 {
-    timed(state, freshOut, [] { return ours("big", "big.bin", "out", false); }, "copy failed");
+    timed(
+        state, freshOut, [] { return ours("big", "big.bin", "out", false); }, "copy failed");
     state.SetBytesProcessed(state.iterations() * data().bigBytes);
 }
 
 void BM_CpBig(benchmark::State& state)
 {
     const std::string root = data().root;
-    timed(state, freshOut, [&] { return run("cp --reflink=never " + root + "/big/big.bin " + root + "/out/") == 0; },
+    timed(
+        state, freshOut,
+        [&] { return run("cp --reflink=never " + root + "/big/big.bin " + root + "/out/") == 0; },
         "cp failed");
     state.SetBytesProcessed(state.iterations() * data().bigBytes);
 }
 
 void BM_CopyTree(benchmark::State& state)
 {
-    timed(state, freshOut, [] { return ours("tree", "t", "out", false); }, "copy failed");
+    timed(
+        state, freshOut, [] { return ours("tree", "t", "out", false); }, "copy failed");
 }
 
 void BM_CpTree(benchmark::State& state)
 {
     const std::string root = data().root;
-    timed(state, freshOut, [&] { return run("cp -r --reflink=never " + root + "/tree/t " + root + "/out/") == 0; },
-        "cp failed");
+    timed(
+        state, freshOut,
+        [&] { return run("cp -r --reflink=never " + root + "/tree/t " + root + "/out/") == 0; }, "cp failed");
 }
 
 void BM_DeleteTree(benchmark::State& state)
 {
-    timed(state, prepareVictim, [] { return oursDelete("victim", "t"); }, "delete failed");
+    timed(
+        state, prepareVictim, [] { return oursDelete("victim", "t"); }, "delete failed");
 }
 
 void BM_RmTree(benchmark::State& state)
 {
     const std::string root = data().root;
-    timed(state, prepareVictim, [&] { return run("rm -rf " + root + "/victim/t") == 0; }, "rm failed");
+    timed(
+        state, prepareVictim, [&] { return run("rm -rf " + root + "/victim/t") == 0; }, "rm failed");
 }
 
 void BM_MoveTree(benchmark::State& state)
 {
-    timed(state, prepareVictim, [] { return ours("victim", "t", "out", true); }, "move failed");
+    timed(
+        state, prepareVictim, [] { return ours("victim", "t", "out", true); }, "move failed");
 }
 
 void BM_MvTree(benchmark::State& state)
 {
     const std::string root = data().root;
-    timed(state, prepareVictim, [&] { return run("mv " + root + "/victim/t " + root + "/out/") == 0; }, "mv failed");
+    timed(
+        state, prepareVictim, [&] { return run("mv " + root + "/victim/t " + root + "/out/") == 0; },
+        "mv failed");
 }
 
-#define OV_FILEOPS_BENCH(name) \
-    BENCHMARK(name)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond)->UseRealTime()
+#define OV_FILEOPS_BENCH(name)                                                                               \
+    BENCHMARK(name)                                                                                          \
+        ->Iterations(1)                                                                                      \
+        ->Repetitions(3)                                                                                     \
+        ->ReportAggregatesOnly(true)                                                                         \
+        ->Unit(benchmark::kMillisecond)                                                                      \
+        ->UseRealTime()
 OV_FILEOPS_BENCH(BM_CpBig);
 OV_FILEOPS_BENCH(BM_CopyBig);
 OV_FILEOPS_BENCH(BM_CpTree);
@@ -208,8 +232,7 @@ const bool ratios = ovBenchRatio("fileops_copy_2gib", "BM_CopyBig", "BM_CpBig",
     && ovBenchRatio("fileops_copy_tree", "BM_CopyTree", "BM_CpTree",
         "cp -r --reflink=never of 100,000 files in 1,000 folders")
     && ovBenchRatio("fileops_delete_tree", "BM_DeleteTree", "BM_RmTree", "rm -rf of that tree")
-    && ovBenchRatio("fileops_move_tree", "BM_MoveTree", "BM_MvTree",
-        "mv of that tree within one filesystem");
+    && ovBenchRatio("fileops_move_tree", "BM_MoveTree", "BM_MvTree", "mv of that tree within one filesystem");
 
 } // namespace
 

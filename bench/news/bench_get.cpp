@@ -18,7 +18,6 @@
 #include <thread>
 #include <vector>
 
-
 namespace {
 
 constexpr long long kSize = 1LL << 30;
@@ -71,7 +70,8 @@ Site& site()
             << "error_log " << d << "/error.log; pid " << d << "/nginx.pid;\n"
             << "events { worker_connections 16; }\n"
             << "http { access_log off; sendfile on; default_type application/octet-stream;\n"
-            << "  client_body_temp_path " << d << "; proxy_temp_path " << d << "; fastcgi_temp_path " << d << ";\n"
+            << "  client_body_temp_path " << d << "; proxy_temp_path " << d << "; fastcgi_temp_path " << d
+            << ";\n"
             << "  uwsgi_temp_path " << d << "; scgi_temp_path " << d << ";\n"
             << "  server { listen 127.0.0.1:" << port << "; root " << d << "/www; } }\n";
         result.nginx = spawn({ "nginx", "-p", d, "-c", d + "/nginx.conf" });
@@ -124,23 +124,35 @@ void download(benchmark::State& state, Tool tool, Target target)
     state.SetBytesProcessed(state.iterations() * kSize);
 }
 
-void BM_ovtool_devnull(benchmark::State& state) { download(state, Tool::Ovtool, Target::DevNull); }
-void BM_curl_devnull(benchmark::State& state) { download(state, Tool::Curl, Target::DevNull); }
-void BM_ovtool_file(benchmark::State& state) { download(state, Tool::Ovtool, Target::File); }
-void BM_curl_file(benchmark::State& state) { download(state, Tool::Curl, Target::File); }
+void BM_ovtool_devnull(benchmark::State& state)
+{
+    download(state, Tool::Ovtool, Target::DevNull);
+}
+void BM_curl_devnull(benchmark::State& state)
+{
+    download(state, Tool::Curl, Target::DevNull);
+}
+void BM_ovtool_file(benchmark::State& state)
+{
+    download(state, Tool::Ovtool, Target::File);
+}
+void BM_curl_file(benchmark::State& state)
+{
+    download(state, Tool::Curl, Target::File);
+}
 
-#define OV_DOWNLOAD_BENCH(fn) BENCHMARK(fn)->UseManualTime()->Iterations(1)->Repetitions(5)->Unit(benchmark::kMillisecond)
+#define OV_DOWNLOAD_BENCH(fn)                                                                                \
+    BENCHMARK(fn)->UseManualTime()->Iterations(1)->Repetitions(5)->Unit(benchmark::kMillisecond)
 OV_DOWNLOAD_BENCH(BM_curl_devnull);
 OV_DOWNLOAD_BENCH(BM_ovtool_devnull);
 OV_DOWNLOAD_BENCH(BM_curl_file);
 OV_DOWNLOAD_BENCH(BM_ovtool_file);
 
-const bool ratios = ovBenchRatio("get_devnull", "BM_ovtool_devnull/iterations:1",
-                                 "BM_curl_devnull/iterations:1",
-                                 "curl, 1 GiB from nginx on loopback to /dev/null; goal <= 1.2") &&
-                    ovBenchRatio("get_file", "BM_ovtool_file/iterations:1",
-                                 "BM_curl_file/iterations:1",
-                                 "curl, 1 GiB from nginx on loopback to a file; goal <= 1.5");
+const bool ratios
+    = ovBenchRatio("get_devnull", "BM_ovtool_devnull/iterations:1", "BM_curl_devnull/iterations:1",
+          "curl, 1 GiB from nginx on loopback to /dev/null; goal <= 1.2")
+    && ovBenchRatio("get_file", "BM_ovtool_file/iterations:1", "BM_curl_file/iterations:1",
+        "curl, 1 GiB from nginx on loopback to a file; goal <= 1.5");
 
 } // namespace
 

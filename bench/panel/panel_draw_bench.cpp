@@ -115,7 +115,8 @@ void BM_JpegQuickView(benchmark::State& state)
     const QSize box(640, 480);
     for (auto _ : state) {
         const Picture picture = decodeJpeg(bytes.data(), bytes.size(), box);
-        const QImage shown = picture.image.scaled(fitPictureSize(picture.naturalSize, box), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        const QImage shown = picture.image.scaled(
+            fitPictureSize(picture.naturalSize, box), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         benchmark::DoNotOptimize(shown.constBits());
     }
 }
@@ -132,9 +133,12 @@ void BM_JpegFull(benchmark::State& state)
 BENCHMARK(BM_JpegFull)->Unit(benchmark::kMillisecond);
 
 const bool ratios = [] {
-    ovBenchRatio("panel_cursor_100k", "BM_CursorMove/100000", "BM_CursorMove/100", "cursor move in a 100-entry folder");
-    ovBenchRatio("panel_repaint_100k", "BM_Repaint/100000", "BM_Repaint/100", "full repaint of a 100-entry folder");
-    ovBenchRatio("jpeg_quickview", "BM_JpegQuickView", "BM_JpegFull", "full decode of the same 12-megapixel JPEG");
+    ovBenchRatio("panel_cursor_100k", "BM_CursorMove/100000", "BM_CursorMove/100",
+        "cursor move in a 100-entry folder");
+    ovBenchRatio(
+        "panel_repaint_100k", "BM_Repaint/100000", "BM_Repaint/100", "full repaint of a 100-entry folder");
+    ovBenchRatio(
+        "jpeg_quickview", "BM_JpegQuickView", "BM_JpegFull", "full decode of the same 12-megapixel JPEG");
     return true;
 }();
 

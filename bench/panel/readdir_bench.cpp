@@ -24,11 +24,12 @@ const std::string& folder()
             for (int i = 0; i < 100000; ++i) {
                 // Mixed names and extensions, as a real folder has them.
                 static const char* exts[] = { "txt", "jpg", "cpp", "", "tar.gz", "EXE" };
-                std::string name = dir + "/file" + std::to_string((i * 7919) % 100000) + (exts[i % 6][0] ? "." : "") + exts[i % 6];
+                std::string name = dir + "/file" + std::to_string((i * 7919) % 100000)
+                    + (exts[i % 6][0] ? "." : "") + exts[i % 6];
                 const int fd = ::open(name.c_str(), O_CREAT | O_WRONLY, 0644);
                 if (fd >= 0) {
-                    if (i % 3 == 0)
-                        [[maybe_unused]] auto n = ::write(fd, "hello", 5);
+                    if (i % 3 == 0) [[maybe_unused]]
+                        auto n = ::write(fd, "hello", 5);
                     ::close(fd);
                 }
             }
@@ -51,7 +52,12 @@ void BM_ReadDir(benchmark::State& state)
     }
     state.counters["entries"] = list.Count;
 }
-BENCHMARK(BM_ReadDir)->Arg(srName)->Arg(srSize)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_ReadDir)
+    ->Arg(srName)
+    ->Arg(srSize)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 void BM_ListFolder(benchmark::State& state)
 {
@@ -89,8 +95,10 @@ void BM_RawReaddirStatxSort(benchmark::State& state)
 }
 BENCHMARK(BM_RawReaddirStatxSort)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
-const bool ratios = ovBenchRatio("readdir_100k_name", "BM_ReadDir/1", "BM_RawReaddirStatxSort", "raw readdir + statx + std::sort, same folder")
-    && ovBenchRatio("readdir_100k_size", "BM_ReadDir/3", "BM_RawReaddirStatxSort", "raw readdir + statx + std::sort, same folder");
+const bool ratios = ovBenchRatio("readdir_100k_name", "BM_ReadDir/1", "BM_RawReaddirStatxSort",
+                        "raw readdir + statx + std::sort, same folder")
+    && ovBenchRatio("readdir_100k_size", "BM_ReadDir/3", "BM_RawReaddirStatxSort",
+        "raw readdir + statx + std::sort, same folder");
 
 } // namespace
 

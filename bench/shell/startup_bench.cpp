@@ -26,7 +26,8 @@ std::string folder()
         if (!std::filesystem::exists(path + "/.done")) {
             std::filesystem::create_directories(path);
             for (int i = 0; i < 100000; ++i)
-                ::close(::open((path + "/file" + std::to_string(i) + ".txt").c_str(), O_CREAT | O_WRONLY, 0644));
+                ::close(
+                    ::open((path + "/file" + std::to_string(i) + ".txt").c_str(), O_CREAT | O_WRONLY, 0644));
             ::close(::open((path + "/.done").c_str(), O_CREAT | O_WRONLY, 0644));
         }
         return path;
@@ -48,7 +49,11 @@ void BM_MainWindowOnScreen(benchmark::State& state)
         benchmark::DoNotOptimize(form.LeftPanel()->Browser.Count);
     }
 }
-BENCHMARK(BM_MainWindowOnScreen)->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_MainWindowOnScreen)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
 
 void BM_ReadDirOnce(benchmark::State& state)
 {
@@ -59,7 +64,11 @@ void BM_ReadDirOnce(benchmark::State& state)
         benchmark::DoNotOptimize(list.Count);
     }
 }
-BENCHMARK(BM_ReadDirOnce)->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_ReadDirOnce)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
 
 const bool ratios = ovBenchRatio("startup_100k", "BM_MainWindowOnScreen", "BM_ReadDirOnce",
     "one ReadDir of the same folder, which both panels show and read once");

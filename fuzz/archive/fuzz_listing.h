@@ -31,9 +31,8 @@ inline void ovFuzzList(ov::TArchiveLister& lister, const std::string& name, std:
             std::abort();
         (void)ov::formatDateTime(l.FileDate);
     };
-    lister.OnNextVolume = [](ov::TArchiveCommon&, std::string&, std::string&, const std::string&, bool, bool& cancel) {
-        cancel = true;
-    };
+    lister.OnNextVolume = [](ov::TArchiveCommon&, std::string&, std::string&, const std::string&, bool,
+                              bool& cancel) { cancel = true; };
     lister.SetArchiveFile(name);
     lister.Activate();
 }

@@ -13,12 +13,12 @@ namespace {
 
 template <typename State, typename Decode, typename... Method>
 void run(Decode decode, const std::uint8_t* data, std::size_t size, std::uint64_t limit, std::uint8_t control,
-         Method... method)
+    Method... method)
 {
     auto state = std::make_unique<State>();
     state->reset(method..., limit);
     ov::fuzz::drive(decode, *state, data, size, limit, ov::fuzz::inputStepFrom(control, size),
-                    ov::fuzz::outputStepFrom(control));
+        ov::fuzz::outputStepFrom(control));
 }
 
 } // namespace
@@ -47,10 +47,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         run<ov::ArcLzwState>(ov::arcLzwDecode, packed, length, limit, data[0], ov::ArcLzwMethod::Crunch7);
         break;
     case 8:
-        run<ov::ArcCrunchState>(ov::arcCrunchDecode, packed, length, limit, data[0], ov::ArcCrunchMethod::Crunch8);
+        run<ov::ArcCrunchState>(
+            ov::arcCrunchDecode, packed, length, limit, data[0], ov::ArcCrunchMethod::Crunch8);
         break;
     default:
-        run<ov::ArcCrunchState>(ov::arcCrunchDecode, packed, length, limit, data[0], ov::ArcCrunchMethod::Squash9);
+        run<ov::ArcCrunchState>(
+            ov::arcCrunchDecode, packed, length, limit, data[0], ov::ArcCrunchMethod::Squash9);
         break;
     }
     return 0;

@@ -14,7 +14,7 @@ namespace ov::fuzz {
 
 template <typename State, typename Decode>
 Status drive(Decode decode, State& state, const std::uint8_t* data, std::size_t size, std::uint64_t limit,
-             std::size_t inputStep, std::size_t outputStep, std::vector<std::uint8_t>* output = nullptr)
+    std::size_t inputStep, std::size_t outputStep, std::vector<std::uint8_t>* output = nullptr)
 {
     std::vector<std::uint8_t> room(outputStep);
     std::size_t position = 0;

@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint64_t limit = data[1] | (unsigned(data[2]) << 8);
     auto state = std::make_unique<ov::ImplodeState>();
     state->reset(limit, (data[0] >> 4) & 6);
-    ov::fuzz::drive(ov::implodeDecode, *state, data + 3, size - 3, limit, ov::fuzz::inputStepFrom(data[0], size),
-                    ov::fuzz::outputStepFrom(data[0]));
+    ov::fuzz::drive(ov::implodeDecode, *state, data + 3, size - 3, limit,
+        ov::fuzz::inputStepFrom(data[0], size), ov::fuzz::outputStepFrom(data[0]));
     return 0;
 }

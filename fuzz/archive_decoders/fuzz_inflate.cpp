@@ -32,9 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto state = std::make_unique<ov::InflateState>();
     state->reset(Limit);
     std::vector<std::uint8_t> ours;
-    const ov::Status status =
-        ov::fuzz::drive(ov::inflateDecode, *state, data, size, Limit, ov::fuzz::inputStepFrom(control, size),
-                        ov::fuzz::outputStepFrom(control), &ours);
+    const ov::Status status = ov::fuzz::drive(ov::inflateDecode, *state, data, size, Limit,
+        ov::fuzz::inputStepFrom(control, size), ov::fuzz::outputStepFrom(control), &ours);
     if (zlibDone && (!status.isDone() || ours != expected))
         std::abort();
     return 0;

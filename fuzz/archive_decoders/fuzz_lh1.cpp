@@ -13,6 +13,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto state = std::make_unique<ov::Lh1State>();
     state->reset(limit);
     ov::fuzz::drive(ov::lh1Decode, *state, data + 3, size - 3, limit, ov::fuzz::inputStepFrom(data[0], size),
-                    ov::fuzz::outputStepFrom(data[0]));
+        ov::fuzz::outputStepFrom(data[0]));
     return 0;
 }

@@ -15,6 +15,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto state = std::make_unique<ov::LzhState>();
     state->reset(method, limit);
     ov::fuzz::drive(ov::lzhDecode, *state, data + 4, size - 4, limit, ov::fuzz::inputStepFrom(data[0], size),
-                    ov::fuzz::outputStepFrom(data[0]));
+        ov::fuzz::outputStepFrom(data[0]));
     return 0;
 }

@@ -78,12 +78,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     x.SetExtractDir(out.string());
     x.Passwords = { "secret" };
     int answers = 0;
-    x.OnGetPassword = [&answers](ov::TExtractorBase&, const std::string&, std::string& password, bool& tryAgain) {
-        password = "wrong";
-        tryAgain = ++answers < 3;
-    };
+    x.OnGetPassword
+        = [&answers](ov::TExtractorBase&, const std::string&, std::string& password, bool& tryAgain) {
+              password = "wrong";
+              tryAgain = ++answers < 3;
+          };
     std::vector<std::string> reported;
-    x.OnBegin = [&reported](ov::TExtractorBase&, const std::string& fn, int32_t, bool&) { reported.push_back(fn); };
+    x.OnBegin
+        = [&reported](ov::TExtractorBase&, const std::string& fn, int32_t, bool&) { reported.push_back(fn); };
     x.OnEnd = [&reported](ov::TExtractorBase&, const std::string& fn, bool) { reported.push_back(fn); };
     x.Extract();
 
@@ -91,8 +93,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (!inside(fn, out))
             std::abort();
     // Only a/, a/b/ and what lies in a/b/out/ may exist, and no links.
-    for (auto it = fs::recursive_directory_iterator(root(), error); !error && it != fs::recursive_directory_iterator();
-         it.increment(error)) {
+    for (auto it = fs::recursive_directory_iterator(root(), error);
+         !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
         const fs::path& path = it->path();
         if (it->is_symlink())
             std::abort();

@@ -29,14 +29,15 @@ public:
         if (OnDnsLookupDone)
             OnDnsLookupDone(this, 0);
     }
-    void CancelDnsLookup() override {}
+    void CancelDnsLookup() override { }
     void Connect() override
     {
         ++connections;
         m_open = true;
         m_position = 0;
         ChangeState(TSocketState::wsConnecting);
-        QMetaObject::invokeMethod(context(), [this] { connected(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            context(), [this] { connected(); }, Qt::QueuedConnection);
     }
     void Close() override
     {

@@ -24,7 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (size < 1)
         return 0;
     const size_t piece = data[0] == 0 ? 8192 : data[0];
-    auto socket = std::make_unique<ov::FakeSocket>(std::string(reinterpret_cast<const char*>(data) + 1, size - 1), piece);
+    auto socket = std::make_unique<ov::FakeSocket>(
+        std::string(reinterpret_cast<const char*>(data) + 1, size - 1), piece);
     ov::FakeSocket* fake = socket.get();
     ov::THttpClient client(std::move(socket));
     client.URL = "http://127.0.0.1/start/page.htm";

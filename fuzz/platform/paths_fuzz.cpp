@@ -10,7 +10,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static bool ready = [] {
-        ov::DriveTable::instance().setDrives({ { 'c', "/", ov::DriveType::Fixed }, { 'd', "/srv/d", ov::DriveType::Fixed } });
+        ov::DriveTable::instance().setDrives(
+            { { 'c', "/", ov::DriveType::Fixed }, { 'd', "/srv/d", ov::DriveType::Fixed } });
         return true;
     }();
     (void)ready;

@@ -26,7 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     const std::string text = ov::decodeLanguageText(bytes, language);
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    [[maybe_unused]] const QString checked = utf8(QByteArray(text.data(), static_cast<qsizetype>(text.size())));
+    [[maybe_unused]] const QString checked
+        = utf8(QByteArray(text.data(), static_cast<qsizetype>(text.size())));
     if (utf8.hasError())
         __builtin_trap();
 
@@ -40,7 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     int leftStyle = 1;
     int rightStyle = 3;
     ov::readGlobalSection(file, settings, leftStyle, rightStyle);
-    if (leftStyle < 1 || leftStyle > 4 || rightStyle < 1 || rightStyle > 4 || (leftStyle == 2 && rightStyle == 2))
+    if (leftStyle < 1 || leftStyle > 4 || rightStyle < 1 || rightStyle > 4
+        || (leftStyle == 2 && rightStyle == 2))
         __builtin_trap();
     ov::readOtherSections(file, settings);
     for (const char* section : { "Panel_Left", "Panel_Right" }) {

@@ -58,10 +58,14 @@ TEST(ArchiveDates, DosAndUnixConversions)
     const Row rows[] = {
         { "dos", dosDateTimeToDateTime(0x586F64BC), "2024-03-15 12:37:56" },
         { "dos zero", dosDateTimeToDateTime(0), "1980-01-01 00:00:00" },
-        { "dos month 13", dosDateTimeToDateTime((44u << 25) | (13u << 21) | (1u << 16)), "1980-01-01 00:00:00" },
-        { "dos 30 February", dosDateTimeToDateTime((44u << 25) | (2u << 21) | (30u << 16)), "1980-01-01 00:00:00" },
-        { "dos 29 February leap", dosDateTimeToDateTime((44u << 25) | (2u << 21) | (29u << 16)), "2024-02-29 00:00:00" },
-        { "dos hour 24", dosDateTimeToDateTime((44u << 25) | (1u << 21) | (1u << 16) | (24u << 11)), "1980-01-01 00:00:00" },
+        { "dos month 13", dosDateTimeToDateTime((44u << 25) | (13u << 21) | (1u << 16)),
+            "1980-01-01 00:00:00" },
+        { "dos 30 February", dosDateTimeToDateTime((44u << 25) | (2u << 21) | (30u << 16)),
+            "1980-01-01 00:00:00" },
+        { "dos 29 February leap", dosDateTimeToDateTime((44u << 25) | (2u << 21) | (29u << 16)),
+            "2024-02-29 00:00:00" },
+        { "dos hour 24", dosDateTimeToDateTime((44u << 25) | (1u << 21) | (1u << 16) | (24u << 11)),
+            "1980-01-01 00:00:00" },
         { "unix UTC", unixTimeToDateTime(1710506096, 0), "2024-03-15 12:34:56" },
         { "unix zero", unixTimeToDateTime(0, 0), "1980-01-01 00:01:00" },
         { "unix bias minutes (UTC+1)", unixTimeToDateTime(1710506096, -60), "2024-03-15 13:34:56" },
@@ -82,9 +86,16 @@ TEST(ArchiveRatio, Table)
         int32_t ratio;
     };
     const Row rows[] = {
-        { 0, 100, 0 },       { 100, 0, 0 },        { 100, 100, 0 },  { 150, 100, 0 },
-        { 50, 100, 50 },     { 999, 1000, 1 },     { 1, 3, 66 },     { 100000, 300000, 66 },
-        { 9999999, 10000000, 1 }, { 1, 5000000000, 100 },
+        { 0, 100, 0 },
+        { 100, 0, 0 },
+        { 100, 100, 0 },
+        { 150, 100, 0 },
+        { 50, 100, 50 },
+        { 999, 1000, 1 },
+        { 1, 3, 66 },
+        { 100000, 300000, 66 },
+        { 9999999, 10000000, 1 },
+        { 1, 5000000000, 100 },
     };
     for (const auto& row : rows)
         EXPECT_EQ(TArchiveCommon::computeRatio(row.packed, row.unpacked), row.ratio)
@@ -127,9 +138,8 @@ TEST(ArchiveVolumes, MoreThan999IsFatal)
 {
     TArchiveCommon common;
     std::vector<int32_t> codes;
-    common.OnError = [&](TArchiveCommon&, const std::string&, const std::string&, const std::string&, int32_t code) {
-        codes.push_back(code);
-    };
+    common.OnError = [&](TArchiveCommon&, const std::string&, const std::string&, const std::string&,
+                         int32_t code) { codes.push_back(code); };
     common.prepareVolumeNaming("x.998", false);
     EXPECT_EQ(common.nextVolumeName("x.998"), "x.999");
     EXPECT_THROW(common.nextVolumeName("x.999"), std::exception);
@@ -219,7 +229,8 @@ TEST(ArchiveWildcard, Table)
         { "*.*", "docs\\", MatchScope::NamesOnly, false },
     };
     for (const auto& row : rows)
-        EXPECT_EQ(wildcardMatch(row.pattern, row.name, row.scope), row.match) << row.pattern << " ~ " << row.name;
+        EXPECT_EQ(wildcardMatch(row.pattern, row.name, row.scope), row.match)
+            << row.pattern << " ~ " << row.name;
 }
 
 TEST(ArchiveWildcard, ManyStarsStayPolynomial)
@@ -236,15 +247,15 @@ TEST(ArchiveNames, CodePagesUtf8AndControls)
 {
     EXPECT_EQ(memberName("docs/a.txt", NameEncoding::Oem, OemCodePage::Cp437), "docs\\a.txt");
     EXPECT_EQ(memberName("\x80\x81", NameEncoding::Oem, OemCodePage::Cp437), "\xC3\x87\xC3\xBC"); // Çü
-    EXPECT_EQ(memberName("\x80", NameEncoding::Oem, OemCodePage::Cp866), "\xD0\x90");             // А
-    EXPECT_EQ(memberName("\x85", NameEncoding::Oem, OemCodePage::Cp852), "\xC5\xAF");             // ů
+    EXPECT_EQ(memberName("\x80", NameEncoding::Oem, OemCodePage::Cp866), "\xD0\x90"); // А
+    EXPECT_EQ(memberName("\x85", NameEncoding::Oem, OemCodePage::Cp852), "\xC5\xAF"); // ů
     EXPECT_EQ(memberName("\xC3\xA9t\xC3\xA9", NameEncoding::Utf8, OemCodePage::Cp437), "\xC3\xA9t\xC3\xA9");
     EXPECT_EQ(memberName("\xC3\xA9", NameEncoding::Utf8IfValid, OemCodePage::Cp437), "\xC3\xA9");
     EXPECT_EQ(memberName("\xE9", NameEncoding::Utf8IfValid, OemCodePage::Cp437), "\xCE\x98"); // Θ
     EXPECT_EQ(memberName("a\tb\x1b[2Jc\x7f", NameEncoding::Oem, OemCodePage::Cp437), "a?b?[2Jc?");
-    EXPECT_FALSE(isValidUtf8("\xC0\xAF"));     // overlong "/"
+    EXPECT_FALSE(isValidUtf8("\xC0\xAF")); // overlong "/"
     EXPECT_FALSE(isValidUtf8("\xED\xA0\x80")); // surrogate
-    EXPECT_FALSE(isValidUtf8("\xE2\x82"));     // cut short
+    EXPECT_FALSE(isValidUtf8("\xE2\x82")); // cut short
     EXPECT_EQ(oemCodePageForLanguage("russian"), OemCodePage::Cp866);
     EXPECT_EQ(oemCodePageForLanguage("POLISH"), OemCodePage::Cp852);
     EXPECT_EQ(oemCodePageForLanguage("ITALIAN"), OemCodePage::Cp437);

@@ -27,7 +27,10 @@ Bytes withAt(Bytes bytes, std::size_t at, std::initializer_list<uint8_t> put)
     return bytes;
 }
 
-Bytes filled(std::size_t size) { return Bytes(size, 0x55); }
+Bytes filled(std::size_t size)
+{
+    return Bytes(size, 0x55);
+}
 
 // A program: "MZ" and a DOS header saying the image is `pages` pages with
 // `lastPage` bytes in the last.
@@ -103,8 +106,10 @@ TEST(ArchiveDetect, SignatureTable)
     for (const auto& row : rows) {
         const Bytes bytes(row.bytes);
         int64_t offset = -1;
-        EXPECT_EQ(classifySignature(bytes.data(), SignatureMode::Plain, &offset), row.plain) << int(bytes[0]) << ' ' << int(bytes[1]);
-        EXPECT_EQ(classifySignature(bytes.data(), SignatureMode::Program), row.program) << int(bytes[0]) << ' ' << int(bytes[1]);
+        EXPECT_EQ(classifySignature(bytes.data(), SignatureMode::Plain, &offset), row.plain)
+            << int(bytes[0]) << ' ' << int(bytes[1]);
+        EXPECT_EQ(classifySignature(bytes.data(), SignatureMode::Program), row.program)
+            << int(bytes[0]) << ' ' << int(bytes[1]);
         EXPECT_EQ(offset, bytes[0] == 0xB7 ? 7717 : -1);
     }
 }
@@ -134,7 +139,8 @@ TEST(ArchiveDetect, FilesAndProbes)
     };
     // Each ZIP self-extractor probe, and the same file one byte too short.
     for (int64_t probe : { 7612, 15770, 25669 }) {
-        Bytes stub = withAt(filled(static_cast<std::size_t>(probe) + 5), static_cast<std::size_t>(probe), local);
+        Bytes stub
+            = withAt(filled(static_cast<std::size_t>(probe) + 5), static_cast<std::size_t>(probe), local);
         stub[0] = 'M';
         stub[1] = 'Z';
         rows.push_back({ "zip stub", stub, "a.exe", atZipExe, probe });
@@ -143,10 +149,14 @@ TEST(ArchiveDetect, FilesAndProbes)
     }
     // The archive right after the DOS image (3 pages, 100 bytes in the
     // last: 2 × 512 + 100); a last page of 0 counts as a full one.
-    rows.push_back({ "arj after image", withAt(program(2000, 100, 3), 1124, { 0x60, 0xEA, 1, 2 }), "a.exe", atArjExe, 1124 });
-    rows.push_back({ "arj after image with 60 EA hop", withAt(program(2000, 100, 3), 1124, { 0, 0, 0x60, 0xEA }), "a.exe", atArjExe, 1126 });
-    rows.push_back({ "last page 0 means 512", withAt(program(2000, 0, 3), 1536, { 'R', 'a', 'r', '!' }), "a.exe", atRarExe, 1536 });
-    rows.push_back({ "cab inside a program", withAt(program(2000, 100, 3), 1124, { 'M', 'S', 'C', 'F' }), "a.exe", atUnsupported, 1124 });
+    rows.push_back({ "arj after image", withAt(program(2000, 100, 3), 1124, { 0x60, 0xEA, 1, 2 }), "a.exe",
+        atArjExe, 1124 });
+    rows.push_back({ "arj after image with 60 EA hop",
+        withAt(program(2000, 100, 3), 1124, { 0, 0, 0x60, 0xEA }), "a.exe", atArjExe, 1126 });
+    rows.push_back({ "last page 0 means 512", withAt(program(2000, 0, 3), 1536, { 'R', 'a', 'r', '!' }),
+        "a.exe", atRarExe, 1536 });
+    rows.push_back({ "cab inside a program", withAt(program(2000, 100, 3), 1124, { 'M', 'S', 'C', 'F' }),
+        "a.exe", atUnsupported, 1124 });
     rows.push_back({ "program without archive", program(3000, 100, 3), "a.exe", atUnknown, 0 });
     for (const auto& row : rows) {
         const Detection found = detect(row.bytes, row.name);

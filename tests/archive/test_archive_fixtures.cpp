@@ -46,8 +46,8 @@ Listed list(const std::shared_ptr<FileStore>& store, const std::string& path)
     lister.OnRead = [&](TArchiveLister& l, int64_t offset, int32_t) {
         char crc[16];
         std::snprintf(crc, sizeof crc, "%08x", l.Crc);
-        listed.rows.push_back({ l.FileName, std::to_string(l.UnpackedSize), crc, l.MethodName,
-                                formatDateTime(l.FileDate) });
+        listed.rows.push_back(
+            { l.FileName, std::to_string(l.UnpackedSize), crc, l.MethodName, formatDateTime(l.FileDate) });
         (void)offset;
     };
     lister.SetArchiveFile(path);
@@ -167,8 +167,10 @@ TEST(ArchiveFixtures, CorruptionMatrix)
         SCOPED_TRACE(name);
         std::vector<std::vector<uint8_t>> variants;
         for (int cut = 1; cut <= 10; ++cut)
-            variants.emplace_back(original.begin(), original.begin() + static_cast<std::ptrdiff_t>(original.size() * cut / 11));
-        for (std::size_t at : { std::size_t(2), std::size_t(5), std::size_t(9), std::size_t(21), std::size_t(30) }) {
+            variants.emplace_back(
+                original.begin(), original.begin() + static_cast<std::ptrdiff_t>(original.size() * cut / 11));
+        for (std::size_t at :
+            { std::size_t(2), std::size_t(5), std::size_t(9), std::size_t(21), std::size_t(30) }) {
             if (at >= original.size())
                 continue;
             auto flipped = original;

@@ -28,7 +28,7 @@ struct Trace {
 
 // Runs a lister over `store` and records every event.
 Trace run(const std::shared_ptr<MemoryFileStore>& store, const std::string& archive, bool withOnRead = true,
-          const std::string& mask = "*.*", bool blankDirs = false, bool cancelOnFirst = false)
+    const std::string& mask = "*.*", bool blankDirs = false, bool cancelOnFirst = false)
 {
     Trace trace;
     TArchiveLister lister;
@@ -39,8 +39,9 @@ Trace run(const std::shared_ptr<MemoryFileStore>& store, const std::string& arch
     auto& e = trace.events;
     lister.OnActivate = [&](TArchiveCommon&) { e.push_back("Activate"); };
     lister.OnDeactivate = [&](TArchiveCommon&) { e.push_back("Deactivate"); };
-    lister.OnError = [&](TArchiveCommon&, const std::string& fn, const std::string& msgEx, const std::string&,
-                         int32_t code) { e.push_back("Error " + std::to_string(code) + " " + fn + " " + msgEx); };
+    lister.OnError
+        = [&](TArchiveCommon&, const std::string& fn, const std::string& msgEx, const std::string&,
+              int32_t code) { e.push_back("Error " + std::to_string(code) + " " + fn + " " + msgEx); };
     lister.OnReadBegin = [&](TArchiveLister&) { e.push_back("ReadBegin"); };
     lister.OnReadEnd = [&](TArchiveLister&) { e.push_back("ReadEnd"); };
     lister.OnTotals = [&](TArchiveLister&, int32_t n) { e.push_back("Totals " + std::to_string(n)); };
@@ -68,11 +69,12 @@ TEST(ArchiveLister, EventTraces)
     store->add("junk.bin", std::vector<uint8_t>(100, 'j'));
 
     EXPECT_EQ(run(store, "folders.zip").events,
-              (Events { "Activate", "ReadBegin", "Read 1 hello.txt", "ReadEnd", "ReadBegin", "Read 2 sub\\inner.txt",
-                        "ReadEnd", "Elapsed", "Totals 2", "Deactivate" }));
+        (Events { "Activate", "ReadBegin", "Read 1 hello.txt", "ReadEnd", "ReadBegin",
+            "Read 2 sub\\inner.txt", "ReadEnd", "Elapsed", "Totals 2", "Deactivate" }));
     // Folder members with ShowBlankDirs: reported, not counted.
     const auto withDirs = run(store, "folders.zip", true, "*.*", true).events;
-    EXPECT_EQ(std::count(withDirs.begin(), withDirs.end(), "Read 1 sub"), 1) << ::testing::PrintToString(withDirs);
+    EXPECT_EQ(std::count(withDirs.begin(), withDirs.end(), "Read 1 sub"), 1)
+        << ::testing::PrintToString(withDirs);
     EXPECT_EQ(withDirs[withDirs.size() - 2], "Totals 2");
 
     const Trace noOnRead = run(store, "folders.zip", false);
@@ -89,24 +91,28 @@ TEST(ArchiveLister, EventTraces)
 
     const Trace empty = run(store, "empty.zip");
     EXPECT_TRUE(empty.result);
-    EXPECT_EQ(empty.events, (Events { "Activate", "Error 25108 empty.zip 0", "Elapsed", "Totals 0", "Deactivate" }));
+    EXPECT_EQ(empty.events,
+        (Events { "Activate", "Error 25108 empty.zip 0", "Elapsed", "Totals 0", "Deactivate" }));
 
     const Trace none = run(store, "folders.zip", true, "*.doc");
     EXPECT_TRUE(none.result);
-    EXPECT_EQ(none.events, (Events { "Activate", "Error 25108 folders.zip 0", "Elapsed", "Totals 0", "Deactivate" }));
+    EXPECT_EQ(none.events,
+        (Events { "Activate", "Error 25108 folders.zip 0", "Elapsed", "Totals 0", "Deactivate" }));
 
     // A cancel from the handler stops the walk after the current member
     // and silences non-fatal errors.
     const Trace cancelled = run(store, "folders.zip", true, "*.*", false, true);
-    EXPECT_EQ(cancelled.events, (Events { "Activate", "ReadBegin", "Read 1 hello.txt", "ReadEnd", "Elapsed",
-                                          "Totals 1", "Deactivate" }));
+    EXPECT_EQ(cancelled.events,
+        (Events {
+            "Activate", "ReadBegin", "Read 1 hello.txt", "ReadEnd", "Elapsed", "Totals 1", "Deactivate" }));
 }
 
 TEST(ArchiveLister, NonZipKindWithNoMatchRunsQuietly)
 {
     auto store = std::make_shared<MemoryFileStore>();
     store->add("a.arj", fixture("arj_m1.arj"));
-    EXPECT_EQ(run(store, "a.arj", true, "*.doc").events, (Events { "Activate", "Elapsed", "Totals 0", "Deactivate" }));
+    EXPECT_EQ(run(store, "a.arj", true, "*.doc").events,
+        (Events { "Activate", "Elapsed", "Totals 0", "Deactivate" }));
 }
 
 TEST(ArchiveLister, ArjVolumesAndTheNextVolumeRequest)
@@ -117,7 +123,8 @@ TEST(ArchiveLister, ArjVolumesAndTheNextVolumeRequest)
     // The last volume is missing: without OnNextVolume, 25172 and the
     // listing ends before the split member is reported.
     Trace trace = run(store, "set.arj");
-    EXPECT_EQ(trace.events, (Events { "Activate", "Error 25172 set.a02 0", "Elapsed", "Totals 0", "Deactivate" }));
+    EXPECT_EQ(
+        trace.events, (Events { "Activate", "Error 25172 set.a02 0", "Elapsed", "Totals 0", "Deactivate" }));
 
     store->add("set.a02", fixture("arj_volume.a02"));
     trace = run(store, "set.arj");
@@ -130,7 +137,7 @@ TEST(ArchiveLister, ArjVolumesAndTheNextVolumeRequest)
     trace = run(store, "set.arj");
     EXPECT_FALSE(trace.result);
     EXPECT_EQ(trace.events,
-              (Events { "Error 25137 set.arj 0", "Activate", "Error 25137 set.arj 0", "Deactivate" }));
+        (Events { "Error 25137 set.arj 0", "Activate", "Error 25137 set.arj 0", "Deactivate" }));
 }
 
 TEST(ArchiveLister, NextVolumeHandlerNamesTheFile)
@@ -142,8 +149,8 @@ TEST(ArchiveLister, NextVolumeHandlerNamesTheFile)
     TArchiveLister lister;
     lister.SetFileStore(store);
     std::vector<std::string> asked;
-    lister.OnNextVolume = [&](TArchiveCommon&, std::string& dir, std::string& fn, const std::string& id, bool exists,
-                              bool& cancel) {
+    lister.OnNextVolume = [&](TArchiveCommon&, std::string& dir, std::string& fn, const std::string& id,
+                              bool exists, bool& cancel) {
         asked.push_back(dir + fn + " " + id + (exists ? " exists" : " missing"));
         if (asked.size() > 1)
             cancel = true;
@@ -166,8 +173,8 @@ TEST(ArchiveLister, RarMemberOverThreeVolumesIsReportedOnce)
     lister.SetFileStore(store);
     std::vector<std::string> seen;
     lister.OnRead = [&](TArchiveLister& l, int64_t, int32_t) {
-        seen.push_back(l.FileName + " " + std::to_string(l.PackedSize) + " " + std::to_string(l.UnpackedSize) + " "
-                       + l.VolumeName);
+        seen.push_back(l.FileName + " " + std::to_string(l.PackedSize) + " " + std::to_string(l.UnpackedSize)
+            + " " + l.VolumeName);
     };
     lister.SetArchiveFile("vol.rar");
     EXPECT_TRUE(lister.Activate());

@@ -22,7 +22,7 @@ using namespace ov::test;
 
 namespace {
 
-class CopyMoveTest : public FileOpsTest {};
+class CopyMoveTest : public FileOpsTest { };
 
 // An archive disk that, like the real one, changes nothing.
 class ReadOnlyArchiveDisk : public TDiskInterface {
@@ -48,37 +48,45 @@ struct Row {
     Tree expected; // the whole tree under root afterwards
 };
 
-std::string outsideLink() { return "../../outside"; }
+std::string outsideLink()
+{
+    return "../../outside";
+}
 
 } // namespace
 
 TEST_F(CopyMoveTest, SafetyTable)
 {
     const Row rows[] = {
-        { "copy onto itself (same folder in both panels)", [](TempFolder& t) { t.write("src/a.txt", "data"); }, "src", "src", { "a.txt" }, "",
-            false, false, { { "src", "d" }, { "src/a.txt", "f data" } } },
-        { "move onto itself", [](TempFolder& t) { t.write("src/a.txt", "data"); }, "src", "src", { "a.txt" }, "", true, false,
+        { "copy onto itself (same folder in both panels)",
+            [](TempFolder& t) { t.write("src/a.txt", "data"); }, "src", "src", { "a.txt" }, "", false, false,
             { { "src", "d" }, { "src/a.txt", "f data" } } },
-        { "folder copied onto itself", [](TempFolder& t) { t.write("src/d/a", "1"); }, "src", "src", { "d" }, "", false, false,
-            { { "src", "d" }, { "src/d", "d" }, { "src/d/a", "f 1" } } },
+        { "move onto itself", [](TempFolder& t) { t.write("src/a.txt", "data"); }, "src", "src", { "a.txt" },
+            "", true, false, { { "src", "d" }, { "src/a.txt", "f data" } } },
+        { "folder copied onto itself", [](TempFolder& t) { t.write("src/d/a", "1"); }, "src", "src", { "d" },
+            "", false, false, { { "src", "d" }, { "src/d", "d" }, { "src/d/a", "f 1" } } },
         { "copy onto a hard link of itself",
             [](TempFolder& t) {
                 t.write("src/a.txt", "data");
                 t.folder("dst");
                 ::link((t / "src/a.txt").c_str(), (t / "dst/a.txt").c_str());
             },
-            "src", "dst", { "a.txt" }, "", false, false, { { "src", "d" }, { "src/a.txt", "f data" }, { "dst", "d" }, { "dst/a.txt", "f data" } } },
+            "src", "dst", { "a.txt" }, "", false, false,
+            { { "src", "d" }, { "src/a.txt", "f data" }, { "dst", "d" }, { "dst/a.txt", "f data" } } },
         { "move onto a hard link of itself",
             [](TempFolder& t) {
                 t.write("src/a.txt", "data");
                 t.folder("dst");
                 ::link((t / "src/a.txt").c_str(), (t / "dst/a.txt").c_str());
             },
-            "src", "dst", { "a.txt" }, "", true, false, { { "src", "d" }, { "src/a.txt", "f data" }, { "dst", "d" }, { "dst/a.txt", "f data" } } },
-        { "folder copied into its own sub-folder", [](TempFolder& t) { t.write("src/d/sub/a", "1"); }, "src", "src\\d\\sub", { "d" }, "", false,
-            false, { { "src", "d" }, { "src/d", "d" }, { "src/d/sub", "d" }, { "src/d/sub/a", "f 1" } } },
-        { "folder moved into its own sub-folder", [](TempFolder& t) { t.write("src/d/sub/a", "1"); }, "src", "src\\d\\sub", { "d" }, "", true,
-            false, { { "src", "d" }, { "src/d", "d" }, { "src/d/sub", "d" }, { "src/d/sub/a", "f 1" } } },
+            "src", "dst", { "a.txt" }, "", true, false,
+            { { "src", "d" }, { "src/a.txt", "f data" }, { "dst", "d" }, { "dst/a.txt", "f data" } } },
+        { "folder copied into its own sub-folder", [](TempFolder& t) { t.write("src/d/sub/a", "1"); }, "src",
+            "src\\d\\sub", { "d" }, "", false, false,
+            { { "src", "d" }, { "src/d", "d" }, { "src/d/sub", "d" }, { "src/d/sub/a", "f 1" } } },
+        { "folder moved into its own sub-folder", [](TempFolder& t) { t.write("src/d/sub/a", "1"); }, "src",
+            "src\\d\\sub", { "d" }, "", true, false,
+            { { "src", "d" }, { "src/d", "d" }, { "src/d/sub", "d" }, { "src/d/sub/a", "f 1" } } },
         { "link to an outside folder is copied as a link",
             [](TempFolder& t) {
                 t.write("outside/keep", "k");
@@ -87,8 +95,9 @@ TEST_F(CopyMoveTest, SafetyTable)
                 t.folder("dst");
             },
             "src", "dst", { "d" }, "", false, true,
-            { { "outside", "d" }, { "outside/keep", "f k" }, { "src", "d" }, { "src/d", "d" }, { "src/d/a", "f 1" }, { "src/d/out", "l ../../outside" },
-                { "dst", "d" }, { "dst/d", "d" }, { "dst/d/a", "f 1" }, { "dst/d/out", "l ../../outside" } } },
+            { { "outside", "d" }, { "outside/keep", "f k" }, { "src", "d" }, { "src/d", "d" },
+                { "src/d/a", "f 1" }, { "src/d/out", "l ../../outside" }, { "dst", "d" }, { "dst/d", "d" },
+                { "dst/d/a", "f 1" }, { "dst/d/out", "l ../../outside" } } },
         { "a FIFO in a copied folder fails alone",
             [](TempFolder& t) {
                 t.write("src/d/a", "1");
@@ -97,8 +106,9 @@ TEST_F(CopyMoveTest, SafetyTable)
                 t.folder("dst");
             },
             "src", "dst", { "d" }, "", false, false,
-            { { "src", "d" }, { "src/d", "d" }, { "src/d/a", "f 1" }, { "src/d/pipe", "p" }, { "src/d/z", "f 2" }, { "dst", "d" }, { "dst/d", "d" },
-                { "dst/d/a", "f 1" }, { "dst/d/z", "f 2" } } },
+            { { "src", "d" }, { "src/d", "d" }, { "src/d/a", "f 1" }, { "src/d/pipe", "p" },
+                { "src/d/z", "f 2" }, { "dst", "d" }, { "dst/d", "d" }, { "dst/d/a", "f 1" },
+                { "dst/d/z", "f 2" } } },
         { "a FIFO in a moved folder stays with its folder",
             [](TempFolder& t) {
                 t.write("src/d/a", "1");
@@ -107,7 +117,8 @@ TEST_F(CopyMoveTest, SafetyTable)
                 t.write("dst/d/other", "o");
             },
             "src", "dst", { "d" }, "", true, false,
-            { { "src", "d" }, { "src/d", "d" }, { "src/d/pipe", "p" }, { "dst", "d" }, { "dst/d", "d" }, { "dst/d/a", "f 1" }, { "dst/d/other", "f o" } } },
+            { { "src", "d" }, { "src/d", "d" }, { "src/d/pipe", "p" }, { "dst", "d" }, { "dst/d", "d" },
+                { "dst/d/a", "f 1" }, { "dst/d/other", "f o" } } },
         { "hidden files inside a selected folder",
             [](TempFolder& t) {
                 t.write("src/d/.hidden", "h");
@@ -115,20 +126,24 @@ TEST_F(CopyMoveTest, SafetyTable)
                 t.folder("dst");
             },
             "src", "dst", { "d" }, "", false, true,
-            { { "src", "d" }, { "src/d", "d" }, { "src/d/.hidden", "f h" }, { "src/d/.sub", "d" }, { "src/d/.sub/.deeper", "f x" }, { "dst", "d" },
-                { "dst/d", "d" }, { "dst/d/.hidden", "f h" }, { "dst/d/.sub", "d" }, { "dst/d/.sub/.deeper", "f x" } } },
+            { { "src", "d" }, { "src/d", "d" }, { "src/d/.hidden", "f h" }, { "src/d/.sub", "d" },
+                { "src/d/.sub/.deeper", "f x" }, { "dst", "d" }, { "dst/d", "d" }, { "dst/d/.hidden", "f h" },
+                { "dst/d/.sub", "d" }, { "dst/d/.sub/.deeper", "f x" } } },
         { "an existing target is replaced",
             [](TempFolder& t) {
                 t.write("src/a.txt", "new");
                 t.write("dst/a.txt", "old content");
             },
-            "src", "dst", { "a.txt" }, "", false, true, { { "src", "d" }, { "src/a.txt", "f new" }, { "dst", "d" }, { "dst/a.txt", "f new" } } },
+            "src", "dst", { "a.txt" }, "", false, true,
+            { { "src", "d" }, { "src/a.txt", "f new" }, { "dst", "d" }, { "dst/a.txt", "f new" } } },
         { "a folder never replaces a file",
             [](TempFolder& t) {
                 t.write("src/d/a", "1");
                 t.write("dst/d", "a file");
             },
-            "src", "dst", { "d" }, "", true, false, { { "src", "d" }, { "src/d", "d" }, { "src/d/a", "f 1" }, { "dst", "d" }, { "dst/d", "f a file" } } },
+            "src", "dst", { "d" }, "", true, false,
+            { { "src", "d" }, { "src/d", "d" }, { "src/d/a", "f 1" }, { "dst", "d" },
+                { "dst/d", "f a file" } } },
         { "move of a tree leaves no empty source folders",
             [](TempFolder& t) {
                 t.write("src/d/a", "1");
@@ -138,8 +153,9 @@ TEST_F(CopyMoveTest, SafetyTable)
                 t.folder("dst");
             },
             "src", "dst", { "d", "e.txt" }, "", true, true,
-            { { "src", "d" }, { "dst", "d" }, { "dst/d", "d" }, { "dst/d/a", "f 1" }, { "dst/d/s1", "d" }, { "dst/d/s1/b", "f 2" },
-                { "dst/d/s1/s2", "d" }, { "dst/d/s1/s2/c", "f 3" }, { "dst/e.txt", "f 4" } } },
+            { { "src", "d" }, { "dst", "d" }, { "dst/d", "d" }, { "dst/d/a", "f 1" }, { "dst/d/s1", "d" },
+                { "dst/d/s1/b", "f 2" }, { "dst/d/s1/s2", "d" }, { "dst/d/s1/s2/c", "f 3" },
+                { "dst/e.txt", "f 4" } } },
         { "move merges into an existing folder",
             [](TempFolder& t) {
                 t.write("src/d/a", "new a");
@@ -148,8 +164,8 @@ TEST_F(CopyMoveTest, SafetyTable)
                 t.write("dst/d/keep", "k");
             },
             "src", "dst", { "d" }, "", true, true,
-            { { "src", "d" }, { "dst", "d" }, { "dst/d", "d" }, { "dst/d/a", "f new a" }, { "dst/d/keep", "f k" }, { "dst/d/s", "d" },
-                { "dst/d/s/b", "f 2" } } },
+            { { "src", "d" }, { "dst", "d" }, { "dst/d", "d" }, { "dst/d/a", "f new a" },
+                { "dst/d/keep", "f k" }, { "dst/d/s", "d" }, { "dst/d/s/b", "f 2" } } },
         { "a moved link stays a link",
             [](TempFolder& t) {
                 t.write("outside/keep", "k");
@@ -158,13 +174,15 @@ TEST_F(CopyMoveTest, SafetyTable)
                 t.folder("dst");
             },
             "src", "dst", { "out" }, "", true, true,
-            { { "outside", "d" }, { "outside/keep", "f k" }, { "src", "d" }, { "dst", "d" }, { "dst/out", "l ../outside" } } },
+            { { "outside", "d" }, { "outside/keep", "f k" }, { "src", "d" }, { "dst", "d" },
+                { "dst/out", "l ../outside" } } },
         { "a name with ';' is one name",
             [](TempFolder& t) {
                 t.write("src/a;b.txt", "x");
                 t.folder("dst");
             },
-            "src", "dst", { "a;b.txt" }, "", false, true, { { "src", "d" }, { "src/a;b.txt", "f x" }, { "dst", "d" }, { "dst/a;b.txt", "f x" } } },
+            "src", "dst", { "a;b.txt" }, "", false, true,
+            { { "src", "d" }, { "src/a;b.txt", "f x" }, { "dst", "d" }, { "dst/a;b.txt", "f x" } } },
         { "cursor on '..' copies nothing",
             [](TempFolder& t) {
                 t.write("src/a", "1");
@@ -177,7 +195,8 @@ TEST_F(CopyMoveTest, SafetyTable)
                 t.write("src/b", "2");
                 t.folder("dst");
             },
-            "src", "dst", {}, "b", true, true, { { "src", "d" }, { "src/a", "f 1" }, { "dst", "d" }, { "dst/b", "f 2" } } },
+            "src", "dst", {}, "b", true, true,
+            { { "src", "d" }, { "src/a", "f 1" }, { "dst", "d" }, { "dst/b", "f 2" } } },
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -213,21 +232,35 @@ TEST_F(CopyMoveTest, EventsAndSelection)
     open(target, "dst");
     select(source, { "a", "b", "c", "d" });
     std::vector<std::string> events;
-    source.OnCopyStart = [&](TBrowser&, int64_t total) { events.push_back("start " + std::to_string(total)); };
+    source.OnCopyStart
+        = [&](TBrowser&, int64_t total) { events.push_back("start " + std::to_string(total)); };
     source.OnFileStart = [&](TBrowser& sender, const std::string& from, const std::string& to, int64_t size) {
-        events.push_back("file " + from + " > " + to + " " + std::to_string(size) + " selected " + std::to_string(sender.SelCount));
+        events.push_back("file " + from + " > " + to + " " + std::to_string(size) + " selected "
+            + std::to_string(sender.SelCount));
     };
-    source.OnProgress = [&](TBrowser&, int64_t done, int64_t size) { events.push_back(std::to_string(done) + "/" + std::to_string(size)); };
+    source.OnProgress = [&](TBrowser&, int64_t done, int64_t size) {
+        events.push_back(std::to_string(done) + "/" + std::to_string(size));
+    };
     source.OnFileEnd = [&](TBrowser&) { events.push_back("end"); };
     source.OnCopyEnd = [&](TBrowser&) { events.push_back("done"); };
     EXPECT_TRUE(source.CopyTo(target, false));
     // List order: the folder first.
     const std::vector<std::string> expected {
         "start 70007",
-        "file c:\\src\\d\\inner > c:\\dst\\d\\inner 2 selected 4", "2/2", "end",
-        "file c:\\src\\a > c:\\dst\\a 5 selected 3", "5/5", "end",
-        "file c:\\src\\b > c:\\dst\\b 0 selected 2", "0/0", "end",
-        "file c:\\src\\c > c:\\dst\\c 70000 selected 1", "32768/70000", "65536/70000", "70000/70000", "end",
+        "file c:\\src\\d\\inner > c:\\dst\\d\\inner 2 selected 4",
+        "2/2",
+        "end",
+        "file c:\\src\\a > c:\\dst\\a 5 selected 3",
+        "5/5",
+        "end",
+        "file c:\\src\\b > c:\\dst\\b 0 selected 2",
+        "0/0",
+        "end",
+        "file c:\\src\\c > c:\\dst\\c 70000 selected 1",
+        "32768/70000",
+        "65536/70000",
+        "70000/70000",
+        "end",
         "done",
     };
     EXPECT_EQ(events, expected);
@@ -289,7 +322,8 @@ TEST_F(CopyMoveTest, BlockSizesAndProgress)
         source.CurIndex = indexOf(source, name);
         std::vector<int64_t> progress;
         int64_t announced = -1;
-        source.OnFileStart = [&](TBrowser&, const std::string&, const std::string&, int64_t size) { announced = size; };
+        source.OnFileStart
+            = [&](TBrowser&, const std::string&, const std::string&, int64_t size) { announced = size; };
         source.OnProgress = [&](TBrowser&, int64_t done, int64_t size) {
             EXPECT_EQ(size, row.size);
             progress.push_back(done);
@@ -336,13 +370,13 @@ TEST_F(CopyMoveTest, KeepsTimesModesAndAttributes)
         select(source, { "d" });
         ASSERT_TRUE(source.CopyTo(target, move));
         for (const std::string& folder : { std::string("dst/d"), std::string("dst/d/") }) {
-            struct stat info {};
+            struct stat info { };
             ASSERT_EQ(::stat((root / folder).c_str(), &info), 0);
             EXPECT_EQ(info.st_mode & 07777, 0750u);
             EXPECT_EQ(info.st_mtim.tv_sec, when[1].tv_sec);
             EXPECT_EQ(info.st_mtim.tv_nsec, when[1].tv_nsec);
         }
-        struct stat link {};
+        struct stat link { };
         ASSERT_EQ(::lstat((root / "dst/d/link").c_str(), &link), 0);
         EXPECT_TRUE(S_ISLNK(link.st_mode));
         EXPECT_EQ(link.st_mtim.tv_sec, when[1].tv_sec);
@@ -350,7 +384,7 @@ TEST_F(CopyMoveTest, KeepsTimesModesAndAttributes)
         for (const Facts& file : files) {
             SCOPED_TRACE(file.name);
             const std::string path = root / (std::string("dst/d/") + file.name);
-            struct stat info {};
+            struct stat info { };
             ASSERT_EQ(::stat(path.c_str(), &info), 0);
             EXPECT_EQ(info.st_mode & 07777, file.mode);
             EXPECT_EQ(info.st_mtim.tv_sec, when[1].tv_sec);
@@ -372,7 +406,8 @@ TEST_F(CopyMoveTest, MatchesCpAndMv)
 {
     const auto build = [this](const std::string& top) {
         for (int i = 0; i < 120; ++i) {
-            const std::string folder = top + "/f" + std::to_string(i % 12) + (i % 5 == 0 ? "/deeper/still" : "");
+            const std::string folder
+                = top + "/f" + std::to_string(i % 12) + (i % 5 == 0 ? "/deeper/still" : "");
             const std::string name = folder + (i % 17 == 0 ? "/.hidden" : "/file") + std::to_string(i);
             const std::size_t sizes[] = { 0, 1, 32767, 32768, 32769, 100000 };
             std::string content(sizes[i % 6], static_cast<char>('a' + i % 26));
@@ -388,7 +423,8 @@ TEST_F(CopyMoveTest, MatchesCpAndMv)
         }
         ::chmod((root / (top + "/f3")).c_str(), 0750);
     };
-    const auto shell = [](const std::string& command) { ASSERT_EQ(std::system(command.c_str()), 0) << command; };
+    const auto shell
+        = [](const std::string& command) { ASSERT_EQ(std::system(command.c_str()), 0) << command; };
     build("src/t");
     const Tree original = describeTree(root / "src/t", true);
 
@@ -421,7 +457,8 @@ TEST_F(CopyMoveTest, ArchivePanelsTakePartInNothing)
 {
     root.write("src/a", "1");
     root.write("dst/pack.zip", "not really");
-    TBrowser::setArchiveDiskFactory([](const std::string&) { return std::make_unique<ReadOnlyArchiveDisk>(); });
+    TBrowser::setArchiveDiskFactory(
+        [](const std::string&) { return std::make_unique<ReadOnlyArchiveDisk>(); });
     const Tree before = describeTree(root.path());
     for (const bool move : { false, true }) {
         TBrowser source;
@@ -473,11 +510,14 @@ protected:
     void SetUp() override
     {
         char pattern[] = "/dev/shm/ovtest.XXXXXX";
-        struct stat shm {}, tmp {};
-        if (::stat("/dev/shm", &shm) != 0 || ::stat(root.path().c_str(), &tmp) != 0 || shm.st_dev == tmp.st_dev || !::mkdtemp(pattern))
+        struct stat shm {
+        }, tmp {};
+        if (::stat("/dev/shm", &shm) != 0 || ::stat(root.path().c_str(), &tmp) != 0
+            || shm.st_dev == tmp.st_dev || !::mkdtemp(pattern))
             GTEST_SKIP() << "no second filesystem at /dev/shm";
         other = pattern;
-        DriveTable::instance().setDrives({ { 'c', root.path(), DriveType::Fixed }, { 'd', other, DriveType::RamDisk } });
+        DriveTable::instance().setDrives(
+            { { 'c', root.path(), DriveType::Fixed }, { 'd', other, DriveType::RamDisk } });
     }
     void TearDown() override
     {
@@ -519,8 +559,9 @@ TEST_F(CrossDeviceTest, MoveCopiesThenDeletes)
     EXPECT_GE(total, 2);
     EXPECT_EQ(describeTree(other + "/src"), Tree {});
     EXPECT_EQ(describeTree(root / "dst"),
-        (Tree { { "d", "d" }, { "d/a", "f 1" }, { "d/s", "d" }, { "d/s/big", "f " + contentHash(big) }, { "e", "f 2" } }));
-    struct stat info {};
+        (Tree { { "d", "d" }, { "d/a", "f 1" }, { "d/s", "d" }, { "d/s/big", "f " + contentHash(big) },
+            { "e", "f 2" } }));
+    struct stat info { };
     ASSERT_EQ(::stat((root / "dst/d/s/big").c_str(), &info), 0);
     EXPECT_EQ(info.st_mtim.tv_nsec, 777);
 
@@ -574,6 +615,7 @@ TEST_F(CrossDeviceTest, ShortWriteKeepsSourceAndOldTarget)
         if (move)
             sourceAfter.erase("d/small");
         EXPECT_EQ(describeTree(other + "/src"), sourceAfter);
-        EXPECT_EQ(describeTree(root / "dst"), (Tree { { "big.bin", "f old target" }, { "d", "d" }, { "d/small", "f s" } }));
+        EXPECT_EQ(describeTree(root / "dst"),
+            (Tree { { "big.bin", "f old target" }, { "d", "d" }, { "d/small", "f s" } }));
     }
 }

@@ -8,7 +8,7 @@ using namespace ov::test;
 
 namespace {
 
-class DeleteTest : public FileOpsTest {};
+class DeleteTest : public FileOpsTest { };
 
 } // namespace
 
@@ -30,8 +30,9 @@ TEST_F(DeleteTest, NestedTreeInWalkOrder)
     list.OnDeleteFile = [&](TBrowser&, const std::string& path) { events.push_back(path); };
     list.OnDeleteEnd = [&](TBrowser&) { events.push_back("end"); };
     EXPECT_TRUE(list.DeleteSelected());
-    EXPECT_EQ(events, (std::vector<std::string> { "start", "src\\d\\a", "src\\d\\s2\\y", "src\\d\\s2\\t\\.z", "src\\d\\s2\\t", "src\\d\\s2",
-                          "src\\d\\s1\\x", "src\\d\\s1", "src\\d", "end" }));
+    EXPECT_EQ(events,
+        (std::vector<std::string> { "start", "src\\d\\a", "src\\d\\s2\\y", "src\\d\\s2\\t\\.z",
+            "src\\d\\s2\\t", "src\\d\\s2", "src\\d\\s1\\x", "src\\d\\s1", "src\\d", "end" }));
     EXPECT_EQ(describeTree(root.path()), (Tree { { "src", "d" }, { "src/keep", "f k" } }));
     EXPECT_EQ(list.SelCount, 0);
 }
@@ -47,8 +48,11 @@ TEST_F(DeleteTest, ReadOnlyEntries)
         Tree expected;
     } rows[] = {
         { "no handler keeps read-only files", false, false,
-            { { "src", "d" }, { "src/d", "d" }, { "src/d/s", "d" }, { "src/d/s/ro", "f r" }, { "src/ro.txt", "f r" } } },
-        { "handler says no", true, false, { { "src", "d" }, { "src/d", "d" }, { "src/d/s", "d" }, { "src/d/s/ro", "f r" }, { "src/ro.txt", "f r" } } },
+            { { "src", "d" }, { "src/d", "d" }, { "src/d/s", "d" }, { "src/d/s/ro", "f r" },
+                { "src/ro.txt", "f r" } } },
+        { "handler says no", true, false,
+            { { "src", "d" }, { "src/d", "d" }, { "src/d/s", "d" }, { "src/d/s/ro", "f r" },
+                { "src/ro.txt", "f r" } } },
         { "handler says yes", true, true, { { "src", "d" } } },
     };
     for (const Row& row : rows) {
@@ -89,7 +93,8 @@ TEST_F(DeleteTest, LinksAreNotFollowed)
     open(list, "src");
     select(list, { "d", "top" });
     EXPECT_TRUE(list.DeleteSelected());
-    EXPECT_EQ(describeTree(root.path()), (Tree { { "outside", "d" }, { "outside/keep", "f k" }, { "src", "d" } }));
+    EXPECT_EQ(
+        describeTree(root.path()), (Tree { { "outside", "d" }, { "outside/keep", "f k" }, { "src", "d" } }));
 }
 
 // Stop: the walk ends at its next test; every selected entry is still

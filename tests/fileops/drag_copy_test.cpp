@@ -28,7 +28,8 @@ protected:
         FileOpsTest::SetUp();
         ::setenv("ORVANTA_HOME", home.path().c_str(), 1);
         std::filesystem::copy_file(std::string(OV_DATA_DIR) + "/../../data/ov_eng.ini", home / "ov_eng.ini");
-        std::ofstream(home / "ov.ini") << "[Panel_Left]\nPath=c:\\src\\\n[Panel_Right]\nPath=c:\\dst\\\n[Confirm]\nCopy=0\n";
+        std::ofstream(home / "ov.ini")
+            << "[Panel_Left]\nPath=c:\\src\\\n[Panel_Right]\nPath=c:\\dst\\\n[Confirm]\nCopy=0\n";
         for (const char* name : { "a.txt", "b.txt", "c.txt" })
             root.write(std::string("src/") + name, name);
         root.folder("dst");
@@ -43,7 +44,8 @@ protected:
         FileOpsTest::TearDown();
     }
 
-    static void mouse(TFPanel& panel, QEvent::Type type, Qt::MouseButton button, QPoint at, Qt::MouseButtons held)
+    static void mouse(
+        TFPanel& panel, QEvent::Type type, Qt::MouseButton button, QPoint at, Qt::MouseButtons held)
     {
         QMouseEvent event(type, QPointF(at), panel.mapToGlobal(QPointF(at)), button, held, Qt::NoModifier);
         QApplication::sendEvent(&panel, &event);
@@ -91,7 +93,8 @@ TEST_F(DragCopyTest, CopiesTheDraggedEntryNotTheCursorEntry)
     left.Browser.ToggleSelect(3);
     left.Browser.ToggleSelect(4);
     dragAcross(left, 2, 2);
-    EXPECT_EQ(describeTree(root / "dst"), (Tree { { "a.txt", "f a.txt" }, { "b.txt", "f b.txt" }, { "c.txt", "f c.txt" } }));
+    EXPECT_EQ(describeTree(root / "dst"),
+        (Tree { { "a.txt", "f a.txt" }, { "b.txt", "f b.txt" }, { "c.txt", "f c.txt" } }));
     EXPECT_EQ(left.Browser.SelCount, 0);
     form.MainSettings.AutoSave = false;
 }

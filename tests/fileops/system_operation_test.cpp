@@ -34,7 +34,8 @@ protected:
             ::setenv("XDG_DATA_HOME", oldDataHome.c_str(), 1);
         FileOpsTest::TearDown();
     }
-    int run(FileOperationKind kind, std::vector<std::string> sources, const std::string& destination, bool noConfirmation = false)
+    int run(FileOperationKind kind, std::vector<std::string> sources, const std::string& destination,
+        bool noConfirmation = false)
     {
         TFileOperation operation;
         operation.Operation = kind;
@@ -69,16 +70,22 @@ TEST_F(SystemOperationTest, DestinationRules)
         Tree expected; // under c:\w
     } rows[] = {
         { "copy into an existing folder", FileOperationKind::Copy, { "c:\\w\\a.txt" }, "c:\\w\\dir", 0,
-            { { "a.txt", "f A" }, { "b;c.txt", "f B" }, { "dir", "d" }, { "dir/a.txt", "f A" }, { "t", "d" }, { "t/x", "f X" } } },
+            { { "a.txt", "f A" }, { "b;c.txt", "f B" }, { "dir", "d" }, { "dir/a.txt", "f A" }, { "t", "d" },
+                { "t/x", "f X" } } },
         { "copy to a new name", FileOperationKind::Copy, { "c:\\w\\a.txt" }, "c:\\w\\new.txt", 0,
-            { { "a.txt", "f A" }, { "b;c.txt", "f B" }, { "dir", "d" }, { "new.txt", "f A" }, { "t", "d" }, { "t/x", "f X" } } },
+            { { "a.txt", "f A" }, { "b;c.txt", "f B" }, { "dir", "d" }, { "new.txt", "f A" }, { "t", "d" },
+                { "t/x", "f X" } } },
         { "move renames", FileOperationKind::Move, { "c:\\w\\a.txt" }, "c:\\w\\new.txt", 0,
             { { "b;c.txt", "f B" }, { "dir", "d" }, { "new.txt", "f A" }, { "t", "d" }, { "t/x", "f X" } } },
-        { "a ';' inside a name is not a separator", FileOperationKind::Move, { "c:\\w\\b;c.txt" }, "c:\\w\\dir", 0,
-            { { "a.txt", "f A" }, { "dir", "d" }, { "dir/b;c.txt", "f B" }, { "t", "d" }, { "t/x", "f X" } } },
+        { "a ';' inside a name is not a separator", FileOperationKind::Move, { "c:\\w\\b;c.txt" },
+            "c:\\w\\dir", 0,
+            { { "a.txt", "f A" }, { "dir", "d" }, { "dir/b;c.txt", "f B" }, { "t", "d" },
+                { "t/x", "f X" } } },
         { "a folder copied to a new name", FileOperationKind::Copy, { "c:\\w\\t" }, "c:\\w\\t2", 0,
-            { { "a.txt", "f A" }, { "b;c.txt", "f B" }, { "dir", "d" }, { "t", "d" }, { "t/x", "f X" }, { "t2", "d" }, { "t2/x", "f X" } } },
-        { "several sources cannot share one new name", FileOperationKind::Move, { "c:\\w\\a.txt", "c:\\w\\t" }, "c:\\w\\one", 1,
+            { { "a.txt", "f A" }, { "b;c.txt", "f B" }, { "dir", "d" }, { "t", "d" }, { "t/x", "f X" },
+                { "t2", "d" }, { "t2/x", "f X" } } },
+        { "several sources cannot share one new name", FileOperationKind::Move,
+            { "c:\\w\\a.txt", "c:\\w\\t" }, "c:\\w\\one", 1,
             { { "a.txt", "f A" }, { "b;c.txt", "f B" }, { "dir", "d" }, { "t", "d" }, { "t/x", "f X" } } },
         { "a folder never goes into itself", FileOperationKind::Copy, { "c:\\w\\t" }, "c:\\w\\t", 1,
             { { "a.txt", "f A" }, { "b;c.txt", "f B" }, { "dir", "d" }, { "t", "d" }, { "t/x", "f X" } } },
@@ -111,9 +118,12 @@ TEST_F(SystemOperationTest, ReplaceQuestion)
         std::size_t questions;
         Tree target;
     } rows[] = {
-        { "yes, no, no", { Answer::Yes, Answer::No, Answer::No }, 0, 3, { { "1", "f new1" }, { "2", "f old2" }, { "3", "f old3" } } },
-        { "yes to all", { Answer::YesToAll }, 0, 1, { { "1", "f new1" }, { "2", "f new2" }, { "3", "f new3" } } },
-        { "cancel", { Answer::No, Answer::Cancel }, 1, 2, { { "1", "f old1" }, { "2", "f old2" }, { "3", "f old3" } } },
+        { "yes, no, no", { Answer::Yes, Answer::No, Answer::No }, 0, 3,
+            { { "1", "f new1" }, { "2", "f old2" }, { "3", "f old3" } } },
+        { "yes to all", { Answer::YesToAll }, 0, 1,
+            { { "1", "f new1" }, { "2", "f new2" }, { "3", "f new3" } } },
+        { "cancel", { Answer::No, Answer::Cancel }, 1, 2,
+            { { "1", "f old1" }, { "2", "f old2" }, { "3", "f old3" } } },
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -148,7 +158,8 @@ TEST_F(SystemOperationTest, DeleteToTrash)
     const std::string trash = root / "data/Trash";
     EXPECT_EQ(readWhole(trash + "/files/my file%.txt"), "one");
     const std::string info = readWhole(trash + "/info/my file%.txt.trashinfo");
-    const std::regex format("\\[Trash Info\\]\nPath=(.*)\nDeletionDate=\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\n");
+    const std::regex format(
+        "\\[Trash Info\\]\nPath=(.*)\nDeletionDate=\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\n");
     std::smatch match;
     ASSERT_TRUE(std::regex_match(info, match, format)) << info;
     EXPECT_EQ(match[1].str(), encodeTrashPath(first));
@@ -199,8 +210,9 @@ TEST_F(SystemOperationTest, ProgressAndCancel)
         events.push_back(path + " " + std::to_string(done) + "/" + std::to_string(size));
     };
     EXPECT_EQ(copy.Execute().code, 0);
-    EXPECT_EQ(events, (std::vector<std::string> { "c:\\w\\src\\big 0/70000", "c:\\w\\src\\big 32768/70000", "c:\\w\\src\\big 65536/70000",
-                          "c:\\w\\src\\big 70000/70000" }));
+    EXPECT_EQ(events,
+        (std::vector<std::string> { "c:\\w\\src\\big 0/70000", "c:\\w\\src\\big 32768/70000",
+            "c:\\w\\src\\big 65536/70000", "c:\\w\\src\\big 70000/70000" }));
 
     struct Row {
         const char* name;
@@ -209,15 +221,16 @@ TEST_F(SystemOperationTest, ProgressAndCancel)
         Tree source;
         Tree target;
     } rows[] = {
-        { "copy of a folder", FileOperationKind::Copy, { "c:\\w\\src\\f" }, { { "f", "d" }, { "f/1", "f 1" }, { "f/2", "f 2" }, { "f/3", "f 3" } },
+        { "copy of a folder", FileOperationKind::Copy, { "c:\\w\\src\\f" },
+            { { "f", "d" }, { "f/1", "f 1" }, { "f/2", "f 2" }, { "f/3", "f 3" } },
             { { "f", "d" }, { "f/1", "f 1" } } },
         { "copy of two files", FileOperationKind::Copy, { "c:\\w\\src\\f\\1", "c:\\w\\src\\f\\2" },
             { { "f", "d" }, { "f/1", "f 1" }, { "f/2", "f 2" }, { "f/3", "f 3" } }, { { "1", "f 1" } } },
         // Into a folder that exists: the move copies file by file.
-        { "move of a folder", FileOperationKind::Move, { "c:\\w\\src\\f" }, { { "f", "d" }, { "f/2", "f 2" }, { "f/3", "f 3" } },
-            { { "f", "d" }, { "f/1", "f 1" } } },
-        { "delete", FileOperationKind::Delete, { "c:\\w\\src\\f\\1", "c:\\w\\src\\f\\2" }, { { "f", "d" }, { "f/2", "f 2" }, { "f/3", "f 3" } },
-            {} },
+        { "move of a folder", FileOperationKind::Move, { "c:\\w\\src\\f" },
+            { { "f", "d" }, { "f/2", "f 2" }, { "f/3", "f 3" } }, { { "f", "d" }, { "f/1", "f 1" } } },
+        { "delete", FileOperationKind::Delete, { "c:\\w\\src\\f\\1", "c:\\w\\src\\f\\2" },
+            { { "f", "d" }, { "f/2", "f 2" }, { "f/3", "f 3" } }, {} },
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

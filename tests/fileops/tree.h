@@ -74,10 +74,11 @@ inline Tree describeTree(const std::string& hostFolder, bool withFacts = false)
                 tree[path] = "f " + (bytes.size() > 40 ? contentHash(bytes) : bytes);
             }
             if (withFacts) {
-                struct stat info {};
+                struct stat info { };
                 ::lstat(full.c_str(), &info);
-                tree[path] += " mode " + std::to_string(S_ISLNK(info.st_mode) ? 0 : info.st_mode & 07777) + " time "
-                    + std::to_string(info.st_mtim.tv_sec) + "." + std::to_string(info.st_mtim.tv_nsec);
+                tree[path] += " mode " + std::to_string(S_ISLNK(info.st_mode) ? 0 : info.st_mode & 07777)
+                    + " time " + std::to_string(info.st_mtim.tv_sec) + "."
+                    + std::to_string(info.st_mtim.tv_nsec);
             }
         }
     }

@@ -37,8 +37,14 @@ public:
     int updates = 0;
 
     TBrowser& List(PanelSide side) override { return side == PanelSide::Active ? active : other; }
-    int CurrentIndex(PanelSide side) override { return side == PanelSide::Active ? activeCursor : otherCursor; }
-    void SetCursorIndex(PanelSide side, int index) override { (side == PanelSide::Active ? activeCursor : otherCursor) = index; }
+    int CurrentIndex(PanelSide side) override
+    {
+        return side == PanelSide::Active ? activeCursor : otherCursor;
+    }
+    void SetCursorIndex(PanelSide side, int index) override
+    {
+        (side == PanelSide::Active ? activeCursor : otherCursor) = index;
+    }
     TMainSettings& Settings() override { return settings; }
     const IniFile& Language() override { return language; }
     void Update_AllPanels() override
@@ -96,10 +102,12 @@ TEST_F(WindowsTest, CopyWindowQuestionView)
     EXPECT_EQ(window.EditFrom()->text().toStdString(), "Copy 2 file(s)");
     EXPECT_FALSE(window.EditFrom()->isEnabled());
     EXPECT_EQ(window.EditTo()->text().toStdString(), "c:\\dst\\");
-    for (const char* name : { "Label_From", "Label_To", "Edit_From", "Edit_To", "CheckBox_SystemCopyFunction", "CheckBox_CheckFreeSpace", "Button_OK",
-             "Button_Cancel", "Label_Status", "Label_Source", "ProgressBar_File", "ProgressBar_Total" })
+    for (const char* name : { "Label_From", "Label_To", "Edit_From", "Edit_To", "CheckBox_SystemCopyFunction",
+             "CheckBox_CheckFreeSpace", "Button_OK", "Button_Cancel", "Label_Status", "Label_Source",
+             "ProgressBar_File", "ProgressBar_Total" })
         EXPECT_NE(window.findChild<QWidget*>(name), nullptr) << name;
-    EXPECT_EQ(window.findChild<QCheckBox*>("CheckBox_SystemCopyFunction")->text().toStdString(), "System function copy");
+    EXPECT_EQ(window.findChild<QCheckBox*>("CheckBox_SystemCopyFunction")->text().toStdString(),
+        "System function copy");
     EXPECT_FALSE(window.findChild<QCheckBox*>("CheckBox_CheckFreeSpace")->isVisibleTo(&window));
     // The check box changes the option at once.
     window.findChild<QCheckBox*>("CheckBox_SystemCopyFunction")->click();
@@ -140,7 +148,7 @@ TEST_F(WindowsTest, CancelMidWalkAndFailureBox)
         if (++pumps == 1) {
             EXPECT_TRUE(window.Running());
             EXPECT_FALSE(window.close()); // the close box is refused: it stops
-            window.reject();             // Esc
+            window.reject(); // Esc
         }
     });
     std::this_thread::sleep_for(std::chrono::milliseconds(40)); // the first pump is due
@@ -158,7 +166,8 @@ TEST_F(WindowsTest, CancelMidWalkAndFailureBox)
     again.FormShow();
     again.Button_OKClick();
     ASSERT_EQ(scripted.asked.size(), 1u);
-    EXPECT_EQ(scripted.asked[0].text.rfind("Cannot copy files\nc:\\src\\b.txt", 0), 0u) << scripted.asked[0].text;
+    EXPECT_EQ(scripted.asked[0].text.rfind("Cannot copy files\nc:\\src\\b.txt", 0), 0u)
+        << scripted.asked[0].text;
 }
 
 // The rename/move window: the own move ignores the typed text; the system
@@ -207,7 +216,8 @@ TEST_F(WindowsTest, Delete)
     EXPECT_EQ(question.What()->text().toStdString(), "<d>");
     host.settings.Language = "POLISH";
     question.FormShow();
-    EXPECT_EQ(question.Question()->text().toStdString(), "Do you wish to delete the folder"); // the English file's texts
+    EXPECT_EQ(question.Question()->text().toStdString(),
+        "Do you wish to delete the folder"); // the English file's texts
 
     host.settings.ConfirmDelete = false;
     struct Row {
@@ -242,24 +252,31 @@ TEST_F(WindowsTest, WithoutConfirmationTheWalkShowsAndStops)
 {
     ::setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
     host.settings.ConfirmCopy = host.settings.ConfirmMove = host.settings.ConfirmDelete = false;
-    const Tree whole { { "a.txt", "f A" }, { "b.txt", "f B" }, { "c.txt", "f C" }, { "d", "d" }, { "d/x", "f X" } };
+    const Tree whole { { "a.txt", "f A" }, { "b.txt", "f B" }, { "c.txt", "f C" }, { "d", "d" },
+        { "d/x", "f X" } };
     const Tree withoutA { { "b.txt", "f B" }, { "c.txt", "f C" }, { "d", "d" }, { "d/x", "f X" } };
     const Tree onlyA { { "a.txt", "f A" } };
     struct Row {
         const char* name;
         bool system;
         void (*run)(Host& host);
-        const char* line;   // the label that shows the path in progress
+        const char* line; // the label that shows the path in progress
         const char* status; // the status line at the first file
         Tree source;
         Tree target;
     } rows[] = {
-        { "own copy", false, [](Host& h) { TFormCopy::Execute(h); }, "Label_Source", "Copied files: 0", whole, onlyA },
-        { "system copy", true, [](Host& h) { TFormCopy::Execute(h); }, "Label_Source", "Copied files: 0", whole, onlyA },
-        { "own move", false, [](Host& h) { TFormRenMove::Execute(h); }, "Label_Source", "Processed file: 0", withoutA, onlyA },
-        { "system move", true, [](Host& h) { TFormRenMove::Execute(h); }, "Label_Source", "Processed file: 0", withoutA, onlyA },
-        { "own delete", false, [](Host& h) { TFormDelete::Execute(h); }, "Label_Quest", nullptr, withoutA, {} },
-        { "delete to the Trash", true, [](Host& h) { TFormDelete::Execute(h); }, "Label_Quest", nullptr, withoutA, {} },
+        { "own copy", false, [](Host& h) { TFormCopy::Execute(h); }, "Label_Source", "Copied files: 0", whole,
+            onlyA },
+        { "system copy", true, [](Host& h) { TFormCopy::Execute(h); }, "Label_Source", "Copied files: 0",
+            whole, onlyA },
+        { "own move", false, [](Host& h) { TFormRenMove::Execute(h); }, "Label_Source", "Processed file: 0",
+            withoutA, onlyA },
+        { "system move", true, [](Host& h) { TFormRenMove::Execute(h); }, "Label_Source", "Processed file: 0",
+            withoutA, onlyA },
+        { "own delete", false, [](Host& h) { TFormDelete::Execute(h); }, "Label_Quest", nullptr, withoutA,
+            {} },
+        { "delete to the Trash", true, [](Host& h) { TFormDelete::Execute(h); }, "Label_Quest", nullptr,
+            withoutA, {} },
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

@@ -81,7 +81,7 @@ inline std::string findProgram(const std::string& name)
 // Missing servers fail the test under CI (scripts/deps installs them) and
 // skip it elsewhere.
 #define OV_REQUIRE_PROGRAM(var, name)                                                                        \
-    const std::string var = ::ov::test::findProgram(name);                                                  \
+    const std::string var = ::ov::test::findProgram(name);                                                   \
     if (var.empty()) {                                                                                       \
         if (std::getenv("CI"))                                                                               \
             FAIL() << name << " is missing; scripts/deps installs it";                                       \
@@ -220,7 +220,8 @@ private:
             if (fd < 0)
                 continue;
             const int index = m_connections++;
-            const auto& script = m_scripts[std::min<size_t>(static_cast<size_t>(index), m_scripts.size() - 1)];
+            const auto& script
+                = m_scripts[std::min<size_t>(static_cast<size_t>(index), m_scripts.size() - 1)];
             answer(fd, script);
         }
     }

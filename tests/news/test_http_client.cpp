@@ -80,76 +80,89 @@ std::string manyHeaderLines()
 const std::vector<ResponseCase>& responseCases()
 {
     static const std::vector<ResponseCase> cases = {
-        { "length-delimited body", { bytes("HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\nhello") }, false, 200, "OK", "hello" },
-        { "body ends at close", { bytes("HTTP/1.0 200 OK\r\n\r\nuntil the end"), closeConnection() }, false, 200, "OK",
-          "until the end" },
-        { "bare LF line ends", { bytes("HTTP/1.1 200 Fine\nContent-Type: a/b\n\nxy") }, false, 200, "Fine", "xy" },
+        { "length-delimited body", { bytes("HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\nhello") }, false, 200,
+            "OK", "hello" },
+        { "body ends at close", { bytes("HTTP/1.0 200 OK\r\n\r\nuntil the end"), closeConnection() }, false,
+            200, "OK", "until the end" },
+        { "bare LF line ends", { bytes("HTTP/1.1 200 Fine\nContent-Type: a/b\n\nxy") }, false, 200, "Fine",
+            "xy" },
         { "status line without reason", { bytes("HTTP/1.0 200\r\n\r\nz") }, false, 200, "", "z" },
-        { "bytes past Content-Length dropped", { bytes("HTTP/1.0 200 OK\r\nContent-Length: 3\r\n\r\nabcdef") }, false,
-          200, "OK", "abc" },
-        { "empty body by Content-Length 0", { bytes("HTTP/1.0 200 OK\r\nContent-Length: 0\r\n\r\n"), silence() }, false,
-          200, "OK", "" },
-        { "204 needs no body", { bytes("HTTP/1.0 204 No Content\r\nContent-Length: 10\r\n\r\n"), silence() }, false, 204,
-          "No Content", "" },
-        { "304 needs no body", { bytes("HTTP/1.0 304 Not Modified\r\nContent-Length: 10\r\n\r\n") }, false, 304,
-          "Not Modified", "" },
-        { "server error with its reason", { bytes("HTTP/1.0 404 Not Found\r\nContent-Length: 3\r\n\r\nabc") }, true, 404,
-          "Not Found", "" },
+        { "bytes past Content-Length dropped",
+            { bytes("HTTP/1.0 200 OK\r\nContent-Length: 3\r\n\r\nabcdef") }, false, 200, "OK", "abc" },
+        { "empty body by Content-Length 0",
+            { bytes("HTTP/1.0 200 OK\r\nContent-Length: 0\r\n\r\n"), silence() }, false, 200, "OK", "" },
+        { "204 needs no body", { bytes("HTTP/1.0 204 No Content\r\nContent-Length: 10\r\n\r\n"), silence() },
+            false, 204, "No Content", "" },
+        { "304 needs no body", { bytes("HTTP/1.0 304 Not Modified\r\nContent-Length: 10\r\n\r\n") }, false,
+            304, "Not Modified", "" },
+        { "server error with its reason", { bytes("HTTP/1.0 404 Not Found\r\nContent-Length: 3\r\n\r\nabc") },
+            true, 404, "Not Found", "" },
         { "chunked body decoded",
-          { bytes("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5;x=y\r\nhello\r\n6\r\n world\r\n0\r\nT: v\r\n\r\n"),
-            silence() },
-          false, 200, "OK", "hello world" },
+            { bytes("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5;x=y\r\nhello\r\n6\r\n "
+                    "world\r\n0\r\nT: v\r\n\r\n"),
+                silence() },
+            false, 200, "OK", "hello world" },
         { "chunks override Content-Length",
-          { bytes("HTTP/1.1 200 OK\r\nContent-Length: 3\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n0\r\n\r\n") },
-          false, 200, "OK", "hello" },
+            { bytes("HTTP/1.1 200 OK\r\nContent-Length: 3\r\nTransfer-Encoding: "
+                    "chunked\r\n\r\n5\r\nhello\r\n0\r\n\r\n") },
+            false, 200, "OK", "hello" },
         { "chunk sizes with leading zeros",
-          { bytes("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n0000000000000000005\r\nhello\r\n"
-                  "0000000000000000000\r\n\r\n"),
-            silence() },
-          false, 200, "OK", "hello" },
+            { bytes("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n0000000000000000005\r\nhello\r\n"
+                    "0000000000000000000\r\n\r\n"),
+                silence() },
+            false, 200, "OK", "hello" },
         { "close where the CRLF after the last chunk belongs",
-          { bytes("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n0\r\n"), closeConnection() },
-          false, 200, "OK", "hello" },
+            { bytes("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n0\r\n"),
+                closeConnection() },
+            false, 200, "OK", "hello" },
         { "close inside the trailer",
-          { bytes("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n2\r\nhi\r\n0\r\nX-Sum: 1"),
-            closeConnection() },
-          false, 200, "OK", "hi" },
+            { bytes("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n2\r\nhi\r\n0\r\nX-Sum: 1"),
+                closeConnection() },
+            false, 200, "OK", "hi" },
         { "100 Continue before the answer",
-          { bytes("HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nbody") }, false, 200,
-          "OK", "body" },
+            { bytes("HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nbody") }, false,
+            200, "OK", "body" },
         { "interim answers with fields",
-          { bytes("HTTP/1.1 102 Processing\r\nX: 1\r\n\r\nHTTP/1.1 103 Hints\r\nLink: </a>\r\n\r\n"
-                  "HTTP/1.1 404 Gone\r\n\r\n") },
-          true, 404, "Gone", "" },
-        { "chunked body corrupt", { bytes("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\n") }, true, 404,
-          "Invalid chunked encoding", "" },
-        { "chunked body cut short", { bytes("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhel") }, true, 404,
-          "Incomplete document", "hel" },
-        { "body shorter than Content-Length", { bytes("HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\nhello") }, true, 404,
-          "Incomplete document", "hello" },
+            { bytes("HTTP/1.1 102 Processing\r\nX: 1\r\n\r\nHTTP/1.1 103 Hints\r\nLink: </a>\r\n\r\n"
+                    "HTTP/1.1 404 Gone\r\n\r\n") },
+            true, 404, "Gone", "" },
+        { "chunked body corrupt", { bytes("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\n") },
+            true, 404, "Invalid chunked encoding", "" },
+        { "chunked body cut short",
+            { bytes("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhel") }, true, 404,
+            "Incomplete document", "hel" },
+        { "body shorter than Content-Length", { bytes("HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\nhello") },
+            true, 404, "Incomplete document", "hello" },
         { "closed before end of header", { bytes("HTTP/1.0 200 OK\r\nContent-Le") }, true, 404,
-          "Connection closed before end of header", "" },
-        { "closed before any byte", { closeConnection() }, true, 404, "Connection closed before end of header", "" },
-        { "broken protocol name", { bytes("HTTX/1.0 200 OK\r\n\r\nbody") }, true, 404, "Invalid status line", "" },
-        { "no space before the code", { bytes("HTTP/1.0200 OK\r\n\r\nbody") }, true, 404, "Invalid status line", "" },
+            "Connection closed before end of header", "" },
+        { "closed before any byte", { closeConnection() }, true, 404,
+            "Connection closed before end of header", "" },
+        { "broken protocol name", { bytes("HTTX/1.0 200 OK\r\n\r\nbody") }, true, 404, "Invalid status line",
+            "" },
+        { "no space before the code", { bytes("HTTP/1.0200 OK\r\n\r\nbody") }, true, 404,
+            "Invalid status line", "" },
         { "two-digit code", { bytes("HTTP/1.0 20 OK\r\n\r\nbody") }, true, 404, "Invalid status line", "" },
-        { "HTTP/2 status line", { bytes("HTTP/2.0 200 OK\r\n\r\nbody") }, true, 404, "Invalid status line", "" },
-        { "no status line at all", { bytes("<html>hello</html>\r\n") }, true, 404, "Invalid status line", "" },
+        { "HTTP/2 status line", { bytes("HTTP/2.0 200 OK\r\n\r\nbody") }, true, 404, "Invalid status line",
+            "" },
+        { "no status line at all", { bytes("<html>hello</html>\r\n") }, true, 404, "Invalid status line",
+            "" },
         { "negative Content-Length", { bytes("HTTP/1.0 200 OK\r\nContent-Length: -5\r\n\r\nabc") }, true, 404,
-          "Invalid Content-Length", "" },
+            "Invalid Content-Length", "" },
         { "conflicting Content-Length",
-          { bytes("HTTP/1.0 200 OK\r\nContent-Length: 3\r\nContent-Length: 4\r\n\r\nabcd") }, true, 404,
-          "Invalid Content-Length", "" },
-        { "huge header line", { bytes("HTTP/1.0 200 OK\r\nX-Long: " + std::string(9000, 'a') + "\r\n\r\nbody") }, true,
-          404, "Header line too long", "" },
+            { bytes("HTTP/1.0 200 OK\r\nContent-Length: 3\r\nContent-Length: 4\r\n\r\nabcd") }, true, 404,
+            "Invalid Content-Length", "" },
+        { "huge header line",
+            { bytes("HTTP/1.0 200 OK\r\nX-Long: " + std::string(9000, 'a') + "\r\n\r\nbody") }, true, 404,
+            "Header line too long", "" },
         { "endless header", { bytes(manyHeaderLines()) }, true, 404, "Header too long", "" },
-        { "Location on 300 ignored", { bytes("HTTP/1.0 300 Choices\r\nLocation: /elsewhere\r\n\r\nlist") }, false, 300,
-          "Choices", "list" },
-        { "empty Location ignored", { bytes("HTTP/1.0 302 Found\r\nLocation:  \r\n\r\nstay") }, false, 302, "Found",
-          "stay" },
-        { "reset in the body", { bytes("HTTP/1.0 200 OK\r\n\r\npartial"), delay(50), resetConnection() }, true, 404,
-          "Connection reset by peer (Error #10054)", "partial" },
-        { "reset before the header", { resetConnection() }, true, 404, "Connection reset by peer (Error #10054)", "" },
+        { "Location on 300 ignored", { bytes("HTTP/1.0 300 Choices\r\nLocation: /elsewhere\r\n\r\nlist") },
+            false, 300, "Choices", "list" },
+        { "empty Location ignored", { bytes("HTTP/1.0 302 Found\r\nLocation:  \r\n\r\nstay") }, false, 302,
+            "Found", "stay" },
+        { "reset in the body", { bytes("HTTP/1.0 200 OK\r\n\r\npartial"), delay(50), resetConnection() },
+            true, 404, "Connection reset by peer (Error #10054)", "partial" },
+        { "reset before the header", { resetConnection() }, true, 404,
+            "Connection reset by peer (Error #10054)", "" },
     };
     return cases;
 }
@@ -244,9 +257,10 @@ TEST_F(HttpClientResponses, RequestTextCarriesEveryField)
     client.OnCommand = [&](THttpClient*, const std::string& line) { commands.push_back(line); };
     fetch(client);
     const std::string expected = "GET /a%20b HTTP/1.0\r\nFrom: me@example.org\r\nReferer: http://ref/\r\n"
-                                 "User-Agent: Orvanta\r\nHost: " + origin(server) +
-                                 "\r\nPragma: no-cache\r\nIf-Modified-Since: Sat, 01 Jan 2000 12:00:00 GMT\r\n"
-                                 "Authorization: Basic YW5uOnB3\r\nCookie: k=v\r\n\r\n";
+                                 "User-Agent: Orvanta\r\nHost: "
+        + origin(server)
+        + "\r\nPragma: no-cache\r\nIf-Modified-Since: Sat, 01 Jan 2000 12:00:00 GMT\r\n"
+          "Authorization: Basic YW5uOnB3\r\nCookie: k=v\r\n\r\n";
     ASSERT_EQ(server.requests().size(), 1u);
     EXPECT_EQ(server.requests()[0], expected);
     EXPECT_EQ(commands.size(), 10u);
@@ -257,7 +271,7 @@ TEST_F(HttpClientResponses, LineBreakInAFieldIsRefusedBeforeConnecting)
 {
     HostileServer server({ { bytes("HTTP/1.0 200 OK\r\n\r\n") } });
     for (std::string THttpClient::*field : { &THttpClient::Agent, &THttpClient::Cookie, &THttpClient::Sender,
-                                              &THttpClient::Username, &THttpClient::ProxyPassword }) {
+             &THttpClient::Username, &THttpClient::ProxyPassword }) {
         THttpClient client;
         client.URL = "http://" + origin(server) + "/";
         client.*field = "x\r\nInjected: 1";
@@ -287,7 +301,8 @@ TEST_F(HttpClientResponses, PostSendsTheStreamAfterTheHeader)
     client.Post();
     ASSERT_EQ(server.requests().size(), 1u);
     const std::string request = server.requests()[0];
-    EXPECT_TRUE(request.starts_with("POST /cgi HTTP/1.0\r\nContent-Type: application/x-www-form-urlencoded\r\n"));
+    EXPECT_TRUE(
+        request.starts_with("POST /cgi HTTP/1.0\r\nContent-Type: application/x-www-form-urlencoded\r\n"));
     EXPECT_NE(request.find("Content-Length: 20000\r\n"), std::string::npos);
     EXPECT_TRUE(request.ends_with("\r\n\r\n" + std::string(20000, 'p')));
     EXPECT_EQ(pieces, 3);
@@ -334,9 +349,11 @@ TEST_F(HttpClientResponses, RelocationsFollowedAndReset)
 {
     HostileServer other({ { bytes("HTTP/1.0 200 OK\r\n\r\nother") } });
     HostileServer server({
-        { bytes("HTTP/1.0 301 Moved\r\nContent-Type: text/old\r\nContent-Length: 99\r\nLocation: /new\r\n\r\n") },
+        { bytes(
+            "HTTP/1.0 301 Moved\r\nContent-Type: text/old\r\nContent-Length: 99\r\nLocation: /new\r\n\r\n") },
         { bytes("HTTP/1.0 302 Found\r\nLocation: next\r\n\r\n") },
-        { bytes("HTTP/1.0 307 Temporary\r\nLocation: http://127.0.0.1:" + std::to_string(other.port()) + "/x\r\n\r\n") },
+        { bytes("HTTP/1.0 307 Temporary\r\nLocation: http://127.0.0.1:" + std::to_string(other.port())
+            + "/x\r\n\r\n") },
     });
     THttpClient client;
     client.URL = "http://ann:pw@" + origin(server) + "/dir/old";
@@ -355,14 +372,15 @@ TEST_F(HttpClientResponses, RelocationsFollowedAndReset)
     ASSERT_EQ(other.requests().size(), 1u);
     EXPECT_EQ(other.requests()[0].find("Authorization"), std::string::npos);
     EXPECT_EQ(other.requests()[0].find("Cookie"), std::string::npos);
-    EXPECT_EQ(std::count(outcome.events.begin(), outcome.events.end(),
-                         "Location http://" + origin(server) + "/new"),
-              1);
+    EXPECT_EQ(std::count(
+                  outcome.events.begin(), outcome.events.end(), "Location http://" + origin(server) + "/new"),
+        1);
 }
 
 TEST_F(HttpClientResponses, PathOnlyLocationThroughAProxyKeepsThePort)
 {
-    HostileServer proxy({ { bytes("HTTP/1.0 302 Found\r\nLocation: /b\r\n\r\n") }, { bytes("HTTP/1.0 200 OK\r\n\r\nb") } });
+    HostileServer proxy(
+        { { bytes("HTTP/1.0 302 Found\r\nLocation: /b\r\n\r\n") }, { bytes("HTTP/1.0 200 OK\r\n\r\nb") } });
     THttpClient client;
     client.URL = "http://origin.invalid:8081/a";
     client.Proxy = "127.0.0.1:" + std::to_string(proxy.port());
@@ -392,7 +410,8 @@ TEST_F(HttpClientResponses, HostileLocationsAreRefused)
         { "http://127.0.0.1:0/", "SetPort: Cannot convert port '0'" },
     };
     for (const auto& [location, reason] : rows) {
-        HostileServer server({ { bytes(std::string("HTTP/1.0 302 Found\r\nLocation: ") + location + "\r\n\r\n") } });
+        HostileServer server(
+            { { bytes(std::string("HTTP/1.0 302 Found\r\nLocation: ") + location + "\r\n\r\n") } });
         THttpClient client;
         client.URL = "http://" + origin(server) + "/";
         const Outcome outcome = fetch(client);
@@ -490,7 +509,10 @@ TEST_F(HttpClientResponses, PermanentAndTemporaryRelocationsKeepThePost)
     ASSERT_EQ(requests.size(), 3u);
     for (size_t i = 0; i < requests.size(); ++i) {
         SCOPED_TRACE(i);
-        EXPECT_TRUE(requests[i].starts_with(std::string("POST /") + (i == 0 ? "first" : i == 1 ? "second" : "third")))
+        EXPECT_TRUE(requests[i].starts_with(std::string("POST /")
+            + (i == 0        ? "first"
+                    : i == 1 ? "second"
+                             : "third")))
             << requests[i];
         EXPECT_TRUE(requests[i].ends_with("Content-Length: 10\r\n\r\nname=value")) << requests[i];
     }
@@ -513,16 +535,18 @@ TEST_F(HttpClientResponses, TricklingServersTimeOut)
         { "head one byte per 50 ms", { bytes("HTTP/1.0 200 OK\r\n"), trickle(slowHead, 50) }, true, "" },
         { "status line one byte per 50 ms", { trickle("HTTP/1.0 200 OK\r\n\r\nbody", 50) }, true, "" },
         { "body one byte per 50 ms",
-          { bytes("HTTP/1.0 200 OK\r\nContent-Length: 60\r\n\r\n"), trickle(std::string(60, 'b'), 50) }, true, "" },
+            { bytes("HTTP/1.0 200 OK\r\nContent-Length: 60\r\n\r\n"), trickle(std::string(60, 'b'), 50) },
+            true, "" },
         { "chunked body one byte per 50 ms",
-          { bytes("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"),
-            trickle("3c\r\n" + std::string(60, 'b') + "\r\n0\r\n\r\n", 50) },
-          true, "" },
+            { bytes("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"),
+                trickle("3c\r\n" + std::string(60, 'b') + "\r\n0\r\n\r\n", 50) },
+            true, "" },
         { "body in time after a slow start",
-          { bytes("HTTP/1.0 200 OK\r\nContent-Length: 800\r\n\r\n"), delay(300), bytes(std::string(100, 'c')),
-            delay(100), bytes(std::string(100, 'c')), delay(100), bytes(std::string(100, 'c')), delay(100),
-            bytes(std::string(100, 'c')), delay(100), bytes(std::string(400, 'c')) },
-          false, std::string(800, 'c') },
+            { bytes("HTTP/1.0 200 OK\r\nContent-Length: 800\r\n\r\n"), delay(300),
+                bytes(std::string(100, 'c')), delay(100), bytes(std::string(100, 'c')), delay(100),
+                bytes(std::string(100, 'c')), delay(100), bytes(std::string(100, 'c')), delay(100),
+                bytes(std::string(400, 'c')) },
+            false, std::string(800, 'c') },
         { "head in time", { trickle("HTTP/1.0 200 OK\r\n", 20), bytes("\r\nquick") }, false, "quick" },
     };
     for (const SlowCase& row : rows) {
@@ -534,8 +558,9 @@ TEST_F(HttpClientResponses, TricklingServersTimeOut)
         client.BodyWindow = 800;
         const auto start = std::chrono::steady_clock::now();
         const Outcome outcome = fetch(client);
-        const auto took =
-            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+        const auto took
+            = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
+                  .count();
         if (row.timesOut) {
             EXPECT_TRUE(outcome.raised);
             EXPECT_EQ(outcome.reason, "Connection timed out (Error #10060)");

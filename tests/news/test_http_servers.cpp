@@ -85,14 +85,15 @@ TEST_F(RealServers, BusyboxHttpd)
     dir.file("www/news.txt", "line one\r\nline two");
     dir.file("www/dir/index.html", "inside");
     dir.file("www/secret/index.html", "hidden");
-    const std::string cgi = dir.file("www/cgi-bin/echo", "#!/bin/sh\necho \"Content-Type: text/plain\"\necho\n"
-                                                          "head -c \"$CONTENT_LENGTH\"\n");
+    const std::string cgi = dir.file("www/cgi-bin/echo",
+        "#!/bin/sh\necho \"Content-Type: text/plain\"\necho\n"
+        "head -c \"$CONTENT_LENGTH\"\n");
     ::chmod(cgi.c_str(), 0755);
     const std::string conf = dir.file("httpd.conf", "/secret:ann:pw\n");
     const uint16_t port = freePort();
     ServerProcess server({ busybox, "httpd", "-f", "-p", "127.0.0.1:" + std::to_string(port), "-h",
-                           dir.path() + "/www", "-c", conf },
-                         port);
+                             dir.path() + "/www", "-c", conf },
+        port);
     ASSERT_TRUE(server.ready());
 
     const Result news = get(local(port, "/news.txt"));
@@ -143,23 +144,36 @@ TEST_F(RealServers, Nginx)
     const uint16_t port2 = freePort();
     const std::string p = std::to_string(port);
     const std::string p2 = std::to_string(port2);
-    const std::string conf = dir.file(
-        "nginx.conf",
+    const std::string conf = dir.file("nginx.conf",
         "daemon off; master_process off; worker_processes 1;\n"
-        "error_log " + d + "/error.log; pid " + d + "/nginx.pid;\n"
-        "events { worker_connections 64; }\n"
-        "http { access_log off; sendfile on; default_type application/octet-stream;\n"
-        "  client_body_temp_path " + d + "/tmp; proxy_temp_path " + d + "/tmp; fastcgi_temp_path " + d + "/tmp;\n"
-        "  uwsgi_temp_path " + d + "/tmp; scgi_temp_path " + d + "/tmp;\n"
-        "  server { listen 127.0.0.1:" + p + "; root " + d + "/www;\n"
-        "    location = /moved { return 301 /target.txt; }\n"
-        "    location = /found { absolute_redirect off; return 302 target.txt; }\n"
-        "    location = /away { return 302 http://127.0.0.1:" + p2 + "/other.txt; }\n"
-        "    location = /loop { return 302 /loop; }\n"
-        "    location /private/ { auth_basic \"area\"; auth_basic_user_file " + d + "/htpasswd; }\n"
-        "  }\n"
-        "  server { listen 127.0.0.1:" + p2 + "; root " + d + "/www2; }\n"
-        "}\n");
+        "error_log "
+            + d + "/error.log; pid " + d
+            + "/nginx.pid;\n"
+              "events { worker_connections 64; }\n"
+              "http { access_log off; sendfile on; default_type application/octet-stream;\n"
+              "  client_body_temp_path "
+            + d + "/tmp; proxy_temp_path " + d + "/tmp; fastcgi_temp_path " + d
+            + "/tmp;\n"
+              "  uwsgi_temp_path "
+            + d + "/tmp; scgi_temp_path " + d
+            + "/tmp;\n"
+              "  server { listen 127.0.0.1:"
+            + p + "; root " + d
+            + "/www;\n"
+              "    location = /moved { return 301 /target.txt; }\n"
+              "    location = /found { absolute_redirect off; return 302 target.txt; }\n"
+              "    location = /away { return 302 http://127.0.0.1:"
+            + p2
+            + "/other.txt; }\n"
+              "    location = /loop { return 302 /loop; }\n"
+              "    location /private/ { auth_basic \"area\"; auth_basic_user_file "
+            + d
+            + "/htpasswd; }\n"
+              "  }\n"
+              "  server { listen 127.0.0.1:"
+            + p2 + "; root " + d
+            + "/www2; }\n"
+              "}\n");
     ServerProcess server({ nginx, "-p", d, "-c", conf }, port);
     ASSERT_TRUE(server.ready());
 
@@ -213,9 +227,9 @@ TEST_F(RealServers, PythonHttpServer)
     OV_REQUIRE_PROGRAM(python, "python3");
     dir.file("news.txt", "from python");
     const uint16_t port = freePort();
-    ServerProcess server({ python, "-m", "http.server", "--bind", "127.0.0.1", std::to_string(port), "--directory",
-                           dir.path() },
-                         port);
+    ServerProcess server({ python, "-m", "http.server", "--bind", "127.0.0.1", std::to_string(port),
+                             "--directory", dir.path() },
+        port);
     ASSERT_TRUE(server.ready());
     const Result news = get(local(port, "/news.txt"));
     EXPECT_TRUE(news.ok);
@@ -233,16 +247,17 @@ TEST_F(RealServers, Tinyproxy)
     dir.file("news.txt", "through the proxy");
     const uint16_t origin = freePort();
     ServerProcess server({ python, "-m", "http.server", "--bind", "127.0.0.1", std::to_string(origin),
-                           "--directory", dir.path() },
-                         origin);
+                             "--directory", dir.path() },
+        origin);
     ASSERT_TRUE(server.ready());
 
     const uint16_t open = freePort();
     const uint16_t guarded = freePort();
-    const std::string common = "Listen 127.0.0.1\nTimeout 30\nAllow 127.0.0.1\nMaxClients 20\nLogLevel Critical\n";
+    const std::string common
+        = "Listen 127.0.0.1\nTimeout 30\nAllow 127.0.0.1\nMaxClients 20\nLogLevel Critical\n";
     const std::string openConf = dir.file("open.conf", "Port " + std::to_string(open) + "\n" + common);
-    const std::string guardedConf =
-        dir.file("guarded.conf", "Port " + std::to_string(guarded) + "\n" + common + "BasicAuth pu pp\n");
+    const std::string guardedConf
+        = dir.file("guarded.conf", "Port " + std::to_string(guarded) + "\n" + common + "BasicAuth pu pp\n");
     ServerProcess proxy({ tinyproxy, "-d", "-c", openConf }, open);
     ServerProcess authProxy({ tinyproxy, "-d", "-c", guardedConf }, guarded);
     ASSERT_TRUE(proxy.ready());

@@ -17,7 +17,8 @@ TEST(HttpUrl, ParseURLSplitsEveryForm)
     const ParseRow rows[] = {
         { "plain", "http://host/a/b", { "http", "", "", "host", "", "/a/b" } },
         { "port", "http://host:8080/x", { "http", "", "", "host", "8080", "/x" } },
-        { "user and password", "http://ann:se:cret@host:81/", { "http", "ann", "se:cret", "host", "81", "/" } },
+        { "user and password", "http://ann:se:cret@host:81/",
+            { "http", "ann", "se:cret", "host", "81", "/" } },
         { "user only", "http://ann@host", { "http", "ann", "", "host", "", "" } },
         { "last at sign decides", "http://a@b@host/p", { "http", "a@b", "", "host", "", "/p" } },
         { "colon before at is no port", "http://ann:pw@host/p", { "http", "ann", "pw", "host", "", "/p" } },
@@ -58,7 +59,7 @@ TEST(HttpUrl, TargetsAndTheirRefusals)
         { "port 80 is not written", "http://h:80/a", true, "/a", "http://h/a", "h" },
         { "credentials never in the proxy form", "http://ann:pw@h/a", true, "/a", "http://h/a", "h" },
         { "spaces and controls encoded", "http://h/a b\t\x7f\xc3\xa9", true, "/a%20b%09%7F%C3%A9",
-          "http://h/a%20b%09%7F%C3%A9", "h" },
+            "http://h/a%20b%09%7F%C3%A9", "h" },
         { "fragment dropped", "http://h/p?q#frag", true, "/p?q", "http://h/p?q", "h" },
         { "query without path", "http://h?x", true, "/?x", "http://h/?x", "h" },
         { "https refused", "https://h/", false, "Unsupported protocol", "", "" },
@@ -69,9 +70,11 @@ TEST(HttpUrl, TargetsAndTheirRefusals)
         { "port 0 refused", "http://h:0/", false, "SetPort: Cannot convert port '0'", "", "" },
         { "port 65536 refused", "http://h:65536/", false, "SetPort: Cannot convert port '65536'", "", "" },
         { "huge port refused", "http://h:99999999999999999999/", false,
-          "SetPort: Cannot convert port '99999999999999999999'", "", "" },
-        { "space in the host refused", "hbhhost:u 40t\x1bt:", false, "can't resolve hostname to IP address", "", "" },
-        { "control in the host refused", "http://h\x01x/", false, "can't resolve hostname to IP address", "", "" },
+            "SetPort: Cannot convert port '99999999999999999999'", "", "" },
+        { "space in the host refused", "hbhhost:u 40t\x1bt:", false, "can't resolve hostname to IP address",
+            "", "" },
+        { "control in the host refused", "http://h\x01x/", false, "can't resolve hostname to IP address", "",
+            "" },
         { "junk port refused", "http://h:8o/", false, "SetPort: Cannot convert port '8o'", "", "" },
     };
     for (const auto& row : rows) {
@@ -144,16 +147,25 @@ TEST(HttpUrl, LocationsResolveAgainstTheCurrentTarget)
 TEST(HttpUrl, DocNamesAndBase64)
 {
     const std::pair<const char*, const char*> names[] = {
-        { "/", "document.htm" },       { "/ov/news.txt", "news.txt" }, { "/dir/", "dir" },
-        { "/a/b.zip?x=/c", "b.zip" },  { "/?q", "document.htm" },      { "", "document.htm" },
+        { "/", "document.htm" },
+        { "/ov/news.txt", "news.txt" },
+        { "/dir/", "dir" },
+        { "/a/b.zip?x=/c", "b.zip" },
+        { "/?q", "document.htm" },
+        { "", "document.htm" },
     };
     for (const auto& [path, name] : names)
         EXPECT_EQ(docNameOf(path), name) << path;
 
     // RFC 4648, section 10.
     const std::pair<const char*, const char*> vectors[] = {
-        { "", "" },         { "f", "Zg==" },        { "fo", "Zm8=" },         { "foo", "Zm9v" },
-        { "foob", "Zm9vYg==" }, { "fooba", "Zm9vYmE=" }, { "foobar", "Zm9vYmFy" },
+        { "", "" },
+        { "f", "Zg==" },
+        { "fo", "Zm8=" },
+        { "foo", "Zm9v" },
+        { "foob", "Zm9vYg==" },
+        { "fooba", "Zm9vYmE=" },
+        { "foobar", "Zm9vYmFy" },
         { "Aladdin:open sesame", "QWxhZGRpbjpvcGVuIHNlc2FtZQ==" },
     };
     for (const auto& [plain, encoded] : vectors)

@@ -42,8 +42,7 @@ QApplication& application()
 }
 
 // Pumps events until done() or the time is up.
-template <typename Predicate>
-bool waitFor(Predicate done, int ms = 10000)
+template <typename Predicate> bool waitFor(Predicate done, int ms = 10000)
 {
     QElapsedTimer timer;
     timer.start();
@@ -78,8 +77,8 @@ protected:
         if (python.empty())
             return nullptr;
         auto server = std::make_unique<ServerProcess>(
-            std::vector<std::string> { python, "-m", "http.server", "--bind", "127.0.0.1", std::to_string(port),
-                                       "--directory", site.path() },
+            std::vector<std::string> { python, "-m", "http.server", "--bind", "127.0.0.1",
+                std::to_string(port), "--directory", site.path() },
             port);
         return server->ready() ? std::move(server) : nullptr;
     }
@@ -93,8 +92,8 @@ TEST_F(NewsWindows, ControlsCarryTheirNamesAndTexts)
 {
     THttpThreadForm form;
     EXPECT_EQ(form.windowTitle(), "Orvanta's news");
-    for (const char* name : { "Memo1", "GetInfoButton", "DownloadButton", "OptionsButton", "ExitButton", "StatusBar1",
-                              "OptionsPanel", "ProxyEdit", "OKButton" })
+    for (const char* name : { "Memo1", "GetInfoButton", "DownloadButton", "OptionsButton", "ExitButton",
+             "StatusBar1", "OptionsPanel", "ProxyEdit", "OKButton" })
         EXPECT_NE(form.findChild<QWidget*>(name), nullptr) << name;
     EXPECT_EQ(form.GetInfoButton->text(), "&Get Info");
     EXPECT_TRUE(form.GetInfoButton->isDefault());
@@ -208,15 +207,16 @@ TEST_F(NewsWindows, DownloadThroughTinyproxy)
     auto server = startSite(origin);
     ASSERT_TRUE(server);
     const uint16_t proxyPort = freePort();
-    const std::string conf = home.file("tinyproxy.conf", "Port " + std::to_string(proxyPort) +
-                                                             "\nListen 127.0.0.1\nAllow 127.0.0.1\nLogLevel Critical\n");
+    const std::string conf = home.file("tinyproxy.conf",
+        "Port " + std::to_string(proxyPort) + "\nListen 127.0.0.1\nAllow 127.0.0.1\nLogLevel Critical\n");
     ServerProcess proxy({ tinyproxy, "-d", "-c", conf }, proxyPort);
     ASSERT_TRUE(proxy.ready());
 
     THttpThreadForm form;
     form.ProxyEdit->setText(QString::fromStdString("127.0.0.1:" + std::to_string(proxyPort)));
     THttpGetForm& get = *form.GetForm;
-    get.URLEdit->setText(QString::fromStdString("http://127.0.0.1:" + std::to_string(origin) + "/ov/default.htm"));
+    get.URLEdit->setText(
+        QString::fromStdString("http://127.0.0.1:" + std::to_string(origin) + "/ov/default.htm"));
     const std::string target = home.path() + "/ov.zip";
     get.FileEdit->setText(QString::fromStdString(target));
     get.GetButtonClick();
@@ -228,7 +228,8 @@ TEST_F(NewsWindows, DownloadThroughTinyproxy)
     EXPECT_EQ(get.ProgressBar1->value(), 0);
 
     // A failed download reports the server's answer and keeps the old file.
-    get.URLEdit->setText(QString::fromStdString("http://127.0.0.1:" + std::to_string(origin) + "/ov/none.zip"));
+    get.URLEdit->setText(
+        QString::fromStdString("http://127.0.0.1:" + std::to_string(origin) + "/ov/none.zip"));
     get.GetButtonClick();
     EXPECT_EQ(get.StatusBar1->text(), "Failed : 404 File not found");
     EXPECT_TRUE(readFile(target) == payload);
@@ -238,10 +239,12 @@ TEST_F(NewsWindows, DownloadThroughTinyproxy)
 
 TEST_F(NewsWindows, DownloadWithoutLengthCountsBytesOnly)
 {
-    HostileServer server({ { bytes("HTTP/1.0 200 OK\r\n\r\n"), delay(20), bytes(std::string(100000, 'b')) } });
+    HostileServer server(
+        { { bytes("HTTP/1.0 200 OK\r\n\r\n"), delay(20), bytes(std::string(100000, 'b')) } });
     THttpThreadForm form;
     THttpGetForm& get = *form.GetForm;
-    get.URLEdit->setText(QString::fromStdString("http://127.0.0.1:" + std::to_string(server.port()) + "/ov.zip"));
+    get.URLEdit->setText(
+        QString::fromStdString("http://127.0.0.1:" + std::to_string(server.port()) + "/ov.zip"));
     const std::string target = home.path() + "/plain.zip";
     get.FileEdit->setText(QString::fromStdString(target));
     int highest = 0;
@@ -282,14 +285,16 @@ TEST_F(NewsWindows, CancelDuringTheDownloadAbortsAndKeepsTheOldFile)
     HostileServer server({ { bytes("HTTP/1.0 200 OK\r\nContent-Length: 1000000\r\n\r\npart"), silence() } });
     THttpThreadForm form;
     THttpGetForm& get = *form.GetForm;
-    get.URLEdit->setText(QString::fromStdString("http://127.0.0.1:" + std::to_string(server.port()) + "/ov.zip"));
+    get.URLEdit->setText(
+        QString::fromStdString("http://127.0.0.1:" + std::to_string(server.port()) + "/ov.zip"));
     const std::string target = home.file("old.zip", "old contents");
     get.FileEdit->setText(QString::fromStdString(target));
     get.show();
     const auto showData = get.HttpCli1.OnDocData;
     get.HttpCli1.OnDocData = [&](THttpClient* sender, const char* data, int length) {
         showData(sender, data, length);
-        QMetaObject::invokeMethod(get.CancelButton, [&] { get.CancelButtonClick(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            get.CancelButton, [&] { get.CancelButtonClick(); }, Qt::QueuedConnection);
     };
     get.GetButtonClick();
     EXPECT_EQ(get.StatusBar1->text(), "Failed : 404 Connection aborted on request");

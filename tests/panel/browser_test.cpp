@@ -117,7 +117,8 @@ TEST(SortKey, DateOrderIsNewestFirstAndKeysStayWithin128)
     splitName("new.txt", newer);
     older.Created = { 1998, 11, 0, 19, 10, 0, 0, 0 };
     newer.Created = { 2024, 1, 0, 2, 3, 4, 5, 0 };
-    EXPECT_LT(TBrowser::BuildSortKey(newer, srDate, true, false, 1), TBrowser::BuildSortKey(older, srDate, true, false, 2));
+    EXPECT_LT(TBrowser::BuildSortKey(newer, srDate, true, false, 1),
+        TBrowser::BuildSortKey(older, srDate, true, false, 2));
     EXPECT_EQ(TBrowser::BuildSortKey(newer, srDate, true, false, 1).substr(0, 15), "@79759897969594");
 
     splitName(std::string(300, 'n') + "." + std::string(300, 'e'), longName);
@@ -149,7 +150,8 @@ TEST_F(BrowserTest, HiddenEntriesAndOddNames)
     EXPECT_EQ(names(list), (std::vector<std::string> { "back\xEF\x81\x9Cslash", "file." }));
     list.ShowHidden = true;
     list.ReadDir();
-    EXPECT_EQ(names(list), (std::vector<std::string> { ".config", ".profile", "...", "back\xEF\x81\x9Cslash", "file." }));
+    EXPECT_EQ(names(list),
+        (std::vector<std::string> { ".config", ".profile", "...", "back\xEF\x81\x9Cslash", "file." }));
     const Entry& profile = list.Entries[1];
     EXPECT_EQ(profile.Name, "");
     EXPECT_EQ(profile.Ext, "profile");
@@ -331,7 +333,8 @@ public:
     explicit FakeArchiveDisk(const std::string& root) { Root = root; }
     bool FindFirst(const std::string& folder, Entry& entry) override
     {
-        m_items = folder.empty() ? std::vector<std::string> { "inner", "x.txt" } : std::vector<std::string> { "y.txt" };
+        m_items = folder.empty() ? std::vector<std::string> { "inner", "x.txt" }
+                                 : std::vector<std::string> { "y.txt" };
         m_next = 0;
         return FindNext(entry);
     }
@@ -362,7 +365,8 @@ TEST_F(BrowserTest, LeavingAnArchiveLandsOnTheArchive)
     root.write("dir/first.txt");
     root.write("dir/pack.zip");
     root.write("dir/zlast.txt");
-    TBrowser::setArchiveDiskFactory([](const std::string& path) { return std::make_unique<FakeArchiveDisk>(path); });
+    TBrowser::setArchiveDiskFactory(
+        [](const std::string& path) { return std::make_unique<FakeArchiveDisk>(path); });
     TBrowser list;
     open(list, "dir\\");
     list.PushDisk("c:\\dir\\pack.zip", 1, "");

@@ -121,7 +121,8 @@ protected:
     }
 
     // A panel of the given size reading folder (relative to the drive).
-    std::unique_ptr<TFPanel> makePanel(int width, int height, int viewMode = 1, const std::string& folder = "", bool active = true)
+    std::unique_ptr<TFPanel> makePanel(
+        int width, int height, int viewMode = 1, const std::string& folder = "", bool active = true)
     {
         auto panel = std::make_unique<TFPanel>();
         panel->PanelName = "Left";
@@ -146,7 +147,8 @@ protected:
     }
     std::pair<int, int> cursor(const TFPanel& panel) const { return { panel.TopIndex, panel.CursorRow }; }
 
-    static void mouse(TFPanel& panel, QEvent::Type type, Qt::MouseButton button, QPoint at, Qt::MouseButtons held)
+    static void mouse(
+        TFPanel& panel, QEvent::Type type, Qt::MouseButton button, QPoint at, Qt::MouseButtons held)
     {
         QMouseEvent event(type, QPointF(at), panel.mapToGlobal(QPointF(at)), button, held, Qt::NoModifier);
         QCoreApplication::sendEvent(&panel, &event);
@@ -206,7 +208,9 @@ TEST_F(PanelTest, BriefModePixels)
 
     // The cursor bar on entry 1; yellow selected name, silver hidden name.
     EXPECT_EQ(pixelAt(*panel, 60, g.cellTop(0) + 1), rgbOf(0xA8A800));
-    const auto cellHas = [&](int row, int32_t color) { return countColor(*panel, 5, g.cellTop(row), 80, g.cellTop(row) + g.lineHeight, color); };
+    const auto cellHas = [&](int row, int32_t color) {
+        return countColor(*panel, 5, g.cellTop(row), 80, g.cellTop(row) + g.lineHeight, color);
+    };
     EXPECT_GT(cellHas(1, clSilver), 0);
     EXPECT_EQ(cellHas(1, clWhite), 0);
     EXPECT_GT(cellHas(2, clWhite), 0);
@@ -299,7 +303,8 @@ TEST_F(PanelTest, EmptyRootDrawsNoCursor)
 {
     auto panel = makePanel(250, 270);
     ASSERT_EQ(panel->Browser.Count, 0);
-    for (int key : { Qt::Key_Down, Qt::Key_End, Qt::Key_PageDown, Qt::Key_Up, Qt::Key_Insert, Qt::Key_Return })
+    for (int key :
+        { Qt::Key_Down, Qt::Key_End, Qt::Key_PageDown, Qt::Key_Up, Qt::Key_Insert, Qt::Key_Return })
         QTest::keyClick(panel.get(), static_cast<Qt::Key>(key));
     EXPECT_EQ(cursor(*panel), std::make_pair(0, 0));
     EXPECT_EQ(countColor(*panel, 0, 0, 250, 270, 0xA8A800), 0);
@@ -358,7 +363,7 @@ TEST_F(PanelTest, EnterDispatch)
     struct Row {
         const char* name;
         const char* launch; // "open", "start" or "" for none
-        const char* event;  // "file", "resources" or ""
+        const char* event; // "file", "resources" or ""
     } rows[] = {
         { "readme.txt", "open", "" }, { "run.exe", "start", "" },
         { "build.sh", "start", "" }, // what Linux runs itself
@@ -412,7 +417,8 @@ TEST_F(PanelTest, FoldersAndArchives)
     root.folder("work/sub");
     root.write("work/first.txt");
     root.write("work/pack.zip");
-    TBrowser::setArchiveDiskFactory([](const std::string& path) { return std::make_unique<FakeArchiveDisk>(path); });
+    TBrowser::setArchiveDiskFactory(
+        [](const std::string& path) { return std::make_unique<FakeArchiveDisk>(path); });
     auto panel = makePanel(250, 270, 1, "work");
     std::vector<std::string> folders, changes;
     panel->OnAddFolderHistory = [&](TFPanel*, const std::string& folder) { folders.push_back(folder); };
@@ -647,8 +653,7 @@ TEST_F(PanelTest, DrivesAndHidden)
     test::TempFolder other;
     other.write("on-d.txt");
     DriveTable::instance().setDrives({ { 'c', root.path(), DriveType::Fixed },
-                                       { 'd', other.path() + "/missing", DriveType::Fixed },
-                                       { 'e', other.path(), DriveType::Removable } });
+        { 'd', other.path() + "/missing", DriveType::Fixed }, { 'e', other.path(), DriveType::Removable } });
     root.write(".hidden");
     root.write("shown");
     auto panel = makePanel(250, 270);

@@ -21,20 +21,32 @@ TEST(PanelGeometry, Table)
     struct Row {
         const char* name;
         PanelGeometryInput in;
-        int headerHeight, footerHeight, stripHeight, listBottom, rows, columns, columnWidth, cellTextWidth, nameColWidth;
+        int headerHeight, footerHeight, stripHeight, listBottom, rows, columns, columnWidth, cellTextWidth,
+            nameColWidth;
     } rows[] = {
         // 250 x 270 at size 8: LH = 270 - 38 - 25 - 11 = 196; R = 192 / 16 = 12.
-        { "brief default", { 250, 270, 8, 8, 13, 3, 1, true, 103, 60, 75 }, 25, 38, 11, 221, 12, 3, 82, 80, 103 },
-        { "no strip gives 11 more", { 250, 270, 8, 8, 13, 3, 1, false, 103, 60, 75 }, 25, 38, 0, 232, 12, 3, 82, 80, 103 },
-        { "full mode is one column", { 250, 270, 8, 8, 13, 3, 3, true, 103, 60, 75 }, 25, 38, 11, 221, 12, 1, 247, 245, 103 },
-        { "name column cut to W - 11", { 100, 270, 8, 8, 13, 3, 3, true, 400, 60, 75 }, 25, 38, 11, 221, 12, 1, 97, 95, 89 },
-        { "name column at least 10", { 250, 270, 8, 8, 13, 3, 3, true, 2, 1, 1 }, 25, 38, 11, 221, 12, 1, 247, 245, 10 },
-        { "size 10: header 1.5 x C, footer 40", { 250, 270, 10, 10, 15, 2, 1, true, 103, 60, 75 }, 23, 40, 11, 219, 9, 2, 123, 121, 103 },
-        { "size 6: header 2 x C, footer 24", { 250, 270, 6, 6, 9, 1, 1, true, 103, 60, 75 }, 18, 24, 11, 235, 17, 1, 247, 245, 103 },
-        { "font size 0 reads as 8", { 250, 270, 0, 0, 13, 3, 1, true, 103, 60, 75 }, 25, 38, 11, 221, 12, 3, 82, 80, 103 },
-        { "columns clamped to 10", { 250, 270, 8, 8, 13, 99, 1, true, 103, 60, 75 }, 25, 38, 11, 221, 12, 10, 24, 22, 103 },
-        { "columns clamped to 1", { 250, 270, 8, 8, 13, -4, 1, true, 103, 60, 75 }, 25, 38, 11, 221, 12, 1, 247, 245, 103 },
-        { "tiny window keeps one row", { 20, 30, 8, 8, 13, 3, 1, true, 103, 60, 75 }, 25, 38, 11, -19, 1, 3, 5, 3, 10 },
+        { "brief default", { 250, 270, 8, 8, 13, 3, 1, true, 103, 60, 75 }, 25, 38, 11, 221, 12, 3, 82, 80,
+            103 },
+        { "no strip gives 11 more", { 250, 270, 8, 8, 13, 3, 1, false, 103, 60, 75 }, 25, 38, 0, 232, 12, 3,
+            82, 80, 103 },
+        { "full mode is one column", { 250, 270, 8, 8, 13, 3, 3, true, 103, 60, 75 }, 25, 38, 11, 221, 12, 1,
+            247, 245, 103 },
+        { "name column cut to W - 11", { 100, 270, 8, 8, 13, 3, 3, true, 400, 60, 75 }, 25, 38, 11, 221, 12,
+            1, 97, 95, 89 },
+        { "name column at least 10", { 250, 270, 8, 8, 13, 3, 3, true, 2, 1, 1 }, 25, 38, 11, 221, 12, 1, 247,
+            245, 10 },
+        { "size 10: header 1.5 x C, footer 40", { 250, 270, 10, 10, 15, 2, 1, true, 103, 60, 75 }, 23, 40, 11,
+            219, 9, 2, 123, 121, 103 },
+        { "size 6: header 2 x C, footer 24", { 250, 270, 6, 6, 9, 1, 1, true, 103, 60, 75 }, 18, 24, 11, 235,
+            17, 1, 247, 245, 103 },
+        { "font size 0 reads as 8", { 250, 270, 0, 0, 13, 3, 1, true, 103, 60, 75 }, 25, 38, 11, 221, 12, 3,
+            82, 80, 103 },
+        { "columns clamped to 10", { 250, 270, 8, 8, 13, 99, 1, true, 103, 60, 75 }, 25, 38, 11, 221, 12, 10,
+            24, 22, 103 },
+        { "columns clamped to 1", { 250, 270, 8, 8, 13, -4, 1, true, 103, 60, 75 }, 25, 38, 11, 221, 12, 1,
+            247, 245, 103 },
+        { "tiny window keeps one row", { 20, 30, 8, 8, 13, 3, 1, true, 103, 60, 75 }, 25, 38, 11, -19, 1, 3,
+            5, 3, 10 },
     };
     for (const Row& row : rows) {
         const PanelGeometry g = computePanelGeometry(row.in);
@@ -70,16 +82,15 @@ TEST(PanelGeometry, ThumbOffsets)
     struct Row {
         int width, current, count, offset;
     } rows[] = {
-        { 250, 1, 100, 1 },     // on the first entry
-        { 250, 50, 101, 109 },  // 217 * 50 / 100 = 108.5, rounded
+        { 250, 1, 100, 1 }, // on the first entry
+        { 250, 50, 101, 109 }, // 217 * 50 / 100 = 108.5, rounded
         { 250, 101, 101, 219 }, // 217 * 101 / 100, rounded
-        { 250, 2, 2, 220 },     // 217 * 2 / 1, kept at W - 30
-        { 250, 1, 1, 1 },
-        { 250, 1, 0, 1 },
-        { 20, 5, 10, 1 },       // a tiny panel never gives a negative offset
+        { 250, 2, 2, 220 }, // 217 * 2 / 1, kept at W - 30
+        { 250, 1, 1, 1 }, { 250, 1, 0, 1 }, { 20, 5, 10, 1 }, // a tiny panel never gives a negative offset
     };
     for (const Row& row : rows)
-        EXPECT_EQ(thumbOffset(row.width, row.current, row.count), row.offset) << row.width << " " << row.current << " " << row.count;
+        EXPECT_EQ(thumbOffset(row.width, row.current, row.count), row.offset)
+            << row.width << " " << row.current << " " << row.count;
 }
 
 namespace {
@@ -89,12 +100,24 @@ std::pair<int, int> run(PanelCursor cursor, const std::string& keys)
 {
     for (char key : keys) {
         switch (key) {
-        case 'u': cursor.up(); break;
-        case 'd': cursor.down(); break;
-        case 'r': cursor.pageRight(); break;
-        case 'l': cursor.pageLeft(); break;
-        case 'h': cursor.home(); break;
-        case 'e': cursor.end(); break;
+        case 'u':
+            cursor.up();
+            break;
+        case 'd':
+            cursor.down();
+            break;
+        case 'r':
+            cursor.pageRight();
+            break;
+        case 'l':
+            cursor.pageLeft();
+            break;
+        case 'h':
+            cursor.home();
+            break;
+        case 'e':
+            cursor.end();
+            break;
         }
         EXPECT_GE(cursor.TopIndex, 0);
         EXPECT_LE(cursor.TopIndex, std::max(0, cursor.count() - cursor.cells()));
@@ -201,8 +224,15 @@ TEST(PanelText, FormatSizeAndNumbers)
         int64_t bytes;
         const char* text;
     } sizes[] = {
-        { 0, "Empty" }, { 999, "0 Kb" }, { 1000, "1 Kb" }, { 1500, "1 Kb" }, { 999999, "999 Kb" },
-        { 1000000, "1 Mb" }, { 2500000, "2 Mb" }, { 1234567890, "1,234 Mb" }, { 5000000000LL, "5,000 Mb" },
+        { 0, "Empty" },
+        { 999, "0 Kb" },
+        { 1000, "1 Kb" },
+        { 1500, "1 Kb" },
+        { 999999, "999 Kb" },
+        { 1000000, "1 Mb" },
+        { 2500000, "2 Mb" },
+        { 1234567890, "1,234 Mb" },
+        { 5000000000LL, "5,000 Mb" },
     };
     for (const Row& row : sizes)
         EXPECT_EQ(FormatSize(row.bytes), row.text) << row.bytes;
@@ -284,8 +314,15 @@ TEST(PanelText, NameColors)
         const char* name;
         int32_t color;
     } rows[] = {
-        { "run.exe", 0x0000FF }, { "RUN.EXE", 0x0000FF }, { "a.tar.c", 0x00FF00 }, { "photo.JPEG", 0x123456 },
-        { "photo.jpg", 0xFFFFFF }, { "noext", 0x777777 }, { "x.cc", 0x777777 }, { ".exe", 0x0000FF }, { "name.", 0x777777 },
+        { "run.exe", 0x0000FF },
+        { "RUN.EXE", 0x0000FF },
+        { "a.tar.c", 0x00FF00 },
+        { "photo.JPEG", 0x123456 },
+        { "photo.jpg", 0xFFFFFF },
+        { "noext", 0x777777 },
+        { "x.cc", 0x777777 },
+        { ".exe", 0x0000FF },
+        { "name.", 0x777777 },
     };
     for (const Row& row : rows)
         EXPECT_EQ(table.colorOf(row.name, 0x777777), row.color) << row.name;
@@ -308,10 +345,10 @@ TEST(QuickSearch, Patterns)
         { "[a-c]x*", "bx", true },
         { "[!a-c]*", "bx", false },
         { "[!a-c]*", "dx", true },
-        { "[*", "[x", true },      // unbalanced: "[" is literal
+        { "[*", "[x", true }, // unbalanced: "[" is literal
         { "[*", "ax", false },
         { "a[b*", "a[bcd", true },
-        { "[]]*", "]x", true },    // "]" first is a member
+        { "[]]*", "]x", true }, // "]" first is a member
         { "**a*", "xxa", true },
         { "*", "", true },
         { "a*", "", false },
@@ -349,8 +386,9 @@ TEST(DriveFacts, LabelsSerialsAndMemory)
     EXPECT_EQ(serialFromUuid("zz12345678"), "");
     EXPECT_EQ(serialFromUuid(""), "");
 
-    const MemoryStatus memory = parseMemInfo("MemTotal:       16000 kB\nMemFree: 100 kB\nMemAvailable:    4000 kB\n"
-                                             "SwapTotal: 2000 kB\nSwapFree: 1500 kB\nbroken line\n");
+    const MemoryStatus memory
+        = parseMemInfo("MemTotal:       16000 kB\nMemFree: 100 kB\nMemAvailable:    4000 kB\n"
+                       "SwapTotal: 2000 kB\nSwapFree: 1500 kB\nbroken line\n");
     EXPECT_TRUE(memory.known);
     EXPECT_EQ(memory.totalPhysical, 16000 * 1024);
     EXPECT_EQ(memory.availablePhysical, 4000 * 1024);
@@ -360,7 +398,8 @@ TEST(DriveFacts, LabelsSerialsAndMemory)
     EXPECT_TRUE(memoryStatus().known);
 
     test::TempFolder root;
-    DriveTable::instance().setDrives({ { 'c', root.path(), DriveType::Fixed }, { 'r', root.path() + "/missing", DriveType::Remote } });
+    DriveTable::instance().setDrives(
+        { { 'c', root.path(), DriveType::Fixed }, { 'r', root.path() + "/missing", DriveType::Remote } });
     EXPECT_TRUE(driveReady('c'));
     EXPECT_FALSE(driveReady('r'));
     EXPECT_FALSE(driveReady('q'));

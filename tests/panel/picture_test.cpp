@@ -21,7 +21,8 @@ namespace {
 
 // Encodes a JPEG of one flat colour with libjpeg's own encoder.
 // components 1 (gray), 3 (RGB) or 4 (CMYK, written with Adobe's marker).
-std::vector<unsigned char> makeJpeg(int width, int height, int components, const unsigned char* sample, bool progressive = false)
+std::vector<unsigned char> makeJpeg(
+    int width, int height, int components, const unsigned char* sample, bool progressive = false)
 {
     jpeg_compress_struct info {};
     jpeg_error_mgr error {};
@@ -62,7 +63,8 @@ bool near(QRgb pixel, QRgb expected)
 
 void writeFile(const std::string& path, const std::vector<unsigned char>& bytes)
 {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 } // namespace
@@ -90,7 +92,8 @@ TEST(Picture, JpegColourSpaces)
         ASSERT_EQ(picture.status, PictureStatus::Ok);
         EXPECT_EQ(picture.naturalSize, QSize(40, 30));
         EXPECT_EQ(picture.image.size(), QSize(40, 30));
-        EXPECT_TRUE(near(picture.image.pixel(20, 15), row.expected)) << std::hex << picture.image.pixel(20, 15);
+        EXPECT_TRUE(near(picture.image.pixel(20, 15), row.expected))
+            << std::hex << picture.image.pixel(20, 15);
     }
 }
 
@@ -100,16 +103,16 @@ TEST(Picture, DctScalingCoversTheBox)
         QSize natural, box;
         int numerator;
     } rows[] = {
-        { { 800, 600 }, { 100, 100 }, 1 },  // shown 100 x 75: 1/8 gives 100 x 75
-        { { 800, 600 }, { 101, 100 }, 2 },  // 1/8 is one pixel short
-        { { 4000, 3000 }, { 400, 400 }, 1 },
-        { { 4000, 3000 }, { 1200, 1000 }, 3 },
-        { { 100, 80 }, { 400, 400 }, 8 },   // never scaled up: full size
-        { { 800, 600 }, { 0, 0 }, 8 },      // no box: full size
-        { { 600, 800 }, { 100, 100 }, 1 },  // portrait: shown 75 x 100
+        { { 800, 600 }, { 100, 100 }, 1 }, // shown 100 x 75: 1/8 gives 100 x 75
+        { { 800, 600 }, { 101, 100 }, 2 }, // 1/8 is one pixel short
+        { { 4000, 3000 }, { 400, 400 }, 1 }, { { 4000, 3000 }, { 1200, 1000 }, 3 },
+        { { 100, 80 }, { 400, 400 }, 8 }, // never scaled up: full size
+        { { 800, 600 }, { 0, 0 }, 8 }, // no box: full size
+        { { 600, 800 }, { 100, 100 }, 1 }, // portrait: shown 75 x 100
     };
     for (const Row& row : rows)
-        EXPECT_EQ(jpegScaleNumerator(row.natural, row.box), row.numerator) << row.natural.width() << "x" << row.natural.height();
+        EXPECT_EQ(jpegScaleNumerator(row.natural, row.box), row.numerator)
+            << row.natural.width() << "x" << row.natural.height();
 
     const unsigned char blue[3] = { 0, 0, 255 };
     const std::vector<unsigned char> bytes = makeJpeg(800, 600, 3, blue);
@@ -162,8 +165,9 @@ TEST(Picture, OtherFormatsAndTheCache)
     ASSERT_TRUE(bitmap.save(QString::fromStdString(folder / "green.bmp"), "BMP"));
     ASSERT_TRUE(bitmap.save(QString::fromStdString(folder / "green.ico"), "ICO"));
     // A 1 x 1 GIF written byte by byte from the GIF89a layout.
-    writeFile(folder / "dot.gif", { 'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 0xFF, 0xFF, 0xFF, 0, 0, 0,
-                                    0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 0x44, 0x01, 0, 0x3B });
+    writeFile(folder / "dot.gif",
+        { 'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0x2C, 0, 0, 0, 0,
+            1, 0, 1, 0, 0, 2, 2, 0x44, 0x01, 0, 0x3B });
     writeFile(folder / "fake.bmp", { 'n', 'o', 't', ' ', 'a', ' ', 'b', 'm', 'p' });
 
     Picture picture = loadPicture(folder / "green.bmp");

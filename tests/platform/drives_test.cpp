@@ -15,7 +15,8 @@ class DriveTableTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        table.setDrives({ { 'c', "/", DriveType::Fixed }, { 'd', "/srv/data/", DriveType::Fixed }, { 'E', "/srv/data/deep", DriveType::Removable } });
+        table.setDrives({ { 'c', "/", DriveType::Fixed }, { 'd', "/srv/data/", DriveType::Fixed },
+            { 'E', "/srv/data/deep", DriveType::Removable } });
     }
     void TearDown() override { table.reset(); }
     DriveTable& table = DriveTable::instance();
@@ -31,13 +32,14 @@ TEST_F(DriveTableTest, ConvertsWindowsPathsToHostPaths)
     } rows[] = {
         { "c:\\", "/" },
         { "C:\\Work\\file.txt", "/Work/file.txt" }, // the letter's case does not matter, the names' does
-        { "d:\\a\\\\b\\", "/srv/data/a/b" },        // doubled "\" collapse
-        { "d:a/b", "/srv/data/a/b" },
-        { "d:\\a\\..\\b", "/srv/data/b" },
+        { "d:\\a\\\\b\\", "/srv/data/a/b" }, // doubled "\" collapse
+        { "d:a/b", "/srv/data/a/b" }, { "d:\\a\\..\\b", "/srv/data/b" },
         { "d:\\..\\etc", nullptr }, // leaving the drive
-        { "z:\\x", nullptr },       // unmapped letter
+        { "z:\\x", nullptr }, // unmapped letter
         { "\\x", nullptr },
-        { "c:\\a\xEF\x81\x9C" "b", "/a\\b" }, // a "\" inside a host name comes back as itself
+        { "c:\\a\xEF\x81\x9C"
+          "b",
+            "/a\\b" }, // a "\" inside a host name comes back as itself
     };
     for (const Row& row : rows) {
         const auto host = table.toHost(row.windows);
@@ -54,7 +56,8 @@ TEST_F(DriveTableTest, ConvertsHostPathsToTheDeepestDrive)
 {
     EXPECT_EQ(table.fromHost("/srv/data/deep/x").value(), "e:\\x");
     EXPECT_EQ(table.fromHost("/srv/data/x").value(), "d:\\x");
-    EXPECT_EQ(table.fromHost("/srv/database").value(), "c:\\srv\\database"); // a prefix of a name is no parent
+    EXPECT_EQ(
+        table.fromHost("/srv/database").value(), "c:\\srv\\database"); // a prefix of a name is no parent
     EXPECT_EQ(table.fromHost("/srv/data").value(), "d:\\");
     EXPECT_EQ(table.fromHost("/odd\\name").value(), "c:\\odd\xEF\x81\x9Cname");
     EXPECT_FALSE(table.fromHost("relative").has_value());
@@ -92,7 +95,8 @@ TEST(PathText, NormalisesWindowsPaths)
 // pieces of them) and a few others.
 TEST(HostNames, ConversionIsOneToOne)
 {
-    const std::string pieces[] = { "\\", "\xEF\x81\x9C", "\xEF\x81\x9D", "\xEF", "\x81", "\x9C", "\x9D", "a", "/", "\xEF\x81" };
+    const std::string pieces[]
+        = { "\\", "\xEF\x81\x9C", "\xEF\x81\x9D", "\xEF", "\x81", "\x9C", "\x9D", "a", "/", "\xEF\x81" };
     uint64_t state = 0x9E3779B97F4A7C15ULL;
     const auto next = [&state] {
         state ^= state << 13;

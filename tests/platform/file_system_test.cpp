@@ -99,13 +99,16 @@ TEST(StoredDosAttributes, ReadBothFormsAndWriteHexText)
         { std::string("0x26\0", 5), faArchive | faSysFile | faHidden },
         { "0X1", faReadOnly },
         { "0x10", 0 }, // the folder bit is never taken from the store
-        { std::string("\x03\x00\x03\x00\x24\x00\x00\x00", 8), faArchive | faSysFile },                      // version 3 record
-        { std::string("\x04\x00\x04\x00\x0f\x00\x00\x00\x22\x00\x00\x00", 12), faArchive | faHidden },       // version 4 record
-        { std::string("\x04\x00\x04\x00", 4), 0 },                                                          // truncated
+        { std::string("\x03\x00\x03\x00\x24\x00\x00\x00", 8), faArchive | faSysFile }, // version 3 record
+        { std::string("\x04\x00\x04\x00\x0f\x00\x00\x00\x22\x00\x00\x00", 12),
+            faArchive | faHidden }, // version 4 record
+        { std::string("\x04\x00\x04\x00", 4), 0 }, // truncated
         { "junk", 0 },
     };
     for (const Row& row : rows)
-        EXPECT_EQ(parseDosAttributeValue(reinterpret_cast<const unsigned char*>(row.value.data()), row.value.size()), row.attr)
+        EXPECT_EQ(parseDosAttributeValue(
+                      reinterpret_cast<const unsigned char*>(row.value.data()), row.value.size()),
+            row.attr)
             << testing::PrintToString(row.value);
 
     test::TempFolder folder;
@@ -141,19 +144,20 @@ TEST(LocalTime, AgreesWithTheCLibraryInZonesWithOddChanges)
 {
     // Zones whose offsets are half or three-quarter hours, or whose old local
     // mean time changed at odd seconds; every 7777th second over 190 years.
-    const char* zones[] = { "Europe/Berlin", "America/St_Johns", "Asia/Kathmandu", "Australia/Lord_Howe", "Africa/Monrovia" };
+    const char* zones[]
+        = { "Europe/Berlin", "America/St_Johns", "Asia/Kathmandu", "Australia/Lord_Howe", "Africa/Monrovia" };
     for (const char* zone : zones) {
         ::setenv("TZ", zone, 1);
         ::tzset();
         int mismatches = 0;
         for (long long s = -2000000000LL; s < 4000000000LL; s += 7777) {
             const time_t at = static_cast<time_t>(s);
-            struct tm expected {};
+            struct tm expected { };
             ::localtime_r(&at, &expected);
             const TSystemTime t = toLocalTime(timespec { at, 0 });
-            mismatches += t.wYear != expected.tm_year + 1900 || t.wMonth != expected.tm_mon + 1 || t.wDay != expected.tm_mday
-                || t.wHour != expected.tm_hour || t.wMinute != expected.tm_min || t.wSecond != expected.tm_sec
-                || t.wDayOfWeek != expected.tm_wday;
+            mismatches += t.wYear != expected.tm_year + 1900 || t.wMonth != expected.tm_mon + 1
+                || t.wDay != expected.tm_mday || t.wHour != expected.tm_hour || t.wMinute != expected.tm_min
+                || t.wSecond != expected.tm_sec || t.wDayOfWeek != expected.tm_wday;
         }
         EXPECT_EQ(mismatches, 0) << zone;
     }

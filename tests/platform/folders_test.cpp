@@ -38,14 +38,15 @@ TEST(Folders, SeedingCopiesMissingDataFilesAndKeepsTheUsersOwn)
     ASSERT_EQ(::symlink("/nonexistent/ov_pol.ini", (home / "ov_pol.ini").c_str()), 0);
 
     const std::vector<std::string> sources = { "/nonexistent/folder", installed.path(), later.path() };
-    EXPECT_EQ(seedDataFiles(home.path(), sources), (std::vector<std::string> { "ov_rus.ini", "fcolors.ini" }));
+    EXPECT_EQ(
+        seedDataFiles(home.path(), sources), (std::vector<std::string> { "ov_rus.ini", "fcolors.ini" }));
     struct Row {
         const char* name;
         const char* text;
     } rows[] = {
-        { "ov_eng.ini", "the user's own" },  // never overwritten
+        { "ov_eng.ini", "the user's own" }, // never overwritten
         { "ov_rus.ini", "shipped russian" }, // from the first source holding it
-        { "fcolors.ini", "[Colors]\n" },     // from a later source
+        { "fcolors.ini", "[Colors]\n" }, // from a later source
     };
     for (const Row& row : rows)
         EXPECT_EQ(readFile(home / row.name), row.text) << row.name;

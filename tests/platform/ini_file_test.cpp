@@ -47,23 +47,25 @@ TEST(IniFile, ReadsWithPrivateProfileRules)
         const char* key;
         const char* expected;
     } rows[] = {
-        { "GLOBAL", "LANGUAGE", "ENGLISH" },  // case-insensitive, trimmed, first duplicate wins
-        { "Global", "Empty", "" },            // present but empty is "", not the default
+        { "GLOBAL", "LANGUAGE", "ENGLISH" }, // case-insensitive, trimmed, first duplicate wins
+        { "Global", "Empty", "" }, // present but empty is "", not the default
         { "Global", "Quoted", "  spaced  " }, // one pair of outer quotes stripped
         { "Global", "Missing", "default" },
         { "Nowhere", "Language", "default" },
-        { "global", "Late", "default" },      // the second [global] is never read
+        { "global", "Late", "default" }, // the second [global] is never read
         { "Panel_Left", "Path", "c:\\windows\\" },
     };
     for (const Row& row : rows)
-        EXPECT_EQ(ini.readString(row.section, row.key, "default"), row.expected) << row.section << "/" << row.key;
+        EXPECT_EQ(ini.readString(row.section, row.key, "default"), row.expected)
+            << row.section << "/" << row.key;
 
     EXPECT_EQ(ini.readInteger("Global", "Number", 5), -42);
-    EXPECT_EQ(ini.readInteger("Global", "Big", 5), 5);      // out of int32
+    EXPECT_EQ(ini.readInteger("Global", "Big", 5), 5); // out of int32
     EXPECT_EQ(ini.readInteger("Global", "Trailing", 5), 5); // not a whole number
     EXPECT_EQ(ini.readInteger("Global", "Empty", 5), 5);
     EXPECT_EQ(ini.readInteger("Global", "Plus", 5), 7);
-    EXPECT_EQ(ini.keys("global"), (std::vector<std::string> { "Language", "Empty", "Quoted", "Number", "Big", "Trailing", "Plus" }));
+    EXPECT_EQ(ini.keys("global"),
+        (std::vector<std::string> { "Language", "Empty", "Quoted", "Number", "Big", "Trailing", "Plus" }));
 }
 
 TEST(IniFile, WritesInPlaceKeepingTheRestAndReachesTheDiskAtOnce)
@@ -148,7 +150,7 @@ TEST(IniFile, HonoursTheFilesPermissions)
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     EXPECT_EQ(slurp(locked), "[A]\nx=1\n");
     EXPECT_EQ(slurp(own), "[A]\nx=2\n");
-    struct stat info {};
+    struct stat info { };
     ::stat(own.c_str(), &info);
     EXPECT_EQ(info.st_mode & 07777, 0606u);
     int files = 0;

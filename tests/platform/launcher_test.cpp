@@ -19,8 +19,10 @@ TEST(Launcher, MapsTheClassicProgramsAndKeepsArgumentsApart)
     ::setenv("TERMINAL", "my-term", 1);
     ::setenv("VISUAL", "my-editor", 1);
     EXPECT_EQ(mapProgram("COMMAND.COM", {}), (std::vector<std::string> { "my-term" }));
-    EXPECT_EQ(mapProgram("c:\\windows\\notepad.exe", { "a b; rm -rf x" }), (std::vector<std::string> { "my-editor", "a b; rm -rf x" }));
-    EXPECT_EQ(mapProgram("mplay32.exe", { "song.mid" }), (std::vector<std::string> { "xdg-open", "song.mid" }));
+    EXPECT_EQ(mapProgram("c:\\windows\\notepad.exe", { "a b; rm -rf x" }),
+        (std::vector<std::string> { "my-editor", "a b; rm -rf x" }));
+    EXPECT_EQ(
+        mapProgram("mplay32.exe", { "song.mid" }), (std::vector<std::string> { "xdg-open", "song.mid" }));
     ::setenv("ORVANTA_MEDIA_PLAYER", "my-player", 1);
     EXPECT_EQ(mapProgram("mplayer.exe", {}), (std::vector<std::string> { "my-player" })); // no bare xdg-open
     ::unsetenv("ORVANTA_MEDIA_PLAYER");

@@ -82,7 +82,10 @@ protected:
         QWidget* target = QApplication::focusWidget();
         QTest::keyClick(target ? target : &form, key, modifiers);
     }
-    std::string lastQuestion() const { return prompts.asked.empty() ? std::string() : prompts.asked.back().text; }
+    std::string lastQuestion() const
+    {
+        return prompts.asked.empty() ? std::string() : prompts.asked.back().text;
+    }
 
     test::TempFolder home;
     test::TempFolder drive;
@@ -134,21 +137,24 @@ TEST_F(ShellCommandTest, SaveIniWritesTheGoldenSectionsAndKeysInOrder)
 
 TEST_F(ShellCommandTest, EveryKeyReloadsToTheSameState)
 {
-    const std::string panel = "Left=0\nTop=0\nWidth=640\nHeight=453\nPath=c:\\alpha\\\nColumns=2\nLength=10\nShow_FreeDisk=0\n"
-                              "Show_FileName=0\nShow_FileSize=0\nShow_FileDate=0\nShow_FileColors=0\nShow_CurDir=0\nShow_FileHide=0\n"
-                              "Show_FilesColor=0\nShow_ScrollBar=0\nShow_ToolBar=0\nParam_ExecBegin=0\nSorthMethod=srSize\n"
-                              "FileColor=1\nDirectoryColor=2\nFileSelectColor=3\nDirectorySelectColor=4\nPanelFon=5\n"
-                              "PanelSelectFon=6\nLineColor=7\nLineColorSlave=-2147483632\nSysTextColor=9\nSysInfoText=10\n"
-                              "Font_Name=Courier New\nFont_Size=10\nFont_Color=255\nFont_Style=[fsBold]\nStolbik_File=150\n"
-                              "Stolbik_FileType=55\nStolbik_Date=66\n";
-    const std::string text = "[Global]\nLeft_Style=2\nRight_Style=4\nLanguage=ITALIAN\nSysTrayIcon=0\nOnTop=0\nDelToRecycle=1\n"
-                             "SysCopy=1\nMain_Splitter=9\nSync_Panels=1\nShow_ToolBar=0\nShow_StatusBar=0\nShow_DriveBar=0\n"
-                             "EditorType=ext\nEditorName=gvim -f\nOldDrag=1\nAutoSave=0\n"
-                             "[Form_Clipboard]\nTop=1\nLeft=2\nWidth=3\nHeight=4\n"
-                             "[Interface]\nShow_BackgroundFon=0\nShow_ToolBar=0\nShow_ComLine=0\nShow_HotButtons=0\n"
-                             "[DialUp]\nRedial=0\nCloseOnBusy=1\nCloseOnConnect=1\nRedialTime=30\n"
-                             "[Confirm]\nCopy=0\nMove=0\nDelete=0\nExit=1\n"
-                             "[Panel_Left]\n"
+    const std::string panel
+        = "Left=0\nTop=0\nWidth=640\nHeight=453\nPath=c:\\alpha\\\nColumns=2\nLength=10\nShow_FreeDisk=0\n"
+          "Show_FileName=0\nShow_FileSize=0\nShow_FileDate=0\nShow_FileColors=0\nShow_CurDir=0\nShow_"
+          "FileHide=0\n"
+          "Show_FilesColor=0\nShow_ScrollBar=0\nShow_ToolBar=0\nParam_ExecBegin=0\nSorthMethod=srSize\n"
+          "FileColor=1\nDirectoryColor=2\nFileSelectColor=3\nDirectorySelectColor=4\nPanelFon=5\n"
+          "PanelSelectFon=6\nLineColor=7\nLineColorSlave=-2147483632\nSysTextColor=9\nSysInfoText=10\n"
+          "Font_Name=Courier New\nFont_Size=10\nFont_Color=255\nFont_Style=[fsBold]\nStolbik_File=150\n"
+          "Stolbik_FileType=55\nStolbik_Date=66\n";
+    const std::string text
+        = "[Global]\nLeft_Style=2\nRight_Style=4\nLanguage=ITALIAN\nSysTrayIcon=0\nOnTop=0\nDelToRecycle=1\n"
+          "SysCopy=1\nMain_Splitter=9\nSync_Panels=1\nShow_ToolBar=0\nShow_StatusBar=0\nShow_DriveBar=0\n"
+          "EditorType=ext\nEditorName=gvim -f\nOldDrag=1\nAutoSave=0\n"
+          "[Form_Clipboard]\nTop=1\nLeft=2\nWidth=3\nHeight=4\n"
+          "[Interface]\nShow_BackgroundFon=0\nShow_ToolBar=0\nShow_ComLine=0\nShow_HotButtons=0\n"
+          "[DialUp]\nRedial=0\nCloseOnBusy=1\nCloseOnConnect=1\nRedialTime=30\n"
+          "[Confirm]\nCopy=0\nMove=0\nDelete=0\nExit=1\n"
+          "[Panel_Left]\n"
         + panel + "[Panel_Right]\n" + panel;
     writeIni(text);
     const IniFile written = IniFile::fromText(text);
@@ -168,7 +174,8 @@ TEST_F(ShellCommandTest, EveryKeyReloadsToTheSameState)
                 if (section != "Form_Clipboard")
                     continue; // the layout places the panels
             }
-            const std::string expected = section == "Confirm" && key == "Exit" ? "0" : written.readString(section, key, "");
+            const std::string expected
+                = section == "Confirm" && key == "Exit" ? "0" : written.readString(section, key, "");
             EXPECT_EQ(saved.readString(section, key, "?"), expected) << section << "/" << key;
         }
     }
@@ -182,12 +189,10 @@ TEST_F(ShellCommandTest, CaptionsComeFromTheChosenLanguage)
         const char* fileMenu;
         const char* search;
     } rows[] = {
-        { "ENGLISH", "8-Delete", "&File", "  Search" },
-        { "AMERICAN", "8-Delete", "&File", "  Search" },
-        { "RUSSIAN", "8-\xD0\xA3\xD0\xB4\xD0\xB0\xD0\xBB\xD0\xB8\xD1\x82\xD1\x8C", "&\xD0\xA4\xD0\xB0\xD0\xB9\xD0\xBB",
-            "  \xD0\x9F\xD0\xBE\xD0\xB8\xD1\x81\xD0\xBA" },
-        { "POLISH", "8-Usu\xC5\x84", "&Plik", "  Szukaj" },
-        { "ITALIAN", "8-Elimina", "&File", "  Cerca" },
+        { "ENGLISH", "8-Delete", "&File", "  Search" }, { "AMERICAN", "8-Delete", "&File", "  Search" },
+        { "RUSSIAN", "8-\xD0\xA3\xD0\xB4\xD0\xB0\xD0\xBB\xD0\xB8\xD1\x82\xD1\x8C",
+            "&\xD0\xA4\xD0\xB0\xD0\xB9\xD0\xBB", "  \xD0\x9F\xD0\xBE\xD0\xB8\xD1\x81\xD0\xBA" },
+        { "POLISH", "8-Usu\xC5\x84", "&Plik", "  Szukaj" }, { "ITALIAN", "8-Elimina", "&File", "  Cerca" },
         { "KLINGON", "", "", "  " }, // no file to read: empty captions
     };
     for (const Row& row : rows) {
@@ -196,7 +201,8 @@ TEST_F(ShellCommandTest, CaptionsComeFromTheChosenLanguage)
         form.MainSettings.AutoSave = false;
         EXPECT_EQ(form.findChild<QPushButton*>("F8")->text().toStdString(), row.f8) << row.language;
         EXPECT_EQ(form.MenuAction("File")->text().toStdString(), row.fileMenu) << row.language;
-        EXPECT_EQ(form.findChild<QLabel*>("PanelSearchCaption")->text().toStdString(), row.search) << row.language;
+        EXPECT_EQ(form.findChild<QLabel*>("PanelSearchCaption")->text().toStdString(), row.search)
+            << row.language;
     }
     // ENGLISH without its file: no captions on the keys, nothing else breaks.
     fs::remove(home / "ov_eng.ini");
@@ -217,7 +223,8 @@ TEST_F(ShellCommandTest, ShortcutsReachTheirFirstEntryEvenFromTheCommandLine)
     press(form, Qt::Key_C, Qt::ControlModifier);
     press(form, Qt::Key_F5);
     press(form, Qt::Key_F12, Qt::ControlModifier);
-    EXPECT_EQ(ran, (std::vector<std::string> { "Attributes", "StopMusic", "SetColors", "Copy", "SortModes" }));
+    EXPECT_EQ(
+        ran, (std::vector<std::string> { "Attributes", "StopMusic", "SetColors", "Copy", "SortModes" }));
     EXPECT_EQ(form.ComLine()->text(), "");
     // Alt+X opens the quick-search box, which must not swallow them either.
     press(form, Qt::Key_X, Qt::AltModifier);
@@ -321,7 +328,9 @@ TEST_F(ShellCommandTest, FileWorkOpensEachKindThroughItsHandler)
 {
     std::vector<std::string> opened;
     for (const char* name : { "ViewPicture", "PlaySound", "PlayMpeg", "PlayModule", "ViewText" })
-        registerFileHandler(name, [&opened, name](TForm1&, const std::string& path) { opened.push_back(std::string(name) + " " + path); });
+        registerFileHandler(name, [&opened, name](TForm1&, const std::string& path) {
+            opened.push_back(std::string(name) + " " + path);
+        });
     TForm1 form;
     form.MainSettings.AutoSave = false;
     TFPanel* panel = form.ActivePanel();
@@ -330,7 +339,9 @@ TEST_F(ShellCommandTest, FileWorkOpensEachKindThroughItsHandler)
         form.File_Work(panel->CurrentPath());
     }
     const std::string root = panel->Browser.CurrentFolder();
-    EXPECT_EQ(opened, (std::vector<std::string> { "ViewPicture " + root + "photo.JPG", "PlayMpeg " + root + "song.MP3", "ViewText " + root + "notes" }));
+    EXPECT_EQ(opened,
+        (std::vector<std::string> { "ViewPicture " + root + "photo.JPG", "PlayMpeg " + root + "song.MP3",
+            "ViewText " + root + "notes" }));
     ASSERT_EQ(launched.calls.size(), 2u);
     EXPECT_EQ(launched.calls[0].kind, "start");
     EXPECT_EQ(launched.calls[0].argv, mapProgram("mplayer.exe", { drive / "clip.avi" }));
@@ -470,7 +481,8 @@ TEST_F(ShellCommandTest, EditRunsTheEditorWithTheFileAsItsOwnArgument)
     form.MainSettings.EditorName = "\"/opt/my editor/ed\" -f";
     form.RunCommand("Edit");
     ASSERT_EQ(launched.calls.size(), 1u);
-    EXPECT_EQ(launched.calls[0].argv, (std::vector<std::string> { "/opt/my editor/ed", "-f", drive / "notes" }));
+    EXPECT_EQ(
+        launched.calls[0].argv, (std::vector<std::string> { "/opt/my editor/ed", "-f", drive / "notes" }));
     // The terminal opens in the panel's folder.
     form.RunCommand("MSDOS");
     EXPECT_EQ(launched.calls.back().argv, mapProgram("command.com", {}));
@@ -558,7 +570,8 @@ TEST_F(ShellCommandTest, CalculatorStartsAtZeroWithItsLanguageTitle)
     });
     form.RunCommand("Calculator");
     form.RunCommand("Calculator");
-    const std::string russian = "\xD0\x9A\xD0\xB0\xD0\xBB\xD1\x8C\xD0\xBA\xD1\x83\xD0\xBB\xD1\x8F\xD1\x82\xD0\xBE\xD1\x80|0";
+    const std::string russian
+        = "\xD0\x9A\xD0\xB0\xD0\xBB\xD1\x8C\xD0\xBA\xD1\x83\xD0\xBB\xD1\x8F\xD1\x82\xD0\xBE\xD1\x80|0";
     EXPECT_EQ(seen, (std::vector<std::string> { russian, russian }));
     form.MainSettings.Language = "ENGLISH";
     form.RunCommand("Calculator");

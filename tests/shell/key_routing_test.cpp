@@ -135,9 +135,16 @@ TEST(KeyRouting, StepsInTheirOrder)
 TEST(MenuTable, EachShortcutHasOneOwnerFirstInMenuOrder)
 {
     const std::pair<const char*, const char*> rows[] = {
-        { "Ctrl+A", "File_Attrib" }, { "Ctrl+M", "Command_StopMusic" }, { "F3", "File_Viewer" }, { "Alt+F7", "File_FindFile" },
-        { "Tab", "Panel_Change" }, { "Alt+X", "HotButtons_FastFind" }, { "Ctrl+F12", "Panel_SortMode" }, { "Ctrl+C", "Config_Color" },
-        { "Shift+F4", "File_Createfile" }, { "F10", "OV_Exit" },
+        { "Ctrl+A", "File_Attrib" },
+        { "Ctrl+M", "Command_StopMusic" },
+        { "F3", "File_Viewer" },
+        { "Alt+F7", "File_FindFile" },
+        { "Tab", "Panel_Change" },
+        { "Alt+X", "HotButtons_FastFind" },
+        { "Ctrl+F12", "Panel_SortMode" },
+        { "Ctrl+C", "Config_Color" },
+        { "Shift+F4", "File_Createfile" },
+        { "F10", "OV_Exit" },
     };
     for (const auto& [keys, owner] : rows) {
         const MenuEntry* entry = shortcutOwner(keys);

@@ -40,11 +40,14 @@ TEST(LanguageFile, DecodesOlderFilesByTheirCodePage)
         const char* language;
         std::string text;
     } rows[] = {
-        { "UTF-8 stays", "[A]\nK=\xD0\x9F\xD0\xB0\xD0\xBF\xD0\xBA\xD0\xB0\n", "RUSSIAN", "[A]\nK=\xD0\x9F\xD0\xB0\xD0\xBF\xD0\xBA\xD0\xB0\n" },
+        { "UTF-8 stays", "[A]\nK=\xD0\x9F\xD0\xB0\xD0\xBF\xD0\xBA\xD0\xB0\n", "RUSSIAN",
+            "[A]\nK=\xD0\x9F\xD0\xB0\xD0\xBF\xD0\xBA\xD0\xB0\n" },
         { "byte-order mark dropped", "\xEF\xBB\xBF[A]\n", "ENGLISH", "[A]\n" },
-        { "windows-1251", "K=\xCF\xE0\xEF\xEA\xE0", "RUSSIAN", "K=\xD0\x9F\xD0\xB0\xD0\xBF\xD0\xBA\xD0\xB0" },         // Папка
-        { "windows-1250", "K=Usu\xF1 \xB3\xB9", "POLISH", "K=Usu\xC5\x84 \xC5\x82\xC4\x85" },                             // Usuń łą
-        { "windows-1252", "K=Propriet\xE0 \x80", "ITALIAN", "K=Propriet\xC3\xA0 \xE2\x82\xAC" },                          // Proprietà €
+        { "windows-1251", "K=\xCF\xE0\xEF\xEA\xE0", "RUSSIAN",
+            "K=\xD0\x9F\xD0\xB0\xD0\xBF\xD0\xBA\xD0\xB0" }, // Папка
+        { "windows-1250", "K=Usu\xF1 \xB3\xB9", "POLISH", "K=Usu\xC5\x84 \xC5\x82\xC4\x85" }, // Usuń łą
+        { "windows-1252", "K=Propriet\xE0 \x80", "ITALIAN",
+            "K=Propriet\xC3\xA0 \xE2\x82\xAC" }, // Proprietà €
         { "unknown names read as windows-1252", "K=\xE9", "KLINGON", "K=\xC3\xA9" },
     };
     for (const Row& row : rows)
@@ -54,7 +57,9 @@ TEST(LanguageFile, DecodesOlderFilesByTheirCodePage)
 TEST(LanguageFile, MissingFileUnknownLanguageAndAmerican)
 {
     test::TempFolder folder;
-    folder.write("ov_rus.ini", "[FilePanel]\nFolder=\xCF\xE0\xEF\xEA\xE0\n[Calculator]\nCaption=\xCA\xE0\xEB\xFC\xEA\xF3\xEB\xFF\xF2\xEE\xF0\n");
+    folder.write("ov_rus.ini",
+        "[FilePanel]\nFolder=\xCF\xE0\xEF\xEA\xE0\n[Calculator]\nCaption="
+        "\xCA\xE0\xEB\xFC\xEA\xF3\xEB\xFF\xF2\xEE\xF0\n");
     folder.write("ov_eng.ini", "[Calculator]\nCaption=Calculator (US)\n[Questions]\nExit=Quit?\n");
     bool found = false;
 
@@ -101,10 +106,11 @@ TEST(LanguageFile, ShippedFilesAreCompleteInEveryLanguage)
     }
     const IniFile& english = files.at("ENGLISH");
     const std::set<std::string> required[] = {
-        { "HotButtons", "MainMenu", "ToolBars", "SysInfoPanel", "FilePanel", "Errors", "Resource Explorer", "Questions", "Messages",
-            "Menu", "MkDir", "MkFile", "Attrib", "FindFile", "SortModes", "FilesColors", "FoldersHistory", "ChangeDrive",
-            "AboutSystem", "MainParam", "SetFonts", "SetColors", "Editor", "Clipboard", "CD-Player", "ChangeVideo", "InetDialer",
-            "Tetris", "Life", "Calculator", "Commands" },
+        { "HotButtons", "MainMenu", "ToolBars", "SysInfoPanel", "FilePanel", "Errors", "Resource Explorer",
+            "Questions", "Messages", "Menu", "MkDir", "MkFile", "Attrib", "FindFile", "SortModes",
+            "FilesColors", "FoldersHistory", "ChangeDrive", "AboutSystem", "MainParam", "SetFonts",
+            "SetColors", "Editor", "Clipboard", "CD-Player", "ChangeVideo", "InetDialer", "Tetris", "Life",
+            "Calculator", "Commands" },
     };
     for (const std::string& section : required[0])
         EXPECT_TRUE(english.hasSection(section)) << section;
@@ -120,11 +126,13 @@ TEST(LanguageFile, ShippedFilesAreCompleteInEveryLanguage)
         for (const std::string& section : english.sections()) {
             EXPECT_EQ(file.keys(section), english.keys(section)) << language << " " << section;
             for (const std::string& key : file.keys(section))
-                EXPECT_FALSE(file.readString(section, key, "").empty()) << language << " " << section << "/" << key;
+                EXPECT_FALSE(file.readString(section, key, "").empty())
+                    << language << " " << section << "/" << key;
         }
     }
     // Real translations, not copies of the English text.
-    EXPECT_EQ(files.at("RUSSIAN").readString("HotButtons", "DelFile", ""), "8-\xD0\xA3\xD0\xB4\xD0\xB0\xD0\xBB\xD0\xB8\xD1\x82\xD1\x8C");
+    EXPECT_EQ(files.at("RUSSIAN").readString("HotButtons", "DelFile", ""),
+        "8-\xD0\xA3\xD0\xB4\xD0\xB0\xD0\xBB\xD0\xB8\xD1\x82\xD1\x8C");
     EXPECT_EQ(files.at("POLISH").readString("Messages", "Search", ""), "Szukaj");
     EXPECT_EQ(files.at("ITALIAN").readString("MainMenu", "OV_Exit", ""), "Esci");
 }

@@ -34,7 +34,7 @@ TEST(MainLayout, ClampsPanelsAndSharesTheFunctionKeys)
         int rightWidth;
     } rows[] = {
         { 0.5, 313, 640 - 313 - 7 - 10 },
-        { 0.01, 37, 640 - 37 - 7 - 10 },  // dragged to the far left: 40 - 3 on screen
+        { 0.01, 37, 640 - 37 - 7 - 10 }, // dragged to the far left: 40 - 3 on screen
         { 0.99, 589, 640 - 589 - 7 - 10 }, // and to the far right
     };
     for (const Row& row : rows) {
@@ -143,9 +143,10 @@ TEST_F(MainWindowTest, FirstStartWithoutIni)
     EXPECT_EQ(form.RightPanel()->Browser.NameAt(1), "alpha");
     EXPECT_EQ(form.windowTitle(), "Orvanta v1.11");
     EXPECT_EQ(form.pos(), QPoint(170, 39));
-    for (const char* name : { "MainMenu1", "Panel3", "ToolBar", "RBut", "Panel_Down", "Panel_Dos", "ComRead", "ComLine", "HotKeyBox",
-             "F2", "F8", "StatusBar1", "Label1", "Label2", "b_cont", "b_stop", "PosBar", "VolBar", "PanelSearch", "Edit1",
-             "Button1", "ComList", "TimerMain", "Timer3", "Left", "Right" })
+    for (const char* name :
+        { "MainMenu1", "Panel3", "ToolBar", "RBut", "Panel_Down", "Panel_Dos", "ComRead", "ComLine",
+            "HotKeyBox", "F2", "F8", "StatusBar1", "Label1", "Label2", "b_cont", "b_stop", "PosBar", "VolBar",
+            "PanelSearch", "Edit1", "Button1", "ComList", "TimerMain", "Timer3", "Left", "Right" })
         EXPECT_NE(form.findChild<QObject*>(QLatin1String(name)), nullptr) << name;
     EXPECT_EQ(form.findChild<QPushButton*>("F6")->text(), "6-Ren/Move");
 }
@@ -212,7 +213,8 @@ TEST_F(MainWindowTest, SplitterKeepsTheDraggedRatioAndRightClickHalves)
     QWidget* client = form.centralWidget();
     const int y = form.LeftPanel()->y() + 20;
     QTest::mousePress(client, Qt::LeftButton, {}, QPoint(100, y));
-    QMouseEvent move(QEvent::MouseMove, QPointF(12, y), client->mapToGlobal(QPointF(12, y)), Qt::NoButton, Qt::LeftButton, {});
+    QMouseEvent move(QEvent::MouseMove, QPointF(12, y), client->mapToGlobal(QPointF(12, y)), Qt::NoButton,
+        Qt::LeftButton, {});
     QApplication::sendEvent(client, &move);
     QTest::mouseRelease(client, Qt::LeftButton, {}, QPoint(12, y));
     EXPECT_DOUBLE_EQ(form.SplitRatio, 12.0 / client->width());

@@ -202,8 +202,9 @@ TEST(SettingsFile, EveryFieldSurvivesASaveAndALoad)
     state.Width = 700;
     state.Height = 500;
     PanelSettings& p = state.LeftPanel;
-    p = { 1, 2, 300, 400, "d:\\work\\", 4, 10, false, false, false, false, false, false, false, false, false, false, false, 4,
-        1, 2, 3, 4, 5, 6, 7, -2147483632, 9, 10, "Courier New", 10, 12, true, 150, 50, 60, 2 };
+    p = { 1, 2, 300, 400, "d:\\work\\", 4, 10, false, false, false, false, false, false, false, false, false,
+        false, false, 4, 1, 2, 3, 4, 5, 6, 7, -2147483632, 9, 10, "Courier New", 10, 12, true, 150, 50, 60,
+        2 };
     state.RightPanel.ViewMode = 4;
     state.RightPanel.SortMode = 0;
     IniFile ini = IniFile::fromText("");
@@ -220,19 +221,21 @@ TEST(SettingsFile, EveryFieldSurvivesASaveAndALoad)
     expected.Height = 500;
     expected.Panel_Width = 700 / 2 - 11;
     const auto tie = [](const TMainSettings& s) {
-        return std::tie(s.Language, s.SysTrayIcon, s.OnTop, s.DelToRecycle, s.SysCopy, s.Main_Splitter, s.IniLoad, s.Sync_Panels,
-            s.Show_ToolBar, s.Show_StatusBar, s.Show_DriveBar, s.EditorType, s.EditorName, s.OldDrag, s.AutoSave, s.StateWin, s.Top,
-            s.Left, s.Width, s.Height, s.Panel_Width, s.Clipboard_Top, s.Clipboard_Left, s.Clipboard_Width, s.Clipboard_Height,
-            s.Show_BackgroundFon, s.Interface_Show_ToolBar, s.Show_ComLine, s.Show_HotButtons, s.Redial, s.CloseOnBusy,
+        return std::tie(s.Language, s.SysTrayIcon, s.OnTop, s.DelToRecycle, s.SysCopy, s.Main_Splitter,
+            s.IniLoad, s.Sync_Panels, s.Show_ToolBar, s.Show_StatusBar, s.Show_DriveBar, s.EditorType,
+            s.EditorName, s.OldDrag, s.AutoSave, s.StateWin, s.Top, s.Left, s.Width, s.Height, s.Panel_Width,
+            s.Clipboard_Top, s.Clipboard_Left, s.Clipboard_Width, s.Clipboard_Height, s.Show_BackgroundFon,
+            s.Interface_Show_ToolBar, s.Show_ComLine, s.Show_HotButtons, s.Redial, s.CloseOnBusy,
             s.CloseOnConnect, s.RedialTime, s.ConfirmCopy, s.ConfirmMove, s.ConfirmDelete, s.ConfirmExit);
     };
     EXPECT_TRUE(tie(back.settings) == tie(expected));
     const auto panelTie = [](const PanelSettings& q) {
-        return std::tie(q.Left, q.Top, q.Width, q.Height, q.Path, q.Columns, q.Length, q.Show_FreeDisk, q.Show_FileName,
-            q.Show_FileSize, q.Show_FileDate, q.Show_FileColors, q.Show_CurDir, q.Show_FileHide, q.Show_FilesColor, q.Show_ScrollBar,
-            q.Show_ToolBar, q.Param_ExecBegin, q.SortMode, q.FileColor, q.DirectoryColor, q.FileSelectColor, q.DirectorySelectColor,
-            q.PanelFon, q.PanelSelectFon, q.LineColor, q.LineColorSlave, q.SysTextColor, q.SysInfoText, q.Font_Name, q.Font_Size,
-            q.Font_Color, q.Font_Bold, q.Stolbik_File, q.Stolbik_FileType, q.Stolbik_Date);
+        return std::tie(q.Left, q.Top, q.Width, q.Height, q.Path, q.Columns, q.Length, q.Show_FreeDisk,
+            q.Show_FileName, q.Show_FileSize, q.Show_FileDate, q.Show_FileColors, q.Show_CurDir,
+            q.Show_FileHide, q.Show_FilesColor, q.Show_ScrollBar, q.Show_ToolBar, q.Param_ExecBegin,
+            q.SortMode, q.FileColor, q.DirectoryColor, q.FileSelectColor, q.DirectorySelectColor, q.PanelFon,
+            q.PanelSelectFon, q.LineColor, q.LineColorSlave, q.SysTextColor, q.SysInfoText, q.Font_Name,
+            q.Font_Size, q.Font_Color, q.Font_Bold, q.Stolbik_File, q.Stolbik_FileType, q.Stolbik_Date);
     };
     EXPECT_TRUE(panelTie(back.left) == panelTie(p));
     EXPECT_EQ(back.right.SortMode, 0);
@@ -240,8 +243,8 @@ TEST(SettingsFile, EveryFieldSurvivesASaveAndALoad)
 
 TEST(SettingsFile, SortTexts)
 {
-    const std::pair<int, const char*> rows[] = { { 0, "srNone" }, { 1, "srName" }, { 2, "srExt" }, { 3, "srSize" }, { 4, "srDate" },
-        { 5, "srName" }, { 6, "srName" }, { -1, "srName" } };
+    const std::pair<int, const char*> rows[] = { { 0, "srNone" }, { 1, "srName" }, { 2, "srExt" },
+        { 3, "srSize" }, { 4, "srDate" }, { 5, "srName" }, { 6, "srName" }, { -1, "srName" } };
     for (const auto& [mode, text] : rows)
         EXPECT_EQ(sortMethodText(mode), text) << mode;
     EXPECT_EQ(sortMethodMode("srBogus"), -1);

@@ -27,7 +27,7 @@ public:
 
 struct PeImage {
     std::vector<uint8_t> resources; // the .rsrc section's raw data
-    uint32_t resourceRva = 0x1000;  // its VirtualAddress
+    uint32_t resourceRva = 0x1000; // its VirtualAddress
     bool pe32Plus = false;
     std::string sectionName = ".rsrc";
     // Extra bytes of optional header beyond the standard size.

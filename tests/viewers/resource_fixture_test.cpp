@@ -17,8 +17,8 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
-#include <typeinfo>
 #include <sys/stat.h>
+#include <typeinfo>
 #include <unistd.h>
 
 namespace ov {
@@ -245,11 +245,11 @@ TEST(ResourceFixture, SavedBitmapsEqualTheirSourceFiles)
 {
     TExeImage image(kFixture);
     const std::pair<const char*, const char*> cases[] = {
-        { "Bitmap/8", "bmp8.bmp" },   // 8-bit, colour count 0: pixels at 1078
+        { "Bitmap/8", "bmp8.bmp" }, // 8-bit, colour count 0: pixels at 1078
         { "Bitmap/24", "bmp24.bmp" }, // 24-bit: pixels at 54
-        { "Bitmap/4", "core4.bmp" },  // 12-byte core header, 3-byte colours
-        { "Bitmap/16", "bf16.bmp" },  // 40-byte header with three masks
-        { "Bitmap/5", "v5.bmp" },     // 124-byte V5 header
+        { "Bitmap/4", "core4.bmp" }, // 12-byte core header, 3-byte colours
+        { "Bitmap/16", "bf16.bmp" }, // 40-byte header with three masks
+        { "Bitmap/5", "v5.bmp" }, // 124-byte V5 header
         { "Bitmap/LOGO", "bmp24.bmp" },
     };
     for (const auto& [path, file] : cases) {
@@ -360,10 +360,11 @@ TEST(ResourceRealFiles, TreesOfInstalledImages)
 
 // wrestool (icoutils) extracts each leaf by type, name and language; our raw
 // bytes must be the same.
-std::string wrestool(const std::string& file, const std::string& type, const std::string& name, uint16_t language)
+std::string wrestool(
+    const std::string& file, const std::string& type, const std::string& name, uint16_t language)
 {
-    return capture("wrestool -x --raw --type='" + type + "' --name='" + name + "' --language="
-        + std::to_string(language) + " '" + file + "' 2>/dev/null");
+    return capture("wrestool -x --raw --type='" + type + "' --name='" + name
+        + "' --language=" + std::to_string(language) + " '" + file + "' 2>/dev/null");
 }
 
 std::string typeKey(TResourceItem& type)
@@ -407,9 +408,11 @@ TEST(ResourceRealFiles, RawBytesMatchWrestool)
                 TResourceList& groups = type.List();
                 for (int g = 0; g < groups.Count(); ++g) {
                     TResourceItem& group = *groups.Items(g);
-                    const std::string name = group.HasIntegerName() ? std::to_string(group.NameValue()) : group.Name();
+                    const std::string name
+                        = group.HasIntegerName() ? std::to_string(group.NameValue()) : group.Name();
                     const auto raw = group.RawData();
-                    EXPECT_EQ(wrestool(file, typeKey(type), name, group.Language()), std::string(raw.begin(), raw.end()));
+                    EXPECT_EQ(wrestool(file, typeKey(type), name, group.Language()),
+                        std::string(raw.begin(), raw.end()));
                     ++compared;
                 }
                 continue;
@@ -446,7 +449,8 @@ TEST(ResourceTool, ListsTreesAndSavesOneResource)
     const std::string tree = runTool("'" + kFixture + "'");
     for (const char* line : { ": PE32\n", "Bitmap (6)\n", "  8  lang=1033 size=1264 rva=0x6AF0\n",
              "  7  lang=1031+1 size=8 rva=0xD878\n", "    32 X 32 1 Bit(s)  lang=1033 size=308",
-             "      96,  \"ninety-six\"\n", "        POPUP \"&Recent\"\n", "      ENDPOPUP\n", "MYDATA (1)\n" })
+             "      96,  \"ninety-six\"\n", "        POPUP \"&Recent\"\n", "      ENDPOPUP\n",
+             "MYDATA (1)\n" })
         EXPECT_NE(tree.find(line), std::string::npos) << line << "\n" << tree;
 
     int status = -1;
@@ -459,7 +463,8 @@ TEST(ResourceTool, ListsTreesAndSavesOneResource)
     EXPECT_EQ(status, 1);
 
     // A FIFO: a clear message at once, never a wait for a writer.
-    const std::string fifo = std::filesystem::temp_directory_path() / ("ov-res-" + std::to_string(::getpid()));
+    const std::string fifo
+        = std::filesystem::temp_directory_path() / ("ov-res-" + std::to_string(::getpid()));
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_EQ(capture("timeout 20 " OV_BINARY_DIR "/cli/ovtool res '" + fifo + "' 2>&1", &status),
         "ovtool res: " + fifo + ": not a regular file\n");

@@ -76,7 +76,8 @@ TEST(ResourceOpen, HeaderFailures)
     EXPECT_EQ(errorOf([&] { TExeImage(std::vector<uint8_t>(text.begin(), text.end()), "a.exe"); }),
         "unrecognized file format");
     EXPECT_EQ(errorOf([] { TExeImage(std::vector<uint8_t>(), "empty.exe"); }), "CreateFileMapping failed");
-    EXPECT_EQ(errorOf([] { TExeImage("/nonexistent/ov/file.exe"); }), "Couldn't open: /nonexistent/ov/file.exe");
+    EXPECT_EQ(
+        errorOf([] { TExeImage("/nonexistent/ov/file.exe"); }), "Couldn't open: /nonexistent/ov/file.exe");
 
     // "MZ" without a readable PE header: not an error, Status 2.
     const std::vector<std::vector<uint8_t>> notPe = {
@@ -112,11 +113,13 @@ TEST(ResourceOpen, FilesOnDiskAreReadOrMapped)
     pe.resources = oneResource(10, 5, "data").bytes;
     auto bytes = pe.build();
     const std::string small = (folder / "small.exe").string();
-    std::ofstream(small, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    std::ofstream(small, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     // A file above the read limit is mapped; its resources read the same.
     bytes.resize(TExeImage::kReadLimit + 4096, 0);
     const std::string large = (folder / "large.exe").string();
-    std::ofstream(large, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    std::ofstream(large, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     for (const auto& file : { small, large }) {
         TExeImage image(file);
         ASSERT_NE(image.Resources(), nullptr) << file;
@@ -156,7 +159,8 @@ TEST(ResourceOpen, SectionTableFollowsTheOptionalHeader)
         bool pe32Plus;
         uint16_t extra;
     };
-    const Case cases[] = { { "PE32", false, 0 }, { "PE32+", true, 0 }, { "PE32 with a longer optional header", false, 32 } };
+    const Case cases[]
+        = { { "PE32", false, 0 }, { "PE32+", true, 0 }, { "PE32 with a longer optional header", false, 32 } };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         PeImage pe;
@@ -179,7 +183,11 @@ TEST(ResourceOpen, NoResourceSection)
     const Case cases[] = {
         { "section of another name", [](PeImage& pe) { pe.sectionName = ".rsrc2"; } },
         { "no sections", [](PeImage& pe) { pe.sectionCount = 0; } },
-        { "section table past the end", [](PeImage& pe) { pe.sectionCount = 0xFFFF; pe.sectionName = ".data"; } },
+        { "section table past the end",
+            [](PeImage& pe) {
+                pe.sectionCount = 0xFFFF;
+                pe.sectionName = ".data";
+            } },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -207,14 +215,12 @@ struct HostileCase {
 TEST(ResourceHostile, Table)
 {
     const HostileCase cases[] = {
-        { "empty root directory",
-            [](ResourceBlob& b) { b.directory(0, 0, 0); },
+        { "empty root directory", [](ResourceBlob& b) { b.directory(0, 0, 0); },
             [](TExeImage& image) {
                 EXPECT_EQ(image.Status(), TExeImage::StatusReadable);
                 EXPECT_EQ(image.Resources()->Count(), 0);
             } },
-        { "section shorter than a directory",
-            [](ResourceBlob& b) { b.bytes.assign(10, 0); },
+        { "section shorter than a directory", [](ResourceBlob& b) { b.bytes.assign(10, 0); },
             [](TExeImage& image) { EXPECT_EQ(image.Resources()->Count(), 0); } },
         { "root counts of 0xFFFF list only the entries in the file",
             [](ResourceBlob& b) {
@@ -336,7 +342,8 @@ TEST(ResourceHostile, Table)
                 EXPECT_EQ(leaf.Size(), 100u);
                 EXPECT_EQ(leaf.RawData().size(), 10u);
                 EXPECT_EQ(errorOf([&] { saved(leaf); }), "Resource data lies outside the file");
-                const auto folder = std::filesystem::temp_directory_path() / ("ov-half-" + std::to_string(::getpid()));
+                const auto folder
+                    = std::filesystem::temp_directory_path() / ("ov-half-" + std::to_string(::getpid()));
                 std::filesystem::create_directories(folder);
                 EXPECT_EQ(errorOf([&] { leaf.SaveToFile((folder / "x.bmp").string()); }),
                     "Resource data lies outside the file");
@@ -407,7 +414,11 @@ TEST(ResourceHostile, Table)
             } },
         { "icon group without an icon pool lists nothing",
             [](ResourceBlob& b) {
-                b.bytes = oneResource(14, 1, std::string("\0\0\1\0\1\0" "\x20\x20\x10\0\1\0\4\0\xE8\2\0\0\1\0", 20)).bytes;
+                b.bytes = oneResource(14, 1,
+                    std::string("\0\0\1\0\1\0"
+                                "\x20\x20\x10\0\1\0\4\0\xE8\2\0\0\1\0",
+                        20))
+                              .bytes;
             },
             [](TExeImage& image) {
                 TResourceItem& group = *image.Resources()->Items(0)->List().Items(0);
@@ -424,7 +435,9 @@ TEST(ResourceHostile, Table)
                 EXPECT_EQ(file[2], 2); // a cursor file
             } },
         { "menu cut inside a text and a popup never closed",
-            [](ResourceBlob& b) { b.bytes = oneResource(4, 1, std::string("\0\0\0\0\x10\0F\0\0\0\0\0\1\0O\0p\0", 18)).bytes; },
+            [](ResourceBlob& b) {
+                b.bytes = oneResource(4, 1, std::string("\0\0\0\0\x10\0F\0\0\0\0\0\1\0O\0p\0", 18)).bytes;
+            },
             [](TExeImage& image) {
                 std::vector<std::string> lines;
                 image.Resources()->Items(0)->List().Items(0)->AssignTo(lines);
@@ -432,7 +445,8 @@ TEST(ResourceHostile, Table)
             } },
         { "menu items after the outermost level ended are not read",
             [](ResourceBlob& b) {
-                b.bytes = oneResource(4, 1, std::string("\0\0\0\0\x80\0\7\0A\0\0\0\0\0\x08\0B\0\0\0", 20)).bytes;
+                b.bytes
+                    = oneResource(4, 1, std::string("\0\0\0\0\x80\0\7\0A\0\0\0\0\0\x08\0B\0\0\0", 20)).bytes;
             },
             [](TExeImage& image) {
                 std::vector<std::string> lines;
@@ -443,14 +457,16 @@ TEST(ResourceHostile, Table)
             [](ResourceBlob& b) {
                 std::string menu("\1\0\4\0\0\0\0\0", 8);
                 // popup "P" (last at its level), help id, then item "I" id 5 (last).
-                menu += std::string("\0\0\0\0\0\0\0\0\0\0\0\0\x81\0P\0\0\0", 18) + std::string(2, '\0') + std::string(4, '\0');
+                menu += std::string("\0\0\0\0\0\0\0\0\0\0\0\0\x81\0P\0\0\0", 18) + std::string(2, '\0')
+                    + std::string(4, '\0');
                 menu += std::string("\0\0\0\0\0\0\0\0\5\0\0\0\x80\0I\0\0\0", 18) + std::string(2, '\0');
                 b.bytes = oneResource(4, 1, menu).bytes;
             },
             [](TExeImage& image) {
                 std::vector<std::string> lines;
                 image.Resources()->Items(0)->List().Items(0)->AssignTo(lines);
-                EXPECT_EQ(lines, (std::vector<std::string> { "POPUP \"P\"", "  MENUITEM \"I\",  5", "ENDPOPUP" }));
+                EXPECT_EQ(
+                    lines, (std::vector<std::string> { "POPUP \"P\"", "  MENUITEM \"I\",  5", "ENDPOPUP" }));
             } },
         { "string block cut short",
             [](ResourceBlob& b) { b.bytes = oneResource(6, 2, std::string("\0\0\3\0a\0b\0", 8)).bytes; },

@@ -50,8 +50,8 @@ TEST(ResourcePicture, IconsAndCursorsDecodeToTheSourcePixels)
     TExeImage image(kData + "fixture.dll");
     ASSERT_NE(image.Resources(), nullptr);
 
-    const std::vector<std::pair<std::string, std::string>> groups = {
-        { "Icon/1", "app.ico" }, { "Icon/2", "small.ico" }, { "Cursor/7", "pointer.cur" } };
+    const std::vector<std::pair<std::string, std::string>> groups
+        = { { "Icon/1", "app.ico" }, { "Icon/2", "small.ico" }, { "Cursor/7", "pointer.cur" } };
     TResourceList& root = *image.Resources();
     for (const auto& [path, source] : groups) {
         SCOPED_TRACE(path);

@@ -26,7 +26,7 @@ struct DecodeResult {
 // a decoder that neither progresses nor stops fails the run.
 template <typename State, typename Decode>
 DecodeResult runDecoder(Decode decode, State& state, const Bytes& input, std::size_t inputStep = 0,
-                        std::size_t outputStep = 0, std::size_t outputCap = std::size_t(1) << 26)
+    std::size_t outputStep = 0, std::size_t outputCap = std::size_t(1) << 26)
 {
     DecodeResult result;
     std::size_t offered = inputStep ? std::min(inputStep, input.size()) : input.size();
@@ -74,7 +74,8 @@ inline Bytes sampleData(std::size_t size, std::uint32_t seed)
         x ^= x << 5;
         return x;
     };
-    static const char* const words[] = { "archive ", "member ", "window ", "the ", "of ", "\r\n", "0000", "ZIP" };
+    static const char* const words[]
+        = { "archive ", "member ", "window ", "the ", "of ", "\r\n", "0000", "ZIP" };
     while (data.size() < size) {
         const std::uint32_t r = next();
         if (r % 5 == 0 && data.size() > 10) {

@@ -34,7 +34,10 @@ inline std::uint32_t crc32(const Bytes& data)
     return ~crc;
 }
 
-inline std::uint32_t le16(const Bytes& data, std::size_t at) { return data[at] | data[at + 1] << 8; }
+inline std::uint32_t le16(const Bytes& data, std::size_t at)
+{
+    return data[at] | data[at + 1] << 8;
+}
 inline std::uint32_t le32(const Bytes& data, std::size_t at)
 {
     return le16(data, at) | static_cast<std::uint32_t>(le16(data, at + 2)) << 16;
@@ -52,7 +55,8 @@ struct PackedMember {
 inline std::optional<PackedMember> firstLhaMember(const Bytes& archive)
 {
     for (std::size_t at = 0; at + 24 < archive.size(); ++at) {
-        if (archive[at + 2] != '-' || archive[at + 3] != 'l' || archive[at + 6] != '-' || archive[at + 20] > 2)
+        if (archive[at + 2] != '-' || archive[at + 3] != 'l' || archive[at + 6] != '-'
+            || archive[at + 20] > 2)
             continue;
         PackedMember member;
         member.method.assign(archive.begin() + at + 2, archive.begin() + at + 7);

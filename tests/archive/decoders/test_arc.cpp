@@ -80,8 +80,8 @@ DecodeResult decodeArc(int method, const Bytes& packed, std::uint64_t size, std:
 TEST(ArcDecode, EveryMethodOfRealArchives)
 {
     std::map<int, int> seen;
-    for (const char* file : { "arc_best.arc", "arc_sq.arc", "arc_m1.arc", "arc_m3.arc", "arc_m5.arc", "arc_m6.arc",
-                              "arc_m7.arc" }) {
+    for (const char* file : { "arc_best.arc", "arc_sq.arc", "arc_m1.arc", "arc_m3.arc", "arc_m5.arc",
+             "arc_m6.arc", "arc_m7.arc" }) {
         const auto members = arcMembers(readFile(std::string(OV_DATA_DIR) + "/archive_decoders/" + file));
         ASSERT_GE(members.size(), 3u) << file;
         for (const ArcMember& member : members) {
@@ -124,14 +124,20 @@ TEST(ArcDecode, Faults)
         int code;
     } cases[] = {
         // 'a' then 0x90 0xFF, forty times: 10,200 bytes from 160.
-        { "run-length bomb", 3, [] { Bytes b; for (int i = 0; i < 40; ++i) b.insert(b.end(), { 'a', 0x90, 0xFF }); return b; }(),
-          100, msgBadBlock },
+        { "run-length bomb", 3,
+            [] {
+                Bytes b;
+                for (int i = 0; i < 40; ++i)
+                    b.insert(b.end(), { 'a', 0x90, 0xFF });
+                return b;
+            }(),
+            100, msgBadBlock },
         { "fewer bytes than claimed", 3, { 'a', 'b' }, 3, msgErrorReading },
         { "squeeze tree of 300 nodes", 4, { 0x2C, 0x01 }, 10, msgInvalidDecodeTree },
         { "squeeze child outside the tree", 4, { 0x01, 0x00, 0x05, 0x00, 0xFE, 0xFF, 0x00 }, 10,
-          msgInvalidDecodeTree },
+            msgInvalidDecodeTree },
         { "squeeze data without its end", 4, { 0x01, 0x00, 0xBE, 0xFF, 0xFE, 0xFF, 0x00 }, 10,
-          msgErrorReading },
+            msgErrorReading },
         { "crunch width byte 13", 8, wide, crunchedSize, msgIncorrectBits },
         { "crunch data cut in half", 8, cut, crunchedSize, msgErrorReading },
         { "crunch larger than claimed", 8, crunched, crunchedSize - 1, msgBadBlock },
@@ -141,7 +147,8 @@ TEST(ArcDecode, Faults)
     for (const Case& c : cases) {
         for (std::size_t step : { std::size_t(0), std::size_t(1) }) {
             const DecodeResult run = decodeArc(c.method, c.packed, c.size, step);
-            EXPECT_EQ(run.status, Status::corrupt(c.code)) << c.name << " step " << step << " got " << run.status.code();
+            EXPECT_EQ(run.status, Status::corrupt(c.code))
+                << c.name << " step " << step << " got " << run.status.code();
             EXPECT_LE(run.output.size(), c.size) << c.name;
         }
     }

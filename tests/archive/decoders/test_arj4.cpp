@@ -10,7 +10,8 @@
 namespace ov::test {
 namespace {
 
-DecodeResult decodeArj4(const Bytes& packed, std::uint64_t size, std::size_t inputStep, std::size_t outputStep)
+DecodeResult decodeArj4(
+    const Bytes& packed, std::uint64_t size, std::size_t inputStep, std::size_t outputStep)
 {
     Arj4State state;
     state.reset(size);

@@ -49,7 +49,8 @@ std::optional<Bytes> zlibInflate(const Bytes& packed, std::size_t cap)
     return out;
 }
 
-test::DecodeResult ourInflate(const Bytes& packed, std::uint64_t size, std::size_t inStep = 0, std::size_t outStep = 0)
+test::DecodeResult ourInflate(
+    const Bytes& packed, std::uint64_t size, std::size_t inStep = 0, std::size_t outStep = 0)
 {
     auto state = std::make_unique<InflateState>();
     state->reset(size);
@@ -60,7 +61,10 @@ test::DecodeResult ourInflate(const Bytes& packed, std::uint64_t size, std::size
 // canonical code length by length. Slow and plain; nullopt on any error.
 class SlowInflate {
 public:
-    explicit SlowInflate(const Bytes& input) : m_input(input) {}
+    explicit SlowInflate(const Bytes& input)
+        : m_input(input)
+    {
+    }
 
     std::optional<Bytes> run()
     {
@@ -136,10 +140,10 @@ private:
     }
     void codes(const Code& literals, const Code& distances)
     {
-        static const unsigned lengthBase[] = { 3, 4, 5, 6, 7, 8, 9, 10, 11, 13, 15, 17, 19, 23, 27,
-                                               31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258 };
-        static const unsigned lengthExtra[] = { 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
-                                                2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0 };
+        static const unsigned lengthBase[] = { 3, 4, 5, 6, 7, 8, 9, 10, 11, 13, 15, 17, 19, 23, 27, 31, 35,
+            43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258 };
+        static const unsigned lengthExtra[]
+            = { 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0 };
         for (;;) {
             const unsigned symbol = decode(literals);
             if (symbol < 256) {
@@ -155,8 +159,7 @@ private:
             if (distanceSymbol > 29)
                 throw 5;
             static const unsigned distanceBase[] = { 1, 2, 3, 4, 5, 7, 9, 13, 17, 25, 33, 49, 65, 97, 129,
-                                                     193, 257, 385, 513, 769, 1025, 1537, 2049, 3073, 4097,
-                                                     6145, 8193, 12289, 16385, 24577 };
+                193, 257, 385, 513, 769, 1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577 };
             const unsigned base = distanceBase[distanceSymbol];
             const unsigned extra = distanceSymbol < 4 ? 0 : (distanceSymbol - 2) / 2;
             const unsigned distance = base + bits(extra);
@@ -175,7 +178,8 @@ private:
     }
     void dynamic()
     {
-        static const unsigned order[19] = { 16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15 };
+        static const unsigned order[19]
+            = { 16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15 };
         const unsigned literalCount = bits(5) + 257, distanceCount = bits(5) + 1, codeCount = bits(4) + 4;
         std::vector<unsigned> codeLengths(19);
         for (unsigned i = 0; i < codeCount; ++i)
@@ -202,7 +206,7 @@ private:
         if (lengths.size() != literalCount + distanceCount)
             throw 8;
         codes(build(std::vector<unsigned>(lengths.begin(), lengths.begin() + literalCount)),
-              build(std::vector<unsigned>(lengths.begin() + literalCount, lengths.end())));
+            build(std::vector<unsigned>(lengths.begin() + literalCount, lengths.end())));
     }
 
     const Bytes& m_input;
@@ -217,7 +221,7 @@ struct RoundTrip {
     int strategy;
 };
 
-class InflateRoundTrip : public testing::TestWithParam<RoundTrip> {};
+class InflateRoundTrip : public testing::TestWithParam<RoundTrip> { };
 
 TEST_P(InflateRoundTrip, MatchesTheOriginalWholeAndInPieces)
 {
@@ -243,17 +247,17 @@ TEST_P(InflateRoundTrip, MatchesTheOriginalWholeAndInPieces)
     EXPECT_TRUE(pieces.output == data);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Sizes, InflateRoundTrip,
-    testing::Values(RoundTrip { "empty", 0, 6, Z_DEFAULT_STRATEGY }, RoundTrip { "one", 1, 6, Z_DEFAULT_STRATEGY },
-                    RoundTrip { "storedSmall", 300, 0, Z_DEFAULT_STRATEGY },
-                    RoundTrip { "storedBig", 200000, 0, Z_DEFAULT_STRATEGY },
-                    RoundTrip { "fast", 100000, 1, Z_DEFAULT_STRATEGY },
-                    RoundTrip { "window", 32768, 6, Z_DEFAULT_STRATEGY },
-                    RoundTrip { "windowPlusOne", 32769, 9, Z_DEFAULT_STRATEGY },
-                    RoundTrip { "best", 300000, 9, Z_DEFAULT_STRATEGY },
-                    RoundTrip { "fixed", 50000, 6, Z_FIXED }, RoundTrip { "huffmanOnly", 50000, 6, Z_HUFFMAN_ONLY },
-                    RoundTrip { "runLength", 60000, 6, Z_RLE }, RoundTrip { "filtered", 50000, 6, Z_FILTERED }),
+INSTANTIATE_TEST_SUITE_P(Sizes, InflateRoundTrip,
+    testing::Values(RoundTrip { "empty", 0, 6, Z_DEFAULT_STRATEGY },
+        RoundTrip { "one", 1, 6, Z_DEFAULT_STRATEGY },
+        RoundTrip { "storedSmall", 300, 0, Z_DEFAULT_STRATEGY },
+        RoundTrip { "storedBig", 200000, 0, Z_DEFAULT_STRATEGY },
+        RoundTrip { "fast", 100000, 1, Z_DEFAULT_STRATEGY },
+        RoundTrip { "window", 32768, 6, Z_DEFAULT_STRATEGY },
+        RoundTrip { "windowPlusOne", 32769, 9, Z_DEFAULT_STRATEGY },
+        RoundTrip { "best", 300000, 9, Z_DEFAULT_STRATEGY }, RoundTrip { "fixed", 50000, 6, Z_FIXED },
+        RoundTrip { "huffmanOnly", 50000, 6, Z_HUFFMAN_ONLY }, RoundTrip { "runLength", 60000, 6, Z_RLE },
+        RoundTrip { "filtered", 50000, 6, Z_FILTERED }),
     [](const testing::TestParamInfo<RoundTrip>& row) { return std::string(row.param.name); });
 
 // LSB-first bit writer for hand-built streams.
@@ -323,20 +327,19 @@ std::vector<Faulty> faultyStreams()
     std::vector<Faulty> rows;
     rows.push_back({ "blockType3", BitWriter().put(1, 1).put(3, 2).bytes(), 10, msgBadBlock });
     rows.push_back({ "storedLengthsDisagree",
-                     BitWriter().put(1, 1).put(0, 2).align().put(5, 16).put(0x1234, 16).bytes(), 5,
-                     msgBadBlock });
+        BitWriter().put(1, 1).put(0, 2).align().put(5, 16).put(0x1234, 16).bytes(), 5, msgBadBlock });
     // 'a', then a match of 3 at distance 2 with one byte produced.
-    rows.push_back({ "distanceBeforeStart", fixedBlockWith({ { 'a', 0 }, { 257, 0 }, { 1, 5 }, { 256, 0 } }), 10,
-                     msgBadBlock });
+    rows.push_back({ "distanceBeforeStart", fixedBlockWith({ { 'a', 0 }, { 257, 0 }, { 1, 5 }, { 256, 0 } }),
+        10, msgBadBlock });
     rows.push_back({ "distanceCode30", fixedBlockWith({ { 'a', 0 }, { 257, 0 }, { 30, 5 }, { 256, 0 } }), 10,
-                     msgBadBlock });
-    rows.push_back({ "literalCode286", fixedBlockWith({ { 'a', 0 }, { 286, 0 }, { 256, 0 } }), 10,
-                     msgBadBlock });
+        msgBadBlock });
+    rows.push_back(
+        { "literalCode286", fixedBlockWith({ { 'a', 0 }, { 286, 0 }, { 256, 0 } }), 10, msgBadBlock });
     rows.push_back({ "noEndOfBlock", fixedBlockWith({ { 'a', 0 }, { 'b', 0 } }), 10, msgErrorReading });
     rows.push_back({ "moreThanTheSize", fixedBlockWith({ { 'a', 0 }, { 'b', 0 }, { 'c', 0 }, { 256, 0 } }), 2,
-                     msgBadBlock });
-    rows.push_back({ "tooManyLiteralCodes", BitWriter().put(1, 1).put(2, 2).put(30, 5).put(0, 5).put(15, 4).bytes(),
-                     10, msgBadLengths });
+        msgBadBlock });
+    rows.push_back({ "tooManyLiteralCodes",
+        BitWriter().put(1, 1).put(2, 2).put(30, 5).put(0, 5).put(15, 4).bytes(), 10, msgBadLengths });
     // Code-length code of 19 one-bit codes: over-subscribed.
     {
         BitWriter writer;
@@ -347,14 +350,34 @@ std::vector<Faulty> faultyStreams()
     }
     // Code-length code with a single two-bit code: incomplete.
     rows.push_back({ "codeLengthCodeIncomplete",
-                     BitWriter().put(1, 1).put(2, 2).put(0, 5).put(0, 5).put(0, 4).put(0, 3).put(0, 3).put(0, 3)
-                         .put(2, 3).bytes(),
-                     10, msgIncompleteCodeSet });
+        BitWriter()
+            .put(1, 1)
+            .put(2, 2)
+            .put(0, 5)
+            .put(0, 5)
+            .put(0, 4)
+            .put(0, 3)
+            .put(0, 3)
+            .put(0, 3)
+            .put(2, 3)
+            .bytes(),
+        10, msgIncompleteCodeSet });
     // Code-length code {0: '0', 16: '1'}; the first symbol repeats nothing.
     rows.push_back({ "repeatWithoutPrevious",
-                     BitWriter().put(1, 1).put(2, 2).put(0, 5).put(0, 5).put(0, 4).put(1, 3).put(0, 3).put(0, 3)
-                         .put(1, 3).code(1, 1).put(0, 2).bytes(),
-                     10, msgBadLengths });
+        BitWriter()
+            .put(1, 1)
+            .put(2, 2)
+            .put(0, 5)
+            .put(0, 5)
+            .put(0, 4)
+            .put(1, 3)
+            .put(0, 3)
+            .put(0, 3)
+            .put(1, 3)
+            .code(1, 1)
+            .put(0, 2)
+            .bytes(),
+        10, msgBadLengths });
     // The same code, every length zero: no end-of-block code.
     {
         BitWriter writer;

@@ -21,8 +21,13 @@ TEST(Lh1Decode, ArchivesOfSeveralTools)
 {
     OV_NEED_PUBLIC_ARCHIVES();
     const char* files[] = {
-        "lharc113/lh1.lzh",  "lha_amiga_122/lh1.lzh", "lha_os9_211c/h2_lh1.lzh", "lhmelt_16536/h1_lh1.lzh",
-        "lengths/lh1-0.lzh", "lengths/lh1-64k.lzh",   "lharc113/sfx.com",
+        "lharc113/lh1.lzh",
+        "lha_amiga_122/lh1.lzh",
+        "lha_os9_211c/h2_lh1.lzh",
+        "lhmelt_16536/h1_lh1.lzh",
+        "lengths/lh1-0.lzh",
+        "lengths/lh1-64k.lzh",
+        "lharc113/sfx.com",
     };
     for (const char* file : files) {
         const auto member = firstLhaMember(readFile((publicArchives() / "lhasa" / file).string()));

@@ -20,10 +20,13 @@ namespace {
 // fault, short data included.
 class SlowLzh {
 public:
-    SlowLzh(const Bytes& packed, unsigned positionSymbols, unsigned countBits, std::size_t history,
-            bool spaces)
-        : m_in(packed), m_positionSymbols(positionSymbols), m_countBits(countBits), m_history(history),
-          m_spaces(spaces)
+    SlowLzh(
+        const Bytes& packed, unsigned positionSymbols, unsigned countBits, std::size_t history, bool spaces)
+        : m_in(packed)
+        , m_positionSymbols(positionSymbols)
+        , m_countBits(countBits)
+        , m_history(history)
+        , m_spaces(spaces)
     {
     }
 
@@ -210,8 +213,8 @@ std::optional<Bytes> slowDecode(const MethodFacts& facts, const Bytes& packed, s
     return SlowLzh(packed, facts.positionSymbols, facts.countBits, facts.history, facts.spaces).decode(size);
 }
 
-DecodeResult fastDecode(LzhMethod method, const Bytes& packed, std::uint64_t size, std::size_t inputStep,
-                     std::size_t outputStep)
+DecodeResult fastDecode(
+    LzhMethod method, const Bytes& packed, std::uint64_t size, std::size_t inputStep, std::size_t outputStep)
 {
     LzhState state;
     state.reset(method, size);
@@ -241,12 +244,24 @@ TEST(LzhDecode, LhaArchivesOfManyTools)
     OV_NEED_PUBLIC_ARCHIVES();
     const std::string base = (publicArchives() / "lhasa").string() + "/";
     const char* files[] = {
-        "lha_amiga_122/lh4.lzh",   "lha_amiga_122/lh5.lzh",    "lha213/lh5.lzh",
-        "lha_unix114i/h0_lh5.lzh", "lha_unix114i/h2_lh5.lzh",  "lha_x68k_213/h2_lh5.lzh",
-        "lha_osk_201/h2_lh5.lzh",  "maclha_224/l0_lh5.lzh",    "explzh_723/h2_lh5.lzh",
-        "lhmelt_16536/h2_lh5.lzh", "morphos_lha_2717/h2_lh5.lzh", "lh2_222/eas.lzh",
-        "explzh_723/h2_lh6.lzh",   "lha_amiga_212/lh6.lzh",    "lha_unix114i/h1_lh6.lzh",
-        "lhmelt_16536/h0_lh6.lzh", "lha_unix114i/h2_lh7.lzh",  "lha213/sfx.exe",
+        "lha_amiga_122/lh4.lzh",
+        "lha_amiga_122/lh5.lzh",
+        "lha213/lh5.lzh",
+        "lha_unix114i/h0_lh5.lzh",
+        "lha_unix114i/h2_lh5.lzh",
+        "lha_x68k_213/h2_lh5.lzh",
+        "lha_osk_201/h2_lh5.lzh",
+        "maclha_224/l0_lh5.lzh",
+        "explzh_723/h2_lh5.lzh",
+        "lhmelt_16536/h2_lh5.lzh",
+        "morphos_lha_2717/h2_lh5.lzh",
+        "lh2_222/eas.lzh",
+        "explzh_723/h2_lh6.lzh",
+        "lha_amiga_212/lh6.lzh",
+        "lha_unix114i/h1_lh6.lzh",
+        "lhmelt_16536/h0_lh6.lzh",
+        "lha_unix114i/h2_lh7.lzh",
+        "lha213/sfx.exe",
     };
     for (const char* file : files) {
         const Bytes archive = readFile(base + file);
@@ -331,8 +346,8 @@ TEST(LzhDecode, FaultsAndLimits)
         LzhMethod method;
         Bytes packed;
         std::uint64_t size;
-        int code;            // 0: decodes
-        const char* output;  // when it decodes
+        int code; // 0: decodes
+        const char* output; // when it decodes
     };
     const Bytes text = [] {
         const auto members = arjMembers(readFile(std::string(OV_DATA_DIR) + "/archive_decoders/arj_m1.arj"));
@@ -342,21 +357,21 @@ TEST(LzhDecode, FaultsAndLimits)
     const Case cases[] = {
         { "literals", LzhMethod::Lh5, singleSymbolBlock(4, 'x', 0, 4), 4, 0, "xxxx" },
         { "match into the spaces of an LHA window", LzhMethod::Lh5, singleSymbolBlock(1, 256, 0, 4), 3, 0,
-          "   " },
+            "   " },
         { "match before the start of ARJ data", LzhMethod::Arj1, singleSymbolBlock(1, 256, 0, 5), 3,
-          msgBadBlock, nullptr },
-        { "match past the unpacked size", LzhMethod::Lh5, singleSymbolBlock(1, 257, 0, 4), 3,
-          msgBadBlock, nullptr },
+            msgBadBlock, nullptr },
+        { "match past the unpacked size", LzhMethod::Lh5, singleSymbolBlock(1, 257, 0, 4), 3, msgBadBlock,
+            nullptr },
         { "distance beyond the -lh4- window", LzhMethod::Lh4, singleSymbolBlock(1, 256, 13, 4), 3,
-          msgBadHuffmanCode, nullptr },
+            msgBadHuffmanCode, nullptr },
         { "distance beyond the ARJ window", LzhMethod::Arj1,
-          BitWriter().put(1, 16).put(0, 10).put(0, 9).put(256, 9).put(0, 5).put(16, 5).put(0, 15).bytes(), 3,
-          msgBadBlock, nullptr },
-        { "literal code of 511 symbols", LzhMethod::Lh5, BitWriter().put(1, 16).put(0, 10).put(511, 9).bytes(),
-          1, msgBadHuffmanCode, nullptr },
+            BitWriter().put(1, 16).put(0, 10).put(0, 9).put(256, 9).put(0, 5).put(16, 5).put(0, 15).bytes(),
+            3, msgBadBlock, nullptr },
+        { "literal code of 511 symbols", LzhMethod::Lh5,
+            BitWriter().put(1, 16).put(0, 10).put(511, 9).bytes(), 1, msgBadHuffmanCode, nullptr },
         { "oversubscribed code-length code", LzhMethod::Lh5,
-          BitWriter().put(1, 16).put(3, 5).put(1, 3).put(1, 3).put(1, 3).put(0, 2).put(0, 16).bytes(), 1,
-          msgBadHuffmanCode, nullptr },
+            BitWriter().put(1, 16).put(3, 5).put(1, 3).put(1, 3).put(1, 3).put(0, 2).put(0, 16).bytes(), 1,
+            msgBadHuffmanCode, nullptr },
         { "data cut in half", LzhMethod::Arj1, half, 20000, msgErrorReading, nullptr },
         { "no data at all", LzhMethod::Lh6, {}, 10, msgErrorReading, nullptr },
         { "nothing to decode", LzhMethod::Lh6, {}, 0, 0, "" },
@@ -390,13 +405,14 @@ TEST(LzhDecode, DamagedDataAgreesWithTheOracle)
         Bytes packed = member->packed;
         const int flips = 1 + round % 4;
         for (int i = 0; i < flips; ++i)
-            packed[random() % std::min<std::size_t>(packed.size(), round < 100 ? 64 : packed.size())] ^=
-                static_cast<std::uint8_t>(1 << (random() % 8));
+            packed[random() % std::min<std::size_t>(packed.size(), round < 100 ? 64 : packed.size())]
+                ^= static_cast<std::uint8_t>(1 << (random() % 8));
         for (LzhMethod method : { LzhMethod::Lh6, LzhMethod::Arj1 }) {
             const MethodFacts& facts = Methods.at(method == LzhMethod::Lh6 ? "-lh6-" : "arj1");
             const auto slow = slowDecode(facts, packed, member->unpackedSize);
             const DecodeResult fast = fastDecode(method, packed, member->unpackedSize, 1 << 20, 1 << 20);
-            ASSERT_EQ(fast.status.isDone(), slow.has_value()) << "round " << round << " code " << fast.status.code();
+            ASSERT_EQ(fast.status.isDone(), slow.has_value())
+                << "round " << round << " code " << fast.status.code();
             if (slow)
                 ASSERT_EQ(fast.output, *slow) << "round " << round;
             else

@@ -36,8 +36,14 @@ struct Member {
     std::uint32_t size = 0;
 };
 
-unsigned le16(const Bytes& b, std::size_t at) { return b[at] | (b[at + 1] << 8); }
-std::uint32_t le32(const Bytes& b, std::size_t at) { return le16(b, at) | (std::uint32_t(le16(b, at + 2)) << 16); }
+unsigned le16(const Bytes& b, std::size_t at)
+{
+    return b[at] | (b[at + 1] << 8);
+}
+std::uint32_t le32(const Bytes& b, std::size_t at)
+{
+    return le16(b, at) | (std::uint32_t(le16(b, at + 2)) << 16);
+}
 
 // The members of a ZIP file, by walking its local headers.
 std::vector<Member> readMembers(const Bytes& zip)
@@ -53,7 +59,8 @@ std::vector<Member> readMembers(const Bytes& zip)
         const std::uint32_t packedSize = le32(zip, at + 18);
         m.size = le32(zip, at + 22);
         const unsigned nameLength = le16(zip, at + 26), extraLength = le16(zip, at + 28);
-        m.name.assign(zip.begin() + std::ptrdiff_t(at + 30), zip.begin() + std::ptrdiff_t(at + 30 + nameLength));
+        m.name.assign(
+            zip.begin() + std::ptrdiff_t(at + 30), zip.begin() + std::ptrdiff_t(at + 30 + nameLength));
         const std::size_t data = at + 30 + nameLength + extraLength;
         if (data + std::uint64_t(packedSize) > zip.size()) {
             // Streamed (sizes in a data descriptor, or Zip64 markers).
@@ -67,7 +74,10 @@ std::vector<Member> readMembers(const Bytes& zip)
     return members;
 }
 
-std::uint32_t crcOf(const Bytes& data) { return std::uint32_t(crc32(0, data.data(), uInt(data.size()))); }
+std::uint32_t crcOf(const Bytes& data)
+{
+    return std::uint32_t(crc32(0, data.data(), uInt(data.size())));
+}
 
 // Decodes a member with the decoder of its method.
 test::DecodeResult decodeMember(const Member& m, const Bytes& packed, std::size_t step)
@@ -106,7 +116,10 @@ test::DecodeResult decodeMember(const Member& m, const Bytes& packed, std::size_
     return {};
 }
 
-std::string fixture(const std::string& name) { return (test::publicArchives() / name).string(); }
+std::string fixture(const std::string& name)
+{
+    return (test::publicArchives() / name).string();
+}
 
 struct LegacyFile {
     const char* path;
@@ -138,7 +151,8 @@ TEST(ZipLegacy, EveryMemberDecodesToItsCrcWholeAndByteByByte)
         const auto members = readMembers(zip);
         ASSERT_EQ(members.size(), file.members);
         for (unsigned method : file.methods)
-            EXPECT_TRUE(std::any_of(members.begin(), members.end(), [&](const Member& m) { return m.method == method; }));
+            EXPECT_TRUE(std::any_of(
+                members.begin(), members.end(), [&](const Member& m) { return m.method == method; }));
         for (const Member& m : members) {
             SCOPED_TRACE(m.name);
             for (std::size_t step : { std::size_t(0), std::size_t(1) }) {
@@ -155,7 +169,8 @@ TEST(ZipLegacy, TheSameTextFromEveryMethod)
 {
     OV_NEED_PUBLIC_ARCHIVES();
     // README: the one member of the zip2 files has CRC-32 22957a6e in all three.
-    for (const char* name : { "zip2/legacy/shrink.zip", "zip2/legacy/reduce.zip", "zip2/legacy/implode.zip" }) {
+    for (const char* name :
+        { "zip2/legacy/shrink.zip", "zip2/legacy/reduce.zip", "zip2/legacy/implode.zip" }) {
         const auto members = readMembers(test::readFile(fixture(name)));
         ASSERT_EQ(members.size(), 1u);
         const auto result = decodeMember(members[0], members[0].packed, 0);
@@ -170,7 +185,7 @@ TEST(ZipLegacy, DamagedMembersEndWithAMessage)
 {
     OV_NEED_PUBLIC_ARCHIVES();
     for (const char* name : { "sharpcompress/Zip.shrink.zip", "sharpcompress/Zip.reduce2.zip",
-                              "sharpcompress/Zip.implode.zip", "commons-compress/imploding-4Kdict-2trees.zip" }) {
+             "sharpcompress/Zip.implode.zip", "commons-compress/imploding-4Kdict-2trees.zip" }) {
         SCOPED_TRACE(name);
         for (Member m : readMembers(test::readFile(fixture(name)))) {
             if (m.method == 0)
@@ -227,28 +242,28 @@ TEST(ZipLegacy, HandBuiltFaults)
         { "shrinkCodeAheadOfTheTable", 1, 0, codes9({ 65, 260, 65 }), msgInvalidCode },
         { "shrinkControlWithBadFollower", 1, 0, codes9({ 65, 256, 3, 65 }), msgBadBlock },
         { "shrinkWidthPastThirteenBits", 1, 0,
-          [&] {
-              // Widen 9 -> 13 with 9-bit codes, then once more (codes are
-              // packed at the width in force; the widths only grow).
-              Bytes out;
-              std::uint64_t buffer = 0;
-              unsigned count = 0, width = 9;
-              auto put = [&](unsigned v) {
-                  buffer |= std::uint64_t(v) << count;
-                  for (count += width; count >= 8; count -= 8, buffer >>= 8)
-                      out.push_back(std::uint8_t(buffer));
-              };
-              put(65);
-              for (int i = 0; i < 5; ++i) {
-                  put(256);
-                  put(1);
-                  ++width;
-              }
-              put(65);
-              out.push_back(std::uint8_t(buffer));
-              return out;
-          }(),
-          msgInvalidCode },
+            [&] {
+                // Widen 9 -> 13 with 9-bit codes, then once more (codes are
+                // packed at the width in force; the widths only grow).
+                Bytes out;
+                std::uint64_t buffer = 0;
+                unsigned count = 0, width = 9;
+                auto put = [&](unsigned v) {
+                    buffer |= std::uint64_t(v) << count;
+                    for (count += width; count >= 8; count -= 8, buffer >>= 8)
+                        out.push_back(std::uint8_t(buffer));
+                };
+                put(65);
+                for (int i = 0; i < 5; ++i) {
+                    put(256);
+                    put(1);
+                    ++width;
+                }
+                put(65);
+                out.push_back(std::uint8_t(buffer));
+                return out;
+            }(),
+            msgInvalidCode },
         // Reduce: follower set of byte 255 claims 33 members.
         { "reduceFollowerSetTooLong", 2, 0, Bytes { 33, 0, 0, 0 }, msgBadBlock },
         // Implode: a 64-value tree described by one run of 16 values.
@@ -298,16 +313,18 @@ TEST_F(ZipCryptoTest, BothCheckByteFormsAndWrongPasswords)
         std::fclose(out);
     }
     const std::string dir = m_dir.string();
-    ASSERT_EQ(std::system(("cd " + dir + " && zip -q -P secret file.zip plain.txt && cat plain.txt | zip -q -P secret pipe.zip - "
-                           "&& 7zz a -tzip -psecret -mem=ZipCrypto crc.zip plain.txt >/dev/null && "
-                           "7zz a -tzip -psecret -mem=ZipCrypto -mx0 stored.zip plain.txt >/dev/null")
+    ASSERT_EQ(std::system(("cd " + dir
+                  + " && zip -q -P secret file.zip plain.txt && cat plain.txt | zip -q -P secret pipe.zip - "
+                    "&& 7zz a -tzip -psecret -mem=ZipCrypto crc.zip plain.txt >/dev/null && "
+                    "7zz a -tzip -psecret -mem=ZipCrypto -mx0 stored.zip plain.txt >/dev/null")
                               .c_str()),
-              0);
+        0);
     struct Row {
         const char* file;
         bool descriptor;
     };
-    for (const Row row : { Row { "crc.zip", false }, Row { "stored.zip", false }, Row { "file.zip", true }, Row { "pipe.zip", true } }) {
+    for (const Row row : { Row { "crc.zip", false }, Row { "stored.zip", false }, Row { "file.zip", true },
+             Row { "pipe.zip", true } }) {
         SCOPED_TRACE(row.file);
         const auto members = readMembers(test::readFile(dir + "/" + row.file));
         ASSERT_EQ(members.size(), 1u);

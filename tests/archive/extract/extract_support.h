@@ -27,9 +27,18 @@ namespace fs = std::filesystem;
 // OV_DATA_DIR is the repository's tests/data; this folder's own fixtures sit
 // beside the tests. sharedDir() holds the public archives (tests that read
 // them start with OV_NEED_PUBLIC_ARCHIVES()).
-inline fs::path dataDir() { return fs::path(OV_DATA_DIR).parent_path() / "archive" / "extract" / "data"; }
-inline fs::path sharedDir() { return publicArchives(); }
-inline fs::path decoderDataDir() { return fs::path(OV_DATA_DIR) / "archive_decoders"; }
+inline fs::path dataDir()
+{
+    return fs::path(OV_DATA_DIR).parent_path() / "archive" / "extract" / "data";
+}
+inline fs::path sharedDir()
+{
+    return publicArchives();
+}
+inline fs::path decoderDataDir()
+{
+    return fs::path(OV_DATA_DIR) / "archive_decoders";
+}
 
 inline std::string slurp(const fs::path& path)
 {
@@ -96,8 +105,8 @@ inline Hashes lowerCase(const Hashes& hashes)
 }
 
 struct Outcome {
-    std::vector<int> errors;             // every OnError code, in order
-    std::map<std::string, bool> ends;    // OnEnd by output path
+    std::vector<int> errors; // every OnError code, in order
+    std::map<std::string, bool> ends; // OnEnd by output path
     int begins = 0;
     bool deactivated = false;
 };
@@ -108,9 +117,8 @@ inline Outcome runExtractor(TExtractorBase& x, const fs::path& archive, const fs
     Outcome run;
     x.SetArchiveFile(archive.string());
     x.SetExtractDir(target.string());
-    x.OnError = [&run](TArchiveCommon&, const std::string&, const std::string&, const std::string&, int32_t code) {
-        run.errors.push_back(code);
-    };
+    x.OnError = [&run](TArchiveCommon&, const std::string&, const std::string&, const std::string&,
+                    int32_t code) { run.errors.push_back(code); };
     x.OnEnd = [&run](TExtractorBase&, const std::string& fn, bool pass) { run.ends[fn] = pass; };
     x.OnBegin = [&run](TExtractorBase&, const std::string&, int32_t, bool&) { ++run.begins; };
     x.OnDeactivate = [&run](TArchiveCommon&) { run.deactivated = true; };
@@ -156,7 +164,13 @@ protected:
 };
 
 // Little-endian fields for hand-built archives.
-inline void put16(std::string& s, unsigned v) { s += char(v & 0xFF), s += char((v >> 8) & 0xFF); }
-inline void put32(std::string& s, uint32_t v) { put16(s, v & 0xFFFF), put16(s, v >> 16); }
+inline void put16(std::string& s, unsigned v)
+{
+    s += char(v & 0xFF), s += char((v >> 8) & 0xFF);
+}
+inline void put32(std::string& s, uint32_t v)
+{
+    put16(s, v & 0xFFFF), put16(s, v >> 16);
+}
 
 } // namespace ov::test

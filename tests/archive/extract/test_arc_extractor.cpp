@@ -14,7 +14,8 @@ namespace {
 using ::testing::ElementsAre;
 
 // One ARC header: 1A, method, 13-byte name, sizes, date, time, CRC-16.
-std::string arcHeader(uint8_t method, const std::string& name, uint32_t packed, uint32_t original, uint16_t crc)
+std::string arcHeader(
+    uint8_t method, const std::string& name, uint32_t packed, uint32_t original, uint16_t crc)
 {
     std::string h = "\x1A";
     h += char(method);
@@ -29,8 +30,8 @@ std::string arcHeader(uint8_t method, const std::string& name, uint32_t packed, 
     return h;
 }
 
-std::string arcMember(const std::string& name, const std::string& data, uint8_t method = 2,
-                      uint32_t original = UINT32_MAX)
+std::string arcMember(
+    const std::string& name, const std::string& data, uint8_t method = 2, uint32_t original = UINT32_MAX)
 {
     const uint32_t size = original == UINT32_MAX ? uint32_t(data.size()) : original;
     return arcHeader(method, name, uint32_t(data.size()), size, crc16(data.data(), data.size())) + data;
@@ -38,14 +39,13 @@ std::string arcMember(const std::string& name, const std::string& data, uint8_t 
 
 const std::string ArcEnd("\x1A\0", 2);
 
-class ArcExtractorTest : public ExtractTest {};
+class ArcExtractorTest : public ExtractTest { };
 
 TEST_F(ArcExtractorTest, EveryMethodMatchesNomarch)
 {
-    const std::vector<fs::path> archives = { dataDir() / "arc_best.arc",       decoderDataDir() / "arc_m1.arc",
-                                             decoderDataDir() / "arc_m3.arc",  decoderDataDir() / "arc_m5.arc",
-                                             decoderDataDir() / "arc_m6.arc",  decoderDataDir() / "arc_m7.arc",
-                                             decoderDataDir() / "arc_sq.arc" };
+    const std::vector<fs::path> archives = { dataDir() / "arc_best.arc", decoderDataDir() / "arc_m1.arc",
+        decoderDataDir() / "arc_m3.arc", decoderDataDir() / "arc_m5.arc", decoderDataDir() / "arc_m6.arc",
+        decoderDataDir() / "arc_m7.arc", decoderDataDir() / "arc_sq.arc" };
     for (const fs::path& archive : archives) {
         SCOPED_TRACE(archive.string());
         TArcExtractor x;
@@ -54,7 +54,7 @@ TEST_F(ArcExtractorTest, EveryMethodMatchesNomarch)
         for (const auto& [fn, pass] : run.ends)
             EXPECT_TRUE(pass) << fn;
         EXPECT_EQ(lowerCase(hashTree(out())),
-                  lowerCase(readManifest(dataDir() / (archive.filename().string() + ".sha256"))));
+            lowerCase(readManifest(dataDir() / (archive.filename().string() + ".sha256"))));
         fs::remove_all(out());
     }
 }
@@ -75,21 +75,20 @@ TEST_F(ArcExtractorTest, FoldersNamesAndMethods)
     };
     const Row rows[] = {
         { "folder records",
-          arcHeader(30, "DOCS", 0, 0, 0) + arcMember("A.TXT", "in docs") + std::string("\x1A\x1F", 2) +
-              arcMember("B.TXT", "at the top") + ArcEnd,
-          {},
-          { { "B.TXT", "at the top" }, { "DOCS/A.TXT", "in docs" } } },
+            arcHeader(30, "DOCS", 0, 0, 0) + arcMember("A.TXT", "in docs") + std::string("\x1A\x1F", 2)
+                + arcMember("B.TXT", "at the top") + ArcEnd,
+            {}, { { "B.TXT", "at the top" }, { "DOCS/A.TXT", "in docs" } } },
         { "dot-dot", arcMember("../EVIL.TXT", "x") + arcMember("..", "y") + ArcEnd,
-          { msgInvalidFileName, msgInvalidFileName }, {} },
+            { msgInvalidFileName, msgInvalidFileName }, {} },
         { "absolute and drive", arcMember("/ABS.TXT", "a") + arcMember("C:DRV.TXT", "d") + ArcEnd, {},
-          { { "ABS.TXT", "a" }, { "DRV.TXT", "d" } } },
+            { { "ABS.TXT", "a" }, { "DRV.TXT", "d" } } },
         // 1 KB claimed, 51 KB of runs: the member stops at the claim.
         { "run-length bomb", arcMember("BOMB.TXT", bomb, 3, 1024) + arcMember("NEXT.TXT", "next") + ArcEnd,
-          { msgBadBlock }, { { "NEXT.TXT", "next" } } },
+            { msgBadBlock }, { { "NEXT.TXT", "next" } } },
         { "unsupported method",
-          arcMember("FIRST.TXT", "first") + arcMember("TEN.BIN", "????", 10) + arcMember("NEXT.TXT", "next") +
-              ArcEnd,
-          { msgUnsupportedMethod }, { { "FIRST.TXT", "first" }, { "NEXT.TXT", "next" } } },
+            arcMember("FIRST.TXT", "first") + arcMember("TEN.BIN", "????", 10) + arcMember("NEXT.TXT", "next")
+                + ArcEnd,
+            { msgUnsupportedMethod }, { { "FIRST.TXT", "first" }, { "NEXT.TXT", "next" } } },
         { "truncated data", arcHeader(2, "CUT.TXT", 100, 100, 0) + "only a part", { msgErrorReading }, {} },
     };
     for (const Row& row : rows) {
@@ -122,13 +121,15 @@ TEST_F(ArcExtractorTest, CrcFailureKeepsTheFileAndDatesAreSet)
     EXPECT_EQ(slurp(out() / "C.TXT"), "contents");
     // Date before time in the header; written as local time (TZ=UTC).
     const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
-        std::chrono::file_clock::to_sys(fs::last_write_time(out() / "C.TXT")).time_since_epoch()).count();
+        std::chrono::file_clock::to_sys(fs::last_write_time(out() / "C.TXT")).time_since_epoch())
+                             .count();
     EXPECT_EQ(seconds, 1710878400); // 2024-03-19 20:00:00
     // ARC's RecNum counts the members before this one.
     fs::remove_all(out());
     spit(in() / "two.arc", arcMember("A.TXT", "a") + arcMember("B.TXT", "b") + ArcEnd);
     TArcExtractor y;
-    y.OnBegin = [&](TExtractorBase&, const std::string&, int32_t recNum, bool&) { recNums.push_back(recNum); };
+    y.OnBegin
+        = [&](TExtractorBase&, const std::string&, int32_t recNum, bool&) { recNums.push_back(recNum); };
     y.SetArchiveFile((in() / "two.arc").string());
     y.SetExtractDir(out().string());
     y.Extract();

@@ -15,13 +15,13 @@ using ::testing::ElementsAre;
 
 // One ARJ header (60 EA, size, basic header, CRC-32, no extended header).
 std::string arjHeader(uint8_t type, const std::string& name, uint8_t flags = 0, uint8_t method = 0,
-                      uint32_t packed = 0, uint32_t original = 0, uint32_t crc = 0, uint16_t attributes = 0x20)
+    uint32_t packed = 0, uint32_t original = 0, uint32_t crc = 0, uint16_t attributes = 0x20)
 {
     std::string basic;
-    basic += char(30);   // size of the fixed part
-    basic += char(11);   // archiver version
-    basic += char(1);    // version needed
-    basic += char(0);    // host: MS-DOS
+    basic += char(30); // size of the fixed part
+    basic += char(11); // archiver version
+    basic += char(1); // version needed
+    basic += char(0); // host: MS-DOS
     basic += char(flags);
     basic += char(method);
     basic += char(type);
@@ -30,7 +30,7 @@ std::string arjHeader(uint8_t type, const std::string& name, uint8_t flags = 0, 
     put32(basic, packed);
     put32(basic, original);
     put32(basic, crc);
-    put16(basic, 0);    // name position
+    put16(basic, 0); // name position
     put16(basic, attributes);
     basic += char(0);
     basic += char(0);
@@ -48,16 +48,18 @@ std::string handArj(const std::vector<std::pair<std::string, std::string>>& memb
 {
     std::string out = arjHeader(2, "hand.arj");
     for (const auto& [name, data] : members)
-        out += arjHeader(0, name, 0, 0, uint32_t(data.size()), uint32_t(data.size()), crc32(data.data(), data.size())) +
-               data;
+        out += arjHeader(0, name, 0, 0, uint32_t(data.size()), uint32_t(data.size()),
+                   crc32(data.data(), data.size()))
+            + data;
     return out + std::string("\x60\xEA\0\0", 4);
 }
 
-class ArjExtractorTest : public ExtractTest {};
+class ArjExtractorTest : public ExtractTest { };
 
 TEST_F(ArjExtractorTest, EveryMethodAndVolumeSetMatchArj)
 {
-    for (const char* name : { "arj_m0.arj", "arj_m1.arj", "arj_m2.arj", "arj_m3.arj", "arj_m4.arj", "arj_volume.arj" }) {
+    for (const char* name :
+        { "arj_m0.arj", "arj_m1.arj", "arj_m2.arj", "arj_m3.arj", "arj_m4.arj", "arj_volume.arj" }) {
         SCOPED_TRACE(name);
         TArjExtractor x;
         const Outcome run = runExtractor(x, dataDir() / name, out());
@@ -77,15 +79,17 @@ TEST_F(ArjExtractorTest, DatesAndAttributesRestored)
     // arj on Unix stores the modification time as Unix time.
     const auto written = fs::last_write_time(out() / "text.txt");
     const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
-        std::chrono::file_clock::to_sys(written).time_since_epoch()).count();
+        std::chrono::file_clock::to_sys(written).time_since_epoch())
+                             .count();
     EXPECT_EQ(seconds, 1710506096); // 2024-03-15 12:34:56 UTC
 
     // A DOS archive's read-only attribute makes a read-only file.
     const std::string data = "read only";
-    spit(in() / "ro.arj", arjHeader(2, "ro.arj") +
-                              arjHeader(0, "ro.txt", 0, 0, uint32_t(data.size()), uint32_t(data.size()),
-                                        crc32(data.data(), data.size()), 0x21) +
-                              data + std::string("\x60\xEA\0\0", 4));
+    spit(in() / "ro.arj",
+        arjHeader(2, "ro.arj")
+            + arjHeader(0, "ro.txt", 0, 0, uint32_t(data.size()), uint32_t(data.size()),
+                crc32(data.data(), data.size()), 0x21)
+            + data + std::string("\x60\xEA\0\0", 4));
     runExtractor(x, in() / "ro.arj", out());
     EXPECT_EQ(fs::status(out() / "ro.txt").permissions() & fs::perms::owner_write, fs::perms::none);
     EXPECT_NE(fs::status(out() / "text.txt").permissions() & fs::perms::owner_write, fs::perms::none);
@@ -93,7 +97,8 @@ TEST_F(ArjExtractorTest, DatesAndAttributesRestored)
     fs::remove_all(out());
     x.SetDateTo = sdSysDate;
     runExtractor(x, dataDir() / "arj_m1.arj", out());
-    EXPECT_GT(fs::last_write_time(out() / "text.txt"), fs::file_time_type::clock::now() - std::chrono::hours(1));
+    EXPECT_GT(
+        fs::last_write_time(out() / "text.txt"), fs::file_time_type::clock::now() - std::chrono::hours(1));
 }
 
 TEST_F(ArjExtractorTest, MissingVolumeSuppliedThroughOnNextVolume)
@@ -105,8 +110,8 @@ TEST_F(ArjExtractorTest, MissingVolumeSuppliedThroughOnNextVolume)
 
     TArjExtractor x;
     std::vector<std::string> asked;
-    x.OnNextVolume = [&](TArchiveCommon&, std::string& dir, std::string& fn, const std::string& id, bool exists,
-                         bool& cancel) {
+    x.OnNextVolume = [&](TArchiveCommon&, std::string& dir, std::string& fn, const std::string& id,
+                         bool exists, bool& cancel) {
         asked.push_back(fn + " " + id + (exists ? " there" : " missing"));
         dir = (m_dir / "elsewhere").string();
         cancel = asked.size() > 1;
@@ -184,7 +189,7 @@ TEST_F(ArjExtractorTest, LinkInTheWayIsReplacedNotFollowed)
 // The fixture arj_m1.arj with one member's header changed by `patch`
 // (applied to the basic header) and the header CRC made right again.
 std::string patchedMember(const std::string& archive, const std::string& member,
-                          const std::function<void(std::string& basic, std::string& data)>& patch)
+    const std::function<void(std::string& basic, std::string& data)>& patch)
 {
     std::string bytes = archive;
     const auto at = bytes.find(member + '\0');
@@ -241,9 +246,8 @@ TEST_F(ArjExtractorTest, DamagedMembersAreReportedAndBounded)
         x.SetArchiveFile((in() / "crc.arj").string());
         x.SetExtractDir(out().string());
         x.SetFileSpec("text.txt");
-        x.OnError = [&](TArchiveCommon&, const std::string&, const std::string&, const std::string&, int32_t code) {
-            errors.push_back(code);
-        };
+        x.OnError = [&](TArchiveCommon&, const std::string&, const std::string&, const std::string&,
+                        int32_t code) { errors.push_back(code); };
         x.Extract();
         EXPECT_THAT(errors, ElementsAre(msgCrcFailed));
         fs::remove_all(out());
@@ -290,14 +294,14 @@ TEST_F(ArjExtractorTest, HeaderFaultsEndTheRun)
     };
     std::string badCrc = handArj({ { "a.txt", "x" } });
     badCrc[badCrc.find("a.txt") + 2] = 'X'; // the name changes, the CRC does not
-    const std::string garbled = arjHeader(2, "g.arj") + arjHeader(0, "g.txt", 0x01, 0, 1, 1, 0) + "x" +
-                                std::string("\x60\xEA\0\0", 4);
-    const std::string method9 = arjHeader(2, "m.arj") + arjHeader(0, "m.txt", 0, 9, 1, 1, 0) + "x" +
-                                std::string("\x60\xEA\0\0", 4);
-    const std::string label = arjHeader(2, "l.arj") + arjHeader(4, "label", 0, 0, 0, 0, 0) +
-                              std::string("\x60\xEA\0\0", 4);
-    const std::string folder = arjHeader(2, "f.arj") + arjHeader(3, "folder", 0, 0, 0, 0, 0) +
-                               std::string("\x60\xEA\0\0", 4);
+    const std::string garbled = arjHeader(2, "g.arj") + arjHeader(0, "g.txt", 0x01, 0, 1, 1, 0) + "x"
+        + std::string("\x60\xEA\0\0", 4);
+    const std::string method9
+        = arjHeader(2, "m.arj") + arjHeader(0, "m.txt", 0, 9, 1, 1, 0) + "x" + std::string("\x60\xEA\0\0", 4);
+    const std::string label
+        = arjHeader(2, "l.arj") + arjHeader(4, "label", 0, 0, 0, 0, 0) + std::string("\x60\xEA\0\0", 4);
+    const std::string folder
+        = arjHeader(2, "f.arj") + arjHeader(3, "folder", 0, 0, 0, 0, 0) + std::string("\x60\xEA\0\0", 4);
     const Row rows[] = {
         { "header CRC", badCrc, { msgHeaderCrcError } },
         { "garbled", garbled, { msgPasswordProtected } },

@@ -14,7 +14,7 @@ namespace {
 
 using ::testing::ElementsAre;
 
-class LhaExtractorTest : public ExtractTest {};
+class LhaExtractorTest : public ExtractTest { };
 
 TEST_F(LhaExtractorTest, EveryLevelAndMethodMatchesLhasa)
 {
@@ -23,15 +23,15 @@ TEST_F(LhaExtractorTest, EveryLevelAndMethodMatchesLhasa)
         std::string manifest;
     };
     std::vector<Row> rows;
-    for (const char* name : { "lha_lh0.lzh", "lha_lh5_h0.lzh", "lha_lh5_h1.lzh", "lha_lh5_h2.lzh", "lha_lh6.lzh" })
+    for (const char* name :
+        { "lha_lh0.lzh", "lha_lh5_h0.lzh", "lha_lh5_h1.lzh", "lha_lh5_h2.lzh", "lha_lh6.lzh" })
         rows.push_back({ dataDir() / name, std::string(name) + ".sha256" });
     // The public archives when they are there; the local rows run anyway.
     const bool shared = havePublicArchives();
     for (const char* path : { "lharc113/lh0.lzh", "lharc113/lh1.lzh", "lharc113/subdir.lzh", "lha213/lh5.lzh",
-                              "lha213/sfx.exe", "lha_amiga_122/lh4.lzh", "lha_amiga_122/level2.lzh",
-                              "lha_amiga_212/lh6.lzh", "lha_unix114i/h1_lh6.lzh", "lhmelt_16536/h1_lh1.lzh",
-                              "lengths/lh1-0.lzh", "lengths/lh1-1.lzh", "lengths/lh1-64k.lzh",
-                              "explzh_723/h2_subdir.lzh" }) {
+             "lha213/sfx.exe", "lha_amiga_122/lh4.lzh", "lha_amiga_122/level2.lzh", "lha_amiga_212/lh6.lzh",
+             "lha_unix114i/h1_lh6.lzh", "lhmelt_16536/h1_lh1.lzh", "lengths/lh1-0.lzh", "lengths/lh1-1.lzh",
+             "lengths/lh1-64k.lzh", "explzh_723/h2_subdir.lzh" }) {
         if (!shared)
             break;
         // The manifest is named after the path with "/" as "__".
@@ -123,7 +123,8 @@ TEST_F(LhaExtractorTest, DamagedDataIsReported)
     TLhaExtractor x;
     const Outcome run = runExtractor(x, in() / "flipped.lzh", out());
     EXPECT_TRUE(strays().empty());
-    const auto failed = std::count_if(run.ends.begin(), run.ends.end(), [](const auto& end) { return !end.second; });
+    const auto failed
+        = std::count_if(run.ends.begin(), run.ends.end(), [](const auto& end) { return !end.second; });
     EXPECT_GT(failed + std::ptrdiff_t(run.errors.size()), 0);
     // Whatever was written stays within the stored sizes.
     for (const auto& entry : fs::recursive_directory_iterator(out())) {
@@ -141,7 +142,8 @@ TEST_F(LhaExtractorTest, DatesRestored)
         TLhaExtractor x;
         runExtractor(x, dataDir() / name, out());
         const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
-            std::chrono::file_clock::to_sys(fs::last_write_time(out() / "text.txt")).time_since_epoch()).count();
+            std::chrono::file_clock::to_sys(fs::last_write_time(out() / "text.txt")).time_since_epoch())
+                                 .count();
         EXPECT_EQ(seconds, 1710506096); // 2024-03-15 12:34:56
         fs::remove_all(out());
     }

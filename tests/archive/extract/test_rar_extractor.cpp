@@ -18,7 +18,10 @@
 // libarchive answers the huge sizes of hostile archives by asking for
 // that much memory and failing cleanly when it is refused; under
 // AddressSanitizer the refusal has to be asked for.
-extern "C" const char* __asan_default_options() { return "allocator_may_return_null=1"; }
+extern "C" const char* __asan_default_options()
+{
+    return "allocator_may_return_null=1";
+}
 
 namespace ov::test {
 namespace {
@@ -45,12 +48,11 @@ protected:
 TEST_F(RarExtractorTest, PublicSetsMatchUnar)
 {
     OV_NEED_PUBLIC_ARCHIVES();
-    for (const char* path :
-         { "sharpcompress/Rar.rar", "sharpcompress/Rar.none.rar", "sharpcompress/Rar4.multi.part01.rar",
-           "libarchive/test_read_format_rar_compress_best.rar", "libarchive/test_read_format_rar_filter.rar",
-           "libarchive/test_read_format_rar5_compressed.rar",
-           "libarchive/test_read_format_rar5_multiarchive.part01.rar", "rar-test-files/testfile.rar3.rar",
-           "rar-test-files/testfile.rar5.rar" }) {
+    for (const char* path : { "sharpcompress/Rar.rar", "sharpcompress/Rar.none.rar",
+             "sharpcompress/Rar4.multi.part01.rar", "libarchive/test_read_format_rar_compress_best.rar",
+             "libarchive/test_read_format_rar_filter.rar", "libarchive/test_read_format_rar5_compressed.rar",
+             "libarchive/test_read_format_rar5_multiarchive.part01.rar", "rar-test-files/testfile.rar3.rar",
+             "rar-test-files/testfile.rar5.rar" }) {
         SCOPED_TRACE(path);
         std::string manifest = path;
         manifest.replace(manifest.find('/'), 1, "__");
@@ -109,23 +111,27 @@ protected:
     fs::path elsewhere() const { return m_dir / "in" / "elsewhere"; }
     static std::string volume(int number) { return "Rar4.multi.part0" + std::to_string(number) + ".rar"; }
     fs::path first() const { return in() / volume(1); }
-    Hashes manifest() const { return readManifest(dataDir() / "sharpcompress__Rar4.multi.part01.rar.sha256"); }
+    Hashes manifest() const
+    {
+        return readManifest(dataDir() / "sharpcompress__Rar4.multi.part01.rar.sha256");
+    }
 };
 
 TEST_F(RarVolumeTest, MissingMiddleVolumeSuppliedThroughOnNextVolume)
 {
     TRarExtractor x;
     std::vector<std::string> asked;
-    x.OnNextVolume = [&](TArchiveCommon&, std::string& dir, std::string& fn, const std::string& id, bool exists,
-                         bool& cancel) {
+    x.OnNextVolume = [&](TArchiveCommon&, std::string& dir, std::string& fn, const std::string& id,
+                         bool exists, bool& cancel) {
         asked.push_back(fn + " " + id + (exists ? " there" : " missing"));
         if (!exists)
             dir = elsewhere().string();
         cancel = asked.size() > 10;
     };
     const Outcome run = runExtractor(x, first(), out());
-    EXPECT_THAT(asked, ElementsAre(volume(2) + " 1 missing", volume(3) + " 2 there", volume(4) + " 3 there",
-                                   volume(5) + " 4 there", volume(6) + " 5 there", volume(7) + " 6 there"));
+    EXPECT_THAT(asked,
+        ElementsAre(volume(2) + " 1 missing", volume(3) + " 2 there", volume(4) + " 3 there",
+            volume(5) + " 4 there", volume(6) + " 5 there", volume(7) + " 6 there"));
     EXPECT_THAT(run.errors, ::testing::IsEmpty());
     EXPECT_EQ(hashTree(out()), manifest());
 }
@@ -197,9 +203,11 @@ TEST_F(RarExtractorTest, EncryptedMembersAreReported)
     // libarchive 3.6 does not flag encrypted RAR 5 data: such a member
     // decodes to bytes that fail their check, reported as damaged.
     TRarExtractor z;
-    const Outcome rar5 = runExtractor(z, sharedDir() / "libarchive/test_read_format_rar5_encrypted.rar", out());
+    const Outcome rar5
+        = runExtractor(z, sharedDir() / "libarchive/test_read_format_rar5_encrypted.rar", out());
     EXPECT_THAT(rar5.errors, ElementsAre(msgBadFileHeader));
-    const auto failed = std::count_if(rar5.ends.begin(), rar5.ends.end(), [](const auto& end) { return !end.second; });
+    const auto failed
+        = std::count_if(rar5.ends.begin(), rar5.ends.end(), [](const auto& end) { return !end.second; });
     EXPECT_EQ(failed, 1);
 }
 
@@ -316,20 +324,19 @@ TEST_F(RarExtractorTest, TargetBehindALinkAndLinksInsideTheTree)
 TEST_F(RarExtractorTest, LinksAndMalformedArchivesStayContained)
 {
     OV_NEED_PUBLIC_ARCHIVES();
-    for (const char* path : { "libarchive/test_read_format_rar.rar", "libarchive/test_read_format_rar5_symlink.rar",
-                              "libarchive/test_read_format_rar5_hardlink.rar",
-                              "libarchive/test_read_format_rar_invalid1.rar",
-                              "libarchive/test_read_format_rar_overflow.rar",
-                              "libarchive/test_read_format_rar_endarc_huge.rar",
-                              "libarchive/test_read_format_rar_newsub_huge.rar",
-                              "libarchive/test_read_format_rar_symlink_huge.rar",
-                              "libarchive/test_read_format_rar_ppmd_use_after_free.rar",
-                              "libarchive/test_read_format_rar_unbound_staticdata.rar",
-                              "libarchive/test_read_format_rar5_bad_tables.rar",
-                              "libarchive/test_read_format_rar5_truncated_huff.rar",
-                              "libarchive/test_read_format_rar5_distance_overflow.rar",
-                              "libarchive/test_read_format_rar5_invalid_dict_reference.rar",
-                              "sharpcompress/Rar.malformed_512byte.rar" }) {
+    for (const char* path :
+        { "libarchive/test_read_format_rar.rar", "libarchive/test_read_format_rar5_symlink.rar",
+            "libarchive/test_read_format_rar5_hardlink.rar", "libarchive/test_read_format_rar_invalid1.rar",
+            "libarchive/test_read_format_rar_overflow.rar", "libarchive/test_read_format_rar_endarc_huge.rar",
+            "libarchive/test_read_format_rar_newsub_huge.rar",
+            "libarchive/test_read_format_rar_symlink_huge.rar",
+            "libarchive/test_read_format_rar_ppmd_use_after_free.rar",
+            "libarchive/test_read_format_rar_unbound_staticdata.rar",
+            "libarchive/test_read_format_rar5_bad_tables.rar",
+            "libarchive/test_read_format_rar5_truncated_huff.rar",
+            "libarchive/test_read_format_rar5_distance_overflow.rar",
+            "libarchive/test_read_format_rar5_invalid_dict_reference.rar",
+            "sharpcompress/Rar.malformed_512byte.rar" }) {
         SCOPED_TRACE(path);
         TRarExtractor x;
         const Outcome run = runExtractor(x, sharedDir() / path, out());

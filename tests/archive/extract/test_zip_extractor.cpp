@@ -39,7 +39,8 @@ std::map<std::string, std::string> tree(const fs::path& root)
         return files;
     for (const auto& entry : fs::recursive_directory_iterator(root))
         if (entry.is_regular_file() || entry.is_symlink())
-            files[fs::relative(entry.path(), root).string()] = entry.is_symlink() ? "<link>" : slurp(entry.path());
+            files[fs::relative(entry.path(), root).string()]
+                = entry.is_symlink() ? "<link>" : slurp(entry.path());
     return files;
 }
 
@@ -68,9 +69,8 @@ protected:
         Outcome run;
         x.SetArchiveFile(archive);
         x.SetExtractDir(target.string());
-        x.OnError = [&run](TArchiveCommon&, const std::string&, const std::string&, const std::string&, int32_t code) {
-            run.errors.push_back(code);
-        };
+        x.OnError = [&run](TArchiveCommon&, const std::string&, const std::string&, const std::string&,
+                        int32_t code) { run.errors.push_back(code); };
         x.OnEnd = [&run](TExtractorBase&, const std::string& fn, bool pass) { run.ends[fn] = pass; };
         x.Extract();
         return run;
@@ -80,7 +80,10 @@ protected:
         TZipExtractor x;
         return extract(archive, target, x);
     }
-    int sh(const std::string& command) { return std::system(("cd " + m_dir.string() + " && " + command).c_str()); }
+    int sh(const std::string& command)
+    {
+        return std::system(("cd " + m_dir.string() + " && " + command).c_str());
+    }
 
     fs::path m_dir;
 };
@@ -90,10 +93,10 @@ TEST_F(ZipExtractorTest, LegacyFixturesMatchUnzip)
     OV_NEED_PUBLIC_ARCHIVES();
     const std::string base = test::publicArchives().string() + "/";
     // unzip here has no unreduce: reduce files are checked by CRC only.
-    for (const char* name : { "zip2/legacy/shrink.zip", "zip2/legacy/implode.zip", "sharpcompress/Zip.shrink.zip",
-                              "sharpcompress/Zip.implode.zip", "commons-compress/SHRUNK.ZIP",
-                              "commons-compress/imploding-4Kdict-2trees.zip",
-                              "commons-compress/imploding-8Kdict-3trees.zip", "sharpcompress/Zip.reduce3.zip" }) {
+    for (const char* name : { "zip2/legacy/shrink.zip", "zip2/legacy/implode.zip",
+             "sharpcompress/Zip.shrink.zip", "sharpcompress/Zip.implode.zip", "commons-compress/SHRUNK.ZIP",
+             "commons-compress/imploding-4Kdict-2trees.zip", "commons-compress/imploding-8Kdict-3trees.zip",
+             "sharpcompress/Zip.reduce3.zip" }) {
         SCOPED_TRACE(name);
         const fs::path ours = m_dir / "ours", theirs = m_dir / "theirs";
         const Outcome run = extract(base + name, ours);
@@ -134,7 +137,8 @@ std::string handZip(const std::vector<std::pair<std::string, std::string>>& memb
         put32(out, crc), put32(out, uint32_t(data.size())), put32(out, uint32_t(data.size()));
         put16(out, unsigned(name.size())), put16(out, 0);
         out += name + data;
-        put32(central, 0x02014b50), put16(central, 20), put16(central, 10), put16(central, 0), put16(central, 0);
+        put32(central, 0x02014b50), put16(central, 20), put16(central, 10), put16(central, 0),
+            put16(central, 0);
         put32(central, 0x21000000), put32(central, crc), put32(central, uint32_t(data.size()));
         put32(central, uint32_t(data.size())), put16(central, unsigned(name.size()));
         put16(central, 0), put16(central, 0), put16(central, 0), put16(central, 0), put32(central, 0x20);
@@ -155,9 +159,14 @@ TEST_F(ZipExtractorTest, HostileNamesStayInsideTheTarget)
         const char* expected; // relative path written, or null: refused with 25243
     };
     const Row rows[] = {
-        { "../escape.txt", nullptr },     { "a/../../escape.txt", nullptr }, { "..\\escape.txt", nullptr },
-        { "/abs/file.txt", "abs/file.txt" }, { "c:\\drive.txt", "drive.txt" }, { "c:/x/y.txt", "x/y.txt" },
-        { "./dot/./f.txt", "dot/f.txt" }, { "\\\\server\\share\\u.txt", "server/share/u.txt" },
+        { "../escape.txt", nullptr },
+        { "a/../../escape.txt", nullptr },
+        { "..\\escape.txt", nullptr },
+        { "/abs/file.txt", "abs/file.txt" },
+        { "c:\\drive.txt", "drive.txt" },
+        { "c:/x/y.txt", "x/y.txt" },
+        { "./dot/./f.txt", "dot/f.txt" },
+        { "\\\\server\\share\\u.txt", "server/share/u.txt" },
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.stored);
@@ -175,7 +184,8 @@ TEST_F(ZipExtractorTest, HostileNamesStayInsideTheTarget)
         }
         // Nothing ever lands beside the target folder.
         for (const auto& entry : fs::directory_iterator(m_dir))
-            EXPECT_TRUE(entry.path().filename() == "out" || entry.path().filename() == "h.zip") << entry.path();
+            EXPECT_TRUE(entry.path().filename() == "out" || entry.path().filename() == "h.zip")
+                << entry.path();
         fs::remove_all(m_dir / "out");
     }
 }
@@ -228,7 +238,7 @@ TEST_F(ZipExtractorTest, BombAndDamageNeverWritePastTheStatedSize)
     EXPECT_EQ(slurp(m_dir / "out2" / "c.txt"), "data");
     // The hand-made stamp has day 0, which gives 1 January 1980 00:00
     // (the tests run in UTC).
-    struct stat info {};
+    struct stat info { };
     ASSERT_EQ(::stat((m_dir / "out2" / "c.txt").c_str(), &info), 0);
     EXPECT_EQ(info.st_mtime, 315532800);
     // Without OnEnd the failure comes as 25151.
@@ -236,17 +246,17 @@ TEST_F(ZipExtractorTest, BombAndDamageNeverWritePastTheStatedSize)
     std::vector<int> errors;
     quiet.SetArchiveFile((m_dir / "crc.zip").string());
     quiet.SetExtractDir((m_dir / "out3").string());
-    quiet.OnError = [&](TArchiveCommon&, const std::string&, const std::string&, const std::string&, int32_t code) {
-        errors.push_back(code);
-    };
+    quiet.OnError = [&](TArchiveCommon&, const std::string&, const std::string&, const std::string&,
+                        int32_t code) { errors.push_back(code); };
     quiet.Extract();
     EXPECT_EQ(errors, std::vector<int> { msgCrcFailed });
 
     // Deflate's stored-block length and its complement disagree: 25109,
     // and the run ends there (the next member is not written).
-    ASSERT_EQ(sh("python3 -c \"import zipfile; z = zipfile.ZipFile('s.zip', 'w', zipfile.ZIP_DEFLATED, compresslevel=0); "
+    ASSERT_EQ(sh("python3 -c \"import zipfile; z = zipfile.ZipFile('s.zip', 'w', zipfile.ZIP_DEFLATED, "
+                 "compresslevel=0); "
                  "z.writestr('a.txt', 'stored block'); z.writestr('b.txt', 'next'); z.close()\""),
-              0);
+        0);
     std::string stored = slurp(m_dir / "s.zip");
     ASSERT_EQ(stored.compare(30, 5, "a.txt"), 0);
     const std::size_t block = 30 + 5 + (uint8_t(stored[28]) | uint8_t(stored[29]) << 8);
@@ -291,7 +301,7 @@ TEST_F(ZipExtractorTest, PasswordFlow)
         { "noListNoHandler", {}, {}, {}, 0, 0 },
         { "handlerRightSecondTime", {}, { "bad", "right" }, { msgInvalidPassword }, 2, 2 },
         { "handlerAlwaysWrong", {}, { "x", "y", "z", "w" },
-          { msgInvalidPassword, msgInvalidPassword, msgInvalidPassword, msgPasswordFailed }, 0, 3 },
+            { msgInvalidPassword, msgInvalidPassword, msgInvalidPassword, msgPasswordFailed }, 0, 3 },
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -299,10 +309,11 @@ TEST_F(ZipExtractorTest, PasswordFlow)
         x.Passwords = row.passwords;
         int asked = 0;
         if (!row.answers.empty())
-            x.OnGetPassword = [&](TExtractorBase&, const std::string&, std::string& password, bool& tryAgain) {
-                password = row.answers[std::size_t(asked++)];
-                tryAgain = true;
-            };
+            x.OnGetPassword
+                = [&](TExtractorBase&, const std::string&, std::string& password, bool& tryAgain) {
+                      password = row.answers[std::size_t(asked++)];
+                      tryAgain = true;
+                  };
         const Outcome run = extract(archive, m_dir / "out", x);
         EXPECT_EQ(run.errors, row.errors);
         EXPECT_EQ(tree(m_dir / "out").size(), row.written);

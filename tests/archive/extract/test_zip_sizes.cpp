@@ -17,7 +17,10 @@ namespace {
 
 using namespace ov::test;
 
-fs::path sizesDir() { return fs::path(OV_DATA_DIR) / "archive" / "zip_sizes"; }
+fs::path sizesDir()
+{
+    return fs::path(OV_DATA_DIR) / "archive" / "zip_sizes";
+}
 
 const char* const Fixtures[] = { "zip_deflate.zip", "zip_stored.zip", "7z_deflate.zip", "7z_stored.zip" };
 
@@ -49,7 +52,7 @@ TEST_F(ZipSizesTest, LibraryMatchesUnzipByteForByte)
 
 // The ovtool of this build tree; skips (fails under CI) when it is not built.
 #define NEED_OVTOOL(ovtool)                                                                                  \
-    const fs::path ovtool = fs::path(OV_BINARY_DIR) / "cli" / "ovtool";                                    \
+    const fs::path ovtool = fs::path(OV_BINARY_DIR) / "cli" / "ovtool";                                      \
     if (!fs::exists(ovtool)) {                                                                               \
         if (std::getenv("CI"))                                                                               \
             FAIL() << ovtool << " not built";                                                                \
@@ -62,8 +65,8 @@ TEST_F(ZipSizesTest, OvtoolExtractMatchesUnzip)
     for (const char* fixture : Fixtures) {
         SCOPED_TRACE(fixture);
         const fs::path archive = sizesDir() / fixture;
-        const std::string command = "'" + ovtool.string() + "' arc x '" + archive.string() + "' '" +
-            out().string() + "' >/dev/null";
+        const std::string command = "'" + ovtool.string() + "' arc x '" + archive.string() + "' '"
+            + out().string() + "' >/dev/null";
         ASSERT_EQ(std::system(command.c_str()), 0);
         EXPECT_EQ(hashTree(out()), readManifest(archive.string() + ".sha256"));
         fs::remove_all(out());
@@ -123,7 +126,7 @@ TEST_F(ZipSizesTest, OvtoolNamesFollowTheCodePage)
         const char* option;
         const char* name;
     } rows[] = {
-        { "LC_ALL=C.UTF-8", "", "\u0393\u00D1\u00DF\u0393.txt" },       // CP437
+        { "LC_ALL=C.UTF-8", "", "\u0393\u00D1\u00DF\u0393.txt" }, // CP437
         { "LC_ALL=C.UTF-8", "--codepage 866", "\u0442\u0435\u0441\u0442.txt" },
         { "LC_ALL= LC_MESSAGES= LANG=ru_RU.UTF-8", "", "\u0442\u0435\u0441\u0442.txt" },
         { "LC_ALL=pl_PL.UTF-8", "", "\u00D4\u0105\u00DF\u00D4.txt" }, // CP852
@@ -131,13 +134,20 @@ TEST_F(ZipSizesTest, OvtoolNamesFollowTheCodePage)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.environment) + " " + row.option);
-        const std::string run = std::string("env ") + row.environment + " '" + ovtool.string() + "' arc " + row.option;
-        EXPECT_THAT(capture(run + " l '" + archive.string() + "'"), testing::HasSubstr(std::string("\n") + row.name + "\t"));
-        ASSERT_EQ(std::system((run + " x '" + archive.string() + "' '" + out().string() + "' >/dev/null").c_str()), 0);
+        const std::string run
+            = std::string("env ") + row.environment + " '" + ovtool.string() + "' arc " + row.option;
+        EXPECT_THAT(capture(run + " l '" + archive.string() + "'"),
+            testing::HasSubstr(std::string("\n") + row.name + "\t"));
+        ASSERT_EQ(
+            std::system((run + " x '" + archive.string() + "' '" + out().string() + "' >/dev/null").c_str()),
+            0);
         EXPECT_TRUE(fs::exists(out() / row.name));
         fs::remove_all(out());
     }
-    EXPECT_NE(std::system(("'" + ovtool.string() + "' arc --codepage 1251 l '" + archive.string() + "' 2>/dev/null").c_str()), 0);
+    EXPECT_NE(
+        std::system(("'" + ovtool.string() + "' arc --codepage 1251 l '" + archive.string() + "' 2>/dev/null")
+                        .c_str()),
+        0);
 }
 
 // A UTF-8 name stored by Info-ZIP on Unix (host 3, flag bit 11 clear) keeps
@@ -160,8 +170,8 @@ TEST_F(ZipSizesTest, UnixUtf8NamesKeepTheirName)
 std::string emptyMembersZip()
 {
     std::string body, central;
-    const std::pair<const char*, std::string> members[] = { { "deflated", std::string("\x03\x00", 2) },
-                                                            { "stored", std::string() } };
+    const std::pair<const char*, std::string> members[]
+        = { { "deflated", std::string("\x03\x00", 2) }, { "stored", std::string() } };
     for (const auto& member : members) {
         const char* name = member.first;
         const std::string& data = member.second;
@@ -193,7 +203,8 @@ TEST_F(ZipSizesTest, ProgressStepsStayInRange)
         TProgressNotify notify;
         int step;
     } steps[] = { { Five, 5 }, { Ten, 10 }, { TwentyFive, 25 } };
-    for (const fs::path& archive : { sizesDir() / "zip_deflate.zip", sizesDir() / "7z_stored.zip", in() / "empty.zip" })
+    for (const fs::path& archive :
+        { sizesDir() / "zip_deflate.zip", sizesDir() / "7z_stored.zip", in() / "empty.zip" })
         for (const auto& [notify, step] : steps) {
             SCOPED_TRACE(archive.filename().string() + " step " + std::to_string(step));
             TZipExtractor x;
