@@ -1,40 +1,13 @@
 #include "fileops/find_and_drive_commands.h"
 
 #include "fileops/drive_window.h"
-#include "fileops/file_ops_host.h"
 #include "fileops/find_window.h"
+#include "fileops/form_host.h"
 #include "fileops/info_window.h"
 #include "shell/commands.h"
 #include "shell/main_window.h"
 
 namespace ov {
-
-namespace {
-
-// The main window as these windows see it.
-class FormHost : public TFileOpsHost {
-public:
-    explicit FormHost(TForm1& form)
-        : m_form(form)
-    {
-    }
-    TBrowser& List(PanelSide side) override { return panel(side)->Browser; }
-    int CurrentIndex(PanelSide side) override { return panel(side)->CurrentIndex(); }
-    void SetCursorIndex(PanelSide side, int index) override { panel(side)->SetCursorIndex(index); }
-    TMainSettings& Settings() override { return m_form.MainSettings; }
-    const IniFile& Language() override { return m_form.Language(); }
-    void Update_AllPanels() override { m_form.Update_AllPanels(); }
-    QWidget* Owner() override { return &m_form; }
-
-private:
-    TFPanel* panel(PanelSide side) const
-    {
-        return side == PanelSide::Active ? m_form.ActivePanel() : m_form.OtherPanel();
-    }
-    TForm1& m_form;
-};
-
-} // namespace
 
 void registerFindAndDriveCommands()
 {

@@ -1,0 +1,92 @@
+#include "fileops/form_host.h"
+
+#include "fileops/sort_window.h"
+#include "shell/main_window.h"
+
+namespace ov {
+
+FormHost::FormHost(TForm1& form)
+    : m_form(form)
+{
+}
+
+TBrowser& FormHost::List(PanelSide side)
+{
+    return panel(side)->Browser;
+}
+
+int FormHost::CurrentIndex(PanelSide side)
+{
+    return panel(side)->CurrentIndex();
+}
+
+void FormHost::SetCursorIndex(PanelSide side, int index)
+{
+    panel(side)->SetCursorIndex(index);
+}
+
+TMainSettings& FormHost::Settings()
+{
+    return m_form.MainSettings;
+}
+
+const IniFile& FormHost::Language()
+{
+    return m_form.Language();
+}
+
+void FormHost::Update_AllPanels()
+{
+    m_form.Update_AllPanels();
+}
+
+QWidget* FormHost::Owner()
+{
+    return &m_form;
+}
+
+void FormHost::RepaintPanels()
+{
+    for (TFPanel* shown : { m_form.LeftPanel(), m_form.RightPanel() })
+        shown->Layout();
+}
+
+bool FormHost::ActiveIsLeft()
+{
+    return m_form.ActivePanel() == m_form.LeftPanel();
+}
+
+QRect FormHost::PanelRect(PanelSide side)
+{
+    TFPanel* shown = panel(side);
+    return QRect(shown->mapToGlobal(QPoint(0, 0)), shown->size());
+}
+
+int FormHost::PanelFontSize()
+{
+    return m_form.ActivePanel()->FontSize;
+}
+
+void FormHost::SetSortMode(PanelSide side, int mode)
+{
+    panel(side)->Browser.SortMode = mode;
+    panel(side)->SortSetting = TFormSort::SettingOfMode(mode);
+}
+
+void FormHost::OpenActiveFolder(const std::string& path)
+{
+    TFPanel* active = m_form.ActivePanel();
+    active->Path = path;
+    if (active->ViewMode == 2 || active->ViewMode == 4) {
+        active->ViewMode = 1;
+        active->Columns = 3;
+    }
+    active->ReadFolder();
+}
+
+TFPanel* FormHost::panel(PanelSide side) const
+{
+    return side == PanelSide::Active ? m_form.ActivePanel() : m_form.OtherPanel();
+}
+
+} // namespace ov
