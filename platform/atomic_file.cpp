@@ -1,6 +1,8 @@
 // AtomicFile; see atomic_file.h for the rules.
 #include "platform/atomic_file.h"
 
+#include "platform/host_file.h"
+
 #include <fcntl.h>
 #include <random>
 #include <sys/stat.h>
@@ -208,19 +210,9 @@ bool AtomicFile::write(const void* data, std::size_t size)
 {
     if (!m_file)
         return fail(m_error ? m_error : EBADF);
-    const char* bytes = static_cast<const char*>(data);
-    while (size > 0) {
-        const ssize_t written = ::write(m_file.get(), bytes, size);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written < 0)
-            return fail(errno);
-        // No progress and no error: the device is full.
-        if (written == 0)
-            return fail(ENOSPC);
-        bytes += written;
-        size -= static_cast<std::size_t>(written);
-    }
+    // A short write that makes no progress reads as ENOSPC.
+    if (!writeAllToHost(m_file.get(), data, size))
+        return fail(errno);
     return true;
 }
 

@@ -1,6 +1,8 @@
 // The freedesktop Trash; see trash.h.
 #include "platform/trash.h"
 
+#include "platform/host_file.h"
+
 #include "platform/file_operation.h"
 
 #include <cerrno>
@@ -137,20 +139,6 @@ std::string deletionDate()
     return text;
 }
 
-bool writeAll(int fd, const std::string& text)
-{
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t written = ::write(fd, text.data() + done, text.size() - done);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        done += static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
 } // namespace
 
 std::string homeTrashFolder()
@@ -225,7 +213,7 @@ bool moveToTrash(const std::string& hostPath, std::string* error)
     const std::string infoPath = infoFolder + "/" + chosen + ".trashinfo";
     const std::string text
         = "[Trash Info]\nPath=" + encodeTrashPath(place.pathText) + "\nDeletionDate=" + deletionDate() + "\n";
-    const bool written = writeAll(infoFd, text);
+    const bool written = writeAllToHost(infoFd, text.data(), text.size());
     if (::close(infoFd) != 0 || !written) {
         ::unlink(infoPath.c_str());
         return fail("cannot write the trash information");

@@ -1,7 +1,8 @@
 #include "viewers/clipboard_format.h"
 
+#include "viewers/code_pages.h"
+
 #include <QMimeData>
-#include <QStringDecoder>
 #include <QTextDocumentFragment>
 #include <QUrl>
 
@@ -158,16 +159,17 @@ QStringList readUriList(const QByteArray& bytes)
     return entries;
 }
 
-QString clipboardMemoText(TClipboardViewFormat format, const QMimeData* data, const char* oemCodec)
+QString clipboardMemoText(TClipboardViewFormat format, const QMimeData* data, std::string_view oemPage)
 {
     using F = TClipboardViewFormat;
     const QStringList types = data ? data->formats() : QStringList();
     if (types.isEmpty())
         return QString::fromUtf8(kClipboardEmpty);
     if (format == F::cvOemText && types.contains(QString::fromLatin1(kMimeOemText))) {
-        QStringDecoder decoder(oemCodec);
+        // The editor's own tables: Qt's IBM pages move 0x1A, 0x1C and 0x7F.
+        const CodePage* page = CodePage::byName(oemPage);
         const QByteArray bytes = data->data(QString::fromLatin1(kMimeOemText));
-        return decoder.isValid() ? decoder.decode(bytes) : QString::fromLatin1(bytes);
+        return page ? page->decode(bytes) : QString::fromLatin1(bytes);
     }
     if (format == F::cvText || format == F::cvDefault || format == F::cvOemText) {
         if (data->hasFormat(QStringLiteral("text/plain")))

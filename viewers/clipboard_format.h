@@ -3,6 +3,8 @@
 // the readers of the program's own palette format and of file lists.
 #pragma once
 
+#include <string_view>
+
 #include <QByteArray>
 #include <QRgb>
 #include <QString>
@@ -69,8 +71,8 @@ QStringList readUriList(const QByteArray& bytes);
 
 // The text a memo shows for format (text, OEM text, HTML's text, the list's
 // paths, a component's stored text), or the empty / unknown message.
-// oemCodec names the OEM code page for QStringDecoder.
+// oemPage names the OEM code page of the editor's tables ("437", "866").
 QString clipboardMemoText(
-    TClipboardViewFormat format, const QMimeData* data, const char* oemCodec = "IBM 437");
+    TClipboardViewFormat format, const QMimeData* data, std::string_view oemPage = "437");
 
 } // namespace ov

@@ -5,6 +5,7 @@
 #include "archive/extract/member_steps.h"
 #include "archive/extract/rar_library.h"
 #include "archive/file_layer.h"
+#include "archive/formats/rar5_header.h"
 #include "archive/messages.h"
 #include "archive/names.h"
 #include "archive/wildcard.h"
@@ -44,113 +45,6 @@ int32_t messageOf(int result)
         return msgInvalidPassword;
     default:
         return 0;
-    }
-}
-
-// RAR 5 (RARLAB's technote for RAR 5.0), which the lister does not walk:
-// the 8-byte marker, then blocks of CRC-32, header size, type and flags
-// (variable-length integers: 7 bits a byte, low first), the extra-area and
-// data sizes the flags announce, then the type's fields. A file header
-// (type 2) holds file flags (0x01 folder, 0x02 time, 0x04 CRC), unpacked
-// size, attributes, the time, the data CRC-32, compression, host and the
-// UTF-8 name. Members split over volumes (header flags 0x08, 0x10) are left
-// out, and the walk ends at an encryption header, the end of the archive,
-// a header whose CRC fails or one that leaves the file.
-constexpr uint8_t Rar5Marker[8] = { 'R', 'a', 'r', '!', 0x1A, 0x07, 0x01, 0x00 };
-
-class Rar5Fields {
-public:
-    Rar5Fields(const uint8_t* data, std::size_t size)
-        : m_data(data)
-        , m_size(size)
-    {
-    }
-    bool number(uint64_t& value)
-    {
-        value = 0;
-        for (unsigned shift = 0; shift < 64 && m_at < m_size; shift += 7) {
-            const uint8_t byte = m_data[m_at++];
-            value |= uint64_t(byte & 0x7F) << shift;
-            if (!(byte & 0x80))
-                return true;
-        }
-        return false;
-    }
-    bool word(uint32_t& value)
-    {
-        if (m_size - m_at < 4)
-            return false;
-        value = uint32_t(m_data[m_at]) | uint32_t(m_data[m_at + 1]) << 8 | uint32_t(m_data[m_at + 2]) << 16
-            | uint32_t(m_data[m_at + 3]) << 24;
-        m_at += 4;
-        return true;
-    }
-    bool text(uint64_t length, std::string& value)
-    {
-        if (length > m_size - m_at)
-            return false;
-        value.assign(reinterpret_cast<const char*>(m_data + m_at), std::size_t(length));
-        m_at += std::size_t(length);
-        return true;
-    }
-    std::size_t position() const { return m_at; }
-
-private:
-    const uint8_t* m_data;
-    std::size_t m_size;
-    std::size_t m_at = 0;
-};
-
-void readRar5Crcs(
-    FileLayer& file, int64_t start, OemCodePage codePage, std::map<std::string, std::deque<uint32_t>>& crcs)
-{
-    constexpr uint64_t MaxHeader = 2 * 1024 * 1024; // the technote's limit
-    const int64_t size = file.size();
-    int64_t position = start + int64_t(sizeof Rar5Marker);
-    std::vector<uint8_t> header;
-    while (position < size) {
-        // CRC-32, then the header size in at most 3 bytes (2 MB).
-        uint8_t head[7] = {};
-        const std::size_t got = file.readAt(position, head, sizeof head);
-        Rar5Fields prefix(head + 4, got < 4 ? 0 : got - 4);
-        uint64_t headerSize = 0;
-        if (got < 5 || !prefix.number(headerSize) || headerSize == 0 || headerSize > MaxHeader)
-            return;
-        const int64_t sizeAt = position + 4;
-        const int64_t bodyAt = sizeAt + int64_t(prefix.position());
-        if (bodyAt + int64_t(headerSize) > size)
-            return;
-        header.resize(prefix.position() + std::size_t(headerSize));
-        if (!file.readExact(sizeAt, header.data(), header.size()))
-            return;
-        const uint32_t storedCrc
-            = uint32_t(head[0]) | uint32_t(head[1]) << 8 | uint32_t(head[2]) << 16 | uint32_t(head[3]) << 24;
-        if (crc32(header.data(), header.size()) != storedCrc)
-            return;
-        Rar5Fields fields(header.data() + prefix.position(), std::size_t(headerSize));
-        uint64_t type = 0, flags = 0, extraSize = 0, dataSize = 0;
-        if (!fields.number(type) || !fields.number(flags) || ((flags & 0x01) && !fields.number(extraSize))
-            || ((flags & 0x02) && !fields.number(dataSize)))
-            return;
-        if (type == 4 || type == 5 || dataSize > uint64_t(size))
-            return;
-        if (type == 2) {
-            uint64_t fileFlags = 0, unpacked = 0, attributes = 0, compression = 0, host = 0, nameLength = 0;
-            uint32_t time = 0, dataCrc = 0;
-            std::string name;
-            if (!fields.number(fileFlags) || !fields.number(unpacked) || !fields.number(attributes)
-                || ((fileFlags & 0x02) && !fields.word(time)) || ((fileFlags & 0x04) && !fields.word(dataCrc))
-                || !fields.number(compression) || !fields.number(host) || !fields.number(nameLength)
-                || !fields.text(nameLength, name))
-                return;
-            const bool split = flags & (0x08 | 0x10);
-            if (!(fileFlags & 0x01) && (fileFlags & 0x04) && !split)
-                crcs[memberName(name, NameEncoding::Utf8IfValid, codePage)].push_back(dataCrc);
-        }
-        const int64_t next = bodyAt + int64_t(headerSize) + int64_t(dataSize);
-        if (next <= position || next > size)
-            return;
-        position = next;
     }
 }
 
@@ -243,11 +137,14 @@ void TRarExtractor::readStoredCrcs()
 {
     m_storedCrcs.clear();
     if (auto file = openFile(m_archiveFile)) {
-        uint8_t marker[sizeof Rar5Marker];
-        const bool rar5 = file->readExact(m_dataOffset, marker, sizeof marker)
-            && std::memcmp(marker, Rar5Marker, sizeof marker) == 0;
+        const bool rar5 = isRar5(*file, m_dataOffset);
         if (rar5)
-            readRar5Crcs(*file, m_dataOffset, NameCodePage, m_storedCrcs);
+            readRar5FileHeaders(*file, m_dataOffset, [this](const Rar5FileHeader& member) {
+                // Folders, members without a CRC and split members are not checked.
+                if (!member.folder() && member.hasCrc() && !member.split)
+                    m_storedCrcs[memberName(member.storedName, NameEncoding::Utf8IfValid, NameCodePage)]
+                        .push_back(member.dataCrc);
+            });
         file->close();
         if (rar5)
             return;

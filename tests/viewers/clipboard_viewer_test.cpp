@@ -116,7 +116,7 @@ TEST(ClipboardFormat, MemoTexts)
 
     QMimeData oem;
     oem.setData(kMimeOemText, QByteArray("\x80\xE0", 2));
-    EXPECT_EQ(clipboardMemoText(F::cvOemText, &oem, "IBM 866"), QString::fromUtf8("Ар"));
+    EXPECT_EQ(clipboardMemoText(F::cvOemText, &oem, "866"), QString::fromUtf8("Ар"));
 }
 
 TEST(PaletteGrid, ShapeAndUnusedCells)
