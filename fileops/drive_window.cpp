@@ -43,10 +43,20 @@ TFormDrive::TFormDrive(TFileOpsHost& host, PanelSide side, QWidget* parent)
         [this](QListWidgetItem* item) { SetNewDrive(m_grid->row(item)); });
 }
 
+QPoint TFormDrive::Placement(const QRect& mainWindow, bool rightPanel)
+{
+    const int left = mainWindow.left() + (rightPanel ? mainWindow.width() / 2 : 0) + 40;
+    return { left, mainWindow.top() + 90 };
+}
+
 bool TFormDrive::Execute(TFileOpsHost& host, PanelSide side)
 {
     TFormDrive window(host, side, host.Owner());
     window.FormShow();
+    if (const QWidget* owner = host.Owner()) {
+        const bool rightPanel = host.ActiveIsLeft() != (side == PanelSide::Active);
+        window.move(Placement(owner->frameGeometry(), rightPanel));
+    }
     window.exec();
     return window.m_changed;
 }
@@ -90,10 +100,10 @@ bool TFormDrive::SetNewDrive(int row)
         m_inBox = false;
         return false;
     }
-    TBrowser& list = m_host.List(m_side);
+    const TBrowser& list = m_host.List(m_side);
     // The same folder on the new drive; an archive's folder means nothing there.
     const std::string folder = list.DiskKind == 0 ? list.Folder : std::string();
-    list.OpenDisk(std::string(1, letter) + ":\\", 0, folder);
+    m_host.OpenFolder(m_side, std::string(1, letter) + ":\\" + folder);
     m_host.SetCursorIndex(m_side, 1);
     m_host.Update_AllPanels();
     m_changed = true;

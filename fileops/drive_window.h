@@ -25,6 +25,9 @@ public:
     // changed drive.
     static bool Execute(TFileOpsHost& host, PanelSide side);
 
+    // Where the window goes: 40 pixels right of the main window's left edge
+    // for the left panel, of its middle for the right one, 90 below its top.
+    static QPoint Placement(const QRect& mainWindow, bool rightPanel);
     // Builds the rows and selects the panel's drive.
     void FormShow();
     // Chooses row (0-based): ready drives are opened and the window closes;

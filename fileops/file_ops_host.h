@@ -51,17 +51,19 @@ public:
     // Makes mode the panel's sort mode: its list's SortMode and the
     // panel's stored setting ("srName" ...).
     virtual void SetSortMode(PanelSide side, int mode) { List(side).SortMode = mode; }
-    // Opens the active panel on a folder (Windows path) as the panel reads
-    // a folder: cursor on entry 1, brief view.
-    virtual void OpenActiveFolder(const std::string& path)
+    // Opens a panel on a folder (Windows path) as the panel reads a folder:
+    // its path, free and total space and brief view follow, the cursor goes
+    // to entry 1.
+    virtual void OpenFolder(PanelSide side, const std::string& path)
     {
-        TBrowser& list = List(PanelSide::Active);
+        TBrowser& list = List(side);
         std::string folder = path.size() > 3 ? path.substr(3) : std::string();
         if (!folder.empty() && folder.back() != '\\')
             folder += '\\';
         list.OpenDisk(path.substr(0, 2) + "\\", 0, folder);
-        SetCursorIndex(PanelSide::Active, 1);
+        SetCursorIndex(side, 1);
     }
+    void OpenActiveFolder(const std::string& path) { OpenFolder(PanelSide::Active, path); }
 };
 
 } // namespace ov

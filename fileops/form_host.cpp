@@ -73,15 +73,18 @@ void FormHost::SetSortMode(PanelSide side, int mode)
     panel(side)->SortSetting = TFormSort::SettingOfMode(mode);
 }
 
-void FormHost::OpenActiveFolder(const std::string& path)
+void FormHost::OpenFolder(PanelSide side, const std::string& path)
 {
-    TFPanel* active = m_form.ActivePanel();
-    active->Path = path;
-    if (active->ViewMode == 2 || active->ViewMode == 4) {
-        active->ViewMode = 1;
-        active->Columns = 3;
+    TFPanel* shown = panel(side);
+    shown->Path = path;
+    if (shown->ViewMode == 2 || shown->ViewMode == 4) {
+        shown->ViewMode = 1;
+        shown->Columns = 3;
     }
-    active->ReadFolder();
+    shown->ReadFolder();
+    // The main window shows the new folder before its command line.
+    if (shown->OnChangeFolder)
+        shown->OnChangeFolder(shown, shown->PanelName);
 }
 
 TFPanel* FormHost::panel(PanelSide side) const

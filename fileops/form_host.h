@@ -26,7 +26,7 @@ public:
     QRect PanelRect(PanelSide side) override;
     int PanelFontSize() override;
     void SetSortMode(PanelSide side, int mode) override;
-    void OpenActiveFolder(const std::string& path) override;
+    void OpenFolder(PanelSide side, const std::string& path) override;
 
 private:
     TFPanel* panel(PanelSide side) const;

@@ -1,7 +1,10 @@
 // A drag from one panel onto the other in the whole main window: what is
 // copied is the entry under the press point (or the selection), never the
 // entry the cursor happens to stand on at the release.
+#include "fileops/drive_window.h"
+#include "fileops/form_host.h"
 #include "fileops/main_window_commands.h"
+#include "panel/drive_facts.h"
 #include "platform/dialogs.h"
 #include "shell/commands.h"
 #include "shell/main_window.h"
@@ -97,6 +100,51 @@ TEST_F(DragCopyTest, CopiesTheDraggedEntryNotTheCursorEntry)
         (Tree { { "a.txt", "f a.txt" }, { "b.txt", "f b.txt" }, { "c.txt", "f c.txt" } }));
     EXPECT_EQ(left.Browser.SelCount, 0);
     form.MainSettings.AutoSave = false;
+}
+
+// The drive window in the whole main window: the panel's path, its free
+// and total space and the folder shown before the command line all follow
+// the new drive (the window used to reopen the bare file list, so the
+// panel kept the old drive's path and figures).
+TEST_F(DragCopyTest, DriveChoiceMovesThePanelWithItsFigures)
+{
+    // d: on another file system where the machine has one (/dev/shm), so
+    // that its figures differ from c:'s.
+    const bool shm = std::filesystem::is_directory("/dev/shm");
+    const std::string other
+        = shm ? std::filesystem::path(::mkdtemp(std::string("/dev/shm/ovdrive.XXXXXX").data())).string() : "";
+    TempFolder fallback;
+    const std::string d = shm ? other : fallback.path();
+    std::filesystem::create_directories(d + "/src");
+    std::ofstream(d + "/src/on-d.txt") << "d";
+    DriveTable::instance().setDrives(
+        { { 'c', root.path(), DriveType::Fixed }, { 'd', d, DriveType::Removable } });
+
+    TForm1 form;
+    form.resize(640, 400);
+    form.show();
+    TFPanel& left = *form.LeftPanel();
+    std::string shownFolder;
+    const auto previous = left.OnChangeFolder;
+    left.OnChangeFolder = [&](TFPanel* panel, const std::string& side) {
+        shownFolder = panel->Path;
+        if (previous)
+            previous(panel, side);
+    };
+    FormHost host(form);
+    TFormDrive window(host, PanelSide::Active);
+    window.FormShow();
+    ASSERT_TRUE(window.ChooseLetter('d'));
+    EXPECT_EQ(left.Browser.DiskRoot, "d:\\");
+    EXPECT_EQ(left.Browser.NameAt(2), "on-d.txt");
+    EXPECT_EQ(QString::fromStdString(left.Path.substr(0, 7)).toLower().toStdString(), "d:\\src\\");
+    EXPECT_EQ(shownFolder, left.Path);
+    const DiskSpace space = driveSpace('d');
+    ASSERT_TRUE(space.known);
+    EXPECT_EQ(left.TotalSpace, space.totalBytes);
+    form.MainSettings.AutoSave = false;
+    if (shm)
+        std::filesystem::remove_all(other);
 }
 
 int main(int argc, char** argv)

@@ -129,6 +129,22 @@ TEST_F(DriveWindowTest, BlockedDriveIsNotReady)
     gate->open.notify_all();
 }
 
+TEST(DriveWindowPlacement, BesideEachPanel)
+{
+    const struct {
+        QRect main;
+        bool right;
+        QPoint at;
+    } rows[] = {
+        { QRect(0, 0, 800, 600), false, QPoint(40, 90) },
+        { QRect(0, 0, 800, 600), true, QPoint(440, 90) },
+        { QRect(100, 50, 1001, 600), true, QPoint(640, 140) },
+        { QRect(-20, -10, 300, 200), false, QPoint(20, 80) },
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(TFormDrive::Placement(row.main, row.right), row.at) << row.main.x() << " " << row.right;
+}
+
 TEST_F(DriveWindowTest, SystemInformation)
 {
     TFormInfo window(host);
