@@ -33,12 +33,20 @@ public:
     // reported already.
     bool reported = false;
 
-    // Whether a folder found in folder may be entered.
+    // The walk starts on a kernel file system (the user chose /proc): every
+    // folder is asked, not only those where the file system changes.
+    bool startSkipped = false;
+
+    // Whether a folder found in folder may be entered. Whether it lies on a
+    // kernel file system is asked only where the device changes: a folder
+    // on its parent's file system shares its parent's answer.
     bool mayEnter(const WalkFolder& folder, const HostEntry& entry)
     {
         for (const WalkFolder* above = &folder; above; above = above->parent.get())
             if (above->facts.device == entry.device && above->facts.inode == entry.inode)
                 return false;
+        if (entry.device == folder.facts.device && !startSkipped)
+            return true;
         return !(m_list.Disk
             && m_list.Disk->SkipInWalks(innerFolder(folder) + hostNameToInner(entry.name) + "\\"));
     }
@@ -111,7 +119,8 @@ void TBrowser::FindFiles(const std::string& folder, const std::string& masks)
         if (OnFindFolder)
             OnFindFolder(*this, start);
         std::vector<HostEntry> entries;
-        if (top && listFolder(*host, entries, ListFacts::Basic)) {
+        visitor.startSkipped = Disk->SkipInWalks(start);
+        if (top && listFolder(*host, entries, ListFacts::Names)) {
             std::vector<const HostEntry*> folders;
             for (const HostEntry& entry : entries) {
                 if (!Busy)
@@ -120,7 +129,7 @@ void TBrowser::FindFiles(const std::string& folder, const std::string& masks)
                 if (walksInto(entry) && visitor.mayEnter(*top, entry))
                     folders.push_back(&entry);
             }
-            TreeWalk walk(visitor, FileSystems::Cross, ListFacts::Basic);
+            TreeWalk walk(visitor, FileSystems::Cross, ListFacts::Names);
             walk.Stopped = [this] { return !Busy; };
             for (auto entry = folders.rbegin(); entry != folders.rend() && Busy; ++entry) {
                 visitor.reported = true;

@@ -156,14 +156,31 @@ bool listFolderNow(const std::string& hostFolder, std::vector<HostEntry>& entrie
         return false;
     }
     std::vector<std::string> names;
+    // The kind each name has in the folder's own record (DT_UNKNOWN where
+    // the file system keeps none); only a names-only listing uses it.
+    std::vector<std::pair<std::string, unsigned char>> typed;
     while (dirent* item = ::readdir(dir)) {
         const char* name = item->d_name;
         if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
             continue;
-        names.emplace_back(name);
+        if (facts == ListFacts::Names)
+            typed.emplace_back(name, item->d_type);
+        else
+            names.emplace_back(name);
     }
     ::closedir(dir);
-    std::sort(names.begin(), names.end());
+    std::vector<unsigned char> types;
+    if (facts == ListFacts::Names) {
+        std::sort(typed.begin(), typed.end());
+        names.reserve(typed.size());
+        types.reserve(typed.size());
+        for (auto& [name, type] : typed) {
+            names.push_back(std::move(name));
+            types.push_back(type);
+        }
+    } else {
+        std::sort(names.begin(), names.end());
+    }
 
     const std::string prefix = hostFolder == "/" ? "/" : hostFolder + "/";
     std::vector<HostEntry> found(names.size());
@@ -174,6 +191,22 @@ bool listFolderNow(const std::string& hostFolder, std::vector<HostEntry>& entrie
     const auto statRange = [&](std::size_t begin, std::size_t end) {
         bool xattrSupported = facts == ListFacts::All;
         for (std::size_t i = begin; i < end; ++i) {
+            if (facts == ListFacts::Names && types[i] != DT_DIR && types[i] != DT_UNKNOWN) {
+                HostEntry& entry = found[i];
+                entry.name = std::move(names[i]);
+                if (types[i] == DT_REG) {
+                    entry.kind = HostKind::Regular;
+                } else if (types[i] == DT_LNK) {
+                    entry.kind = HostKind::SymLink;
+                    entry.attr = faSymLink;
+                } else {
+                    entry.kind = HostKind::Other;
+                }
+                if (entry.name[0] == '.')
+                    entry.attr |= faHidden;
+                present[i] = 1;
+                continue;
+            }
             struct statx info { };
             if (::statx(dirFd, names[i].c_str(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, mask, &info) != 0)
                 continue;

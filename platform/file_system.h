@@ -64,10 +64,13 @@ struct HostEntry {
     uint32_t mode = 0;
 };
 
-// What a listing reads for each name: everything, or the kind, size, mode,
+// What a listing reads for each name: everything; or the kind, size, mode,
 // device and inode only (walks that copy or measure never look at times or
-// the stored attributes, and skip a system call per name).
-enum class ListFacts { All, Basic };
+// the stored attributes, and skip a system call per name); or, for a walk
+// that needs names and kinds only (find), the name and the kind the folder
+// itself records, with device, inode and mode read for folders alone (a
+// file then costs no system call of its own; its size and mode read 0).
+enum class ListFacts { All, Basic, Names };
 
 // Lists hostFolder into entries (cleared first), sorted byte-wise by name,
 // without "." and "..". False, with no entries, when the folder cannot be

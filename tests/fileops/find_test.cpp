@@ -204,6 +204,12 @@ TEST_F(FindTest, OwnAncestorAndKernelFileSystemsAreNotEntered)
     };
     EXPECT_EQ(hits("top", "*.*"),
         (std::vector<std::string> { "c:\\top\\a.txt", "c:\\top\\again", "c:\\top\\proc" }));
+    // Started inside the kernel file system, the search lists its folder and
+    // enters none of its sub-folders.
+    const std::vector<std::string> inProc = hits("top\\proc", "*.*");
+    EXPECT_FALSE(inProc.empty());
+    for (const std::string& hit : inProc)
+        EXPECT_EQ(hit.find('\\', std::string("c:\\top\\proc\\").size()), std::string::npos) << hit;
 }
 
 // ovtool find prints the hits in walk order, from the folder or (--drive)

@@ -82,6 +82,20 @@ TEST(ListFolder, GivesSortedNamesAttributesAndSizesWithoutFollowingLinks)
     }
     // Walks read the basic listing: a link there is never a folder.
     EXPECT_EQ(byName(basic, "link")->attr & faDirectory, 0);
+
+    // The names-only listing: the same names and kinds, the hidden bit, and
+    // a folder's identity (a walk checks it when it enters).
+    std::vector<HostEntry> onlyNames;
+    ASSERT_TRUE(listFolder(folder.path(), onlyNames, ListFacts::Names));
+    ASSERT_EQ(onlyNames.size(), entries.size());
+    for (std::size_t i = 0; i < onlyNames.size(); ++i) {
+        EXPECT_EQ(onlyNames[i].name, entries[i].name);
+        EXPECT_EQ(onlyNames[i].kind, entries[i].kind) << onlyNames[i].name;
+        EXPECT_EQ(onlyNames[i].attr & (faHidden | faDirectory), basic[i].attr & (faHidden | faDirectory))
+            << onlyNames[i].name;
+    }
+    EXPECT_EQ(byName(onlyNames, "sub")->inode, byName(entries, "sub")->inode);
+    EXPECT_EQ(byName(onlyNames, "sub")->device, byName(entries, "sub")->device);
     ::chmod((folder / "sub").c_str(), 0755);
 
     EXPECT_FALSE(listFolder(folder / "missing", entries));
