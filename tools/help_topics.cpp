@@ -91,6 +91,19 @@ std::string findHelpFile(const std::string& helpFolder, const std::string& relat
     return current.toStdString();
 }
 
+std::string chooseHelpFolder(const std::string& programFolder, const std::vector<std::string>& dataFolders)
+{
+    const std::string own = programFolder + "/hlp";
+    if (QFileInfo(QString::fromStdString(own)).isDir())
+        return own;
+    for (const std::string& folder : dataFolders) {
+        const std::string shared = folder + "/hlp";
+        if (QFileInfo(QString::fromStdString(shared)).isDir())
+            return shared;
+    }
+    return own;
+}
+
 HelpLayout helpLayout(int clientWidth, int top, int bottom, double ratio)
 {
     const int width = std::max(clientWidth, 0);

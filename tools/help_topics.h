@@ -27,6 +27,12 @@ std::vector<std::string> helpGroups();
 // no such file is there.
 std::string findHelpFile(const std::string& helpFolder, const std::string& relativeFile);
 
+// The help folder: programFolder/hlp when it exists, else hlp in the first of
+// dataFolders that has one (an installed copy keeps its pages in the shared
+// data folder, not in the user's configuration folder), else
+// programFolder/hlp all the same.
+std::string chooseHelpFolder(const std::string& programFolder, const std::vector<std::string>& dataFolders);
+
 // Where the tree and the text pane go, in client coordinates.
 struct HelpRect {
     int x = 0;
