@@ -14,6 +14,7 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cstring>
 #include <memory>
@@ -30,6 +31,10 @@ struct GroupState {
     RtfAlignment alignment = RtfAlignment::Left;
     int leftIndent = 0;
     int firstIndent = 0;
+    int spaceBefore = 0;
+    int spaceAfter = 0;
+    std::array<int, RtfReader::MaxTabStops> tabs {};
+    int tabCount = 0;
     int unicodeSkip = 1; // \uc
     Destination destination = Destination::Text;
 };
@@ -563,6 +568,16 @@ void Parser::controlWord(std::string_view word, bool hasParameter, int parameter
         s.alignment = RtfAlignment::Left;
         s.leftIndent = 0;
         s.firstIndent = 0;
+        s.spaceBefore = 0;
+        s.spaceAfter = 0;
+        s.tabCount = 0;
+    } else if (word == "sb") {
+        s.spaceBefore = parameter;
+    } else if (word == "sa") {
+        s.spaceAfter = parameter;
+    } else if (word == "tx") {
+        if (s.tabCount < RtfReader::MaxTabStops)
+            s.tabs[std::size_t(s.tabCount++)] = parameter;
     } else if (word == "ql") {
         s.alignment = RtfAlignment::Left;
     } else if (word == "qc") {
@@ -695,6 +710,9 @@ void Parser::endParagraph()
     m_paragraph.alignment = m_state.alignment;
     m_paragraph.leftIndent = m_state.leftIndent;
     m_paragraph.firstIndent = m_state.firstIndent;
+    m_paragraph.spaceBefore = m_state.spaceBefore;
+    m_paragraph.spaceAfter = m_state.spaceAfter;
+    m_paragraph.tabs.assign(m_state.tabs.begin(), m_state.tabs.begin() + m_state.tabCount);
     m_doc.paragraphs.push_back(std::move(m_paragraph));
     m_paragraph = RtfParagraph();
 }

@@ -6,7 +6,7 @@
 // What it reads (a subset of Microsoft's "Rich Text Format Specification"
 // 1.9.1): groups; \par \line \tab and the common special characters;
 // character formatting \b \i \ul \ulnone \plain \fs \cf \f; paragraph
-// formatting \pard \ql \qc \qr \qj \li \fi; the colour table; the font table
+// formatting \pard \ql \qc \qr \qj \li \fi \sb \sa \tx; the colour table; the font table
 // with \fcharset, which with \ansicpg (or \mac, \pc, \pca) decides how \'hh
 // and raw 8-bit bytes decode; \uN (signed, UTF-16 units, surrogate pairs
 // joined) with \ucN fallback skipping; PNG and JPEG pictures (\pict with
@@ -66,6 +66,9 @@ struct RtfParagraph {
     RtfAlignment alignment = RtfAlignment::Left;
     int leftIndent = 0; // twips (\li)
     int firstIndent = 0; // twips (\fi), may be negative
+    int spaceBefore = 0; // twips (\sb)
+    int spaceAfter = 0; // twips (\sa)
+    std::vector<int> tabs; // tab stops in twips (\tx), at most MaxTabStops
     std::vector<RtfRun> runs;
     // The paragraph's text without formatting.
     std::string text() const;
@@ -106,6 +109,7 @@ struct RtfDocument {
 class RtfReader {
 public:
     static constexpr int MaxGroupDepth = 256;
+    static constexpr int MaxTabStops = 32;
     // Reads a whole RTF file. Never fails: broken input gives what was read.
     static RtfDocument read(std::string_view bytes);
 };

@@ -63,6 +63,12 @@ void fillTextDocument(const RtfDocument& rtf, QTextDocument& document)
         block.setAlignment(alignment(paragraph.alignment));
         block.setLeftMargin(std::max(twipsToPixels(paragraph.leftIndent), 0.0));
         block.setTextIndent(twipsToPixels(paragraph.firstIndent));
+        block.setTopMargin(std::max(twipsToPixels(paragraph.spaceBefore), 0.0));
+        block.setBottomMargin(std::max(twipsToPixels(paragraph.spaceAfter), 0.0));
+        QList<QTextOption::Tab> tabs;
+        for (const int tab : paragraph.tabs)
+            tabs.append(QTextOption::Tab(std::max(twipsToPixels(tab), 0.0), QTextOption::LeftTab));
+        block.setTabPositions(tabs);
         if (first)
             cursor.setBlockFormat(block);
         else

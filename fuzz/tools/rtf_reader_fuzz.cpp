@@ -19,6 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::size_t output = 0;
     std::size_t runs = 0;
     for (const RtfParagraph& paragraph : document.paragraphs) {
+        if (paragraph.tabs.size() > std::size_t(RtfReader::MaxTabStops))
+            std::abort();
         for (const RtfRun& run : paragraph.runs) {
             output += run.text.size();
             if (run.picture >= int(document.pictures.size()))

@@ -160,6 +160,28 @@ TEST(RtfReader, ParagraphFormattingAndColours)
     ASSERT_EQ(document.colors.size(), 3u);
 }
 
+TEST(RtfReader, SpacingAndTabStops)
+{
+    std::string manyTabs;
+    for (int i = 1; i <= 40; ++i)
+        manyTabs += "\\tx" + std::to_string(i * 100);
+    const RtfDocument document = RtfReader::read("{\\rtf1\\pard\\sb120\\sa60\\tx720\\tx1440 a\\tab b\\par"
+                                                 "{\\tx2000 c\\par}d\\par\\pard e\\par"
+        + manyTabs + " f\\par}");
+    ASSERT_EQ(document.paragraphs.size(), 5u);
+    const RtfParagraph& first = document.paragraphs[0];
+    EXPECT_EQ(first.spaceBefore, 120);
+    EXPECT_EQ(first.spaceAfter, 60);
+    EXPECT_EQ(first.tabs, (std::vector<int> { 720, 1440 }));
+    EXPECT_EQ(document.paragraphs[1].tabs, (std::vector<int> { 720, 1440, 2000 }));
+    EXPECT_EQ(document.paragraphs[2].tabs, (std::vector<int> { 720, 1440 }))
+        << "the group restored the stops";
+    EXPECT_TRUE(document.paragraphs[3].tabs.empty());
+    EXPECT_EQ(document.paragraphs[3].spaceBefore, 0);
+    ASSERT_EQ(document.paragraphs[4].tabs.size(), std::size_t(RtfReader::MaxTabStops));
+    EXPECT_EQ(document.paragraphs[4].tabs.back(), RtfReader::MaxTabStops * 100);
+}
+
 TEST(RtfReader, FontTable)
 {
     const RtfDocument document = RtfReader::read("{\\rtf1\\deff1{\\fonttbl{\\f0\\froman\\fcharset0 Times New "
