@@ -284,8 +284,12 @@ RtfDocument Parser::run()
     }
     flushBytes();
     flushSurrogate();
-    if (!m_paragraph.runs.empty())
+    // The text read so far ends the document, also when the input stopped
+    // inside a group whose contents are not shown.
+    if (!m_paragraph.runs.empty()) {
+        m_state.destination = Destination::Text;
         endParagraph();
+    }
     return std::move(m_doc);
 }
 

@@ -103,6 +103,8 @@ TEST(RtfReader, GoldenText)
         { "bin beyond the input is clamped", "{\\rtf1 a\\bin999999 xyz", "a\n" },
         { "negative bin skips nothing", "{\\rtf1 a\\bin-5 b\\par}", "ab\n" },
         { "unterminated group gives what was read", "{\\rtf1 one\\par two {\\b three", "one\ntwo three\n" },
+        { "input ending inside a skipped group", "{\\rtf1 abc{\\*\\foo x", "abc\n" },
+        { "input ending inside the font table", "{\\rtf1 abc\\par{\\fonttbl{\\f0 Ari", "abc\n" },
         { "truncated escape", "{\\rtf1 x\\'", "x\n" },
         { "truncated hex escape", "{\\rtf1 x\\'4", "x\n" },
         { "trailing backslash", "{\\rtf1 x\\", "x\n" },
