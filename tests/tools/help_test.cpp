@@ -13,6 +13,7 @@
 #include "tools/rtf_reader.h"
 #include "tools/rtf_text_document.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QBuffer>
 #include <QImage>
@@ -368,7 +369,9 @@ TEST_F(HelpCommandsTest, HelpIsMadeOnTheFirstF1AndKept)
     TForm1 form;
     form.setGeometry(40, 50, 700, 500);
     EXPECT_EQ(helpWindow(), nullptr) << "nothing is made at start-up";
-    form.RunCommand("Help");
+    ASSERT_NE(form.MenuAction("OV_Help"), nullptr);
+    EXPECT_EQ(form.MenuAction("OV_Help")->shortcut(), QKeySequence(Qt::Key_F1));
+    form.MenuAction("OV_Help")->trigger();
     TFormHlp* window = helpWindow();
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->isVisible());
