@@ -1,0 +1,5 @@
+/* Count the files. */
+int count(int n)
+{
+    return n + 1; /* one more */
+}
