@@ -4,6 +4,7 @@
 #include "archive/extract/rar_extractor.h"
 #include "archive/extract/zip_extractor.h"
 #include "archive/message_codes.h"
+#include "archive/messages.h"
 #include "archive/names.h"
 #include "platform/file_system.h"
 
@@ -30,6 +31,22 @@ std::string normalInnerPath(const std::string& innerPath)
         start = end + 1;
     }
     return result;
+}
+
+std::string extractionErrorText(const std::vector<ExtractionError>& errors, std::size_t shown)
+{
+    const std::string breaks = "\r\r";
+    std::string text;
+    for (std::size_t i = 0; i < errors.size() && i < shown; ++i) {
+        const ExtractionError& error = errors[i];
+        const bool general = error.code >= 26500 && error.code <= 26999;
+        text += error.fileName + breaks;
+        text += (general ? "General Message: " : "Error#: ") + std::to_string(error.code) + breaks;
+        text += (general ? "Messge: " : "Error: ") + std::string(archiveMessageText(error.code)) + breaks;
+    }
+    if (errors.size() > shown)
+        text += "\u2026 and " + std::to_string(errors.size() - shown) + " more";
+    return text;
 }
 
 namespace {

@@ -138,6 +138,14 @@ private:
     TExtractorBase* m_extractor = nullptr;
 };
 
+// The text of the one message box that shows the errors of a run: for each
+// error its file name, then "Error#: " and the code, then "Error: " and the
+// code's text from the message table ("General Message: " and "Messge: "
+// for the general messages 26500-26999), each part followed by two lone
+// carriage returns (the box shows one as a line break). At most `shown`
+// errors, then "… and N more". Empty for no errors.
+std::string extractionErrorText(const std::vector<ExtractionError>& errors, std::size_t shown = 20);
+
 // An inner path in the form the extractors write members under: "\" and
 // "/" as separators, a drive prefix, leading separators and empty or "."
 // components dropped, "/" between the rest. Empty when nothing is left.

@@ -408,6 +408,32 @@ TEST_F(ExtractionTest, ThreeWrongAnswersEndTheRun)
     EXPECT_THAT(engine.passwords(), IsEmpty());
 }
 
+// The one box of a run's errors, as text: the two forms, the lone carriage
+// returns, the cut after `shown` errors.
+TEST(ErrorBoxText, Forms)
+{
+    EXPECT_EQ(extractionErrorText({}), "");
+    EXPECT_EQ(extractionErrorText({ { msgCrcFailed, "x.txt", "0" } }),
+        "x.txt\r\rError#: 25151\r\rError: File fails CRC check\r\r");
+    EXPECT_EQ(extractionErrorText({ { msgInvalidPassword, "s.txt", "0" } }),
+        "s.txt\r\rGeneral Message: 26517\r\rMessge: Invalid password\r\r");
+    EXPECT_EQ(
+        extractionErrorText({ { msgUnsupportedArchiveType, "t.tar", "0" }, { msgPasswordFailed, "p", "0" } }),
+        "t.tar\r\rError#: 25242\r\rError: Invalid or unsupported archive type for this operation\r\r"
+        "p\r\rGeneral Message: 26522\r\rMessge: Password failed\r\r");
+
+    std::vector<ExtractionError> many;
+    for (int i = 0; i < 23; ++i)
+        many.push_back({ msgErrorWriting, "f" + std::to_string(i), "0" });
+    const std::string text = extractionErrorText(many);
+    EXPECT_NE(text.find("f19\r\r"), std::string::npos);
+    EXPECT_EQ(text.find("f20\r\r"), std::string::npos);
+    EXPECT_THAT(text, ::testing::EndsWith("to file\r\r\u2026 and 3 more"));
+    // Exactly twenty: no tail.
+    many.resize(20);
+    EXPECT_EQ(extractionErrorText(many).find("more"), std::string::npos);
+}
+
 TEST(InnerPaths, NormalForm)
 {
     struct Row {
