@@ -108,6 +108,7 @@ void TFormExtFile::FormActivate()
         return;
     m_started = true;
     m_running = true;
+    m_cancelRequested = false;
     m_done = false;
     m_memberCount = 0;
     m_filesBegun = 0;
@@ -132,7 +133,7 @@ void TFormExtFile::FormActivate()
     const TArcType kind = lister.ArcType();
     lister.Activate();
     showErrors(listed);
-    if (!opened || m_engine.cancelled()) {
+    if (!opened || m_cancelRequested) {
         m_result = {};
         m_result.errors = listed;
         finishRun();
@@ -141,7 +142,8 @@ void TFormExtFile::FormActivate()
 
     m_engine.ProcessMessages = [] { processMessages(); };
     m_engine.AskPassword = [this](const std::string& member, std::string& password) {
-        return prompts().askSecret(text("Label2"), member, password);
+        return prompts().askSecret(
+            text("Label2"), DriveTable::instance().fromHost(member).value_or(member), password);
     };
     m_engine.OnProgress = [this](const ExtractionProgress& p) { progress(p); };
     m_engine.OnError = nullptr;
@@ -208,6 +210,9 @@ void TFormExtFile::Timer1Timer()
 void TFormExtFile::Button_CancelClick()
 {
     if (m_running) {
+        // While the members are counted the engine has no run yet: the
+        // request is kept here and the extraction never starts.
+        m_cancelRequested = true;
         m_engine.cancel();
         return;
     }
@@ -223,7 +228,7 @@ void TFormExtFile::reject()
 void TFormExtFile::closeEvent(QCloseEvent* event)
 {
     if (m_running) {
-        m_engine.cancel();
+        Button_CancelClick();
         event->ignore();
         return;
     }

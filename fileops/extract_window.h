@@ -79,6 +79,7 @@ private:
     bool m_done = false;
     bool m_started = false;
     bool m_running = false;
+    bool m_cancelRequested = false;
     ExtractionResult m_result;
 };
 

@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -25,6 +26,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <set>
 
 using namespace ov;
@@ -281,7 +283,8 @@ TEST_F(ExtractWindowTest, RunsThatCannotExtractShowOneBoxAndClose)
     };
     const std::vector<Row> rows = {
         { "a kind that is only listed", root / "src/t.tar", "Error#: 25242" },
-        { "a missing archive", root / "src/missing.zip", "Error#: " },
+        { "a missing archive", root / "src/missing.zip",
+            "missing.zip\r\rError#: 25238\r\rError: Header ID error\r\r" },
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.label);
@@ -331,6 +334,7 @@ TEST_F(ExtractWindowTest, WrongThenRightPasswordThroughTheMaskedQuestion)
         if (question.icon == Icon::Password) {
             ++masked;
             EXPECT_EQ(question.caption, "Archive password");
+            EXPECT_EQ(question.text, "c:\\dst\\1.txt");
         }
     EXPECT_EQ(masked, 2);
     // The bad answer is reported, in the general-message form.
@@ -346,9 +350,10 @@ TEST_F(ExtractWindowTest, WrongThenRightPasswordThroughTheMaskedQuestion)
     EXPECT_EQ(readWhole(root / "dst/2.txt"), "two\n");
 }
 
-// Cancel while the second member is written: no box, the first member
-// kept, nothing of the second, the window closes.
-TEST_F(ExtractWindowTest, CancelMidMember)
+// Cancel, Esc and the close box while the second member is written: the
+// run stops after that block, without a box; the first member is kept,
+// nothing of the second is left, the window closes when the run has ended.
+TEST_F(ExtractWindowTest, CancelEscAndCloseMidMember)
 {
     std::string noise(3 << 20, '\0');
     uint32_t state = 88172645u;
@@ -360,18 +365,63 @@ TEST_F(ExtractWindowTest, CancelMidMember)
     root.write("made/big/2.bin", noise);
     root.write("made/big/3.txt", "third\n");
     ASSERT_TRUE(shell(root / "made/big", "zip -q ../../src/big.zip 1.txt 2.bin 3.txt"));
-    bool cancelled = false;
+    struct Row {
+        const char* label;
+        std::function<void(TFormExtFile&)> stop;
+    };
+    const std::vector<Row> rows = {
+        { "Cancel", [](TFormExtFile& window) { window.findChild<QPushButton*>("Button_Cancel")->click(); } },
+        { "Esc",
+            [](TFormExtFile& window) {
+                QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+                QApplication::sendEvent(&window, &escape);
+            } },
+        { "the close box", [](TFormExtFile& window) { window.close(); } },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        fs::remove_all(root / "dst");
+        fs::create_directories(root / "dst");
+        scripted.asked.clear();
+        bool stopped = false;
+        bool visibleAfterStop = false;
+        setProcessMessagesHook([&] {
+            TFormExtFile* window = dialog().progressWindow();
+            if (!window)
+                return;
+            if (!stopped && window->filesBegun() == 2
+                && window->findChild<QProgressBar*>("PB1")->value() > 0) {
+                stopped = true;
+                row.stop(*window);
+                visibleAfterStop = window->isVisible();
+            }
+        });
+        extract("big.zip");
+        EXPECT_TRUE(stopped);
+        // The window stays up under the run until it has ended.
+        EXPECT_TRUE(visibleAfterStop);
+        EXPECT_TRUE(boxes().empty());
+        EXPECT_EQ(describeTree(root / "dst"), (Tree { { "1.txt", "f first\n" } }));
+    }
+}
+
+// Cancel while the members are counted: nothing is extracted, no box, the
+// window closes.
+TEST_F(ExtractWindowTest, CancelWhileCounting)
+{
+    bool stopped = false;
     setProcessMessagesHook([&] {
         TFormExtFile* window = dialog().progressWindow();
-        if (window && !cancelled && window->filesBegun() == 2) {
-            cancelled = true;
+        if (window && !stopped && window->memberCount() > 0) {
+            stopped = true;
             window->Button_CancelClick();
         }
     });
-    extract("big.zip");
-    EXPECT_TRUE(cancelled);
+    extract("four.zip");
+    EXPECT_TRUE(stopped);
     EXPECT_TRUE(boxes().empty());
-    EXPECT_EQ(describeTree(root / "dst"), (Tree { { "1.txt", "f first\n" } }));
+    EXPECT_TRUE(fs::is_empty(root / "dst"));
+    EXPECT_EQ(dialog().progressWindow(), nullptr);
 }
 
 TEST_F(ExtractWindowTest, TargetsThatCannotBeWrittenGetABox)
