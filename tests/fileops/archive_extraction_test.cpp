@@ -2,9 +2,11 @@
 // tar make at test time: which members are written and where, what is
 // refused, what is reported, how cancel and passwords behave.
 #include "archive/crc.h"
+#include "archive/extract/rar_library.h"
 #include "archive/extractor_base.h"
 #include "archive/message_codes.h"
 #include "fileops/archive_extraction.h"
+#include "tests/support/public_archives.h"
 #include "tests/support/temp_folder.h"
 
 #include <gmock/gmock.h>
@@ -226,6 +228,27 @@ TEST_F(ExtractionTest, EveryExtractingKindByItsDetectedKind)
                 { "b/c.txt", "c in b\n" }, { "b/d/e.txt", "e in d\n" }, { "f.txt", "f in a\n" } }));
         EXPECT_EQ(result.membersBegun, 3);
     }
+}
+
+// RAR through the library layer: one folder of a public archive, its bytes
+// as unar writes them.
+TEST_F(ExtractionTest, ARarFolderThroughTheLibrary)
+{
+    OV_NEED_PUBLIC_ARCHIVES();
+    if (!haveTool("unar"))
+        GTEST_SKIP() << "unar is not installed";
+    setRarLibraryPath(std::string(OV_BINARY_DIR) + "/archive/rarlayer/libovrar.so");
+    const std::string archive = (publicArchives() / "sharpcompress/Rar.rar").string();
+    ASSERT_TRUE(shell(temp.folder("unar"), "unar -q -D '" + archive + "'"));
+    const ExtractionResult result = run({ archive, atNA, { "jpg\\test.jpg", "exe" }, "", out, "" });
+    EXPECT_THAT(codes(result), IsEmpty());
+    EXPECT_EQ(tree(out),
+        (std::map<std::string, std::string> { { "jpg/test.jpg", slurp(temp / "unar/jpg/test.jpg") },
+            { "exe/test.exe", slurp(temp / "unar/exe/test.exe") } }));
+    fs::remove_all(out);
+    EXPECT_THAT(codes(run({ archive, atNA, {}, "jpg", out, "" })), IsEmpty());
+    EXPECT_EQ(tree(out),
+        (std::map<std::string, std::string> { { "test.jpg", slurp(temp / "unar/jpg/test.jpg") } }));
 }
 
 TEST_F(ExtractionTest, KindsWithoutAnExtractorAndMissingArchivesEndWithOneError)
