@@ -302,8 +302,10 @@ void TFormExtract::applyTexts()
 void TFormExtract::Execute(TFileOpsHost& host)
 {
     TFormExtract& dialog = instance();
+    // Kept without a parent: it outlives any one main window, and is
+    // centred on the screen.
     dialog.m_host = &host;
-    dialog.setParent(host.Owner(), dialog.windowFlags());
+    dialog.setWindowModality(Qt::ApplicationModal);
     dialog.FormActivate();
     dialog.exec();
     dialog.m_host = nullptr;
