@@ -24,6 +24,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -125,6 +126,9 @@ protected:
         root.write("made/2.txt", "two\n");
         root.write("made/sub/3.txt", "three\n");
         root.write("made/sub/4.txt", "four\n");
+        // An old date, so that a restored date is told from the time of writing.
+        fs::last_write_time(root / "made/sub/3.txt",
+            fs::last_write_time(root / "made/sub/3.txt") - std::chrono::hours(24 * 400));
         root.folder("src");
         root.folder("dst");
         ASSERT_TRUE(shell(root / "made", "zip -q -r ../src/four.zip 1.txt 2.txt sub"));
@@ -233,6 +237,10 @@ TEST_F(ExtractWindowTest, ExtractsIntoTheOtherPanelsFolder)
     EXPECT_EQ(describeTree(root / "dst"),
         (Tree { { "1.txt", "f one\n" }, { "2.txt", "f two\n" }, { "sub", "d" }, { "sub/3.txt", "f three\n" },
             { "sub/4.txt", "f four\n" } }));
+    // Stored dates restored (DOS times, two-second steps).
+    const auto made = fs::last_write_time(root / "made/sub/3.txt");
+    const auto written = fs::last_write_time(root / "dst/sub/3.txt");
+    EXPECT_LE(std::chrono::abs(std::chrono::duration_cast<std::chrono::seconds>(made - written)).count(), 2);
     EXPECT_TRUE(boxes().empty());
     EXPECT_GT(host.updates, updates);
     EXPECT_EQ(dialog().progressWindow(), nullptr);
