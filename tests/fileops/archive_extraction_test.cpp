@@ -328,6 +328,24 @@ TEST_F(ExtractionTest, AFailingMemberKeepsTheOldFile)
         (std::map<std::string, std::string> { { "old.txt", "old text" }, { "next.txt", "next" } }));
 }
 
+// A name that climbs out is reported when the whole archive is extracted;
+// a copy of chosen entries passes it over silently (no chosen entry has
+// one). Nothing lands outside the target either way.
+TEST_F(ExtractionTest, ClimbingNamesAreReportedOnlyForTheWholeArchive)
+{
+    const std::string archive = temp / "climb.zip";
+    std::ofstream(archive, std::ios::binary)
+        << rawZip({ { "../evil.txt", 0, "evil", "evil", 4 }, { "a/ok.txt", 0, "ok", "ok", 2 } });
+    ExtractionResult result = run({ archive, atNA, {}, "", out, "" });
+    EXPECT_THAT(codes(result), ElementsAre(msgInvalidFileName));
+    EXPECT_EQ(tree(out), (std::map<std::string, std::string> { { "a/ok.txt", "ok" } }));
+    fs::remove_all(out);
+    result = run({ archive, atNA, {}, "a", out, "" });
+    EXPECT_THAT(codes(result), IsEmpty());
+    EXPECT_EQ(tree(out), (std::map<std::string, std::string> { { "ok.txt", "ok" } }));
+    EXPECT_FALSE(fs::exists(temp / "evil.txt"));
+}
+
 TEST_F(ExtractionTest, ACrcFailureIsReported)
 {
     const std::string archive = temp / "crc.zip";
