@@ -3,6 +3,7 @@
 // tables, and `ovtool res --pages`, which prints the same choices.
 #include "tests/viewers/pe_builder.h"
 #include "tests/viewers/resource_writers.h"
+#include "viewers/exe_error.h"
 #include "viewers/exe_image.h"
 #include "viewers/resource_item.h"
 #include "viewers/resource_list.h"
@@ -10,10 +11,13 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -249,6 +253,49 @@ TEST(ResourcePage, SaveDataByType)
             EXPECT_EQ(resourceSaveName(*node.item), "32 X 32 0 Colors.Ico");
         }
     }
+}
+
+// A save that fails part-way (the file size limit of a child process) keeps
+// the file it was to replace and says why; no temporary file stays behind.
+TEST(ResourceSave, AFailedSaveLeavesTheOldFile)
+{
+    TExeImage image(kData + "fixture.dll");
+    TResourceItem* bitmap = nullptr;
+    for (const auto& node : resourceNodes(image))
+        if (node.path == "Bitmap/8")
+            bitmap = node.item;
+    ASSERT_NE(bitmap, nullptr);
+    const auto folder = std::filesystem::path(explorerFixturePath()).parent_path() / "save";
+    std::filesystem::create_directories(folder);
+    const std::string target = (folder / "old.bmp").string();
+    std::ofstream(target) << "the old file";
+
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit { 200, 200 };
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        try {
+            bitmap->SaveToFile(target);
+        } catch (const EExeError& error) {
+            ::_exit(std::string(error.what()).find("File too large") != std::string::npos ? 0 : 2);
+        }
+        ::_exit(1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    std::ifstream in(target);
+    const std::string kept { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
+    EXPECT_EQ(kept, "the old file");
+    EXPECT_EQ(
+        std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 1);
+
+    // Without the limit the file is replaced.
+    bitmap->SaveToFile(target);
+    EXPECT_EQ(std::filesystem::file_size(target), 1264u + 14u);
 }
 
 // Standard output of ovtool and its exit status.
