@@ -178,16 +178,19 @@ std::optional<AviVideo> AviVideo::open(std::span<const uint8_t> bytes, std::stri
         fail(why, "no frames");
         return std::nullopt;
     }
-    const std::size_t pixels = std::size_t(video.m_width) * std::size_t(video.m_height);
-    video.m_pixels.assign(pixels, 0xFF000000u);
-    if (bits <= 8)
-        video.m_indices.assign(pixels, 0);
     return video;
 }
 
 const std::vector<uint32_t>& AviVideo::Frame(int index)
 {
     index = std::clamp(index, 0, FrameCount() - 1);
+    if (m_pixels.empty()) {
+        // The picture's memory is taken when a frame is first asked for.
+        const std::size_t pixels = std::size_t(m_width) * std::size_t(m_height);
+        m_pixels.assign(pixels, 0xFF000000u);
+        if (m_bitCount <= 8)
+            m_indices.assign(pixels, 0);
+    }
     if (index < m_decoded) {
         // Earlier frames are drawn again from the first.
         std::fill(m_pixels.begin(), m_pixels.end(), 0xFF000000u);

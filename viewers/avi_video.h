@@ -22,8 +22,9 @@ namespace ov {
 
 class AviVideo {
 public:
-    // Largest picture accepted, in pixels.
-    static constexpr int64_t kMaxPixels = 4096 * 4096;
+    // Largest picture accepted, in pixels (an animation of a program's
+    // resources is far smaller).
+    static constexpr int64_t kMaxPixels = 2048 * 2048;
 
     // Reads the headers and finds the frames. std::nullopt, with the reason
     // in `why`, when the file is not such a video.

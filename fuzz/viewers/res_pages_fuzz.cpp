@@ -14,9 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::vector<uint8_t> bytes(data, data + size);
     try {
         ov::TExeImage image(bytes, "fuzz.dll");
-        const ov::ModuleLoader loader = [&bytes](const std::string& path) {
-            return std::make_unique<ov::TExeImage>(bytes, path);
-        };
+        const ov::ModuleLoader loader
+            = [&bytes](const std::string& path) { return std::make_unique<ov::TExeImage>(bytes, path); };
         // The walk is capped so that one input stays quick; the reader's own
         // item cap bounds the tree.
         int left = 2000;
