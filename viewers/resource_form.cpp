@@ -24,7 +24,6 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QStackedWidget>
-#include <QStandardItemModel>
 #include <QToolButton>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -42,8 +41,6 @@ static void initResourceIcons()
 namespace ov {
 
 namespace {
-
-constexpr int kItemRole = Qt::UserRole + 1;
 
 QString qs(const std::string& text)
 {
@@ -76,6 +73,66 @@ std::string saveFilter(int filterIndex)
 }
 
 } // namespace
+
+// The list page's rows: a table over the page's rows, made in one reset.
+class ResourceRowsModel : public QAbstractTableModel {
+public:
+    explicit ResourceRowsModel(QObject* parent)
+        : QAbstractTableModel(parent)
+    {
+        for (int i = 0; i < 6; ++i)
+            m_icons[static_cast<std::size_t>(i)] = QIcon(listPixmap(false, i));
+    }
+
+    void setRows(const std::vector<ResourceListRow>* rows)
+    {
+        beginResetModel();
+        m_rows = rows;
+        endResetModel();
+    }
+    void setHeaders(QStringList headers)
+    {
+        m_headers = std::move(headers);
+        emit headerDataChanged(Qt::Horizontal, 0, 2);
+    }
+    TResourceItem* item(int row) const
+    {
+        return m_rows && row >= 0 && row < rowCount() ? (*m_rows)[static_cast<std::size_t>(row)].item
+                                                      : nullptr;
+    }
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override
+    {
+        return parent.isValid() || !m_rows ? 0 : static_cast<int>(m_rows->size());
+    }
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override
+    {
+        return parent.isValid() ? 0 : 3;
+    }
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (!index.isValid() || !m_rows)
+            return {};
+        const ResourceListRow& row = (*m_rows)[static_cast<std::size_t>(index.row())];
+        if (role == Qt::DisplayRole)
+            return qs(index.column() == 0 ? row.name : index.column() == 1 ? row.offset : row.size);
+        if (role == Qt::DecorationRole && index.column() == 0)
+            return m_icons[static_cast<std::size_t>(row.imageIndex)];
+        return {};
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0
+            && section < m_headers.size())
+            return m_headers[section];
+        return {};
+    }
+
+private:
+    const std::vector<ResourceListRow>* m_rows = nullptr;
+    std::array<QIcon, 6> m_icons;
+    QStringList m_headers;
+};
 
 TFormResource::TFormResource(QWidget* parent)
     : QWidget(parent, Qt::Window)
@@ -245,7 +302,7 @@ void TFormResource::buildPages()
     }
     buttons->addStretch();
     listColumn->addLayout(buttons);
-    m_listModel = new QStandardItemModel(0, 3, this);
+    m_listModel = new ResourceRowsModel(this);
     m_listSelection = new QItemSelectionModel(m_listModel, this);
     m_listViews = new QStackedWidget(listPage);
     m_listIcons = new QListView(m_listViews);
@@ -360,7 +417,7 @@ void TFormResource::ApplyTexts(const TResourceTexts& texts)
         m_viewButtons[i]->setToolTip(qs(hints[i]));
         m_viewButtons[i]->setText(qs(hints[i]));
     }
-    m_listModel->setHorizontalHeaderLabels({ qs(texts.Name), qs(texts.OffSet), qs(texts.Size) });
+    m_listModel->setHeaders({ qs(texts.Name), qs(texts.OffSet), qs(texts.Size) });
 }
 
 ResourcePageIndex TFormResource::CurrentPage() const
@@ -393,7 +450,7 @@ void TFormResource::clearTree()
     m_clearing = true;
     closePreview();
     m_player->Close();
-    m_listModel->removeRows(0, m_listModel->rowCount());
+    m_listModel->setRows(nullptr);
     m_tree->selectionModel()->clear();
     m_model->setImage(nullptr);
     m_page = ResourcePage {};
@@ -466,14 +523,7 @@ void TFormResource::showMessage(const std::string& text)
 
 void TFormResource::fillList()
 {
-    m_listModel->removeRows(0, m_listModel->rowCount());
-    for (const ResourceListRow& row : m_page.rows) {
-        QList<QStandardItem*> cells;
-        auto* name = new QStandardItem(QIcon(listPixmap(false, row.imageIndex)), qs(row.name));
-        name->setData(QVariant::fromValue(static_cast<void*>(row.item)), kItemRole);
-        cells << name << new QStandardItem(qs(row.offset)) << new QStandardItem(qs(row.size));
-        m_listModel->appendRow(cells);
-    }
+    m_listModel->setRows(&m_page.rows);
 }
 
 void TFormResource::closePreview()
@@ -488,6 +538,7 @@ void TFormResource::showPage(ResourcePage page)
     // One preview at a time: moving on closes the player and the dialog.
     m_player->Close();
     closePreview();
+    m_listModel->setRows(nullptr); // it shows the rows of the page replaced here
     m_page = std::move(page);
     m_caption->setText(qs(m_page.caption));
     m_status[0]->setText(qs(m_page.status0));
@@ -577,7 +628,7 @@ TResourceItem* TFormResource::itemToSave() const
         return m_model->item(current);
     const QModelIndexList rows = m_listSelection->selectedRows();
     if (!rows.isEmpty()) {
-        auto* item = static_cast<TResourceItem*>(rows.front().data(kItemRole).value<void*>());
+        TResourceItem* item = m_listModel->item(rows.front().row());
         if (item && !item->IsList())
             return item;
     }

@@ -24,7 +24,6 @@ class QMenu;
 class QMenuBar;
 class QPlainTextEdit;
 class QStackedWidget;
-class QStandardItemModel;
 class QToolButton;
 class QTreeView;
 class QTreeWidget;
@@ -36,6 +35,7 @@ class TExeImage;
 class THexDump;
 class TMover;
 class ResourceTreeModel;
+class ResourceRowsModel;
 
 // The window's texts; the built-in English ones unless the language file
 // gives others (section "Resource Explorer").
@@ -141,7 +141,7 @@ private:
     QAction* m_listSave = nullptr;
 
     // Pages.
-    QStandardItemModel* m_listModel = nullptr;
+    ResourceRowsModel* m_listModel = nullptr;
     QItemSelectionModel* m_listSelection = nullptr;
     QStackedWidget* m_listViews = nullptr;
     QListView* m_listIcons = nullptr;
