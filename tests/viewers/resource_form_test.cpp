@@ -15,6 +15,7 @@
 #include "viewers/resource_mover.h"
 #include "viewers/resource_tree_model.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QImageReader>
 #include <QKeyEvent>
@@ -309,6 +310,52 @@ TEST_F(ResourceForm, KeyboardWalkThroughEveryNodeRaisesNoBox)
         EXPECT_TRUE(prompts.asked.empty()) << prompts.asked.front().text;
         prompts.asked.clear();
     }
+}
+
+TEST_F(ResourceForm, MouseFocusAndKeys)
+{
+    TFormResource form;
+    form.resize(600, 400);
+    form.show();
+    form.SetFile(kData + "fixture.dll");
+    QCoreApplication::processEvents();
+    QTreeView* tree = form.Tree();
+
+    // A right press selects the node under it.
+    const QModelIndex bitmap = form.TreeModel()->index(1, 0);
+    ASSERT_EQ(bitmap.data().toString(), "Bitmap");
+    const QPoint at = tree->visualRect(bitmap).center();
+    QMouseEvent press(QEvent::MouseButtonPress, at, tree->viewport()->mapToGlobal(at), Qt::RightButton,
+        Qt::RightButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(tree->viewport(), &press);
+    EXPECT_EQ(tree->currentIndex(), bitmap);
+    EXPECT_EQ(form.CurrentPage(), ResourcePageIndex::List);
+
+    // Entering a list of more than one row selects its first row, which
+    // enables saving.
+    EXPECT_FALSE(form.SaveEnabled());
+    auto* list = form.findChild<QTreeView*>("ListView1");
+    ASSERT_NE(list, nullptr);
+    QFocusEvent focus(QEvent::FocusIn, Qt::TabFocusReason);
+    QCoreApplication::sendEvent(list, &focus);
+    ASSERT_TRUE(list->selectionModel()->hasSelection());
+    EXPECT_EQ(list->selectionModel()->selectedRows().front().row(), 0);
+    EXPECT_TRUE(form.SaveEnabled());
+    // A list of one row is left alone.
+    ASSERT_TRUE(select(form, "Menu"));
+    QCoreApplication::sendEvent(list, &focus);
+    EXPECT_FALSE(list->selectionModel()->hasSelection());
+
+    // F2 saves, Esc closes; the view buttons switch the list's style.
+    auto* save = form.findChild<QAction*>("N_Save");
+    ASSERT_NE(save, nullptr);
+    EXPECT_EQ(save->shortcut(), QKeySequence(Qt::Key_F2));
+    form.ViewButtonClick(0);
+    EXPECT_TRUE(form.findChild<QWidget*>("ListView1Icons")->isVisibleTo(&form));
+    form.ViewButtonClick(3);
+    EXPECT_TRUE(list->isVisibleTo(&form));
+    form.ExitClick();
+    EXPECT_FALSE(form.isVisible());
 }
 
 TEST_F(ResourceForm, OpeningProblems)
