@@ -62,7 +62,7 @@ const Command commands[] = {
     { "get", ovtoolGet, "get [--proxy host:port] [--user u:p] URL [FILE]" },
 #endif
 #ifdef OV_CMD_res
-    { "res", ovtoolRes, "res FILE [PATH]" },
+    { "res", ovtoolRes, "res FILE [PATH] | res --pages FILE" },
 #endif
 #ifdef OV_CMD_conv
     { "conv", ovtoolConv, "conv --from CP --to CP" },

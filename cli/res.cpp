@@ -6,11 +6,17 @@
 // tables and menus, their text lines indented below. PATH names the items
 // from the root by Name or QualifiedName, joined by "/" ("Bitmap/8",
 // "Icon/1/32 X 32 256 Colors").
+//
+// ovtool res --pages FILE prints one line per node of the resource
+// explorer's tree, in tree order: PATH, the page the explorer shows for it
+// and a summary, separated by tabs ("Bitmap/8<TAB>image<TAB>16x16"). A
+// version page adds one line per row below its own, "<TAB><TAB>NAME=VALUE".
 #include "platform/host_file.h"
 #include "viewers/exe_error.h"
 #include "viewers/exe_image.h"
 #include "viewers/resource_item.h"
 #include "viewers/resource_list.h"
+#include "viewers/resource_page.h"
 #include "viewers/resource_type.h"
 
 #include <cstdio>
@@ -77,13 +83,40 @@ TResourceItem* findItem(TResourceList& root, const std::vector<std::string>& par
     return found;
 }
 
+int printPages(const char* fileName)
+{
+    TExeImage image(fileName);
+    image.Resources();
+    if (image.Status() == TExeImage::StatusNotPE) {
+        std::printf("\tmessage\tNot a PE file.\n");
+        return 0;
+    }
+    if (image.Status() == TExeImage::StatusNoResources) {
+        std::printf("\tmessage\tNo resources.\n");
+        return 0;
+    }
+    for (const ResourceNode& node : resourceNodes(image)) {
+        const ResourcePage page = chooseResourcePage(*node.item);
+        const std::vector<std::string> detail = page.detail();
+        std::printf("%s\t%s\t%s\n", node.path.c_str(), page.pageName().c_str(), detail.front().c_str());
+        for (std::size_t i = 1; i < detail.size(); ++i)
+            std::printf("\t\t%s\n", detail[i].c_str());
+    }
+    return 0;
+}
+
 } // namespace
 
 int ovtoolRes(int argc, char** argv)
 {
+    const bool pages = argc == 3 && std::string(argv[1]) == "--pages";
     if (argc < 2 || argc > 3) {
-        std::fprintf(stderr, "usage: ovtool res FILE [PATH]\n");
+        std::fprintf(stderr, "usage: ovtool res FILE [PATH] | res --pages FILE\n");
         return 2;
+    }
+    if (pages) {
+        ++argv;
+        --argc;
     }
     // Said plainly here; the reader itself refuses such a file with the
     // mapping error, at once.
@@ -92,6 +125,8 @@ int ovtoolRes(int argc, char** argv)
         return 1;
     }
     try {
+        if (pages)
+            return printPages(argv[1]);
         TExeImage image(argv[1]);
         TResourceList* root = image.Resources();
         if (image.Status() == TExeImage::StatusNotPE) {

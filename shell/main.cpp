@@ -15,6 +15,7 @@
 #ifdef OV_HAVE_VIEWERS
 #include "viewers/clipboard_commands.h"
 #include "viewers/picture_viewer_commands.h"
+#include "viewers/resource_commands.h"
 #endif
 #ifdef OV_HAVE_EDITOR
 #include "viewers/edit_window.h"
@@ -43,6 +44,7 @@ int main(int argc, char** argv)
 #ifdef OV_HAVE_VIEWERS
     ov::registerPictureViewerCommands();
     ov::registerClipboardCommands();
+    ov::registerResourceExplorerCommands();
 #endif
 #ifdef OV_HAVE_EDITOR
     ov::registerEditorCommands();

@@ -6,8 +6,11 @@
 #include "viewers/resource_type.h"
 #include "viewers/utf16.h"
 
+#include "platform/atomic_file.h"
+
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <sstream>
 
 namespace ov {
@@ -226,14 +229,13 @@ void TResourceItem::SaveToFile(const std::string& fileName)
     std::ostringstream memory;
     SaveToStream(memory);
     const std::string bytes = std::move(memory).str();
-    std::FILE* file = std::fopen(fileName.c_str(), "wb");
-    if (!file)
-        throw EExeError("Couldn't create: " + fileName);
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    if (std::fclose(file) != 0 || !written) {
-        std::remove(fileName.c_str());
-        throw EExeError("Couldn't write: " + fileName);
-    }
+    // The file takes the target's place only once it is whole: a failed
+    // save leaves the old file (or none) where it was.
+    AtomicFile file;
+    if (!file.open(fileName))
+        throw EExeError("Couldn't create: " + fileName + " (" + std::strerror(file.error()) + ")");
+    if (!file.write(bytes) || !file.commit())
+        throw EExeError("Couldn't write: " + fileName + " (" + std::strerror(file.error()) + ")");
 }
 
 void TResourceItem::AssignTo(std::vector<std::string>& lines)
