@@ -42,6 +42,9 @@ int ovtoolSysinfo(int argc, char** argv);
 #ifdef OV_CMD_life
 int ovtoolLife(int argc, char** argv);
 #endif
+#ifdef OV_CMD_tetris
+int ovtoolTetris(int argc, char** argv);
+#endif
 
 namespace {
 
@@ -94,6 +97,9 @@ const Command commands[] = {
 #endif
 #ifdef OV_CMD_life
     { "life", ovtoolLife, "life [--steps N] FILE" },
+#endif
+#ifdef OV_CMD_tetris
+    { "tetris", ovtoolTetris, "tetris --pieces T,L,J,Z,S,I,O [--keys tlrud]" },
 #endif
 };
 
