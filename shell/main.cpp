@@ -21,6 +21,7 @@
 #endif
 #ifdef OV_HAVE_GAMES
 #include "tools/life_commands.h"
+#include "tools/tetris_commands.h"
 #endif
 
 #include <QApplication>
@@ -49,6 +50,7 @@ int main(int argc, char** argv)
 #endif
 #ifdef OV_HAVE_GAMES
     ov::registerLifeCommands();
+    ov::registerTetrisCommands();
 #endif
     ov::TForm1 form;
     prompts.setParent(&form);
