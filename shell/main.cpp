@@ -19,6 +19,9 @@
 #ifdef OV_HAVE_EDITOR
 #include "viewers/edit_window.h"
 #endif
+#ifdef OV_HAVE_DIALER
+#include "tools/dial_commands.h"
+#endif
 #ifdef OV_HAVE_GAMES
 #include "tools/life_commands.h"
 #include "tools/tetris_commands.h"
@@ -47,6 +50,9 @@ int main(int argc, char** argv)
 #endif
 #ifdef OV_HAVE_EDITOR
     ov::registerEditorCommands();
+#endif
+#ifdef OV_HAVE_DIALER
+    ov::registerDialCommands();
 #endif
 #ifdef OV_HAVE_GAMES
     ov::registerLifeCommands();

@@ -111,8 +111,19 @@ void TDialerLogic::Close()
 void TDialerLogic::AddLog(const std::string& line)
 {
     Log.push_back(line);
-    if (Log.size() > MaxLogLines)
-        Log.clear();
+    if (Log.size() > MaxLogLines) {
+        ClearLog();
+        return;
+    }
+    if (OnLogLine)
+        OnLogLine(line);
+}
+
+void TDialerLogic::ClearLog()
+{
+    Log.clear();
+    if (OnLogCleared)
+        OnLogCleared();
 }
 
 void TDialerLogic::Progress(int state, const std::string& text, int error)

@@ -51,6 +51,9 @@ public:
 
     // The window must close (close-if-connected, close-if-busy).
     std::function<void()> OnClose;
+    // A line was added to the log, or the log was cleared.
+    std::function<void(const std::string& line)> OnLogLine;
+    std::function<void()> OnLogCleared;
     // The log line for a missing service.
     std::string NoServiceText = "NetworkManager is not running.";
 
@@ -67,6 +70,7 @@ public:
     void Progress(int state, const std::string& text, int error);
     // Appends a log line; more than MaxLogLines clears the log.
     void AddLog(const std::string& line);
+    void ClearLog();
 
 private:
     // Looks at every entry once after from, from itself last; the index of
