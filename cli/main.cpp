@@ -45,6 +45,9 @@ int ovtoolLife(int argc, char** argv);
 #ifdef OV_CMD_tetris
 int ovtoolTetris(int argc, char** argv);
 #endif
+#ifdef OV_CMD_dial
+int ovtoolDial(int argc, char** argv);
+#endif
 
 namespace {
 
@@ -100,6 +103,9 @@ const Command commands[] = {
 #endif
 #ifdef OV_CMD_tetris
     { "tetris", ovtoolTetris, "tetris --pieces T,L,J,Z,S,I,O [--keys tlrud]" },
+#endif
+#ifdef OV_CMD_dial
+    { "dial", ovtoolDial, "dial --list | ENTRY | --hangup ENTRY" },
 #endif
 };
 

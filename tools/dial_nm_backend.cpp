@@ -242,6 +242,45 @@ int NetworkManagerBackend::dial(const std::string& entry, EventSink sink)
     return 0;
 }
 
+void NetworkManagerBackend::release()
+{
+    m_listener->sink = nullptr;
+    for (const QString& device : m_devices)
+        bus().disconnect(service, device, deviceInterface, QStringLiteral("StateChanged"), m_listener.get(),
+            SLOT(deviceStateChanged(uint, uint, uint)));
+    m_devices.clear();
+    m_active.clear();
+}
+
+int NetworkManagerBackend::hangUpEntry(const std::string& entry)
+{
+    if (!available())
+        return DialError::NoService;
+    if (!m_paths.count(entry))
+        entries();
+    const auto found = m_paths.find(entry);
+    if (found == m_paths.end())
+        return DialError::DeviceError;
+    const auto property = [](const QString& path, const QString& interface, const QString& name) {
+        const QDBusMessage reply
+            = call(path, propertiesInterface, QStringLiteral("Get"), { interface, name });
+        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+            return QVariant();
+        return reply.arguments().at(0).value<QDBusVariant>().variant();
+    };
+    const QVariant active = property(managerPath, managerInterface, QStringLiteral("ActiveConnections"));
+    for (const QDBusObjectPath& path : qdbus_cast<QList<QDBusObjectPath>>(active)) {
+        const QVariant settings = property(path.path(), activeInterface, QStringLiteral("Connection"));
+        if (settings.value<QDBusObjectPath>().path() != found->second)
+            continue;
+        const QDBusMessage reply = call(managerPath, managerInterface, QStringLiteral("DeactivateConnection"),
+            { QVariant::fromValue(path) });
+        if (reply.type() != QDBusMessage::ReplyMessage)
+            return DialError::DeviceError;
+    }
+    return 0;
+}
+
 void NetworkManagerBackend::hangUp()
 {
     m_listener->sink = nullptr;

@@ -37,6 +37,13 @@ public:
     int dial(const std::string& entry, EventSink sink) override;
     void hangUp() override;
 
+    // Stops following the dial and leaves its connection up (a command-line
+    // dial that ends when connected).
+    void release();
+    // Deactivates the active connections of entry, whoever started them; 0,
+    // or the error number (DialError::DeviceError for an unknown entry).
+    int hangUpEntry(const std::string& entry);
+
 private:
     class Listener;
     std::unique_ptr<Listener> m_listener;

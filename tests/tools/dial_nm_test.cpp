@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <memory>
 
@@ -145,6 +147,49 @@ TEST_F(DialOverBus, FailuresBecomeTheDialerErrors)
     EXPECT_EQ(events, (std::vector<std::pair<int, int>> { { 0, 0 }, { 0, 691 } }));
     dialer.Entry = "Missing";
     EXPECT_EQ(dialer.Dial(), DialError::DeviceError);
+}
+
+const std::string tool = OV_BINARY_DIR "/cli/ovtool";
+
+std::string run(const std::string& arguments, int& status)
+{
+    std::string output;
+    FILE* pipe = ::popen((tool + " " + arguments + " 2>&1").c_str(), "r");
+    if (!pipe)
+        return output;
+    char buffer[4096];
+    std::size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        output.append(buffer, got);
+    status = ::pclose(pipe);
+    status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return output;
+}
+
+TEST_F(DialOverBus, OvtoolListsDialsAndHangsUp)
+{
+    if (!std::filesystem::exists(tool))
+        GTEST_SKIP() << "ovtool is not built";
+    test::FakeNetworkManager nm(bus->address,
+        { { "Home modem", "gsm", { { 40, 0 }, { 50, 0 }, { 70, 0 }, { 100, 0 } } },
+            { "Wired", "802-3-ethernet", {} }, { "Busy", "pppoe", { { 40, 0 }, { 120, 23 } } } });
+    int status = -1;
+    EXPECT_EQ(run("dial --list", status), "Home modem\nBusy\n");
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(run("dial 'Home modem'", status),
+        "Opening port\nConnecting device <Home modem>\nAuthenticated\nThe connection is established <Home "
+        "modem>\n");
+    EXPECT_EQ(status, 0);
+    // The connection stays up after the tool ends.
+    EXPECT_EQ(nm.calls(), (std::vector<std::string> { "activate Home modem" }));
+    EXPECT_EQ(run("dial --hangup 'Home modem'", status), "Inet Dialer\n");
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(nm.calls(), (std::vector<std::string> { "activate Home modem", "deactivate" }));
+
+    EXPECT_EQ(run("dial Busy", status), "Opening port\nThe line is busy.\n");
+    EXPECT_EQ(status, 1);
+    run("dial Wired", status);
+    EXPECT_EQ(status, 1);
 }
 
 } // namespace

@@ -129,6 +129,7 @@ public:
                 {
                     std::lock_guard lock(m_mutex);
                     m_calls.push_back("activate " + m_connections[i].id.toStdString());
+                    m_activeSettings = settings;
                 }
                 connection.send(message.createReply(QVariant::fromValue(
                     QDBusObjectPath(QStringLiteral("/org/freedesktop/NetworkManager/ActiveConnection/1")))));
@@ -154,18 +155,37 @@ public:
         if (member == QLatin1String("DeactivateConnection")) {
             std::lock_guard lock(m_mutex);
             m_calls.push_back("deactivate");
+            m_activeSettings.clear();
             return connection.send(message.createReply());
         }
         if (member == QLatin1String("Get")) {
-            QList<QDBusObjectPath> devices { QDBusObjectPath(
-                QStringLiteral("/org/freedesktop/NetworkManager/Devices/1")) };
-            return connection.send(
-                message.createReply(QVariant::fromValue(QDBusVariant(QVariant::fromValue(devices)))));
+            const QString name = message.arguments().value(1).toString();
+            QVariant value;
+            std::lock_guard lock(m_mutex);
+            if (name == QLatin1String("Devices")) {
+                value = QVariant::fromValue(QList<QDBusObjectPath> {
+                    QDBusObjectPath(QStringLiteral("/org/freedesktop/NetworkManager/Devices/1")) });
+            } else if (name == QLatin1String("ActiveConnections")) {
+                QList<QDBusObjectPath> paths;
+                if (!m_activeSettings.isEmpty())
+                    paths.append(QDBusObjectPath(activePath()));
+                value = QVariant::fromValue(paths);
+            } else if (name == QLatin1String("Connection")) {
+                value = QVariant::fromValue(
+                    QDBusObjectPath(m_activeSettings.isEmpty() ? QStringLiteral("/") : m_activeSettings));
+            } else {
+                return connection.send(message.createErrorReply(QDBusError::InvalidArgs, name));
+            }
+            return connection.send(message.createReply(QVariant::fromValue(QDBusVariant(value))));
         }
         return false;
     }
 
 private:
+    static QString activePath()
+    {
+        return QStringLiteral("/org/freedesktop/NetworkManager/ActiveConnection/1");
+    }
     static QString settingsPath(std::size_t index)
     {
         return QStringLiteral("/org/freedesktop/NetworkManager/Settings/%1").arg(index + 1);
@@ -184,6 +204,7 @@ private:
     std::vector<FakeConnection> m_connections;
     std::mutex m_mutex;
     std::vector<std::string> m_calls;
+    QString m_activeSettings; // the settings path of the one active connection
 };
 
 } // namespace ov::test
