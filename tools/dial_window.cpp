@@ -95,7 +95,14 @@ TFormDialUp::TFormDialUp(DialBackend& backend, const IniFile& language, const st
     log->OnRightPress = [this] { m_logic->ClearLog(); };
     m_logic->OnLogLine = [this](const std::string& line) {
         ListBox1->addItem(QString::fromStdString(line));
-        ListBox1->scrollToBottom();
+        // One scroll for a burst of lines.
+        if (!m_scrollPending) {
+            m_scrollPending = true;
+            QTimer::singleShot(0, this, [this] {
+                m_scrollPending = false;
+                ListBox1->scrollToBottom();
+            });
+        }
     };
     m_logic->OnLogCleared = [this] { ListBox1->clear(); };
     // A press on an entry toggles its check.

@@ -89,6 +89,7 @@ private:
 
     std::unique_ptr<TDialUp> m_dialer;
     std::unique_ptr<TDialerLogic> m_logic;
+    bool m_scrollPending = false;
 };
 
 } // namespace ov
