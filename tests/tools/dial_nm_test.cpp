@@ -12,10 +12,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <set>
 
 namespace ov {
 namespace {
@@ -122,6 +124,12 @@ TEST_F(DialOverBus, ADialReportsItsProgressAndHangsUp)
             TDialUp::DefaultErrorText(DialError::PortDisconnected) }));
     logic.HangUp();
     EXPECT_EQ(nm.calls(), (std::vector<std::string> { "activate Home modem", "deactivate" }));
+    // Secrets stay with NetworkManager: the dialer never asks for them.
+    const std::vector<std::string> members = nm.members();
+    EXPECT_EQ(std::count(members.begin(), members.end(), "GetSecrets"), 0);
+    EXPECT_EQ(std::set<std::string>(members.begin(), members.end()),
+        (std::set<std::string> {
+            "ListConnections", "GetSettings", "ActivateConnection", "Get", "DeactivateConnection" }));
 }
 
 TEST_F(DialOverBus, FailuresBecomeTheDialerErrors)

@@ -93,12 +93,23 @@ public:
         return m_calls;
     }
 
+    // Every method called, in order.
+    std::vector<std::string> members()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_members;
+    }
+
     QString introspect(const QString&) const override { return QString(); }
 
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override
     {
         const QString member = message.member();
         const QString path = message.path();
+        {
+            std::lock_guard lock(m_mutex);
+            m_members.push_back(member.toStdString());
+        }
         if (member == QLatin1String("ListConnections")) {
             QList<QDBusObjectPath> paths;
             for (std::size_t i = 0; i < m_connections.size(); ++i)
@@ -205,6 +216,7 @@ private:
     std::mutex m_mutex;
     std::vector<std::string> m_calls;
     QString m_activeSettings; // the settings path of the one active connection
+    std::vector<std::string> m_members;
 };
 
 } // namespace ov::test
