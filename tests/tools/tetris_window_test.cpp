@@ -1,17 +1,9 @@
 // The Tetris window over its engine: texts, buttons, the set-up on the first
-// show only, keys, painted cells, the game-over message and closing; and
-// both game windows as commands of the main window.
+// show only, keys, painted cells, the game-over message and closing.
 #include "platform/canvas.h"
 #include "platform/colors.h"
 #include "platform/dialogs.h"
-#include "platform/drives.h"
 #include "platform/ini_file.h"
-#include "shell/commands.h"
-#include "shell/main_window.h"
-#include "tests/support/temp_folder.h"
-#include "tools/life_commands.h"
-#include "tools/life_window.h"
-#include "tools/tetris_commands.h"
 #include "tools/tetris_script.h"
 #include "tools/tetris_window.h"
 
@@ -23,9 +15,6 @@
 #include <QTimer>
 
 #include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <filesystem>
 
 namespace ov {
 namespace {
@@ -197,65 +186,6 @@ TEST_F(TetrisWindow, GameOverMessageFollowsTheLanguage)
         EXPECT_TRUE(window.BStart->isEnabled());
         EXPECT_EQ(cellPixel(window, 2, 8), rgb(clNavy));
     }
-}
-
-class GameCommands : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        app();
-        ::setenv("ORVANTA_HOME", home.path().c_str(), 1);
-        ::setenv("XDG_DATA_HOME", data.path().c_str(), 1);
-        for (const char* file : { "ov_eng.ini", "ov_rus.ini", "ov_pol.ini", "ov_ita.ini" })
-            std::filesystem::copy_file(languageDir + "/" + file, home / file);
-        DriveTable::instance().setDrives({ { 'c', drive.path(), DriveType::Fixed } });
-        setPrompts(&prompts);
-        CommandRegistry::instance().clear();
-        registerLifeCommands();
-        registerTetrisCommands();
-    }
-    void TearDown() override
-    {
-        CommandRegistry::instance().clear();
-        setPrompts(nullptr);
-        DriveTable::instance().reset();
-        ::unsetenv("ORVANTA_HOME");
-        ::unsetenv("XDG_DATA_HOME");
-    }
-    test::TempFolder home;
-    test::TempFolder drive;
-    test::TempFolder data;
-    ScriptedPrompts prompts;
-};
-
-TEST_F(GameCommands, EachGameWindowIsReusedWhileOpenAndMadeAnewAfterClosing)
-{
-    TForm1 form;
-    form.MainSettings.AutoSave = false;
-    form.MainSettings.ConfirmExit = false;
-    for (const char* command : { "Tetris", "Life" }) {
-        SCOPED_TRACE(command);
-        const auto find = [&form, command]() -> QWidget* {
-            if (std::string(command) == "Tetris")
-                return dynamic_cast<TTetro1*>(form.findChild<QWidget*>("Tetro1"));
-            return dynamic_cast<TFormLife*>(form.findChild<QWidget*>("FormLife"));
-        };
-        form.RunCommand(command);
-        QPointer<QWidget> first = find();
-        ASSERT_FALSE(first.isNull());
-        EXPECT_TRUE(first->isVisible());
-        EXPECT_TRUE(first->isWindow());
-        form.RunCommand(command);
-        EXPECT_EQ(find(), first.data());
-        first->close();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        EXPECT_TRUE(first.isNull());
-        form.RunCommand(command);
-        ASSERT_NE(find(), nullptr);
-        find()->close();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    EXPECT_EQ(prompts.asked.size(), 0u);
 }
 
 } // namespace
