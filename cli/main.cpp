@@ -42,6 +42,15 @@ int ovtoolSysinfo(int argc, char** argv);
 #ifdef OV_CMD_rtf
 int ovtoolRtf(int argc, char** argv);
 #endif
+#ifdef OV_CMD_life
+int ovtoolLife(int argc, char** argv);
+#endif
+#ifdef OV_CMD_tetris
+int ovtoolTetris(int argc, char** argv);
+#endif
+#ifdef OV_CMD_dial
+int ovtoolDial(int argc, char** argv);
+#endif
 
 namespace {
 
@@ -94,6 +103,15 @@ const Command commands[] = {
 #endif
 #ifdef OV_CMD_rtf
     { "rtf", ovtoolRtf, "rtf [--runs] FILE" },
+#endif
+#ifdef OV_CMD_life
+    { "life", ovtoolLife, "life [--steps N] FILE" },
+#endif
+#ifdef OV_CMD_tetris
+    { "tetris", ovtoolTetris, "tetris --pieces T,L,J,Z,S,I,O [--keys tlrud]" },
+#endif
+#ifdef OV_CMD_dial
+    { "dial", ovtoolDial, "dial --list | ENTRY | --hangup ENTRY" },
 #endif
 };
 

@@ -23,6 +23,13 @@
 #ifdef OV_HAVE_HELP
 #include "tools/help_commands.h"
 #endif
+#ifdef OV_HAVE_DIALER
+#include "tools/dial_commands.h"
+#endif
+#ifdef OV_HAVE_GAMES
+#include "tools/life_commands.h"
+#include "tools/tetris_commands.h"
+#endif
 
 #include <QApplication>
 #include <QTimer>
@@ -51,6 +58,13 @@ int main(int argc, char** argv)
 #endif
 #ifdef OV_HAVE_HELP
     ov::registerHelpCommands();
+#endif
+#ifdef OV_HAVE_DIALER
+    ov::registerDialCommands();
+#endif
+#ifdef OV_HAVE_GAMES
+    ov::registerLifeCommands();
+    ov::registerTetrisCommands();
 #endif
     ov::TForm1 form;
     prompts.setParent(&form);

@@ -1,0 +1,8 @@
+// Registers the Life window as the main window's "Life" command.
+#pragma once
+
+namespace ov {
+
+void registerLifeCommands();
+
+} // namespace ov
