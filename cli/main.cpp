@@ -39,6 +39,9 @@ int ovtoolDrives(int argc, char** argv);
 #ifdef OV_CMD_sysinfo
 int ovtoolSysinfo(int argc, char** argv);
 #endif
+#ifdef OV_CMD_setup
+int ovtoolSetup(int argc, char** argv);
+#endif
 
 namespace {
 
@@ -88,6 +91,9 @@ const Command commands[] = {
 #endif
 #ifdef OV_CMD_sysinfo
     { "sysinfo", ovtoolSysinfo, "sysinfo [PATH]" },
+#endif
+#ifdef OV_CMD_setup
+    { "setup", ovtoolSetup, "setup [--target DIR] [--yes] [--no-shortcuts] [PAYLOAD]" },
 #endif
 };
 
