@@ -52,7 +52,8 @@ int ovtoolSetup(int argc, char** argv)
 
     const TargetCheck check = checkTarget(target, recordedInstallPath());
     if (check.problem == TargetProblem::Foreign && !yes) {
-        std::fprintf(stderr, "ovtool setup: %s Give --yes to install into it anyway.\n", check.message.c_str());
+        std::fprintf(
+            stderr, "ovtool setup: %s Give --yes to install into it anyway.\n", check.message.c_str());
         return 1;
     }
 

@@ -173,7 +173,7 @@ std::string DesktopEntry::text() const
             exec += ' ';
         exec += quoteExecArgument(argument);
     }
-    std::string out = "[Desktop Entry]\nType=Application\nVersion=1.5\n";
+    std::string out = "[Desktop Entry]\nType=Application\nVersion=1.0\n";
     out += "Name=" + escapeDesktopValue(Name) + "\n";
     if (!Comment.empty())
         out += "Comment=" + escapeDesktopValue(Comment) + "\n";

@@ -93,7 +93,8 @@ TargetCheck checkTarget(const std::string& target, const std::string& recorded)
             return problem(TargetProblem::NotAFolder, folder + " exists and is not a folder.");
     } else if (!isFolder(parentOf(folder))) {
         return problem(TargetProblem::NoParent,
-            "The folder " + parentOf(folder) + " does not exist. Only the last folder of the path is created.");
+            "The folder " + parentOf(folder)
+                + " does not exist. Only the last folder of the path is created.");
     } else {
         return check;
     }
@@ -173,7 +174,8 @@ bool writeShortcuts(const std::string& target, std::string& error)
         const char* categories;
     };
     const Shortcut shortcuts[] = {
-        { "orvanta.desktop", "Orvanta", "Two-panel file manager", { target + "/ov" }, "Utility;FileManager;" },
+        { "orvanta.desktop", "Orvanta", "Two-panel file manager", { target + "/ov" },
+            "System;FileTools;FileManager;" },
         { "readme.desktop", "Readme", "Read about Orvanta", { "xdg-open", target + "/readme.txt" }, "" },
         { "hot-news.desktop", "Hot news", "News about Orvanta", { target + "/ov_news" }, "Network;" },
     };
@@ -310,11 +312,12 @@ bool Installer::stage(const std::string& staging)
     x.SetDateTo = sdOrigDate;
     x.ProcessMessages = ProcessMessages;
     const std::string prefix = staging + "/";
-    x.OnError = [&](TArchiveCommon&, const std::string& fn, const std::string&, const std::string&, int32_t code) {
-        if (firstError.empty())
-            firstError = "The payload member " + fn + ": " + std::string(archiveMessageText(code)) + " ("
-                + std::to_string(code) + ")";
-    };
+    x.OnError
+        = [&](TArchiveCommon&, const std::string& fn, const std::string&, const std::string&, int32_t code) {
+              if (firstError.empty())
+                  firstError = "The payload member " + fn + ": " + std::string(archiveMessageText(code))
+                      + " (" + std::to_string(code) + ")";
+          };
     x.OnEnd = [&](TExtractorBase& sender, const std::string& fn, bool crcPass) {
         const std::string path = fn.compare(0, prefix.size(), prefix) == 0 ? fn.substr(prefix.size()) : fn;
         if (!crcPass) {
@@ -329,7 +332,8 @@ bool Installer::stage(const std::string& staging)
     x.Extract();
     for (const PayloadMember& member : m_payload.members)
         if (!member.folder && !passed.count(member.path)) {
-            m_error = !firstError.empty() ? firstError : "The payload member " + member.path + " was not unpacked.";
+            m_error = !firstError.empty() ? firstError
+                                          : "The payload member " + member.path + " was not unpacked.";
             return false;
         }
     return true;

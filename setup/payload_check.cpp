@@ -56,7 +56,8 @@ std::vector<std::string> components(const std::string& name)
 
 int PayloadCheck::fileCount() const
 {
-    return int(std::count_if(members.begin(), members.end(), [](const PayloadMember& m) { return !m.folder; }));
+    return int(
+        std::count_if(members.begin(), members.end(), [](const PayloadMember& m) { return !m.folder; }));
 }
 
 std::string memberNameProblem(const std::string& raw)
@@ -68,7 +69,8 @@ std::string memberNameProblem(const std::string& raw)
             return "a control character in its name";
     if (raw[0] == '/' || raw[0] == '\\')
         return "an absolute path";
-    if (raw.size() >= 2 && raw[1] == ':' && ((raw[0] >= 'A' && raw[0] <= 'Z') || (raw[0] >= 'a' && raw[0] <= 'z')))
+    if (raw.size() >= 2 && raw[1] == ':'
+        && ((raw[0] >= 'A' && raw[0] <= 'Z') || (raw[0] >= 'a' && raw[0] <= 'z')))
         return "a drive letter";
     std::vector<std::string> parts = components(raw);
     // A folder's name ends with its separator.
@@ -143,7 +145,8 @@ PayloadCheck checkPayload(const std::string& hostPath)
             return refuse(member + " is refused: its name appears twice");
 
         // Every folder above it must stay one.
-        for (std::size_t slash = path.find('/'); slash != std::string::npos; slash = path.find('/', slash + 1))
+        for (std::size_t slash = path.find('/'); slash != std::string::npos;
+             slash = path.find('/', slash + 1))
             folders.insert(path.substr(0, slash));
         if (folder)
             folders.insert(path);
