@@ -330,12 +330,24 @@ bool Installer::stage(const std::string& staging)
         report(path);
     };
     x.Extract();
-    for (const PayloadMember& member : m_payload.members)
-        if (!member.folder && !passed.count(member.path)) {
+    for (const PayloadMember& member : m_payload.members) {
+        if (member.folder)
+            continue;
+        if (!passed.count(member.path)) {
             m_error = !firstError.empty() ? firstError
                                           : "The payload member " + member.path + " was not unpacked.";
             return false;
         }
+        // A deflate stream may end early with a CRC that matches what it
+        // gave: the size the directory declares decides.
+        HostEntry facts;
+        if (!statPath(staging + "/" + member.path, facts) || facts.kind != HostKind::Regular
+            || facts.size != member.size) {
+            m_error
+                = "The payload member " + member.path + " is damaged: its size does not match the directory.";
+            return false;
+        }
+    }
     return true;
 }
 

@@ -180,8 +180,22 @@ TEST_F(InstallTest, DamagedPayloadsWriteNothing)
     };
     std::string flipped = good;
     flipped[30 + 2 + 12] ^= 0x10; // inside the first member's deflated data
+    // A declared size beyond what the deflate stream gives, in the local
+    // header and the directory alike: the CRC still matches the bytes.
+    std::string longer = good;
+    auto addToSize = [&longer](std::size_t at) {
+        uint32_t value = 0;
+        for (int i = 3; i >= 0; --i)
+            value = value << 8 | uint8_t(longer[at + std::size_t(i)]);
+        value += 1000;
+        for (int i = 0; i < 4; ++i)
+            longer[at + std::size_t(i)] = char(value >> (8 * i));
+    };
+    addToSize(22);
+    addToSize(longer.find("PK\x01\x02") + 24);
     const Row rows[] = {
         { "flipped bit", flipped, "ov" },
+        { "shorter than declared", longer, "size does not match" },
         { "cut in half", good.substr(0, good.size() / 2), "damaged" },
         { "cut before the end record", good.substr(0, good.size() - 4), "damaged" },
         { "missing", "", "Cannot open" },
