@@ -20,14 +20,15 @@ install(FILES ${PROJECT_SOURCE_DIR}/data/orvanta.svg DESTINATION ${CMAKE_INSTALL
 install(FILES ${PROJECT_SOURCE_DIR}/data/readme.txt ${PROJECT_SOURCE_DIR}/data/package/copyright
   DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/orvanta)
 
-# Debian wants the changelog compressed, without a time stamp in it.
+# Debian wants the changelog compressed, without a time stamp in it (a
+# native package's is named changelog.gz).
 find_program(OV_GZIP gzip)
 if(OV_GZIP)
-  set(changelog ${PROJECT_BINARY_DIR}/package/changelog.Debian.gz)
+  set(changelog ${PROJECT_BINARY_DIR}/package/changelog.gz)
   add_custom_command(OUTPUT ${changelog}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/package
-    COMMAND ${OV_GZIP} -9nc ${PROJECT_SOURCE_DIR}/data/package/changelog.Debian > ${changelog}
-    DEPENDS ${PROJECT_SOURCE_DIR}/data/package/changelog.Debian VERBATIM)
+    COMMAND ${OV_GZIP} -9nc ${PROJECT_SOURCE_DIR}/data/package/changelog > ${changelog}
+    DEPENDS ${PROJECT_SOURCE_DIR}/data/package/changelog VERBATIM)
   add_custom_target(ov_changelog ALL DEPENDS ${changelog})
   install(FILES ${changelog} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/orvanta)
 endif()

@@ -61,7 +61,7 @@ TEST_F(DebianPackage, FilesAndControlFields)
             "./usr/share/orvanta/ov_eng.ini", "./usr/share/orvanta/ov_rus.ini",
             "./usr/share/orvanta/ov_pol.ini", "./usr/share/orvanta/ov_ita.ini",
             "./usr/share/applications/orvanta.desktop", "./usr/share/icons/hicolor/scalable/apps/orvanta.svg",
-            "./usr/share/doc/orvanta/copyright", "./usr/share/doc/orvanta/changelog.Debian.gz" })
+            "./usr/share/doc/orvanta/copyright", "./usr/share/doc/orvanta/changelog.gz" })
         EXPECT_THAT(files, HasSubstr(std::string(path) + "\n")) << path;
     // The installer and its payload belong to the other way of installing.
     EXPECT_THAT(files, Not(HasSubstr("ov_setup")));
