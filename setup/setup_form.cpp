@@ -97,6 +97,8 @@ TForm1::TForm1(std::string source, QWidget* parent)
     InstallButton->setGeometry(129, 228, 100, 28);
     FolderCancelButton = button("&Cancel", "FolderCancelButton", this);
     FolderCancelButton->setGeometry(243, 228, 100, 28);
+    ExitButton = button("&Exit", "ExitButton", this);
+    ExitButton->setGeometry(16, 228, 100, 28);
 
     FinishedText
         = label("Installation finnished successfully. \n  Now you can run Orvanta.", "FinishedText", this);
@@ -119,6 +121,7 @@ TForm1::TForm1(std::string source, QWidget* parent)
     connect(InstallButton, &QPushButton::clicked, this, [this] { InstallButtonClick(); });
     connect(FolderCancelButton, &QPushButton::clicked, this, [this] { OkButtonClick(); });
     connect(OkButton, &QPushButton::clicked, this, [this] { OkButtonClick(); });
+    connect(ExitButton, &QPushButton::clicked, this, [this] { OkButtonClick(); });
 
     // The window sees the keys before its controls.
     qApp->installEventFilter(this);
@@ -137,7 +140,8 @@ void TForm1::showPage(int page)
     ReadmeOkButton->hide();
     for (QWidget* widget : { static_cast<QWidget*>(FolderLabel), static_cast<QWidget*>(FolderEdit),
              static_cast<QWidget*>(BrowseButton), static_cast<QWidget*>(WarningLabel),
-             static_cast<QWidget*>(InstallButton), static_cast<QWidget*>(FolderCancelButton) })
+             static_cast<QWidget*>(InstallButton), static_cast<QWidget*>(FolderCancelButton),
+             static_cast<QWidget*>(ExitButton) })
         widget->setVisible(page == 2);
     Gauge->hide();
     for (QWidget* widget : { static_cast<QWidget*>(FinishedText), static_cast<QWidget*>(RunCheckBox),
@@ -147,8 +151,10 @@ void TForm1::showPage(int page)
 
 void TForm1::setFolderControlsEnabled(bool enabled)
 {
+    // "&Exit" too: the window must not close under a running install.
     for (QWidget* widget : { static_cast<QWidget*>(InstallButton), static_cast<QWidget*>(FolderCancelButton),
-             static_cast<QWidget*>(FolderEdit), static_cast<QWidget*>(BrowseButton) })
+             static_cast<QWidget*>(FolderEdit), static_cast<QWidget*>(BrowseButton),
+             static_cast<QWidget*>(ExitButton) })
         widget->setEnabled(enabled);
 }
 

@@ -44,6 +44,7 @@ public:
     QLabel* WarningLabel;
     QPushButton* InstallButton; // "&Install"
     QPushButton* FolderCancelButton; // "&Cancel"
+    QPushButton* ExitButton; // "&Exit"
     QProgressBar* Gauge;
     // Finished page.
     QLabel* FinishedText;
@@ -60,7 +61,7 @@ public:
     void NextButtonClick();
     void BrowseButtonClick();
     void InstallButtonClick();
-    // "&OK", "&Cancel" and "&Exit": starts ov when the install finished and
+    // "&OK", the two "&Cancel" and "&Exit": starts ov when the install finished and
     // the box is ticked, then ends the program.
     void OkButtonClick();
     // Esc and Enter; true when the key was used.

@@ -67,7 +67,8 @@ protected:
     bool folderControlsEnabled() const
     {
         return m_form->InstallButton->isEnabled() && m_form->FolderEdit->isEnabled()
-            && m_form->BrowseButton->isEnabled() && m_form->FolderCancelButton->isEnabled();
+            && m_form->BrowseButton->isEnabled() && m_form->FolderCancelButton->isEnabled()
+            && m_form->ExitButton->isEnabled();
     }
 
     TempFolder m_root;
@@ -86,6 +87,10 @@ TEST_F(SetupWindow, EnterWalksThePagesAndStartsOvInTheTarget)
     EXPECT_EQ(m_form->State, 2);
     EXPECT_TRUE(m_form->FolderEdit->isVisible());
     EXPECT_FALSE(m_form->WelcomeText->isVisible());
+    EXPECT_EQ(m_form->InstallButton->text(), "&Install");
+    EXPECT_EQ(m_form->ExitButton->text(), "&Exit");
+    EXPECT_EQ(m_form->WarningLabel->text(),
+        "Please quit all running copies of Orvanta\n        before continuing with this instalation");
 
     const std::string target = m_root / "with space";
     m_form->FolderEdit->setText(QString::fromStdString(target));
