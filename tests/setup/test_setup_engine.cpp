@@ -295,6 +295,18 @@ TEST_F(InstallTest, RecordsAndPresetFolder)
         EXPECT_EQ(preset, geteuid() == 0 ? std::string("/opt/orvanta") : dataHome() + "/orvanta");
     }
     EXPECT_EQ(dataHome(), (SetupHome::home() / ".local/share").string());
+    // Another user gets the data folder: a child that drops to nobody.
+    if (geteuid() == 0 && recordedInstallPath().empty()) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            const bool dropped = setgid(65534) == 0 && setuid(65534) == 0;
+            _exit(dropped && presetFolder() == dataHome() + "/orvanta" ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
 
     const std::string target = m_root / "a place";
     std::string error;
