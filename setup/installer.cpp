@@ -285,9 +285,6 @@ bool Installer::Install()
 bool Installer::stage(const std::string& staging)
 {
     const int total = int(m_payload.members.size());
-    std::map<std::string, int> order; // member path → its number
-    for (int i = 0; i < total; ++i)
-        order[m_payload.members[std::size_t(i)].path] = i;
     std::set<std::string> passed;
     std::string firstError;
     int done = 0;
