@@ -51,6 +51,9 @@ int ovtoolTetris(int argc, char** argv);
 #ifdef OV_CMD_dial
 int ovtoolDial(int argc, char** argv);
 #endif
+#ifdef OV_CMD_setup
+int ovtoolSetup(int argc, char** argv);
+#endif
 
 namespace {
 
@@ -112,6 +115,9 @@ const Command commands[] = {
 #endif
 #ifdef OV_CMD_dial
     { "dial", ovtoolDial, "dial --list | ENTRY | --hangup ENTRY" },
+#endif
+#ifdef OV_CMD_setup
+    { "setup", ovtoolSetup, "setup [--target DIR] [--yes] [--no-shortcuts] [PAYLOAD]" },
 #endif
 };
 

@@ -1,6 +1,7 @@
 #include "archive/extract/output_file.h"
 
 #include "platform/folder_fd.h"
+#include "platform/process_facts.h"
 
 #include <cerrno>
 
@@ -108,7 +109,19 @@ bool OutputFile::write(const void* data, std::size_t length)
     return m_file.write(data, length);
 }
 
-bool OutputFile::commit(int64_t modificationTime, bool readOnly)
+uint32_t memberMode(bool readOnly, std::optional<uint32_t> unixMode)
+{
+    uint32_t mode = 0644;
+    // Only the permission bits: setuid, setgid and sticky never come from
+    // an archive.
+    if (unixMode)
+        mode = (*unixMode & 0777) & ~fileCreationMask();
+    if (readOnly)
+        mode &= ~uint32_t(0222);
+    return mode;
+}
+
+bool OutputFile::commit(int64_t modificationTime, bool readOnly, std::optional<uint32_t> unixMode)
 {
     if (!m_file.isOpen())
         return false;
@@ -119,7 +132,7 @@ bool OutputFile::commit(int64_t modificationTime, bool readOnly)
     }
     // Cached: the rename is atomic; syncing every member would slow a run
     // down for little gain.
-    return m_file.commit(times, static_cast<mode_t>(readOnly ? 0444 : 0644), Durability::Cached);
+    return m_file.commit(times, static_cast<mode_t>(memberMode(readOnly, unixMode)), Durability::Cached);
 }
 
 } // namespace ov

@@ -16,15 +16,23 @@
 //     points to; abandon() removes it, leaving any earlier file intact;
 //   - an existing file the user may not write is replaced only after its
 //     read-only attribute is cleared (once); a folder or a special file at
-//     the target's name is never replaced.
+//     the target's name is never replaced;
+//   - a member stored by a Unix host gets its stored permission bits (an
+//     installed program keeps its execute bits) less the process's umask,
+//     never setuid, setgid or sticky; any other member is 0644, or 0444
+//     when read-only.
 #pragma once
 
 #include "platform/atomic_file.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace ov {
+
+// The mode an extracted file gets (see the rules above).
+uint32_t memberMode(bool readOnly, std::optional<uint32_t> unixMode);
 
 // True when a stored member name (either separator) has a ".." component.
 bool hasParentComponent(const std::string& storedName);
@@ -75,8 +83,10 @@ public:
     // Writes all bytes; false on a short or failed write.
     bool write(const void* data, std::size_t length);
     // Closes, sets the modification time (Unix seconds; < 0 keeps the time
-    // of writing) and the read-only attribute, and renames into place.
-    bool commit(int64_t modificationTime, bool readOnly);
+    // of writing) and the mode, and renames into place. The mode is
+    // unixMode's permission bits less the umask when the archive stored
+    // one, else 0644; readOnly takes every write bit away.
+    bool commit(int64_t modificationTime, bool readOnly, std::optional<uint32_t> unixMode = std::nullopt);
     // Closes and removes the temporary file (also done when an open file
     // goes out of scope uncommitted).
     void abandon() { m_file.abandon(); }

@@ -27,7 +27,7 @@ bool openLayer(SharedLibrary& library)
         return library.load(explicitPath);
     const std::string folder = executableFolder() + "/";
     for (const std::string& candidate : { folder + LibraryName, folder + "../lib/" + LibraryName,
-             folder + "../archive/rarlayer/" + LibraryName }) {
+             folder + "../lib/orvanta/" + LibraryName, folder + "../archive/rarlayer/" + LibraryName }) {
         if (library.load(candidate))
             return true;
     }

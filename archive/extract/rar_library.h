@@ -1,8 +1,8 @@
 // The RAR layer (libovrar.so) as TRarExtractor reaches it: loaded once, on
 // first use, from the path set by setRarLibraryPath or else beside the
-// program, in ../lib and in the build tree's archive/rarlayer/; released
-// when the program ends. A missing library is no error until a RAR
-// extraction needs it.
+// program, in ../lib, in ../lib/orvanta (a package install) and in the build
+// tree's archive/rarlayer/; released when the program ends. A missing library
+// is no error until a RAR extraction needs it.
 #pragma once
 
 #include "archive/rarlayer/rar_layer.h"

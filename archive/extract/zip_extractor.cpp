@@ -18,12 +18,24 @@
 #include "archive/wildcard.h"
 
 #include <memory>
+#include <optional>
 
 namespace ov {
 
 namespace {
 constexpr std::size_t BlockSize = 32768;
+
+// The permission bits a Unix host stored in the high half of the external
+// attributes (APPNOTE 4.4.15, host 3); none from other hosts.
+std::optional<uint32_t> storedUnixMode(const ZipEntry& entry)
+{
+    constexpr uint8_t HostUnix = 3;
+    const uint32_t mode = entry.externalAttributes >> 16;
+    if (entry.hostSystem != HostUnix || mode == 0)
+        return std::nullopt;
+    return mode;
 }
+} // namespace
 
 void TZipExtractor::ExtractRun()
 {
@@ -153,7 +165,7 @@ void TZipExtractor::run(FileLayer& file)
             } else {
                 crcPass = ~crc == entry.crc;
                 const int64_t when = SetDateTo == sdSysDate ? -1 : dosDateTimeToUnix(entry.dosTime);
-                if (!out.commit(when, entry.externalAttributes & 1)) {
+                if (!out.commit(when, entry.externalAttributes & 1, storedUnixMode(entry))) {
                     nonFatal(msgErrorWriting, target);
                     crcPass = false;
                     writeFailed = true;

@@ -4,7 +4,8 @@
 // refuses members whose data overlaps a member taken before, asks for
 // passwords of encrypted members, decodes with the method's decoder (stored,
 // shrink, reduce 1-4, implode, deflate) on the member pump, checks the
-// CRC-32 and restores the date and the read-only attribute.
+// CRC-32 and restores the date, the read-only attribute and the permission
+// bits a Unix host stored.
 //
 // Not done here: strong encryption, methods other than those above (25301,
 // the member ends).

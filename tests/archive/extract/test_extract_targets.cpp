@@ -352,5 +352,55 @@ TEST_F(ExtractTargetTest, AReadOnlyFileIsReplaced)
     EXPECT_EQ(fs::status(out() / "kept.txt").permissions(), fs::perms(0644));
 }
 
+// A Unix host's permission bits come back (an extracted program runs)
+// less the umask, never setuid, setgid or sticky; a member of another host
+// gets 0644, or 0444 when its read-only attribute is set. Until the modes
+// were restored every member came out 0644 and no program would start.
+TEST_F(ExtractTargetTest, UnixModesAreRestoredWithoutSpecialBits)
+{
+    if (std::system("command -v python3 >/dev/null") != 0)
+        GTEST_SKIP() << "python3 not installed";
+    struct Row {
+        const char* name;
+        int host; // 3 Unix, 0 DOS
+        unsigned stored; // the high half of the external attributes
+        unsigned dos; // the low byte
+        unsigned umask;
+        unsigned expected;
+    };
+    const Row rows[] = {
+        { "program", 3, 0100755, 0, 022, 0755 },
+        { "setuid", 3, 0104755, 0, 022, 0755 },
+        { "setgid_sticky", 3, 0103775, 0, 022, 0755 },
+        { "private", 3, 0100600, 0, 022, 0600 },
+        { "group_write", 3, 0100775, 0, 027, 0750 },
+        { "read_only", 3, 0100644, 1, 022, 0444 },
+        { "dos_file", 0, 0, 0x20, 022, 0644 },
+        { "dos_read_only", 0, 0, 0x21, 022, 0444 },
+        { "unix_without_mode", 3, 0, 0x20, 022, 0644 },
+    };
+    // Python's zipfile writes the attributes exactly as given.
+    std::string script = "import zipfile\n";
+    for (const Row& row : rows)
+        script += "z = zipfile.ZipFile('" + (in() / row.name).string() + ".zip', 'w')\n"
+            + "i = zipfile.ZipInfo('" + row.name + "', (2020, 1, 2, 3, 4, 6))\ni.create_system = "
+            + std::to_string(row.host) + "\ni.external_attr = (" + std::to_string(row.stored) + " << 16) | "
+            + std::to_string(row.dos) + "\nz.writestr(i, b'bytes')\nz.close()\n";
+    spit(in() / "make.py", script);
+    ASSERT_EQ(std::system(("python3 '" + (in() / "make.py").string() + "'").c_str()), 0);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const fs::path zip = in() / (std::string(row.name) + ".zip");
+        const mode_t saved = ::umask(row.umask);
+        TZipExtractor x;
+        const Outcome run = runExtractor(x, zip, out());
+        ::umask(saved);
+        EXPECT_TRUE(run.errors.empty());
+        struct stat facts { };
+        ASSERT_EQ(::stat((out() / row.name).c_str(), &facts), 0);
+        EXPECT_EQ(facts.st_mode & 07777, row.expected);
+    }
+}
+
 } // namespace
 } // namespace ov::test

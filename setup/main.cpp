@@ -1,0 +1,24 @@
+// ov_setup: installs Orvanta from the payload data.res into a folder the
+// user picks, records the folder, makes the menu entries and can start ov.
+// The payload is taken from the current folder, else from the program's own.
+#include "platform/folders.h"
+#include "platform/qt_prompts.h"
+#include "setup/installer.h"
+#include "setup/setup_form.h"
+
+#include <QApplication>
+#include <QDir>
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName("Orvanta Setup");
+    ov::QtPrompts prompts;
+    ov::setPrompts(&prompts);
+    ov::setup::TForm1 form(ov::findPayload(QDir::currentPath().toStdString(), ov::executableFolder()));
+    prompts.setParent(&form);
+    form.show();
+    const int status = application.exec();
+    ov::setPrompts(nullptr);
+    return status;
+}
