@@ -106,6 +106,7 @@ bool OutputFile::open(const OutputRoot& root, const std::string& target)
 
 bool OutputFile::write(const void* data, std::size_t length)
 {
+    m_written += static_cast<int64_t>(length);
     return m_file.write(data, length);
 }
 

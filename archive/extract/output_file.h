@@ -82,6 +82,8 @@ public:
     bool open(const OutputRoot& root, const std::string& target);
     // Writes all bytes; false on a short or failed write.
     bool write(const void* data, std::size_t length);
+    // Bytes written so far.
+    int64_t written() const { return m_written; }
     // Closes, sets the modification time (Unix seconds; < 0 keeps the time
     // of writing) and the mode, and renames into place. The mode is
     // unixMode's permission bits less the umask when the archive stored
@@ -93,6 +95,7 @@ public:
 
 private:
     AtomicFile m_file; // written in the target's folder, held by descriptor
+    int64_t m_written = 0;
 };
 
 } // namespace ov

@@ -163,7 +163,9 @@ void TZipExtractor::run(FileLayer& file)
                 nonFatal(code, target);
                 writeFailed = code == msgErrorWriting;
             } else {
-                crcPass = ~crc == entry.crc;
+                // A stream that ends early can carry the CRC of what it
+                // holds: the member is whole only at its stated size.
+                crcPass = ~crc == entry.crc && out.written() == int64_t(entry.unpackedSize);
                 const int64_t when = SetDateTo == sdSysDate ? -1 : dosDateTimeToUnix(entry.dosTime);
                 if (!out.commit(when, entry.externalAttributes & 1, storedUnixMode(entry))) {
                     nonFatal(msgErrorWriting, target);

@@ -266,6 +266,19 @@ TEST_F(ZipExtractorTest, BombAndDamageNeverWritePastTheStatedSize)
     const Outcome lengths = extract((m_dir / "s.zip").string(), m_dir / "out4");
     EXPECT_EQ(lengths.errors, std::vector<int> { msgBadBlock });
     EXPECT_TRUE(tree(m_dir / "out4").empty());
+
+    // A stream that ends before the stated size, its CRC that of the short
+    // stream: the member is not whole, and is reported as a failure.
+    ASSERT_EQ(sh("python3 -c \"import zipfile; z = zipfile.ZipFile('short.zip', 'w', zipfile.ZIP_DEFLATED); "
+                 "z.writestr('a.txt', 'data'); z.close()\""),
+        0);
+    std::string shortened = slurp(m_dir / "short.zip");
+    for (std::size_t at : { std::size_t(22), shortened.find("PK\x01\x02") + 24 })
+        shortened[at] = 10;
+    spit(m_dir / "short.zip", shortened);
+    const Outcome cut = extract((m_dir / "short.zip").string(), m_dir / "out5");
+    ASSERT_EQ(cut.ends.size(), 1u);
+    EXPECT_FALSE(cut.ends.begin()->second);
 }
 
 TEST_F(ZipExtractorTest, PasswordFlow)
