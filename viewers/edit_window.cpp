@@ -387,14 +387,7 @@ void TFormEdit::Convert()
         // The line's characters as ANSI bytes, read as OEM bytes: a
         // character with no ANSI byte stays as it is.
         QString line = block.text();
-        bool changed = false;
-        for (QChar& ch : line) {
-            if (const auto byte = ansi.fromUnicode(ch.unicode()); byte && *byte >= 0x80) {
-                ch = QChar(oem.toUnicode(*byte));
-                changed = true;
-            }
-        }
-        if (!changed)
+        if (!convertOemToAnsi(line, ansi, oem))
             continue;
         const int state = block.userState();
         QTextCursor lineCursor(block);
