@@ -3,8 +3,13 @@
 #include "platform/host_file.h"
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstring>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace ov {
 
@@ -51,14 +56,33 @@ private:
     QByteArray m_bytes;
 };
 
+#ifndef __SSE2__
 constexpr uint64_t highBits = 0x8080808080808080ull;
+#endif
 
-// Whether the 8 bytes at p are all ASCII.
-bool asciiWord(const uint8_t* p)
+// The first position at or after i holding a non-ASCII byte (n when none).
+std::size_t skipAscii(const uint8_t* p, std::size_t i, std::size_t n)
 {
-    uint64_t word;
-    std::memcpy(&word, p, sizeof word);
-    return (word & highBits) == 0;
+#ifdef __SSE2__
+    // Sixteen bytes a step; the mask of their top bits names the first one set.
+    while (i + 16 <= n) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        if (const int mask = _mm_movemask_epi8(bytes); mask != 0)
+            return i + std::size_t(std::countr_zero(unsigned(mask)));
+        i += 16;
+    }
+#else
+    while (i + 8 <= n) {
+        uint64_t word;
+        std::memcpy(&word, p + i, sizeof word);
+        if ((word & highBits) != 0)
+            break;
+        i += 8;
+    }
+#endif
+    while (i < n && p[i] < 0x80)
+        ++i;
+    return i;
 }
 
 // Strict UTF-8 validation over blocks fed in order, with the same rules as
@@ -74,13 +98,20 @@ struct Utf8Validator {
         std::size_t i = 0;
         while (i < n && valid) {
             if (need == 0) {
-                while (i + 8 <= n && asciiWord(p + i))
-                    i += 8;
+                i = skipAscii(p, i, n);
                 if (i >= n)
                     break;
-                const uint8_t b = p[i++];
-                if (b < 0x80)
+                // A two-byte character within the block, the usual case
+                // outside ASCII, without the state.
+                if (p[i] >= 0xC2 && p[i] <= 0xDF && i + 1 < n) {
+                    if ((p[i + 1] & 0xC0) != 0x80) {
+                        valid = false;
+                        break;
+                    }
+                    i += 2;
                     continue;
+                }
+                const uint8_t b = p[i++];
                 low = 0x80;
                 high = 0xBF;
                 if (b >= 0xC2 && b <= 0xDF) {
@@ -117,9 +148,7 @@ void appendUtf8(const uint8_t* p, std::size_t n, QString& out)
 {
     std::size_t i = 0;
     while (i < n) {
-        std::size_t j = i;
-        while (j + 8 <= n && asciiWord(p + j))
-            j += 8;
+        std::size_t j = skipAscii(p, i, n);
         while (j < n && p[j] < 0x80)
             ++j;
         if (j > i)

@@ -59,7 +59,9 @@ public:
 
     // ansi is the page for text that is neither marked nor valid UTF-8;
     // blockSize the read size (small ones test the block edges).
-    explicit PagedText(const CodePage& ansi, std::size_t blockSize = 1 << 20);
+    // The default keeps a block in the processor's cache while it is scanned
+    // for breaks and checked for UTF-8.
+    explicit PagedText(const CodePage& ansi, std::size_t blockSize = 1 << 17);
     ~PagedText();
     PagedText(const PagedText&) = delete;
     PagedText& operator=(const PagedText&) = delete;
