@@ -169,7 +169,7 @@ void appendUtf8(const uint8_t* p, std::size_t n, QString& out)
             }
             ++k;
         }
-        out.append(decodeUtf8Escaped(QByteArrayView(p + j, qsizetype(k - j))));
+        appendUtf8Escaped(QByteArrayView(p + j, qsizetype(k - j)), out);
         i = k;
     }
 }
@@ -473,7 +473,7 @@ struct PagedText::Decoder {
     uint64_t offset;
     uint64_t end;
     std::vector<uint8_t> buffer;
-    bool pendingCr = false;
+    bool skipLf = false;
     bool eof = false;
 
     Decoder(const PagedText& owner, uint64_t from)
@@ -502,45 +502,51 @@ struct PagedText::Decoder {
             else if (encoding == TextEncoding::Utf8)
                 n = wholeUtf8(buffer.data(), n);
         }
-        QString piece;
+        // Decoded straight onto the end of out, then its breaks made '\n'
+        // in place (the text only gets shorter).
+        const qsizetype begin = out.size();
         switch (encoding) {
         case TextEncoding::CodePage:
-            piece = text.m_ansi.decode(QByteArrayView(buffer.data(), qsizetype(n)));
+            out.append(text.m_ansi.decode(QByteArrayView(buffer.data(), qsizetype(n))));
             break;
         case TextEncoding::Utf8:
-            appendUtf8(buffer.data(), n, piece);
+            appendUtf8(buffer.data(), n, out);
             break;
         case TextEncoding::Utf16LE:
         case TextEncoding::Utf16BE:
-            piece = decodeUtf16Escaped(
-                QByteArrayView(buffer.data(), qsizetype(n)), encoding == TextEncoding::Utf16BE);
+            out.append(decodeUtf16Escaped(
+                QByteArrayView(buffer.data(), qsizetype(n)), encoding == TextEncoding::Utf16BE));
             break;
         }
-        text.convert(piece);
+        if (text.m_conversions.load() > 0) {
+            QString piece = out.sliced(begin);
+            text.convert(piece);
+            out.replace(begin, piece.size(), piece);
+        }
         offset += n;
         if (atEnd)
             eof = true;
-        // Breaks become one '\n' each; a CR at the end waits for the next block.
-        if (!pendingCr && !piece.contains(u'\r')) {
-            out.append(piece);
-        } else {
-            for (const QChar ch : piece) {
-                if (pendingCr) {
-                    pendingCr = false;
-                    out.append(u'\n');
-                    if (ch == u'\n')
-                        continue;
-                }
-                if (ch == u'\r')
-                    pendingCr = true;
-                else
-                    out.append(ch);
+        if (!skipLf && QStringView(out).sliced(begin).indexOf(u'\r') < 0)
+            return;
+        // A CR becomes '\n' at once; an LF right after it (maybe in the next
+        // block) is then dropped.
+        QChar* units = out.data();
+        qsizetype write = begin;
+        for (qsizetype read = begin; read < out.size(); ++read) {
+            const QChar ch = units[read];
+            if (skipLf) {
+                skipLf = false;
+                if (ch == u'\n')
+                    continue;
+            }
+            if (ch == u'\r') {
+                units[write++] = u'\n';
+                skipLf = true;
+            } else {
+                units[write++] = ch;
             }
         }
-        if (eof && pendingCr) {
-            pendingCr = false;
-            out.append(u'\n');
-        }
+        out.truncate(write);
     }
 };
 
