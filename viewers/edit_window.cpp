@@ -83,6 +83,7 @@ TFormEdit::TFormEdit(std::function<const IniFile&()> language, std::string langu
         if (!m_paged->indexed())
             return;
         m_indexTimer->stop();
+        m_indexTimer->setInterval(25);
         if (const int error = m_paged->readError())
             prompts().ask(
                 { m_fileName + ": " + std::strerror(error), toStd(windowTitle()), Buttons::Ok, Icon::Error });
@@ -353,7 +354,16 @@ bool TFormEdit::openPaged(const std::string& hostPath, const std::string& displa
     m_memo->setReadOnly(true);
     m_paged = std::move(paged);
     m_conversions = 0;
-    m_paged->startIndexing();
+    // The end of indexing is shown at once, not at the next tick.
+    m_paged->startIndexing([this, text = m_paged.get()] {
+        QMetaObject::invokeMethod(
+            this,
+            [this, text] {
+                if (m_paged.get() == text)
+                    m_indexTimer->setInterval(0);
+            },
+            Qt::QueuedConnection);
+    });
     m_pagedView->setFont(m_memo->font());
     m_pagedView->setPalette(m_memo->palette());
     m_pagedView->setSource(m_paged.get());

@@ -223,14 +223,16 @@ void PagedText::openBytes(QByteArray bytes)
     m_index.reset(0);
 }
 
-void PagedText::startIndexing()
+void PagedText::startIndexing(std::function<void()> onIndexed)
 {
     stop();
     m_stop = false;
     m_indexing = true;
-    m_worker = std::thread([this] {
+    m_worker = std::thread([this, onIndexed = std::move(onIndexed)] {
         buildIndex();
         m_indexing = false;
+        if (onIndexed && m_index.complete())
+            onIndexed();
     });
 }
 

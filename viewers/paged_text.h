@@ -24,6 +24,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -71,7 +72,9 @@ public:
     void openBytes(QByteArray bytes);
 
     // Builds the index on a worker thread, or here (tests, benchmarks).
-    void startIndexing();
+    // onIndexed, when given, is called on the worker once the index is
+    // complete (the window posts it to its own thread).
+    void startIndexing(std::function<void()> onIndexed = {});
     void indexAll();
     // Stops the worker (when the window closes).
     void stop();
