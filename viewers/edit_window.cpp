@@ -115,16 +115,20 @@ TFormEdit::TFormEdit(std::function<const IniFile&()> language, std::string langu
     m_save = add(
         file, "Save1", "Menu_File_save", [this] { Save(); }, QKeySequence::Save);
     m_saveAs = add(file, "SaveAs1", "Menu_File_SaveAs", [this] { SaveAs(); });
-    add(file, "PrinterSetup1", "Menu_File_PrintSetup", [this] {
-        QPrinter printer;
-        QPageSetupDialog dialog(&printer, this);
+    // One printer for the window: what Printer setup chooses, Print uses.
+    const auto printer = [this]() -> QPrinter& {
+        if (!m_printer)
+            m_printer = std::make_unique<QPrinter>();
+        return *m_printer;
+    };
+    add(file, "PrinterSetup1", "Menu_File_PrintSetup", [this, printer] {
+        QPageSetupDialog dialog(&printer(), this);
         dialog.exec();
     });
-    QAction* print = add(file, "Print1", "Menu_File_Print", [this] {
-        QPrinter printer;
-        QPrintDialog dialog(&printer, this);
+    QAction* print = add(file, "Print1", "Menu_File_Print", [this, printer] {
+        QPrintDialog dialog(&printer(), this);
         if (dialog.exec() == QDialog::Accepted)
-            PrintTo(printer);
+            PrintTo(printer());
     });
     add(file, "Exit1", "Menu_File_Exit", [this] { close(); });
     connect(file, &QMenu::aboutToShow, this, [this, print] {

@@ -135,6 +135,7 @@ private:
     QString m_captionBeforeSearch;
     QToolBar* m_toolBar = nullptr;
     bool m_toolBarDragging = false;
+    std::unique_ptr<QPrinter> m_printer;
     TextDocument m_document;
     std::string m_fileName;
     QString m_closeQuestion;
