@@ -567,7 +567,9 @@ void TFormEdit::Replace(const QString& what, const QString& with, const SearchOp
 void TFormEdit::Convert()
 {
     if (Paged()) {
-        // The view's lines are converted as they are decoded.
+        // The view's lines are converted as they are decoded; a running
+        // find, which decodes too, stops first.
+        cancelPagedSearch();
         m_paged->setConversions(
             CodePage::ansiFor(m_languageCode), CodePage::oemFor(m_languageCode), ++m_conversions);
         m_pagedView->refresh();

@@ -116,7 +116,7 @@ void LineIndex::reset(uint64_t firstOffset)
 {
     std::lock_guard lock(m_mutex);
     m_chunks.clear();
-    m_chunks.push_back(std::make_unique<uint64_t[]>(chunkSize));
+    m_chunks.push_back(std::make_unique_for_overwrite<uint64_t[]>(chunkSize));
     m_chunks[0][0] = firstOffset;
     m_count = 1;
     m_complete.store(false, std::memory_order_release);
@@ -128,7 +128,7 @@ void LineIndex::append(const std::vector<uint64_t>& starts)
     std::lock_guard lock(m_mutex);
     for (const uint64_t start : starts) {
         if (m_count == m_chunks.size() * chunkSize)
-            m_chunks.push_back(std::make_unique<uint64_t[]>(chunkSize));
+            m_chunks.push_back(std::make_unique_for_overwrite<uint64_t[]>(chunkSize));
         m_chunks[m_count / chunkSize][m_count % chunkSize] = start;
         ++m_count;
     }

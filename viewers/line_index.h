@@ -62,7 +62,7 @@ public:
     std::size_t memoryBytes() const;
 
 private:
-    static constexpr std::size_t chunkSize = 1 << 16;
+    static constexpr std::size_t chunkSize = 1 << 12;
     uint64_t at(uint64_t line) const { return m_chunks[line / chunkSize][line % chunkSize]; }
 
     mutable std::mutex m_mutex;

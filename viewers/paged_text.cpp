@@ -572,6 +572,13 @@ std::optional<TextRange> PagedText::find(QStringView what, const SearchOptions& 
     qsizetype baseLine = firstLine, baseColumn = 0;
     qsizetype counted = 0, countedLines = 0, lastBreak = -1;
     const auto pointAt = [&](qsizetype position) {
+        // Overlapping matches (searching up) can ask for an earlier place:
+        // count again from the start of the buffer.
+        if (position < counted) {
+            counted = 0;
+            countedLines = 0;
+            lastBreak = -1;
+        }
         const char16_t* units = reinterpret_cast<const char16_t*>(buffer.constData());
         qsizetype breaks = 0;
         for (qsizetype i = counted; i < position; ++i)

@@ -89,7 +89,7 @@ public:
     const LineIndex& index() const { return m_index; }
 
     TextEncoding encoding() const { return m_encoding.load(); }
-    bool hasBom() const { return m_bom; }
+    bool hasBom() const { return m_bom.load(); }
     // "utf-8", "utf-16le", ..., or the page's name, as TextDocument names it.
     QString encodingName() const;
 
@@ -131,7 +131,7 @@ private:
     std::unique_ptr<Source> m_source;
     LineIndex m_index;
     std::atomic<TextEncoding> m_encoding { TextEncoding::Utf8 };
-    bool m_bom = false;
+    std::atomic<bool> m_bom { false };
     uint64_t m_bodyStart = 0;
     std::atomic<uint64_t> m_bytesIndexed { 0 };
     std::atomic<int> m_readError { 0 };

@@ -60,6 +60,8 @@ std::vector<FileCase> fileCases()
             "\xD0\xBA\xD0\xBE\xD1\x82 cat\n\xD0\x9A\xD0\x9E\xD0\xA2"
             "cat\xD0\xBA\n" },
         { "nul bytes", QByteArray("the\0cat\0\nsat\0\0\n", 15) },
+        // Matches of a break searched up overlap.
+        { "breaks in a row", "a\nD\r\r\rb\n\n\nc" },
     };
     QByteArray huge;
     for (int i = 0; i < 4000; ++i)
@@ -136,9 +138,10 @@ std::vector<std::pair<qsizetype, TextPoint>> pointsOf(const QString& joined)
 TEST(PagedText, FindAgreesWithTheEditorsSearch)
 {
     const CodePage& ansi = CodePage::ansiFor("rus");
-    const QString patterns[] = { QStringLiteral("cat"), QStringLiteral("CAT"), QStringLiteral("t"),
-        QStringLiteral("at\non"), QStringLiteral("\n"), QStringLiteral("\u043a\u043e\u0442"),
-        QStringLiteral("zebra"), QStringLiteral("the cat"), QString(QChar(char16_t(0xDCC3))) };
+    const QString patterns[]
+        = { QStringLiteral("cat"), QStringLiteral("CAT"), QStringLiteral("t"), QStringLiteral("at\non"),
+              QStringLiteral("\n"), QStringLiteral("\n\n"), QStringLiteral("\u043a\u043e\u0442"),
+              QStringLiteral("zebra"), QStringLiteral("the cat"), QString(QChar(char16_t(0xDCC3))) };
     for (const auto& file : fileCases()) {
         const TextDocument document = TextDocument::fromBytes(file.bytes, ansi);
         const QString joined = document.joined();
