@@ -73,7 +73,7 @@ TFormEdit::TFormEdit(std::function<const IniFile&()> language, std::string langu
     setCentralWidget(m_stack);
     // While the worker indexes a paged file, the view follows the lines it finds.
     m_indexTimer = new QTimer(this);
-    m_indexTimer->setInterval(25);
+    m_indexTimer->setInterval(10);
     connect(m_indexTimer, &QTimer::timeout, this, [this] {
         if (!m_paged) {
             m_indexTimer->stop();
@@ -83,7 +83,7 @@ TFormEdit::TFormEdit(std::function<const IniFile&()> language, std::string langu
         if (!m_paged->indexed())
             return;
         m_indexTimer->stop();
-        m_indexTimer->setInterval(25);
+        m_indexTimer->setInterval(10);
         if (const int error = m_paged->readError())
             prompts().ask(
                 { m_fileName + ": " + std::strerror(error), toStd(windowTitle()), Buttons::Ok, Icon::Error });
@@ -572,7 +572,7 @@ void TFormEdit::Convert()
         cancelPagedSearch();
         m_paged->setConversions(
             CodePage::ansiFor(m_languageCode), CodePage::oemFor(m_languageCode), ++m_conversions);
-        m_pagedView->refresh();
+        m_pagedView->viewport()->update();
         return;
     }
     if (ReadOnly())

@@ -30,6 +30,7 @@ void PagedTextView::setSource(const PagedText* text)
     m_anchor = m_caret = {};
     m_widest = 0;
     m_paintedLines = 0;
+    m_knownLines = -1;
     verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(0);
     refresh();
@@ -37,8 +38,15 @@ void PagedTextView::setSource(const PagedText* text)
 
 void PagedTextView::refresh()
 {
+    // While the index grows, repaint only when more lines came and the
+    // screen was not full yet; the scroll range follows every time.
+    const qsizetype lines = m_text ? m_text->lines() : 0;
+    if (lines == m_knownLines && m_knownLines >= 0)
+        return;
+    m_knownLines = lines;
     updateRange();
-    viewport()->update();
+    if (m_paintedLines <= visibleLines())
+        viewport()->update();
 }
 
 int PagedTextView::lineHeight() const

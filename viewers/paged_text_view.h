@@ -16,7 +16,8 @@ public:
 
     // The text shown (nullptr for none); the view does not own it.
     void setSource(const PagedText* text);
-    // The number of lines known grew: new scroll range, and a repaint.
+    // The number of lines known may have grown: new scroll range, and a
+    // repaint when the screen was not full.
     void refresh();
 
     TextRange selection() const;
@@ -51,6 +52,7 @@ private:
     TextPoint m_caret;
     int m_widest = 0;
     int m_paintedLines = 0;
+    qsizetype m_knownLines = -1;
 };
 
 } // namespace ov
