@@ -150,6 +150,38 @@ std::string readSmallText(const std::string& hostPath)
     return text;
 }
 
+ProcessMemory processMemoryFromStatus(const std::string& text)
+{
+    ProcessMemory memory;
+    // Lines such as "RssAnon:\t    1234 kB".
+    const auto figure = [&text](const std::string& key) -> int64_t {
+        std::size_t at = 0;
+        while ((at = text.find(key, at)) != std::string::npos) {
+            if (at == 0 || text[at - 1] == '\n')
+                break;
+            at += key.size();
+        }
+        if (at == std::string::npos)
+            return 0;
+        int64_t kilobytes = 0;
+        for (std::size_t i = at + key.size(); i < text.size() && text[i] != '\n'; ++i) {
+            if (text[i] >= '0' && text[i] <= '9' && kilobytes < (int64_t(1) << 50))
+                kilobytes = kilobytes * 10 + (text[i] - '0');
+            else if (kilobytes > 0)
+                break;
+        }
+        return kilobytes * 1024;
+    };
+    memory.residentBytes = figure("VmRSS:");
+    memory.anonymousBytes = figure("RssAnon:");
+    return memory;
+}
+
+ProcessMemory readProcessMemory()
+{
+    return processMemoryFromStatus(readSmallText("/proc/self/status"));
+}
+
 SystemFacts readSystemFacts()
 {
     SystemFacts facts;

@@ -36,6 +36,16 @@ struct SystemFacts {
     std::string registeredOwner; // the user's full name; "" when none
 };
 
+// The memory of this process from a /proc/<pid>/status text: VmRSS and
+// RssAnon in bytes, 0 for a figure the text lacks.
+struct ProcessMemory {
+    int64_t residentBytes = 0;
+    int64_t anonymousBytes = 0;
+};
+ProcessMemory processMemoryFromStatus(const std::string& text);
+// This process's figures (reads /proc/self/status).
+ProcessMemory readProcessMemory();
+
 // This machine's facts (reads /proc/cpuinfo, /proc/meminfo, /etc/os-release,
 // the DMI product name, uname and the password database).
 SystemFacts readSystemFacts();

@@ -143,4 +143,16 @@ const CodePage& CodePage::oemFor(std::string_view language)
     return *byName(pagesFor(language).oem);
 }
 
+bool convertOemToAnsi(QString& line, const CodePage& ansi, const CodePage& oem)
+{
+    bool changed = false;
+    for (QChar& ch : line) {
+        if (const auto byte = ansi.fromUnicode(ch.unicode()); byte && *byte >= 0x80) {
+            ch = QChar(oem.toUnicode(*byte));
+            changed = true;
+        }
+    }
+    return changed;
+}
+
 } // namespace ov

@@ -49,4 +49,9 @@ private:
     std::array<std::pair<char16_t, unsigned char>, 128> m_sorted {};
 };
 
+// The editor's Convert on one line: a character whose ANSI byte is 0x80 or
+// above becomes the OEM page's character for that byte (the bytes were OEM
+// text read as ANSI); others stay. Returns whether anything changed.
+bool convertOemToAnsi(QString& line, const CodePage& ansi, const CodePage& oem);
+
 } // namespace ov

@@ -2,6 +2,7 @@
 
 #include "platform/dialogs.h"
 #include "platform/ini_file.h"
+#include "viewers/paged_text_view.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -15,11 +16,18 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
+#include <QPageSetupDialog>
 #include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStackedWidget>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QThread>
+#include <QTimer>
 #include <QToolBar>
 
 #include <cstring>
@@ -57,7 +65,38 @@ TFormEdit::TFormEdit(std::function<const IniFile&()> language, std::string langu
     m_memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_memo->installEventFilter(this);
     m_memo->setTabChangesFocus(true);
-    setCentralWidget(m_memo);
+    m_pagedView = new PagedTextView(this);
+    m_pagedView->installEventFilter(this);
+    m_stack = new QStackedWidget(this);
+    m_stack->addWidget(m_memo);
+    m_stack->addWidget(m_pagedView);
+    setCentralWidget(m_stack);
+    // While the worker indexes a paged file, the view follows the lines it finds.
+    m_indexTimer = new QTimer(this);
+    m_indexTimer->setInterval(10);
+    connect(m_indexTimer, &QTimer::timeout, this, [this] {
+        if (!m_paged) {
+            m_indexTimer->stop();
+            return;
+        }
+        m_pagedView->refresh();
+        if (!m_paged->indexed())
+            return;
+        m_indexTimer->stop();
+        m_indexTimer->setInterval(10);
+        if (const int error = m_paged->readError())
+            prompts().ask(
+                { m_fileName + ": " + std::strerror(error), toStd(windowTitle()), Buttons::Ok, Icon::Error });
+    });
+    // A paged find shows its progress as the caption, as Convert does.
+    m_searchTimer = new QTimer(this);
+    m_searchTimer->setInterval(100);
+    connect(m_searchTimer, &QTimer::timeout, this, [this] {
+        if (!m_paged || m_paged->size() <= 0)
+            return;
+        setWindowTitle(
+            QString::number(qRound(100.0 * double(m_searchDone.load()) / double(m_paged->size()))) + u'%');
+    });
     SetDefault();
     // The design-time background is a lighter blue than Set default's navy.
     setBackground(QColor(0, 0, 160));
@@ -76,12 +115,27 @@ TFormEdit::TFormEdit(std::function<const IniFile&()> language, std::string langu
     m_save = add(
         file, "Save1", "Menu_File_save", [this] { Save(); }, QKeySequence::Save);
     m_saveAs = add(file, "SaveAs1", "Menu_File_SaveAs", [this] { SaveAs(); });
-    add(file, "PrinterSetup1", "Menu_File_PrintSetup", [] {});
-    add(file, "Print1", "Menu_File_Print", [] {});
+    // One printer for the window: what Printer setup chooses, Print uses.
+    const auto printer = [this]() -> QPrinter& {
+        if (!m_printer)
+            m_printer = std::make_unique<QPrinter>();
+        return *m_printer;
+    };
+    add(file, "PrinterSetup1", "Menu_File_PrintSetup", [this, printer] {
+        QPageSetupDialog dialog(&printer(), this);
+        dialog.exec();
+    });
+    QAction* print = add(file, "Print1", "Menu_File_Print", [this, printer] {
+        QPrintDialog dialog(&printer(), this);
+        if (dialog.exec() == QDialog::Accepted)
+            PrintTo(printer());
+    });
     add(file, "Exit1", "Menu_File_Exit", [this] { close(); });
-    connect(file, &QMenu::aboutToShow, this, [this] {
+    connect(file, &QMenu::aboutToShow, this, [this, print] {
         m_save->setEnabled(!ReadOnly());
         m_saveAs->setEnabled(!ReadOnly());
+        // A paged file is too big to lay out for the printer.
+        print->setEnabled(!Paged());
     });
 
     QMenu* edit = menuBar()->addMenu(QString());
@@ -90,7 +144,7 @@ TFormEdit::TFormEdit(std::function<const IniFile&()> language, std::string langu
     QAction* cut = add(
         edit, "Cut1", "Menu_Edit_Cut", [this] { m_memo->cut(); }, QKeySequence::Cut);
     QAction* copy = add(
-        edit, "Copy1", "Menu_Edit_Copy", [this] { m_memo->copy(); }, QKeySequence::Copy);
+        edit, "Copy1", "Menu_Edit_Copy", [this] { copySelection(); }, QKeySequence::Copy);
     QAction* paste = add(
         edit, "Paste1", "Menu_Edit_Paste", [this] { m_memo->paste(); }, QKeySequence::Paste);
     QAction* findAction = add(edit, "Find1", "Menu_Edit_Find", [this] { showFindDialog(false); });
@@ -100,7 +154,7 @@ TFormEdit::TFormEdit(std::function<const IniFile&()> language, std::string langu
     QAction* replaceAction = add(edit, "Replace1", "Menu_Edit_Replace", [this] { showFindDialog(true); });
     add(edit, "Convert1", "Menu_Edit_Convert", [this] { Convert(); });
     connect(edit, &QMenu::aboutToShow, this, [this, cut, copy] {
-        const bool selected = m_memo->textCursor().hasSelection();
+        const bool selected = hasSelection();
         cut->setEnabled(selected && !ReadOnly());
         copy->setEnabled(selected);
     });
@@ -134,6 +188,9 @@ TFormEdit::TFormEdit(std::function<const IniFile&()> language, std::string langu
 
     m_toolBar = addToolBar(QString());
     m_toolBar->setObjectName(QStringLiteral("ToolBar1"));
+    // Dragged by its own surface to the side the pointer is nearest to.
+    m_toolBar->setMovable(false);
+    m_toolBar->installEventFilter(this);
     // Six buttons whose hints are the menu items' captions.
     for (QAction* action : { m_save, cut, copy, paste, fontAction, colorAction })
         m_toolBar->addAction(action);
@@ -144,12 +201,22 @@ TFormEdit::TFormEdit(std::function<const IniFile&()> language, std::string langu
         [this, cut, copy, paste, findAction, replaceAction](const QPoint& where) {
             QMenu menu(this);
             menu.setObjectName(QStringLiteral("PopupMenu1"));
-            const bool selected = m_memo->textCursor().hasSelection();
+            const bool selected = hasSelection();
             cut->setEnabled(selected && !ReadOnly());
             copy->setEnabled(selected);
             for (QAction* action : { cut, copy, paste, findAction, m_findNext, replaceAction })
                 menu.addAction(action);
             menu.exec(m_memo->mapToGlobal(where));
+        });
+    m_pagedView->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_pagedView, &QWidget::customContextMenuRequested, this,
+        [this, copy, findAction, replaceAction](const QPoint& where) {
+            QMenu menu(this);
+            menu.setObjectName(QStringLiteral("PopupMenu1"));
+            copy->setEnabled(hasSelection());
+            for (QAction* action : { copy, findAction, m_findNext, replaceAction })
+                menu.addAction(action);
+            menu.exec(m_pagedView->mapToGlobal(where));
         });
     ReadCaptions();
 }
@@ -168,14 +235,32 @@ void TFormEdit::ReadCaptions()
     m_closeQuestion = text("Question_SaveOnExit");
 }
 
+TFormEdit::~TFormEdit()
+{
+    closePaged();
+}
+
 bool TFormEdit::ReadOnly() const
 {
-    return m_memo->isReadOnly();
+    return Paged() || m_memo->isReadOnly();
 }
 
 bool TFormEdit::Modified() const
 {
-    return m_memo->document()->isModified();
+    return !Paged() && m_memo->document()->isModified();
+}
+
+bool TFormEdit::hasSelection() const
+{
+    return Paged() ? m_pagedView->hasSelection() : m_memo->textCursor().hasSelection();
+}
+
+void TFormEdit::copySelection()
+{
+    if (Paged())
+        m_pagedView->copy();
+    else
+        m_memo->copy();
 }
 
 void TFormEdit::loadIntoMemo(const TextDocument& document)
@@ -233,6 +318,12 @@ TextDocument TFormEdit::CurrentDocument() const
 
 bool TFormEdit::Open(const std::string& hostPath, const std::string& displayPath, bool readOnly)
 {
+    closePaged();
+    std::error_code error;
+    const auto size = std::filesystem::file_size(hostPath, error);
+    if (readOnly && !error && size > uint64_t(std::max<int64_t>(PagedThreshold, 0)))
+        return openPaged(hostPath, displayPath);
+    m_stack->setCurrentWidget(m_memo);
     TextDocument document;
     const auto loaded = loadTextFile(hostPath, CodePage::ansiFor(m_languageCode), document);
     if (!loaded.ok) {
@@ -249,6 +340,108 @@ bool TFormEdit::Open(const std::string& hostPath, const std::string& displayPath
         QString::fromUtf8(readOnly ? "Viewer - " : "Editor - ") + QString::fromStdString(displayPath));
     m_save->setEnabled(!readOnly);
     return true;
+}
+
+bool TFormEdit::openPaged(const std::string& hostPath, const std::string& displayPath)
+{
+    auto paged = std::make_unique<PagedText>(CodePage::ansiFor(m_languageCode));
+    if (!paged->open(hostPath)) {
+        prompts().ask(
+            { displayPath + ": " + std::strerror(errno), toStd(windowTitle()), Buttons::Ok, Icon::Error });
+        return false;
+    }
+    // The text control lets its old text go: only the index stays in memory.
+    m_document = TextDocument();
+    m_memo->setReadOnly(false);
+    m_memo->clear();
+    m_memo->document()->clearUndoRedoStacks();
+    m_memo->setReadOnly(true);
+    m_paged = std::move(paged);
+    m_conversions = 0;
+    // The end of indexing is shown at once, not at the next tick.
+    m_paged->startIndexing([this, text = m_paged.get()] {
+        QMetaObject::invokeMethod(
+            this,
+            [this, text] {
+                if (m_paged.get() == text)
+                    m_indexTimer->setInterval(0);
+            },
+            Qt::QueuedConnection);
+    });
+    m_pagedView->setFont(m_memo->font());
+    m_pagedView->setPalette(m_memo->palette());
+    m_pagedView->setSource(m_paged.get());
+    m_stack->setCurrentWidget(m_pagedView);
+    m_pagedView->setFocus();
+    m_fileName = hostPath;
+    setWindowTitle(QStringLiteral("Viewer - ") + QString::fromStdString(displayPath));
+    m_save->setEnabled(false);
+    m_indexTimer->start();
+    return true;
+}
+
+void TFormEdit::closePaged()
+{
+    cancelPagedSearch();
+    m_indexTimer->stop();
+    if (!m_paged)
+        return;
+    m_pagedView->setSource(nullptr);
+    m_paged->stop();
+    m_paged.reset();
+    m_stack->setCurrentWidget(m_memo);
+}
+
+bool TFormEdit::startPagedSearch(const QString& what, const SearchOptions& options)
+{
+    if (m_searchThread)
+        return false;
+    const TextRange selected = m_pagedView->selection();
+    const TextPoint from = options.down ? selected.end : selected.start;
+    m_searchCancel = false;
+    m_searchDone = 0;
+    m_searchResult.reset();
+    m_searchWhat = what;
+    m_captionBeforeSearch = windowTitle();
+    const PagedText* text = m_paged.get();
+    m_searchThread = QThread::create([this, text, what, options, from] {
+        m_searchResult = text->find(what, options, from, &m_searchCancel, &m_searchDone);
+    });
+    connect(m_searchThread, &QThread::finished, this, [this, thread = m_searchThread] {
+        // A find stopped with Esc has been finished already.
+        if (m_searchThread == thread)
+            finishPagedSearch();
+    });
+    m_searchThread->start();
+    m_searchTimer->start();
+    return true;
+}
+
+void TFormEdit::finishPagedSearch()
+{
+    if (!m_searchThread)
+        return;
+    m_searchThread->wait();
+    delete m_searchThread;
+    m_searchThread = nullptr;
+    m_searchTimer->stop();
+    setWindowTitle(m_captionBeforeSearch);
+    if (m_searchCancel)
+        return;
+    if (m_searchResult) {
+        m_pagedView->select(*m_searchResult);
+        return;
+    }
+    prompts().ask({ "Cannot find \"" + toStd(m_searchWhat) + "\".", toStd(windowTitle()), Buttons::Ok,
+        Icon::Information });
+}
+
+void TFormEdit::cancelPagedSearch()
+{
+    if (!m_searchThread)
+        return;
+    m_searchCancel = true;
+    finishPagedSearch();
 }
 
 bool TFormEdit::saveTo(const std::string& hostPath)
@@ -303,6 +496,9 @@ bool TFormEdit::SaveAs()
 
 bool TFormEdit::Search(const QString& what, const SearchOptions& options)
 {
+    // A paged find runs on a worker; its end selects the match or reports it missing.
+    if (Paged())
+        return startPagedSearch(what, options);
     QTextCursor cursor = m_memo->textCursor();
     const TextSelection from { cursor.selectionStart(), cursor.selectionEnd() - cursor.selectionStart() };
     // Block separators count one position, as the cursor counts them.
@@ -370,6 +566,15 @@ void TFormEdit::Replace(const QString& what, const QString& with, const SearchOp
 
 void TFormEdit::Convert()
 {
+    if (Paged()) {
+        // The view's lines are converted as they are decoded; a running
+        // find, which decodes too, stops first.
+        cancelPagedSearch();
+        m_paged->setConversions(
+            CodePage::ansiFor(m_languageCode), CodePage::oemFor(m_languageCode), ++m_conversions);
+        m_pagedView->viewport()->update();
+        return;
+    }
     if (ReadOnly())
         return;
     const CodePage& ansi = CodePage::ansiFor(m_languageCode);
@@ -387,14 +592,7 @@ void TFormEdit::Convert()
         // The line's characters as ANSI bytes, read as OEM bytes: a
         // character with no ANSI byte stays as it is.
         QString line = block.text();
-        bool changed = false;
-        for (QChar& ch : line) {
-            if (const auto byte = ansi.fromUnicode(ch.unicode()); byte && *byte >= 0x80) {
-                ch = QChar(oem.toUnicode(*byte));
-                changed = true;
-            }
-        }
-        if (!changed)
+        if (!convertOemToAnsi(line, ansi, oem))
             continue;
         const int state = block.userState();
         QTextCursor lineCursor(block);
@@ -411,6 +609,7 @@ void TFormEdit::setBackground(const QColor& color)
     QPalette palette = m_memo->palette();
     palette.setColor(QPalette::Base, color);
     m_memo->setPalette(palette);
+    m_pagedView->setPalette(palette);
 }
 
 void TFormEdit::setTextColor(const QColor& color)
@@ -418,6 +617,7 @@ void TFormEdit::setTextColor(const QColor& color)
     QPalette palette = m_memo->palette();
     palette.setColor(QPalette::Text, color);
     m_memo->setPalette(palette);
+    m_pagedView->setPalette(palette);
 }
 
 QColor TFormEdit::Background() const
@@ -492,7 +692,11 @@ QString TFormEdit::FormatCloseQuestion(const QString& pattern, const QString& fi
 void TFormEdit::closeEvent(QCloseEvent* event)
 {
     askOnClose(event);
-    if (event->isAccepted() && Closed)
+    if (!event->isAccepted())
+        return;
+    // A closed viewer lets its big file go.
+    closePaged();
+    if (Closed)
         Closed(*this);
 }
 
@@ -530,7 +734,11 @@ void TFormEdit::changeEvent(QEvent* event)
 void TFormEdit::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Escape) {
-        close();
+        // Esc stops a running find before it closes anything.
+        if (Searching())
+            cancelPagedSearch();
+        else
+            close();
         return;
     }
     QMainWindow::keyPressEvent(event);
@@ -538,17 +746,22 @@ void TFormEdit::keyPressEvent(QKeyEvent* event)
 
 bool TFormEdit::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_memo && event->type() == QEvent::KeyPress) {
+    if ((watched == m_memo || watched == m_pagedView) && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Tab && key->modifiers() == Qt::NoModifier) {
             showMinimized();
             return true;
         }
         if (key->key() == Qt::Key_Escape) {
-            close();
+            if (Searching())
+                cancelPagedSearch();
+            else
+                close();
             return true;
         }
     }
+    if (watched == m_toolBar && toolBarEvent(event))
+        return true;
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -616,6 +829,81 @@ void TFormEdit::showFindDialog(bool replace)
         });
     }
     dialog->show();
+}
+
+} // namespace ov
+
+namespace ov {
+
+void TFormEdit::PrintTo(QPrinter& printer)
+{
+    // The printed copy shows the text as it stands, black on white.
+    QTextDocument copy;
+    copy.setDefaultFont(m_memo->font());
+    copy.setPlainText(m_memo->document()->toRawText());
+    copy.print(&printer);
+}
+
+DockSide TFormEdit::ToolBarSideAt(QPoint point) const
+{
+    // The client area: the window below its menu.
+    const int top = menuBar()->isVisible() ? menuBar()->height() : 0;
+    return dockSideFor(point.x(), point.y() - top, width(), std::max(1, height() - top));
+}
+
+void TFormEdit::DockToolBar(DockSide side)
+{
+    Qt::ToolBarArea area = Qt::TopToolBarArea;
+    switch (side) {
+    case DockSide::Left:
+        area = Qt::LeftToolBarArea;
+        break;
+    case DockSide::Top:
+        area = Qt::TopToolBarArea;
+        break;
+    case DockSide::Right:
+        area = Qt::RightToolBarArea;
+        break;
+    case DockSide::Bottom:
+        area = Qt::BottomToolBarArea;
+        break;
+    }
+    // The toolbar turns between a row and a column with its side.
+    if (toolBarArea(m_toolBar) != area)
+        addToolBar(area, m_toolBar);
+}
+
+bool TFormEdit::toolBarEvent(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+        // A press on the toolbar's own surface, not on a button, starts a drag.
+        m_toolBarDragging = true;
+        m_toolBar->grabMouse();
+        return true;
+    }
+    case QEvent::MouseMove: {
+        if (!m_toolBarDragging)
+            return false;
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        const QPoint point = mapFromGlobal(mouse->globalPosition().toPoint());
+        m_toolBar->setWindowTitle(QString::fromLatin1(dockSideName(ToolBarSideAt(point))));
+        return true;
+    }
+    case QEvent::MouseButtonRelease: {
+        if (!m_toolBarDragging)
+            return false;
+        m_toolBarDragging = false;
+        m_toolBar->releaseMouse();
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        const QPoint point = mapFromGlobal(mouse->globalPosition().toPoint());
+        m_toolBar->setWindowTitle(QString());
+        DockToolBar(ToolBarSideAt(point));
+        return true;
+    }
+    default:
+        return false;
+    }
 }
 
 } // namespace ov

@@ -18,7 +18,10 @@ namespace {
 bool decodeUtf8(QByteArrayView bytes, QString& out)
 {
     bool valid = true;
-    out.reserve(bytes.size());
+    // Only a fresh string is sized up front: reserving for each small
+    // addition would copy the string every time.
+    if (out.isEmpty())
+        out.reserve(bytes.size());
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const qsizetype n = bytes.size();
     qsizetype i = 0;
@@ -154,6 +157,11 @@ QString decodeUtf8Escaped(QByteArrayView bytes, bool* valid)
     if (valid)
         *valid = ok;
     return text;
+}
+
+bool appendUtf8Escaped(QByteArrayView bytes, QString& out)
+{
+    return decodeUtf8(bytes, out);
 }
 
 bool encodeUtf8Escaped(QStringView text, QByteArray& out, qsizetype* badPosition)

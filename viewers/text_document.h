@@ -34,6 +34,8 @@ constexpr char16_t escapeBase = 0xDC00;
 // and fails (with *badPosition) on any other lone surrogate.
 QString decodeUtf8Escaped(QByteArrayView bytes, bool* valid = nullptr);
 bool encodeUtf8Escaped(QStringView text, QByteArray& out, qsizetype* badPosition = nullptr);
+// The same decoding appended to out; returns whether the bytes were valid.
+bool appendUtf8Escaped(QByteArrayView bytes, QString& out);
 // UTF-16 without a mark; an odd last byte becomes an escape (*oddTail set)
 // and goes back as that byte when encoding is told oddTail: a text's last
 // unit alone cannot tell an escape from a lone surrogate of the file.

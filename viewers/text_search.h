@@ -24,7 +24,12 @@ struct TextSelection {
     qsizetype length = 0;
 };
 
-bool isWordDelimiter(QChar ch);
+// Inline: the search asks it of every character it passes.
+inline bool isWordDelimiter(QChar ch)
+{
+    const char16_t c = ch.unicode();
+    return !((c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'));
+}
 
 // Searches once from the selection: forward from its end, backward from
 // its start less the length of what. The match's selection, or nothing.

@@ -76,6 +76,18 @@ TEST(SystemFacts, MemoryAndColours)
         EXPECT_EQ(colorsOfDepth(bits), colours) << bits;
 }
 
+TEST(SystemFacts, ProcessMemory)
+{
+    const auto memory = processMemoryFromStatus(
+        "Name:\tov\nVmRSS:\t    2048 kB\nRssAnon:\t     512 kB\nRssFile:\t 1536 kB\n");
+    EXPECT_EQ(memory.residentBytes, 2048 * 1024);
+    EXPECT_EQ(memory.anonymousBytes, 512 * 1024);
+    // A key inside another line's value is not the key.
+    EXPECT_EQ(processMemoryFromStatus("Name:\tRssAnon: 7 kB\n").anonymousBytes, 0);
+    EXPECT_EQ(processMemoryFromStatus("").residentBytes, 0);
+    EXPECT_GT(readProcessMemory().residentBytes, 0);
+}
+
 TEST(SystemFacts, ThisMachine)
 {
     const SystemFacts facts = readSystemFacts();

@@ -72,5 +72,31 @@ TEST_F(EditorCommands, ViewAndEditOpenTheSameWindow)
     window->close();
 }
 
+TEST_F(EditorCommands, BigFilesPageForViewingAndAskBeforeEditing)
+{
+    // A sparse file above 64 MiB: reading it costs nothing on disk.
+    const std::string path = root.write("big.txt", "");
+    std::filesystem::resize_file(path, (64u << 20) + 1);
+    TForm1 form;
+    form.MainSettings.AutoSave = false;
+    form.MainSettings.ConfirmExit = false;
+    scripted.answers.push_back(Answer::No);
+    (*CommandRegistry::instance().findFileHandler("EditText"))(form, "c:\\big.txt");
+    ASSERT_EQ(scripted.asked.size(), 1u);
+    EXPECT_EQ(scripted.asked[0].text,
+        "This file is large: editing it takes about 12 times its size in memory. Open it anyway?");
+    auto* window = form.findChild<TFormEdit*>("FormEdit");
+    ASSERT_NE(window, nullptr);
+    EXPECT_FALSE(window->isVisible());
+    // Viewing asks nothing and pages.
+    (*CommandRegistry::instance().findFileHandler("ViewText"))(form, "c:\\big.txt");
+    EXPECT_EQ(scripted.asked.size(), 1u);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->Paged());
+    EXPECT_EQ(window->windowTitle(), "Viewer - c:\\big.txt");
+    window->close();
+    EXPECT_FALSE(window->Paged());
+}
+
 } // namespace
 } // namespace ov

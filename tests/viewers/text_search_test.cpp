@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <iterator>
+
 namespace ov {
 namespace {
 
@@ -61,6 +64,38 @@ TEST(TextSearch, Table)
         EXPECT_EQ(found ? found->start : -1, c.found);
         const auto slow = findTextSlowly(text, from, what, options);
         EXPECT_EQ(slow ? slow->start : -1, c.found);
+    }
+}
+
+TEST(TextSearch, LongTextsAgreeWithTheSlowReference)
+{
+    // Texts longer than a step of the fast scan, over letters whose case
+    // folds across ASCII ("ı" to "I", "ſ" to "S"), Cyrillic and delimiters.
+    const char16_t alphabet[] = u"aAzZsSiI\u0131\u017f\u043a\u041a\u00df .1";
+    const qsizetype letters = qsizetype(std::size(alphabet)) - 1;
+    uint32_t seed = 12345;
+    const auto next = [&seed](qsizetype below) {
+        seed = seed * 1103515245u + 12345u;
+        return qsizetype((seed >> 8) % uint32_t(below));
+    };
+    for (int round = 0; round < 400; ++round) {
+        QString text, what;
+        for (qsizetype i = next(70); i > 0; --i)
+            text.append(QChar(alphabet[next(letters)]));
+        for (qsizetype i = 1 + next(3); i > 0; --i)
+            what.append(QChar(alphabet[next(letters)]));
+        for (int flags = 0; flags < 8; ++flags) {
+            const SearchOptions options { (flags & 1) == 0, (flags & 2) != 0, (flags & 4) != 0 };
+            for (qsizetype start = 0; start <= text.size(); start += 1 + next(5)) {
+                const auto fast = findText(text, { start, 0 }, what, options);
+                const auto slow = findTextSlowly(text, { start, 0 }, what, options);
+                ASSERT_EQ(fast.has_value(), slow.has_value())
+                    << text.toStdString() << " / " << what.toStdString();
+                if (fast) {
+                    ASSERT_EQ(fast->start, slow->start) << text.toStdString() << " / " << what.toStdString();
+                }
+            }
+        }
     }
 }
 
