@@ -64,22 +64,23 @@ QRect FormHost::PanelRect(PanelSide side)
 
 int FormHost::PanelFontSize()
 {
-    return m_form.ActivePanel()->FontSize;
+    return m_form.ActivePanel()->Settings.Font_Size;
 }
 
 void FormHost::SetSortMode(PanelSide side, int mode)
 {
     panel(side)->Browser.SortMode = mode;
-    panel(side)->SortSetting = TFormSort::SettingOfMode(mode);
+    panel(side)->Settings.SortSetting = TFormSort::SettingOfMode(mode);
 }
 
 void FormHost::OpenActiveFolder(const std::string& path)
 {
     TFPanel* active = m_form.ActivePanel();
-    active->Path = path;
-    if (active->ViewMode == 2 || active->ViewMode == 4) {
-        active->ViewMode = 1;
-        active->Columns = 3;
+    PanelSettings& settings = active->Settings;
+    settings.Path = path;
+    if (settings.ViewMode == ViewMode::Information || settings.ViewMode == ViewMode::QuickView) {
+        settings.ViewMode = ViewMode::Brief;
+        settings.Columns = 3;
     }
     active->ReadFolder();
 }

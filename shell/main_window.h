@@ -142,7 +142,7 @@ public:
     void SaveConfiguration();
     void ToggleQuickSearch();
     void HideQuickSearch();
-    void ShowFilesMode(int mode);
+    void ShowFilesMode(ViewMode mode);
     void UpdatePanel();
 
     // The layout's input as the window stands now.
@@ -160,8 +160,6 @@ private:
     void buildTray();
     void PostLoadInit();
     void applyBars();
-    PanelSettings panelSettings(const TFPanel* panel, int side) const;
-    void applyPanelSettings(TFPanel* panel, int side, const PanelSettings& settings);
     // The mouse on the window's own area: the splitter.
     void splitterPress(QMouseEvent* event);
     void splitterMove(QMouseEvent* event);
@@ -219,8 +217,6 @@ private:
     // Every key combination a shortcut of this window carries; the line
     // edits give them up to the shortcuts.
     QSet<QKeyCombination> m_shortcutKeys;
-    // Per panel (0 left, 1 right): the keys the panel has no field for.
-    PanelSettings m_panelKeys[2];
     VolumeReader m_volumeReader;
     VolumeWriter m_volumeWriter;
     ModalRunner m_modalRunner;
