@@ -92,8 +92,8 @@ bool TFormDrive::SetNewDrive(int row)
     }
     TBrowser& list = m_host.List(m_side);
     // The same folder on the new drive; an archive's folder means nothing there.
-    const std::string folder = list.DiskKind == 0 ? list.Folder : std::string();
-    list.OpenDisk(std::string(1, letter) + ":\\", 0, folder);
+    const std::string folder = list.DiskKind == DiskKind::Standard ? list.Folder : std::string();
+    list.OpenDisk(std::string(1, letter) + ":\\", DiskKind::Standard, folder);
     m_host.SetCursorIndex(m_side, 1);
     m_host.Update_AllPanels();
     m_changed = true;

@@ -214,7 +214,7 @@ void TFPanel::ReadFolder()
     std::optional<OfferedListing> offer;
     if (!readAhead(panelPath(Settings.Path), offer)) {
         // Given up: the old list stays, and so does the path it shows.
-        if (Browser.DiskKind == 0 && !Browser.DiskRoot.empty())
+        if (Browser.DiskKind == DiskKind::Standard && !Browser.DiskRoot.empty())
             Settings.Path = panelPath(Browser.CurrentFolder());
         return;
     }
@@ -327,7 +327,7 @@ void TFPanel::AdoptList(TBrowser& list)
 void TFPanel::OpenList()
 {
     const ListRequest request = PrepareList();
-    Browser.OpenDisk(request.root, 0, request.folder);
+    Browser.OpenDisk(request.root, DiskKind::Standard, request.folder);
     ArchiveType.clear();
 }
 
@@ -638,7 +638,7 @@ void TFPanel::DrawFooter(const std::string& what)
         m_canvas.setBrushColor(Settings.PanelFon);
         m_canvas.fillRect(5, 6, w - 5, g.headerHeight);
         std::string header = Browser.CurrentFolder();
-        if (Browser.DiskKind == 1)
+        if (Browser.DiskKind == DiskKind::Archive)
             header = ArchiveType + ": " + Browser.DiskRoot + "\\" + Browser.Folder;
         const QString text = qtext(header);
         const int textWidth = m_canvas.textWidth(text);
@@ -929,7 +929,7 @@ void TFPanel::enterFolderAt(int index)
     // their directory in memory.
     std::optional<OfferedListing> offer;
     const Entry& target = Browser.Entries[static_cast<std::size_t>(index - 1)];
-    if (Browser.DiskKind == 0 && !Browser.Busy && target.isFolder()) {
+    if (Browser.DiskKind == DiskKind::Standard && !Browser.Busy && target.isFolder()) {
         std::string folder = Browser.Folder;
         if (!target.IsParent) {
             folder += target.FullName + "\\";
@@ -943,7 +943,7 @@ void TFPanel::enterFolderAt(int index)
     }
     if (!Browser.EnterFolder(index))
         return;
-    if (Browser.DiskKind == 0)
+    if (Browser.DiskKind == DiskKind::Standard)
         ArchiveType.clear();
     if (OnAddFolderHistory)
         OnAddFolderHistory(this, Browser.CurrentFolder());
@@ -966,9 +966,10 @@ void TFPanel::EnterItem()
         return;
     }
     const std::string upperExt = upperAscii(entry.Ext);
-    if (Browser.DiskKind == 0 && oneOf(upperExt, { "ZIP", "RAR", "LZH", "ARC", "HA", "CAB", "ARJ" })) {
-        Browser.PushDisk(Browser.CurrentFolder() + entry.FullName, 1, "");
-        if (Browser.DiskKind != 1)
+    if (Browser.DiskKind == DiskKind::Standard
+        && oneOf(upperExt, { "ZIP", "RAR", "LZH", "ARC", "HA", "CAB", "ARJ" })) {
+        Browser.PushDisk(Browser.CurrentFolder() + entry.FullName, DiskKind::Archive, "");
+        if (Browser.DiskKind != DiskKind::Archive)
             return; // no archive disk to show it with
         ArchiveType = upperExt;
         TopIndex = 0;
@@ -994,7 +995,7 @@ void TFPanel::EnterItem()
         return;
     }
     // A file inside an archive has no host file to hand to the desktop.
-    if (Browser.DiskKind != 0)
+    if (Browser.DiskKind != DiskKind::Standard)
         return;
     const auto host = DriveTable::instance().toHost(fullPath);
     if (!host)
@@ -1177,7 +1178,7 @@ void TFPanel::Refresh()
     if (m_reading)
         return;
     std::optional<OfferedListing> offer;
-    if (Browser.DiskKind == 0 && !Browser.Busy && !Browser.DiskRoot.empty()
+    if (Browser.DiskKind == DiskKind::Standard && !Browser.Busy && !Browser.DiskRoot.empty()
         && !readAhead(Browser.CurrentFolder(), offer))
         return;
     Browser.Refresh();

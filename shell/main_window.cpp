@@ -207,7 +207,8 @@ TForm1::TForm1(QWidget* parent)
         const TFPanel::ListRequest request = m_right->PrepareList();
         TBrowser rightList;
         m_right->copyListOptions(rightList);
-        std::thread right([&rightList, request] { rightList.OpenDisk(request.root, 0, request.folder); });
+        std::thread right(
+            [&rightList, request] { rightList.OpenDisk(request.root, DiskKind::Standard, request.folder); });
         m_left->OpenList();
         right.join();
         m_right->AdoptList(rightList);

@@ -392,7 +392,7 @@ TEST_F(PanelTest, EnterDispatch)
         EXPECT_EQ(fileEnter.size(), std::string(row.event) == "file" ? 1u : 0u);
         EXPECT_EQ(resources.size(), std::string(row.event) == "resources" ? 1u : 0u);
         EXPECT_EQ(history.size(), std::string(row.name) == "pack.zip" ? 0u : 1u);
-        EXPECT_EQ(panel->Browser.DiskKind, 0);
+        EXPECT_EQ(panel->Browser.DiskKind, DiskKind::Standard);
     }
     EXPECT_EQ(recorder.calls.size(), 0u);
     pointTo(*panel, "song.mp3");
@@ -438,12 +438,12 @@ TEST_F(PanelTest, FoldersAndArchives)
     // Enter on the archive pushes a disk; ".." at its top returns onto it.
     pointTo(*panel, "pack.zip");
     QTest::keyClick(panel.get(), Qt::Key_Return);
-    EXPECT_EQ(panel->Browser.DiskKind, 1);
+    EXPECT_EQ(panel->Browser.DiskKind, DiskKind::Archive);
     EXPECT_EQ(panel->ArchiveType, "ZIP");
     EXPECT_EQ(panel->Browser.NameAt(1), "..");
     EXPECT_EQ(panel->CurrentIndex(), 1);
     QTest::keyClick(panel.get(), Qt::Key_Return);
-    EXPECT_EQ(panel->Browser.DiskKind, 0);
+    EXPECT_EQ(panel->Browser.DiskKind, DiskKind::Standard);
     EXPECT_EQ(panel->ArchiveType, "");
     EXPECT_EQ(panel->CurrentName, "pack.zip");
 

@@ -368,7 +368,7 @@ TEST(QuickSearch, FirstMatchInListOrder)
     root.write("alpha.txt");
     DriveTable::instance().setDrives({ { 'c', root.path(), DriveType::Fixed } });
     TBrowser list;
-    list.OpenDisk("c", 0, "");
+    list.OpenDisk("c", DiskKind::Standard, "");
     EXPECT_EQ(list.NameAt(quickSearchIndex(list, "re")), "READ.ME");
     EXPECT_EQ(list.NameAt(quickSearchIndex(list, "rem")), "rem.txt");
     EXPECT_EQ(quickSearchIndex(list, "zz"), 0);
