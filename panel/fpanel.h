@@ -45,8 +45,9 @@ public:
     std::string PanelName = "Left";
     bool IsActive = false;
     // What the panel draws with and what ov.ini keeps for it. Fields may be
-    // changed in place (the next drawing uses them); setSettings applies a
-    // whole set, font and bounds included.
+    // changed in place and the next drawing uses them, except the bounds
+    // and the font, which take effect through setSettings (a whole set) or
+    // SetListFont.
     PanelSettings Settings;
     // The settings with the panel's bounds as they are now.
     PanelSettings settings() const;

@@ -150,7 +150,63 @@ TForm1::TForm1(QWidget* parent)
     DriveTable::instance().applyIni(*m_config);
 
     buildComposition();
-    // FilePanels_Init.
+
+    Global_Init();
+    Default_Init();
+    Load_INI();
+    PostLoadInit();
+    // Both panels read their folders at once, the right one on a helper
+    // thread: reading a large folder is most of the start-up, and one folder
+    // shown in both is read once.
+    {
+        const SharedListings shared;
+        // The engine reads the right panel's folder into a list of its own
+        // on the helper thread (no widget is touched there); the panel takes
+        // that list over here.
+        const TFPanel::ListRequest request = m_right->PrepareList();
+        TBrowser rightList;
+        m_right->copyListOptions(rightList);
+        std::thread right(
+            [&rightList, request] { rightList.OpenDisk(request.root, DiskKind::Standard, request.folder); });
+        m_left->OpenList();
+        right.join();
+        m_right->AdoptList(rightList);
+    }
+    m_left->ShowOpenedList();
+    m_right->ShowOpenedList();
+    Load_Language();
+    ChangeFolderEv(ActiveSide);
+    FormResize();
+    // Key preview: every key of this window passes FormKeyDown first.
+    qApp->installEventFilter(this);
+    m_comLine->setFocus();
+}
+
+TForm1::~TForm1()
+{
+    qApp->removeEventFilter(this);
+}
+
+void TForm1::buildComposition()
+{
+    buildClientArea();
+    buildBars();
+    buildCommandLine();
+    buildFunctionKeys();
+    buildStatusBar();
+    buildQuickSearch();
+    buildCommandHistory();
+    buildTimers();
+    buildMenus();
+    buildToolBar();
+    buildTray();
+    buildFilePanels();
+}
+
+// FilePanels_Init: the left and the right panel on the client area, each at
+// its built-in settings, with their events wired to this window.
+void TForm1::buildFilePanels()
+{
     ActiveSide = "Left";
     m_left = new TFPanel(m_client);
     m_right = new TFPanel(m_client);
@@ -191,44 +247,11 @@ TForm1::TForm1(QWidget* parent)
     }
     m_left->OnChangeActive = [this](TFPanel*, const std::string& text) { ActiveLeft(text); };
     m_right->OnChangeActive = [this](TFPanel*, const std::string& text) { ActiveRight(text); };
-
-    Global_Init();
-    Default_Init();
-    Load_INI();
-    PostLoadInit();
-    // Both panels read their folders at once, the right one on a helper
-    // thread: reading a large folder is most of the start-up, and one folder
-    // shown in both is read once.
-    {
-        const SharedListings shared;
-        // The engine reads the right panel's folder into a list of its own
-        // on the helper thread (no widget is touched there); the panel takes
-        // that list over here.
-        const TFPanel::ListRequest request = m_right->PrepareList();
-        TBrowser rightList;
-        m_right->copyListOptions(rightList);
-        std::thread right(
-            [&rightList, request] { rightList.OpenDisk(request.root, DiskKind::Standard, request.folder); });
-        m_left->OpenList();
-        right.join();
-        m_right->AdoptList(rightList);
-    }
-    m_left->ShowOpenedList();
-    m_right->ShowOpenedList();
-    Load_Language();
-    ChangeFolderEv(ActiveSide);
-    FormResize();
-    // Key preview: every key of this window passes FormKeyDown first.
-    qApp->installEventFilter(this);
-    m_comLine->setFocus();
 }
 
-TForm1::~TForm1()
-{
-    qApp->removeEventFilter(this);
-}
-
-void TForm1::buildComposition()
+// The window itself and its client area, whose own mouse work is the splitter
+// between the panels (the panels are placed on it by buildFilePanels).
+void TForm1::buildClientArea()
 {
     setWindowTitle(QLatin1String(ProductCaption));
     setFont(makeFont("MS Sans Serif", 8, false));
@@ -240,8 +263,12 @@ void TForm1::buildComposition()
     client->onRelease = [this](QMouseEvent*) { SplitDragging = false; };
     m_client = client;
     setCentralWidget(client);
+}
 
-    m_panel3 = makePanel(client, "Panel3");
+// Panel3 at the top: the tool bar with RBut, and the two drive bars.
+void TForm1::buildBars()
+{
+    m_panel3 = makePanel(m_client, "Panel3");
     m_panel3->setContextMenuPolicy(Qt::CustomContextMenu);
     m_toolBar = makePanel(m_panel3, "ToolBar");
     m_toolBar->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -252,8 +279,12 @@ void TForm1::buildComposition()
     connect(m_rBut, &QPushButton::clicked, this, [this] { RButClick(); });
     for (int i = 0; i < 2; ++i)
         m_driveBars[i] = makePanel(m_panel3, i == 0 ? "LeftDriveBar" : "RightDriveBar");
+}
 
-    m_panelDown = makePanel(client, "Panel_Down");
+// Panel_Down with the prompt ComRead and the command line ComLine.
+void TForm1::buildCommandLine()
+{
+    m_panelDown = makePanel(m_client, "Panel_Down");
     m_panelDos = makePanel(m_panelDown, "Panel_Dos");
     QPalette black = m_panelDos->palette();
     black.setColor(QPalette::Window, Qt::black);
@@ -279,6 +310,11 @@ void TForm1::buildComposition()
         if (text == QLatin1String(" "))
             m_comLine->clear();
     });
+}
+
+// The row of function-key buttons F2 ... F8 under the command line.
+void TForm1::buildFunctionKeys()
+{
     auto* spacer = makePanel(m_panelDown, "Panel1");
     spacer->setGeometry(0, 17, 10, 2);
     m_hotKeyBox = makePanel(m_panelDown, "HotKeyBox");
@@ -290,8 +326,12 @@ void TForm1::buildComposition()
         const std::string command = FunctionKeys[i].command;
         connect(m_functionKeys[i], &QPushButton::clicked, this, [this, command] { RunCommand(command); });
     }
+}
 
-    m_statusBar = makePanel(client, "StatusBar1");
+// StatusBar1: the music controls and the volume regulator.
+void TForm1::buildStatusBar()
+{
+    m_statusBar = makePanel(m_client, "StatusBar1");
     m_statusBar->setContextMenuPolicy(Qt::CustomContextMenu);
     m_label2 = new QLabel(m_statusBar);
     m_label2->setObjectName("Label2");
@@ -322,8 +362,12 @@ void TForm1::buildComposition()
     for (QWidget* w :
         { static_cast<QWidget*>(m_bCont), static_cast<QWidget*>(m_bStop), static_cast<QWidget*>(m_posBar) })
         w->setFocusPolicy(Qt::NoFocus);
+}
 
-    m_panelSearch = makePanel(client, "PanelSearch");
+// The hidden quick-search box PanelSearch.
+void TForm1::buildQuickSearch()
+{
+    m_panelSearch = makePanel(m_client, "PanelSearch");
     m_panelSearch->setFixedSize(180, 24);
     m_searchCaption = new QLabel(tr("  Search"), m_panelSearch);
     m_searchCaption->setObjectName("PanelSearchCaption");
@@ -342,10 +386,19 @@ void TForm1::buildComposition()
     m_button1->setGeometry(0, 0, 0, 0);
     connect(m_button1, &QPushButton::clicked, this, [this] { HideQuickSearch(); });
     m_panelSearch->hide();
-    m_comList = new QListWidget(client);
+}
+
+// The hidden list of the command history.
+void TForm1::buildCommandHistory()
+{
+    m_comList = new QListWidget(m_client);
     m_comList->setObjectName("ComList");
     m_comList->hide();
+}
 
+// TimerMain (volume display) and Timer3 (music progress).
+void TForm1::buildTimers()
+{
     m_timerMain = new QTimer(this);
     m_timerMain->setObjectName("TimerMain");
     m_timerMain->setInterval(500);
@@ -354,9 +407,6 @@ void TForm1::buildComposition()
     m_timer3 = new QTimer(this);
     m_timer3->setObjectName("Timer3");
     m_timer3->setInterval(100);
-    buildMenus();
-    buildToolBar();
-    buildTray();
 }
 
 void TForm1::buildMenus()

@@ -154,7 +154,19 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The window's parts, one screen region each, built once by the
+    // constructor; buildComposition calls them in the order the window's
+    // children are created (the panels last, over everything else).
     void buildComposition();
+    void buildClientArea();
+    void buildBars();
+    void buildCommandLine();
+    void buildFunctionKeys();
+    void buildStatusBar();
+    void buildQuickSearch();
+    void buildCommandHistory();
+    void buildTimers();
+    void buildFilePanels();
     void buildMenus();
     void buildToolBar();
     void buildTray();
