@@ -207,7 +207,7 @@ int ovtoolFileOps(int argc, char** argv)
             std::fprintf(stderr, "ovtool: %s is not an existing folder\n", destination.c_str());
             return 2;
         }
-        target.OpenDisk(root, 0, folder);
+        target.OpenDisk(root, DiskKind::Standard, folder);
     }
 
     Totals totals;
@@ -229,7 +229,7 @@ int ovtoolFileOps(int argc, char** argv)
             std::fprintf(stderr, "ovtool: %s is on no drive\n", folderPath.c_str());
             return 2;
         }
-        list.OpenDisk(root, 0, folder);
+        list.OpenDisk(root, DiskKind::Standard, folder);
         for (std::size_t i = first; i < last; ++i)
             if (!select(list, hostBaseName(paths[i]))) {
                 std::fprintf(stderr, "ovtool: %s: no such file or folder\n", paths[i].c_str());

@@ -66,7 +66,7 @@ int ovtoolFind(int argc, char** argv)
         folder += '\\';
 
     TBrowser list;
-    list.OpenDisk(windowsPath.substr(0, 3), 0, folder);
+    list.OpenDisk(windowsPath.substr(0, 3), DiskKind::Standard, folder);
     static char buffer[1 << 16];
     std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
     std::string line;

@@ -88,7 +88,7 @@ int ovtoolLs(int argc, char** argv)
     list.Mask = mask;
     list.DirsFirst = true;
     list.ExecFirst = execFirst;
-    list.OpenDisk(windowsPath.substr(0, 3), 0, folder);
+    list.OpenDisk(windowsPath.substr(0, 3), DiskKind::Standard, folder);
     std::string out;
     for (const Entry& entry : list.Entries) {
         char line[96];

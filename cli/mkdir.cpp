@@ -36,7 +36,7 @@ int ovtoolMkdir(int argc, char** argv)
     if (!inner.empty() && inner.back() != '\\')
         inner += '\\';
     TBrowser list;
-    list.OpenDisk(folder.substr(0, 2) + "\\", 0, inner);
+    list.OpenDisk(folder.substr(0, 2) + "\\", DiskKind::Standard, inner);
 
     if (file) {
         if (CreateFileFromText(list, argv[2]) == CreateFileOutcome::Failed) {

@@ -75,7 +75,7 @@ bool TFormAttrib::FormShow()
         return false;
     m_windowsPath = list.CurrentFolder() + entry.FullName;
     m_old = entry.Attr;
-    m_writable = list.DiskKind == 0;
+    m_writable = list.DiskKind == DiskKind::Standard;
     m_path->setText(QString::fromStdString(m_windowsPath));
     m_folder->setText(QString::fromStdString(list.CurrentFolder()));
     m_date->setText(QString::fromStdString(AttribDateText(entry.Written)));

@@ -96,7 +96,7 @@ void TFormCopy::Button_OKClick()
         return;
     }
     // The system function copies whole paths; it takes no part in archives.
-    if (source.DiskKind != 0 || target.DiskKind != 0) {
+    if (source.DiskKind != DiskKind::Standard || target.DiskKind != DiskKind::Standard) {
         finish();
         messageBox(cannotCopy, "Error", Buttons::Ok, Icon::Error);
         return;

@@ -31,9 +31,9 @@ MakeFolderOutcome MakeFolderFromText(TBrowser& active, const std::string& text)
         std::string path;
         if (hasDrive(text))
             path = text;
-        else if (active.DiskKind == 0 && text[0] == '\\')
+        else if (active.DiskKind == DiskKind::Standard && text[0] == '\\')
             path = driveOf(active.CurrentFolder()) + text;
-        else if (active.DiskKind == 0)
+        else if (active.DiskKind == DiskKind::Standard)
             path = active.CurrentFolder() + "\\" + text;
         const auto host
             = path.empty() ? std::nullopt : DriveTable::instance().toHost(normalizeWindowsPath(path));
@@ -57,7 +57,7 @@ CreateFileOutcome CreateFileFromText(const TBrowser& active, const std::string& 
 {
     if (name.empty())
         return CreateFileOutcome::Nothing;
-    if (active.DiskKind != 0 && !hasDrive(name))
+    if (active.DiskKind != DiskKind::Standard && !hasDrive(name))
         return CreateFileOutcome::Failed;
     const auto host = DriveTable::instance().toHost(normalizeWindowsPath(NewFileTarget(active, name)));
     return host && createEmptyFile(*host) ? CreateFileOutcome::Created : CreateFileOutcome::Failed;

@@ -116,7 +116,7 @@ void TFormDelete::Button_OKClick()
 void TFormDelete::deleteToTrash()
 {
     TBrowser& list = m_host.List(PanelSide::Active);
-    if (list.DiskKind != 0) {
+    if (list.DiskKind != DiskKind::Standard) {
         messageBox(text("NotDeleted"), "Error", Buttons::Ok, Icon::Error);
         return;
     }

@@ -102,7 +102,7 @@ bool TFormDrive::SetNewDrive(int row)
     }
     const TBrowser& list = m_host.List(m_side);
     // The same folder on the new drive; an archive's folder means nothing there.
-    const std::string folder = list.DiskKind == 0 ? list.Folder : std::string();
+    const std::string folder = list.DiskKind == DiskKind::Standard ? list.Folder : std::string();
     m_host.OpenFolder(m_side, std::string(1, letter) + ":\\" + folder);
     m_host.SetCursorIndex(m_side, 1);
     m_host.Update_AllPanels();

@@ -60,7 +60,7 @@ public:
         std::string folder = path.size() > 3 ? path.substr(3) : std::string();
         if (!folder.empty() && folder.back() != '\\')
             folder += '\\';
-        list.OpenDisk(path.substr(0, 2) + "\\", 0, folder);
+        list.OpenDisk(path.substr(0, 2) + "\\", DiskKind::Standard, folder);
         SetCursorIndex(side, 1);
     }
     void OpenActiveFolder(const std::string& path) { OpenFolder(PanelSide::Active, path); }

@@ -359,7 +359,7 @@ void TFormFind::GoTo(TFileOpsHost& host, const std::string& path)
     TBrowser& list = host.List(PanelSide::Active);
     // Copies: OpenDisk replaces the list's own root and kind.
     const std::string root = list.DiskRoot;
-    const int kind = list.DiskKind;
+    const DiskKind kind = list.DiskKind;
     list.OpenDisk(root, kind, folder);
     // The name itself first: as a mask, a name holding ";" or "," would be
     // taken apart, and one holding "?" or "*" could match another entry.

@@ -64,22 +64,23 @@ QRect FormHost::PanelRect(PanelSide side)
 
 int FormHost::PanelFontSize()
 {
-    return m_form.ActivePanel()->FontSize;
+    return m_form.ActivePanel()->Settings.Font_Size;
 }
 
 void FormHost::SetSortMode(PanelSide side, int mode)
 {
     panel(side)->Browser.SortMode = mode;
-    panel(side)->SortSetting = TFormSort::SettingOfMode(mode);
+    panel(side)->Settings.SortSetting = TFormSort::SettingOfMode(mode);
 }
 
 void FormHost::OpenFolder(PanelSide side, const std::string& path)
 {
     TFPanel* shown = panel(side);
-    shown->Path = path;
-    if (shown->ViewMode == 2 || shown->ViewMode == 4) {
-        shown->ViewMode = 1;
-        shown->Columns = 3;
+    PanelSettings& settings = shown->Settings;
+    settings.Path = path;
+    if (settings.ViewMode == ViewMode::Information || settings.ViewMode == ViewMode::QuickView) {
+        settings.ViewMode = ViewMode::Brief;
+        settings.Columns = 3;
     }
     shown->ReadFolder();
     // The main window shows the new folder before its command line.

@@ -92,7 +92,7 @@ void TFormRenMove::Button_OkClick()
     // folder can receive them. Archives take part in nothing.
     const auto host = DriveTable::instance().toHost(operation.Destination);
     const bool intoFolder = host && isExistingFolder(*host);
-    if (source.DiskKind != 0 || (operation.Sources.size() > 1 && !intoFolder)) {
+    if (source.DiskKind != DiskKind::Standard || (operation.Sources.size() > 1 && !intoFolder)) {
         finish();
         messageBox(cannotMove, "Error", Buttons::Ok, Icon::Error);
         return;

@@ -194,7 +194,7 @@ bool TBrowser::ReadDir()
     return true;
 }
 
-void TBrowser::OpenDisk(const std::string& root, int kind, const std::string& folder)
+void TBrowser::OpenDisk(const std::string& root, ov::DiskKind kind, const std::string& folder)
 {
     if (Busy)
         return;
@@ -202,12 +202,12 @@ void TBrowser::OpenDisk(const std::string& root, int kind, const std::string& fo
     PushDisk(root, kind, folder);
 }
 
-void TBrowser::PushDisk(const std::string& root, int kind, const std::string& folder)
+void TBrowser::PushDisk(const std::string& root, ov::DiskKind kind, const std::string& folder)
 {
     if (Busy)
         return;
     std::unique_ptr<TDiskInterface> disk;
-    if (kind == 1) {
+    if (kind == ov::DiskKind::Archive) {
         if (!archiveFactory())
             return;
         disk = archiveFactory()(root);
@@ -241,7 +241,7 @@ void TBrowser::TakeListFrom(TBrowser& other)
     SelBytes = std::exchange(other.SelBytes, 0);
     Folder = std::move(other.Folder);
     DiskRoot = std::move(other.DiskRoot);
-    DiskKind = std::exchange(other.DiskKind, 0);
+    DiskKind = std::exchange(other.DiskKind, ov::DiskKind::Standard);
     other.Folder.clear();
     other.DiskRoot.clear();
 }
@@ -299,7 +299,7 @@ bool TBrowser::GoUp()
         return true;
     }
     if (Disk && Disk->Below) {
-        const std::string remembered = Disk->Kind == 1 ? Disk->Root : std::string();
+        const std::string remembered = Disk->Kind == DiskKind::Archive ? Disk->Root : std::string();
         PopDisk();
         ReadDir();
         for (int i = 1; i <= Count; ++i)

@@ -56,14 +56,14 @@ public:
     int64_t SelBytes = 0;
     std::string Folder; // relative to the disk root; "" at the root, else ending in "\"
     std::string DiskRoot; // "c:\" for a drive; the archive's full path for an archive
-    int DiskKind = 0; // 0 standard disk, 1 archive disk
+    ov::DiskKind DiskKind = ov::DiskKind::Standard;
 
     // Re-reads the current folder of the top disk. False (nothing changed)
     // while a walk runs; otherwise true, also for a folder that cannot be
     // listed, which gives just the parent entry (or nothing at a root).
     bool ReadDir();
-    void OpenDisk(const std::string& root, int kind, const std::string& folder);
-    void PushDisk(const std::string& root, int kind, const std::string& folder);
+    void OpenDisk(const std::string& root, ov::DiskKind kind, const std::string& folder);
+    void PushDisk(const std::string& root, ov::DiskKind kind, const std::string& folder);
     bool PopDisk();
     bool EnterFolder(int index);
     bool GoUp();

@@ -133,7 +133,8 @@ bool TBrowser::CopyTo(TBrowser& destination, bool move)
     WalkFailures.clear();
     WalkNotices.clear();
     // Nothing goes into or out of an archive through the disks.
-    if (DiskKind != 0 || destination.DiskKind != 0 || !Disk || !destination.Disk) {
+    if (DiskKind != DiskKind::Standard || destination.DiskKind != DiskKind::Standard || !Disk
+        || !destination.Disk) {
         WalkFailures.push_back("archives are not copied into or out of through this command");
         return false;
     }

@@ -56,7 +56,8 @@ bool TBrowser::DeleteSelected()
     remover.OnFail = fail;
 
     // Archive disks delete nothing.
-    const auto folder = DiskKind == 0 ? DriveTable::instance().toHost(DiskRoot + Folder) : std::nullopt;
+    const auto folder
+        = DiskKind == DiskKind::Standard ? DriveTable::instance().toHost(DiskRoot + Folder) : std::nullopt;
     const std::string shownFolder = Folder.empty() ? std::string() : Folder.substr(0, Folder.size() - 1);
     const std::shared_ptr<WalkFolder> start = folder ? TreeWalk::openStart(*folder, shownFolder) : nullptr;
     for (std::size_t i = 0; i < indexes.size(); ++i) {
@@ -66,7 +67,8 @@ bool TBrowser::DeleteSelected()
         const std::string inner = Folder + names[i];
         if (!start) {
             fail(inner,
-                DiskKind == 0 ? "the drive is not ready" : "archives are not changed through this command");
+                DiskKind == DiskKind::Standard ? "the drive is not ready"
+                                               : "archives are not changed through this command");
             continue;
         }
         HostEntry facts;

@@ -109,7 +109,7 @@ void TBrowser::FindFiles(const std::string& folder, const std::string& masks)
     if (!start.empty() && start.back() != '\\')
         start += '\\';
 
-    if (DiskKind == 0) {
+    if (DiskKind == DiskKind::Standard) {
         FindVisitor visitor(*this, masks);
         // Shown paths are full paths: "c:" for the root, "c:\a\b" below it.
         std::string shown = DiskRoot + start;

@@ -48,7 +48,7 @@ TStandartDiskInterface::TStandartDiskInterface(const std::string& root)
     if (!text.empty())
         text[0] = lowerAscii(text[0]);
     Root = text;
-    Kind = 0;
+    Kind = DiskKind::Standard;
 }
 
 std::string TStandartDiskInterface::hostPath(const std::string& innerPath) const

@@ -11,6 +11,12 @@
 
 namespace ov {
 
+// What a disk is: a drive's folder tree, or an archive shown as folders.
+enum class DiskKind : int {
+    Standard = 0,
+    Archive = 1,
+};
+
 class TDiskInterface {
 public:
     virtual ~TDiskInterface() = default;
@@ -43,7 +49,7 @@ public:
     }
 
     std::string Root; // "c:\" for a drive; the archive's full path for an archive
-    int Kind = 0; // 0 standard disk, 1 archive disk
+    DiskKind Kind = DiskKind::Standard;
     std::unique_ptr<TDiskInterface> Below; // the disk under this one in the stack
     std::string SavedFolder; // the list's Folder while a disk is pushed over this one
 };

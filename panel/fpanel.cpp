@@ -80,7 +80,6 @@ QString qtext(const std::string& text)
 
 TFPanel::TFPanel(QWidget* parent)
     : QWidget(parent)
-    , LineColorSlave(systemColorValue(clBtnFace))
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::NoFocus);
@@ -101,55 +100,57 @@ TFPanel::~TFPanel()
 
 void TFPanel::ResetDefaults()
 {
-    ViewMode = PanelName == "Right" ? 3 : 1;
-    Columns = 3;
-    Path = "c:\\";
-    SortSetting = "srName";
-    FileColor = 0xFFFFFF;
-    DirectoryColor = 0xFFFFFF;
-    FileSelectColor = 0x00FFFF;
-    DirectorySelectColor = 0x000000;
-    PanelFon = 0x800000;
-    PanelSelectFon = 0xA8A800;
-    LineColor = 0xFFFFFF;
-    LineColorSlave = systemColorValue(clBtnFace);
-    SysTextColor = 0x00FFFF;
-    SysInfoText = 0xFFFFFF;
-    PathColor = 0xFFFFFF;
-    SizeInfoColor = 0x00FF00;
-    ShowFreeDisk = ShowFileName = ShowFileSize = ShowFileDate = true;
-    ShowHiddenFiles = ShowFileColors = ShowCurDir = ShowScrollBar = true;
-    ExecFirst = true;
-    IndentFolders = false;
-    NameColWidth = 103;
-    SizeColWidth = 60;
-    DateColWidth = 75;
-    SetListFont("MS Sans Serif", 8, false);
-    NameColWidth = 103;
-    SizeColWidth = 60;
-    DateColWidth = 75;
+    PanelSettings defaults = defaultPanelSettings(sideOfName(PanelName));
+    defaults.Left = x();
+    defaults.Top = y();
+    defaults.Width = width();
+    defaults.Height = height();
+    setSettings(defaults);
+}
+
+PanelSettings TFPanel::settings() const
+{
+    PanelSettings current = Settings;
+    current.Left = x();
+    current.Top = y();
+    current.Width = width();
+    current.Height = height();
+    return current;
+}
+
+void TFPanel::setSettings(const PanelSettings& values)
+{
+    Settings = values;
+    setGeometry(values.Left, values.Top, std::max(values.Width, 0), std::max(values.Height, 0));
+    // The font first: it remembers its size and sizes the columns, which
+    // the stored widths then replace.
+    SetListFont(values.Font_Name, values.Font_Size, values.Font_Bold);
+    Settings.NameColWidth = values.NameColWidth;
+    Settings.SizeColWidth = values.SizeColWidth;
+    Settings.DateColWidth = values.DateColWidth;
+    Browser.SortMode = sortModeOf(Settings.SortSetting, Browser.SortMode);
 }
 
 void TFPanel::SetListFont(const std::string& family, int size, bool bold)
 {
-    FontName = family;
-    FontSize = effectiveFontSize(size);
-    FontBold = bold;
-    FontSizeSetting = FontSize;
-    m_listFont = makeFont(qtext(family), FontSize, bold);
-    m_listBold = makeFont(qtext(family), FontSize, true);
+    Settings.Font_Name = family;
+    Settings.Font_Size = effectiveFontSize(size);
+    Settings.Font_Bold = bold;
+    Settings.FontSizeSetting = Settings.Font_Size;
+    m_listFont = makeFont(qtext(family), Settings.Font_Size, bold);
+    m_listBold = makeFont(qtext(family), Settings.Font_Size, true);
     // Metrics are taken here, once per font change, never while drawing.
     const QFontMetrics metrics(m_listFont);
     m_letterHeight = metrics.height();
-    SizeColWidth = metrics.horizontalAdvance(qtext("<" + Texts.Folder + ">")) + 10;
-    DateColWidth = metrics.horizontalAdvance(QStringLiteral("17.09.1996;")) + 6;
+    Settings.SizeColWidth = metrics.horizontalAdvance(qtext("<" + Texts.Folder + ">")) + 10;
+    Settings.DateColWidth = metrics.horizontalAdvance(QStringLiteral("17.09.1996;")) + 6;
     ApplyFontSize();
 }
 
 void TFPanel::ApplyFontSize()
 {
-    HeaderHeight = headerHeightFor(FontSizeSetting, m_letterHeight);
-    FooterHeight = footerHeightFor(FontSizeSetting);
+    HeaderHeight = headerHeightFor(Settings.FontSizeSetting, m_letterHeight);
+    FooterHeight = footerHeightFor(Settings.FontSizeSetting);
 }
 
 PanelGeometry TFPanel::geometry() const
@@ -157,15 +158,15 @@ PanelGeometry TFPanel::geometry() const
     PanelGeometryInput input;
     input.width = width();
     input.height = height();
-    input.fontSize = FontSize;
-    input.fontSizeSetting = FontSizeSetting;
+    input.fontSize = Settings.Font_Size;
+    input.fontSizeSetting = Settings.FontSizeSetting;
     input.letterHeight = m_letterHeight;
-    input.columns = Columns;
-    input.viewMode = ViewMode;
-    input.showScrollBar = ShowScrollBar;
-    input.nameColWidth = NameColWidth;
-    input.sizeColWidth = SizeColWidth;
-    input.dateColWidth = DateColWidth;
+    input.columns = Settings.Columns;
+    input.viewMode = Settings.ViewMode;
+    input.showScrollBar = Settings.ShowScrollBar;
+    input.nameColWidth = Settings.NameColWidth;
+    input.sizeColWidth = Settings.SizeColWidth;
+    input.dateColWidth = Settings.DateColWidth;
     return computePanelGeometry(input);
 }
 
@@ -211,10 +212,10 @@ void TFPanel::ReadFolder()
     if (m_reading)
         return;
     std::optional<OfferedListing> offer;
-    if (!readAhead(panelPath(Path), offer)) {
+    if (!readAhead(panelPath(Settings.Path), offer)) {
         // Given up: the old list stays, and so does the path it shows.
-        if (Browser.DiskKind == 0 && !Browser.DiskRoot.empty())
-            Path = panelPath(Browser.CurrentFolder());
+        if (Browser.DiskKind == DiskKind::Standard && !Browser.DiskRoot.empty())
+            Settings.Path = panelPath(Browser.CurrentFolder());
         return;
     }
     OpenList();
@@ -290,21 +291,21 @@ void TFPanel::drawReading(const std::string& windowsFolder)
         m_canvas.setFontColor(color);
         m_canvas.textRect(5, top, g.width - 5, bottom, x, top + (bottom - top - m_letterHeight) / 2, text);
     };
-    if (ShowCurDir)
-        centred(windowsFolder, 6, g.headerHeight, PathColor);
-    centred("Reading\u2026", g.listTop + 2, g.listTop + 2 + 3 * m_letterHeight, SysTextColor);
+    if (Settings.ShowCurDir)
+        centred(windowsFolder, 6, g.headerHeight, Settings.PathColor);
+    centred("Reading\u2026", g.listTop + 2, g.listTop + 2 + 3 * m_letterHeight, Settings.SysTextColor);
     update();
     repaint();
 }
 
 TFPanel::ListRequest TFPanel::PrepareList()
 {
-    const std::string path = panelPath(Path);
-    Path = path;
-    Browser.SortMode = sortModeOf(SortSetting, Browser.SortMode);
+    const std::string path = panelPath(Settings.Path);
+    Settings.Path = path;
+    Browser.SortMode = sortModeOf(Settings.SortSetting, Browser.SortMode);
     Browser.DirsFirst = true;
-    Browser.ExecFirst = ExecFirst;
-    Browser.ShowHidden = ShowHiddenFiles;
+    Browser.ExecFirst = Settings.ExecFirst;
+    Browser.ShowHidden = Settings.ShowHiddenFiles;
     return { path.substr(0, 3), path.substr(3) };
 }
 
@@ -326,13 +327,13 @@ void TFPanel::AdoptList(TBrowser& list)
 void TFPanel::OpenList()
 {
     const ListRequest request = PrepareList();
-    Browser.OpenDisk(request.root, 0, request.folder);
+    Browser.OpenDisk(request.root, DiskKind::Standard, request.folder);
     ArchiveType.clear();
 }
 
 void TFPanel::ShowOpenedList()
 {
-    const std::string& path = Path;
+    const std::string& path = Settings.Path;
     // Free space of every drive letter; a drive that gives none keeps the
     // previous figures, and overflowing values read as 0.
     const DiskSpace space = driveSpace(path[0]);
@@ -360,9 +361,9 @@ void TFPanel::Layout()
     ScrollBand = g.stripHeight;
     m_thumbX = -1;
     PlaceCursor();
-    if (ViewMode == 4) {
+    if (Settings.ViewMode == ViewMode::QuickView) {
         ShowQuickView();
-    } else if (ViewMode == 2) {
+    } else if (Settings.ViewMode == ViewMode::Information) {
         DrawInfo();
     } else {
         DrawFrame("Fon_True");
@@ -387,9 +388,9 @@ void TFPanel::DrawFrame(const std::string& mode)
         return;
     const PanelGeometry g = geometry();
     const int w = g.width, h = g.height, sh = g.stripHeight;
-    const int32_t line = IsActive ? LineColor : LineColorSlave;
+    const int32_t line = IsActive ? Settings.LineColor : Settings.LineColorSlave;
     if (mode == "Fon_True") {
-        m_canvas.setBrushColor(PanelFon);
+        m_canvas.setBrushColor(Settings.PanelFon);
         m_canvas.fillRect(0, 0, w, sh > 0 ? h - sh + 1 : h);
     }
     // The 2-pixel frame and the lines under the header and above the footer.
@@ -437,13 +438,13 @@ void TFPanel::DrawColumnLines()
     if (!listMode() || width() <= 0)
         return;
     const PanelGeometry g = geometry();
-    const int32_t line = IsActive ? LineColor : LineColorSlave;
+    const int32_t line = IsActive ? Settings.LineColor : Settings.LineColorSlave;
     const int top = g.listTop + 1, bottom = g.listBottom - 1;
     auto vertical = [&](int x, int32_t color, int thickness) {
         m_canvas.setBrushColor(color);
         m_canvas.fillRect(x, top, x + thickness, bottom);
     };
-    if (ViewMode == 3) {
+    if (Settings.ViewMode == ViewMode::Full) {
         const int n = g.nameColWidth, s = g.sizeColWidth, d = g.dateColWidth;
         vertical(n, line, 2);
         if (n + s < g.listRight)
@@ -453,9 +454,9 @@ void TFPanel::DrawColumnLines()
     } else {
         for (int k = 1; k < g.columns; ++k) {
             const int x = 2 + k * g.columnWidth;
-            vertical(x - 1, PanelFon, 1);
+            vertical(x - 1, Settings.PanelFon, 1);
             vertical(x, line, 2);
-            vertical(x + 2, PanelFon, 1);
+            vertical(x + 2, Settings.PanelFon, 1);
         }
     }
     update();
@@ -463,9 +464,9 @@ void TFPanel::DrawColumnLines()
 
 int32_t TFPanel::NameColor(const std::string& name) const
 {
-    if (!ShowFileColors)
-        return DirectoryColor;
-    return ExtensionColors::shared().colorOf(name, DirectoryColor);
+    if (!Settings.ShowFileColors)
+        return Settings.DirectoryColor;
+    return ExtensionColors::shared().colorOf(name, Settings.DirectoryColor);
 }
 
 void TFPanel::drawCell(int row, bool cursor)
@@ -485,7 +486,7 @@ void TFPanel::drawCell(int row, bool cursor)
     };
     Segment segments[4];
     int segmentCount = 0;
-    if (ViewMode == 3) {
+    if (Settings.ViewMode == ViewMode::Full) {
         const int n = g.nameColWidth, s = g.sizeColWidth, d = g.dateColWidth;
         int edges[3];
         int edgeCount = 0;
@@ -506,7 +507,7 @@ void TFPanel::drawCell(int row, bool cursor)
             = { x0 + 2, last ? g.width - 5 : std::min(x0 + g.columnWidth - 2, g.width - 5) };
     }
     for (int i = 0; i < segmentCount; ++i) {
-        m_canvas.setBrushColor(bar && i == 0 ? PanelSelectFon : PanelFon);
+        m_canvas.setBrushColor(bar && i == 0 ? Settings.PanelSelectFon : Settings.PanelFon);
         m_canvas.fillRect(segments[i].left, top, segments[i].right, bottom);
     }
 
@@ -516,7 +517,7 @@ void TFPanel::drawCell(int row, bool cursor)
     const Entry& entry = Browser.Entries[static_cast<std::size_t>(index - 1)];
     int32_t color;
     if (entry.Selected)
-        color = FileSelectColor;
+        color = Settings.FileSelectColor;
     else if ((entry.Attr & faHidden) && !entry.IsParent)
         color = silver;
     else
@@ -525,12 +526,13 @@ void TFPanel::drawCell(int row, bool cursor)
     m_canvas.setFontColor(color);
     const int textY = top + 2;
     int textX = x0 + 3;
-    if (IndentFolders && entry.isFolder() && !entry.IsParent)
+    if (Settings.IndentFolders && entry.isFolder() && !entry.IsParent)
         textX += 17;
     const Segment name = segments[0];
-    const int clipRight = ViewMode == 3 ? name.right : std::min(name.right, x0 + 2 + g.cellTextWidth);
+    const int clipRight
+        = Settings.ViewMode == ViewMode::Full ? name.right : std::min(name.right, x0 + 2 + g.cellTextWidth);
     m_canvas.textRect(name.left, top, clipRight, bottom, textX, textY, qtext(entry.FullName));
-    if (ViewMode != 3)
+    if (Settings.ViewMode != ViewMode::Full)
         return;
 
     // Size, date and time columns, each clipped to its column.
@@ -607,7 +609,8 @@ void TFPanel::DrawCursor()
     if (IsActive && Browser.Count > 0) {
         if (OnChangePos)
             OnChangePos(this);
-        if (OtherPanel && OtherPanel->ViewMode == 4 && OtherPanel->QuickViewFile != CurrentPath()) {
+        if (OtherPanel && OtherPanel->Settings.ViewMode == ViewMode::QuickView
+            && OtherPanel->QuickViewFile != CurrentPath()) {
             OtherPanel->QuickViewFile = CurrentPath();
             OtherPanel->ShowQuickView();
         }
@@ -631,26 +634,26 @@ void TFPanel::DrawFooter(const std::string& what)
     const PanelGeometry g = geometry();
     const int w = g.width;
     useFont(false);
-    if (what == "All" && ShowCurDir) {
-        m_canvas.setBrushColor(PanelFon);
+    if (what == "All" && Settings.ShowCurDir) {
+        m_canvas.setBrushColor(Settings.PanelFon);
         m_canvas.fillRect(5, 6, w - 5, g.headerHeight);
         std::string header = Browser.CurrentFolder();
-        if (Browser.DiskKind == 1)
+        if (Browser.DiskKind == DiskKind::Archive)
             header = ArchiveType + ": " + Browser.DiskRoot + "\\" + Browser.Folder;
         const QString text = qtext(header);
         const int textWidth = m_canvas.textWidth(text);
         const int x = std::max(6, g.listLeft + (g.listRight - g.listLeft - textWidth) / 2);
         const int y = 6 + (g.headerHeight - 6 - m_letterHeight) / 2;
-        m_canvas.setFontColor(PathColor);
+        m_canvas.setFontColor(Settings.PathColor);
         m_canvas.textRect(5, 6, w - 5, g.headerHeight, x, y, text);
     }
 
     const int top = g.listBottom + 3;
     const int bottom = g.height - g.stripHeight - 4;
-    m_canvas.setBrushColor(PanelFon);
+    m_canvas.setBrushColor(Settings.PanelFon);
     m_canvas.fillRect(5, top, w - 5, bottom);
     const int firstLine = g.listBottom + 4;
-    const int secondLine = firstLine + footerLineSpacing(FontSizeSetting);
+    const int secondLine = firstLine + footerLineSpacing(Settings.FontSizeSetting);
     auto text = [&](int x, int y, int32_t color, const std::string& value) {
         m_canvas.setFontColor(color);
         m_canvas.textRect(5, top, w - 5, bottom, x, y, qtext(value));
@@ -661,30 +664,30 @@ void TFPanel::DrawFooter(const std::string& what)
     const bool haveEntry = index >= 1 && index <= Browser.Count;
     const Entry* entry = haveEntry ? &Browser.Entries[static_cast<std::size_t>(index - 1)] : nullptr;
     int x = 6;
-    if (entry && ShowFileName)
-        x += text(x, firstLine, SysTextColor, "<" + entry->FullName + ">   ");
+    if (entry && Settings.ShowFileName)
+        x += text(x, firstLine, Settings.SysTextColor, "<" + entry->FullName + ">   ");
     if (entry && !entry->IsParent) {
-        if (ShowFileSize) {
-            text(x, firstLine, SizeInfoColor, footerSizeText(*entry, Texts.Folder));
+        if (Settings.ShowFileSize) {
+            text(x, firstLine, Settings.SizeInfoColor, footerSizeText(*entry, Texts.Folder));
         }
-        if (ShowFileDate) {
+        if (Settings.ShowFileDate) {
             const std::string stamp
                 = formatDate(entry->Written, Language == "AMERICAN") + "  " + formatTime(entry->Written);
             const int stampWidth = m_canvas.textWidth(qtext(stamp));
-            text(g.listRight - 10 - stampWidth, firstLine, SizeInfoColor, stamp);
+            text(g.listRight - 10 - stampWidth, firstLine, Settings.SizeInfoColor, stamp);
         }
     }
-    if (ShowFreeDisk) {
+    if (Settings.ShowFreeDisk) {
         const bool floppy = !Browser.DiskRoot.empty() && lowerAscii(Browser.DiskRoot[0]) == 'a';
         const std::string number = floppy ? formatThousands(FreeSpace) : formatThousands(FreeSpace / 1000000);
-        text(6, secondLine, SysTextColor, number + " " + Texts.FreeSpace);
+        text(6, secondLine, Settings.SysTextColor, number + " " + Texts.FreeSpace);
     }
     if (Browser.SelCount > 0) {
         // Right-aligned, drawn from the right: numbers in the footer colour,
         // words in white.
         const std::string parts[4] = { formatCount(Browser.SelBytes),
             " " + Texts.bytes + " " + Texts.in + " ", std::to_string(Browser.SelCount), " " + Texts.files };
-        const int32_t colors[4] = { SysTextColor, white, SysTextColor, white };
+        const int32_t colors[4] = { Settings.SysTextColor, white, Settings.SysTextColor, white };
         int right = g.listRight - 8;
         for (int i = 3; i >= 0; --i) {
             right -= m_canvas.textWidth(qtext(parts[i]));
@@ -715,7 +718,7 @@ void TFPanel::drawRaisedThumb(int x, bool erase)
 
 void TFPanel::DrawScrollThumb()
 {
-    if (!listMode() || !ShowScrollBar || width() <= 0)
+    if (!listMode() || !Settings.ShowScrollBar || width() <= 0)
         return;
     const PanelGeometry g = geometry();
     const int x = 3 + thumbOffset(g.width, CurrentIndex(), Browser.Count);
@@ -729,7 +732,7 @@ void TFPanel::DrawScrollThumb()
 
 void TFPanel::EraseScrollThumb()
 {
-    if (m_thumbX < 0 || !ShowScrollBar)
+    if (m_thumbX < 0 || !Settings.ShowScrollBar)
         return;
     drawRaisedThumb(m_thumbX, true);
     m_thumbX = -1;
@@ -739,7 +742,7 @@ void TFPanel::EraseScrollThumb()
 void TFPanel::readInfoFigures()
 {
     const TFPanel* other = OtherPanel ? OtherPanel : this;
-    const std::string& path = other->Path;
+    const std::string& path = other->Settings.Path;
     m_info.letter = path.empty() ? 'C' : path[0];
     m_info.total = other->TotalSpace;
     m_info.free = other->FreeSpace;
@@ -756,21 +759,21 @@ void TFPanel::readInfoFigures()
 
 void TFPanel::DrawInfo()
 {
-    if (ViewMode != 2 || width() <= 0)
+    if (Settings.ViewMode != ViewMode::Information || width() <= 0)
         return;
     if (m_infoStale)
         readInfoFigures();
     const PanelGeometry g = geometry();
     const int w = g.width, h = g.height;
-    m_canvas.setBrushColor(PanelFon);
+    m_canvas.setBrushColor(Settings.PanelFon);
     m_canvas.fillRect(0, 0, w, h);
-    m_canvas.setPenColor(LineColor);
+    m_canvas.setPenColor(Settings.LineColor);
     m_canvas.frameRect(3, 4, w - 3, h - 2);
     m_canvas.frameRect(4, 5, w - 4, h - 3);
 
     const int f = 8;
     m_canvas.setFont(m_infoFont);
-    m_canvas.setFontColor(SysInfoText);
+    m_canvas.setFontColor(Settings.SysInfoText);
     int y = 11;
     auto line = [&](const std::string& value) {
         const QString text = qtext(value);
@@ -779,7 +782,7 @@ void TFPanel::DrawInfo()
     };
     auto next = [&] { y += 2 * f; };
     auto rule = [&] {
-        m_canvas.setBrushColor(LineColor);
+        m_canvas.setBrushColor(Settings.LineColor);
         const int ruleY = y + (5 * f) / 2;
         m_canvas.fillRect(5, ruleY, w - 5, ruleY + 1);
         y += 3 * f;
@@ -810,7 +813,7 @@ void TFPanel::DrawInfo()
 
 void TFPanel::ShowQuickView()
 {
-    if (ViewMode != 4 || width() <= 0)
+    if (Settings.ViewMode != ViewMode::QuickView || width() <= 0)
         return;
     const int w = width(), h = height();
     m_canvas.resize(w, h);
@@ -926,7 +929,7 @@ void TFPanel::enterFolderAt(int index)
     // their directory in memory.
     std::optional<OfferedListing> offer;
     const Entry& target = Browser.Entries[static_cast<std::size_t>(index - 1)];
-    if (Browser.DiskKind == 0 && !Browser.Busy && target.isFolder()) {
+    if (Browser.DiskKind == DiskKind::Standard && !Browser.Busy && target.isFolder()) {
         std::string folder = Browser.Folder;
         if (!target.IsParent) {
             folder += target.FullName + "\\";
@@ -940,7 +943,7 @@ void TFPanel::enterFolderAt(int index)
     }
     if (!Browser.EnterFolder(index))
         return;
-    if (Browser.DiskKind == 0)
+    if (Browser.DiskKind == DiskKind::Standard)
         ArchiveType.clear();
     if (OnAddFolderHistory)
         OnAddFolderHistory(this, Browser.CurrentFolder());
@@ -963,9 +966,10 @@ void TFPanel::EnterItem()
         return;
     }
     const std::string upperExt = upperAscii(entry.Ext);
-    if (Browser.DiskKind == 0 && oneOf(upperExt, { "ZIP", "RAR", "LZH", "ARC", "HA", "CAB", "ARJ" })) {
-        Browser.PushDisk(Browser.CurrentFolder() + entry.FullName, 1, "");
-        if (Browser.DiskKind != 1)
+    if (Browser.DiskKind == DiskKind::Standard
+        && oneOf(upperExt, { "ZIP", "RAR", "LZH", "ARC", "HA", "CAB", "ARJ" })) {
+        Browser.PushDisk(Browser.CurrentFolder() + entry.FullName, DiskKind::Archive, "");
+        if (Browser.DiskKind != DiskKind::Archive)
             return; // no archive disk to show it with
         ArchiveType = upperExt;
         TopIndex = 0;
@@ -991,12 +995,12 @@ void TFPanel::EnterItem()
         return;
     }
     // A file inside an archive has no host file to hand to the desktop.
-    if (Browser.DiskKind != 0)
+    if (Browser.DiskKind != DiskKind::Standard)
         return;
     const auto host = DriveTable::instance().toHost(fullPath);
     if (!host)
         return;
-    const std::string workingFolder = DriveTable::instance().toHost(Path).value_or(std::string());
+    const std::string workingFolder = DriveTable::instance().toHost(Settings.Path).value_or(std::string());
     // Programs run in the shown folder: the classic extensions and what
     // Linux itself runs (an ELF image or a "#!" script with an execute bit).
     const bool program = oneOf(extension, { ".exe", ".com", ".bat" }) || isExecutableProgram(*host);
@@ -1033,10 +1037,10 @@ void TFPanel::EnterFolderUnderCursor()
 
 void TFPanel::GoRoot()
 {
-    if (ViewMode == 4)
+    if (Settings.ViewMode == ViewMode::QuickView)
         return;
-    const char letter = Path.empty() ? 'c' : Path[0];
-    Path = std::string(1, letter) + ":\\";
+    const char letter = Settings.Path.empty() ? 'c' : Settings.Path[0];
+    Settings.Path = std::string(1, letter) + ":\\";
     ReadFolder();
     if (OnChangeFolder)
         OnChangeFolder(this, PanelName);
@@ -1044,9 +1048,9 @@ void TFPanel::GoRoot()
 
 void TFPanel::changeDrive(int step)
 {
-    if (Path.empty())
+    if (Settings.Path.empty())
         return;
-    const char current = lowerAscii(Path[0]);
+    const char current = lowerAscii(Settings.Path[0]);
     for (char letter = static_cast<char>(current + step); letter >= 'a' && letter <= 'z';
          letter = static_cast<char>(letter + step)) {
         const DriveType type = DriveTable::instance().typeOf(letter);
@@ -1055,11 +1059,11 @@ void TFPanel::changeDrive(int step)
             continue;
         if (!driveReady(letter) || !driveSpace(letter).known)
             continue;
-        Path = std::string(1, letter) + ":\\";
+        Settings.Path = std::string(1, letter) + ":\\";
         ReadFolder();
         if (OnChangeFolder)
             OnChangeFolder(this, PanelName);
-        if (OtherPanel && OtherPanel->ViewMode == 2)
+        if (OtherPanel && OtherPanel->Settings.ViewMode == ViewMode::Information)
             OtherPanel->Layout();
         return;
     }
@@ -1067,19 +1071,19 @@ void TFPanel::changeDrive(int step)
 
 void TFPanel::PreviousDrive()
 {
-    if (ViewMode != 4)
+    if (Settings.ViewMode != ViewMode::QuickView)
         changeDrive(-1);
 }
 
 void TFPanel::NextDrive()
 {
-    if (ViewMode != 4)
+    if (Settings.ViewMode != ViewMode::QuickView)
         changeDrive(+1);
 }
 
 void TFPanel::SelectAndDown()
 {
-    if (ViewMode == 4 || Browser.Count == 0)
+    if (Settings.ViewMode == ViewMode::QuickView || Browser.Count == 0)
         return;
     PanelCursor cursor = cursorModel();
     const int index = cursor.current();
@@ -1096,7 +1100,7 @@ void TFPanel::SelectAndDown()
 
 void TFPanel::InvertSelection(bool withFolders)
 {
-    if (ViewMode == 4)
+    if (Settings.ViewMode == ViewMode::QuickView)
         return;
     for (int i = 1; i <= Browser.Count; ++i) {
         const Entry& entry = Browser.Entries[static_cast<std::size_t>(i - 1)];
@@ -1112,12 +1116,12 @@ void TFPanel::InvertSelection(bool withFolders)
 
 void TFPanel::ToggleQuickView(const std::string& activePath)
 {
-    if (ViewMode == 4) {
-        ViewMode = 1;
-        Columns = 3;
+    if (Settings.ViewMode == ViewMode::QuickView) {
+        Settings.ViewMode = ViewMode::Brief;
+        Settings.Columns = 3;
         m_quickPicture = QImage();
     } else {
-        ViewMode = 4;
+        Settings.ViewMode = ViewMode::QuickView;
         QuickViewFile = activePath;
     }
     Layout();
@@ -1125,11 +1129,11 @@ void TFPanel::ToggleQuickView(const std::string& activePath)
 
 void TFPanel::ToggleInfo()
 {
-    if (ViewMode == 2) {
-        ViewMode = m_modeBeforeInfo;
+    if (Settings.ViewMode == ViewMode::Information) {
+        Settings.ViewMode = m_modeBeforeInfo;
     } else {
-        m_modeBeforeInfo = ViewMode;
-        ViewMode = 2;
+        m_modeBeforeInfo = Settings.ViewMode;
+        Settings.ViewMode = ViewMode::Information;
         m_infoStale = true;
     }
     Layout();
@@ -1137,12 +1141,12 @@ void TFPanel::ToggleInfo()
 
 void TFPanel::ToggleHidden()
 {
-    if (ViewMode == 4)
+    if (Settings.ViewMode == ViewMode::QuickView)
         return;
     TopIndex = 0;
     CursorRow = 0;
-    ShowHiddenFiles = !ShowHiddenFiles;
-    Browser.ShowHidden = ShowHiddenFiles;
+    Settings.ShowHiddenFiles = !Settings.ShowHiddenFiles;
+    Browser.ShowHidden = Settings.ShowHiddenFiles;
     Browser.Refresh();
     SetCursorIndex(1);
     redrawAll();
@@ -1150,7 +1154,7 @@ void TFPanel::ToggleHidden()
 
 void TFPanel::QuickSearch(const std::string& text)
 {
-    if (ViewMode == 4)
+    if (Settings.ViewMode == ViewMode::QuickView)
         return;
     const int index = quickSearchIndex(Browser, text);
     if (index == 0)
@@ -1161,7 +1165,7 @@ void TFPanel::QuickSearch(const std::string& text)
 
 void TFPanel::QuickSearchNext(const std::string& text)
 {
-    if (ViewMode == 4 || text.empty() || Browser.Count == 0)
+    if (Settings.ViewMode == ViewMode::QuickView || text.empty() || Browser.Count == 0)
         return;
     Browser.CurIndex = CurrentIndex();
     Browser.FindNextMatch(lowerText(text) + "*.*");
@@ -1174,7 +1178,7 @@ void TFPanel::Refresh()
     if (m_reading)
         return;
     std::optional<OfferedListing> offer;
-    if (Browser.DiskKind == 0 && !Browser.Busy && !Browser.DiskRoot.empty()
+    if (Browser.DiskKind == DiskKind::Standard && !Browser.Busy && !Browser.DiskRoot.empty()
         && !readAhead(Browser.CurrentFolder(), offer))
         return;
     Browser.Refresh();
@@ -1201,7 +1205,7 @@ void TFPanel::PointToCursor(int x, int y, bool force)
 
 bool TFPanel::KeyDown(int key, Qt::KeyboardModifiers modifiers)
 {
-    if (ViewMode == 4)
+    if (Settings.ViewMode == ViewMode::QuickView)
         return false;
     const bool ctrl = modifiers.testFlag(Qt::ControlModifier);
     switch (key) {
@@ -1255,10 +1259,10 @@ bool TFPanel::KeyDown(int key, Qt::KeyboardModifiers modifiers)
     case Qt::Key_I:
         if (!ctrl)
             return false;
-        IndentFolders = !IndentFolders;
+        Settings.IndentFolders = !Settings.IndentFolders;
         redrawAll();
         if (OtherPanel) {
-            OtherPanel->IndentFolders = IndentFolders;
+            OtherPanel->Settings.IndentFolders = Settings.IndentFolders;
             OtherPanel->redrawAll();
         }
         return true;
@@ -1299,8 +1303,8 @@ void TFPanel::wheelEvent(QWheelEvent* event)
 
 int TFPanel::columnLineAt(int x) const
 {
-    const int lines[3]
-        = { NameColWidth, NameColWidth + SizeColWidth, NameColWidth + SizeColWidth + DateColWidth };
+    const int lines[3] = { Settings.NameColWidth, Settings.NameColWidth + Settings.SizeColWidth,
+        Settings.NameColWidth + Settings.SizeColWidth + Settings.DateColWidth };
     for (int i = 0; i < 3; ++i)
         if (x >= lines[i] - 1 && x <= lines[i] + 2)
             return i + 1;
@@ -1430,7 +1434,7 @@ void TFPanel::mousePressEvent(QMouseEvent* event)
         }
         return;
     }
-    if (ViewMode == 3 && y > 4 && y < g.headerHeight) {
+    if (Settings.ViewMode == ViewMode::Full && y > 4 && y < g.headerHeight) {
         if (const int column = columnLineAt(x)) {
             m_resizing = column;
             return;
@@ -1492,16 +1496,17 @@ void TFPanel::mouseMoveEvent(QMouseEvent* event)
 
     if (m_resizing) {
         if (m_resizing == 1)
-            NameColWidth = std::max(10, std::min(x, g.width - 11));
+            Settings.NameColWidth = std::max(10, std::min(x, g.width - 11));
         else if (m_resizing == 2)
-            SizeColWidth = std::max(5, x - NameColWidth);
+            Settings.SizeColWidth = std::max(5, x - Settings.NameColWidth);
         else
-            DateColWidth = std::max(5, x - NameColWidth - SizeColWidth);
+            Settings.DateColWidth = std::max(5, x - Settings.NameColWidth - Settings.SizeColWidth);
         Layout();
         return;
     }
     if (m_gesture == Gesture::None) {
-        const bool overLine = ViewMode == 3 && y > 4 && y < g.headerHeight && columnLineAt(x) != 0;
+        const bool overLine
+            = Settings.ViewMode == ViewMode::Full && y > 4 && y < g.headerHeight && columnLineAt(x) != 0;
         if (overLine)
             setCursor(Qt::SplitHCursor);
         else

@@ -17,6 +17,7 @@
 #include "panel/browser.h"
 #include "panel/panel_cursor.h"
 #include "panel/panel_geometry.h"
+#include "panel/panel_settings.h"
 #include "panel/panel_text.h"
 #include "platform/canvas.h"
 #include "platform/file_system.h"
@@ -40,42 +41,19 @@ public:
     explicit TFPanel(QWidget* parent = nullptr);
     ~TFPanel() override;
 
-    // Settings (their defaults are the panel's built-in ones).
+    // Fixed at creation: "Left" or "Right".
     std::string PanelName = "Left";
     bool IsActive = false;
-    int ViewMode = 1; // 1 brief, 3 full, 2 information, 4 quick view
-    int Columns = 3;
-    int FontSizeSetting = 8;
-    std::string Path = "c:\\";
-    std::string SortSetting = "srName";
-    int32_t FileColor = 0xFFFFFF;
-    int32_t DirectoryColor = 0xFFFFFF;
-    int32_t FileSelectColor = 0x00FFFF;
-    int32_t DirectorySelectColor = 0x000000;
-    int32_t PanelFon = 0x800000;
-    int32_t PanelSelectFon = 0xA8A800;
-    int32_t LineColor = 0xFFFFFF;
-    int32_t LineColorSlave;
-    int32_t SysTextColor = 0x00FFFF;
-    int32_t SysInfoText = 0xFFFFFF;
-    int32_t PathColor = 0xFFFFFF;
-    int32_t SizeInfoColor = 0x00FF00;
-    std::string FontName = "MS Sans Serif";
-    int FontSize = 8;
-    bool FontBold = false;
-    int NameColWidth = 103;
-    int SizeColWidth = 60;
-    int DateColWidth = 75;
-    bool ShowFreeDisk = true;
-    bool ShowFileName = true;
-    bool ShowFileSize = true;
-    bool ShowFileDate = true;
-    bool ShowHiddenFiles = true;
-    bool ShowFileColors = true;
-    bool ShowCurDir = true;
-    bool ShowScrollBar = true;
-    bool ExecFirst = true;
-    bool IndentFolders = false;
+    // What the panel draws with and what ov.ini keeps for it. Fields may be
+    // changed in place and the next drawing uses them, except the bounds
+    // and the font, which take effect through setSettings (a whole set) or
+    // SetListFont.
+    PanelSettings Settings;
+    // The settings with the panel's bounds as they are now.
+    PanelSettings settings() const;
+    // Takes over settings: bounds, font (then the stored column widths),
+    // the list's sort mode. Nothing is read or drawn.
+    void setSettings(const PanelSettings& values);
     // Global settings the panel reads: "AMERICAN" puts the month first;
     // OldDrag arms a drag after 5 pixels of movement anywhere.
     std::string Language;
@@ -215,7 +193,10 @@ public:
     void CancelRead();
     int CurrentIndex() const { return TopIndex + CursorRow + 1; }
     int RowsPerColumn() const { return geometry().rows; }
-    int ColumnCount() const { return ViewMode == 3 ? 1 : std::clamp(Columns, 1, 10); }
+    int ColumnCount() const
+    {
+        return Settings.ViewMode == ViewMode::Full ? 1 : std::clamp(Settings.Columns, 1, 10);
+    }
     PanelGeometry geometry() const;
 
     const QImage& backingImage() const { return m_canvas.image(); }
@@ -255,7 +236,10 @@ private:
         std::string serial;
     };
 
-    bool listMode() const { return ViewMode == 1 || ViewMode == 3; }
+    bool listMode() const
+    {
+        return Settings.ViewMode == ViewMode::Brief || Settings.ViewMode == ViewMode::Full;
+    }
     PanelCursor cursorModel() const;
     void applyMove(const PanelCursor& moved, CursorMove move);
     void moveBy(CursorMove (PanelCursor::*step)());
@@ -282,7 +266,7 @@ private:
     QFont m_infoFont;
     int m_letterHeight = 13;
     int m_thumbX = -1;
-    int m_modeBeforeInfo = 1;
+    ViewMode m_modeBeforeInfo = ViewMode::Brief;
     bool m_infoStale = true;
     InfoFigures m_info;
     QImage m_quickPicture;

@@ -4,6 +4,8 @@
 // or the file system, so every figure can be checked from a table.
 #pragma once
 
+#include "panel/panel_settings.h"
+
 namespace ov {
 
 struct PanelGeometryInput {
@@ -13,7 +15,7 @@ struct PanelGeometryInput {
     int fontSizeSetting = 8; // FontSizeSetting (<= 0 reads as 8)
     int letterHeight = 0; // height of the letter "C" in the list font, in pixels
     int columns = 3; // the Columns setting (brief mode)
-    int viewMode = 1; // 1 brief, 2 information, 3 full, 4 quick view
+    ViewMode viewMode = ViewMode::Brief;
     bool showScrollBar = true;
     int nameColWidth = 103;
     int sizeColWidth = 60;

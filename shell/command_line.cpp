@@ -129,7 +129,7 @@ std::vector<std::string> splitCommandLine(const std::string& text)
 
 std::string reopenFolder(const TBrowser& list)
 {
-    if (list.DiskKind == 0)
+    if (list.DiskKind == DiskKind::Standard)
         return list.CurrentFolder();
     const TDiskInterface* bottom = list.Disk;
     while (bottom && bottom->Below)

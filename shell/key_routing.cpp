@@ -93,7 +93,7 @@ KeyRoute routeKey(int key, Qt::KeyboardModifiers modifiers, const KeyState& stat
     if (grayStar)
         steps.push_back(ctrl ? KeyStep::InvertWithFolders : KeyStep::InvertFiles);
     // 15.
-    if ((grayPlus || grayMinus) && state.activeMode != 4) {
+    if ((grayPlus || grayMinus) && state.activeMode != ViewMode::QuickView) {
         steps.push_back(grayPlus ? KeyStep::SelectGroup : KeyStep::UnselectGroup);
         route.groupWithFolders = ctrl;
     }
@@ -109,7 +109,7 @@ KeyRoute routeKey(int key, Qt::KeyboardModifiers modifiers, const KeyState& stat
     if (ctrl && key == Qt::Key_Q)
         steps.push_back(KeyStep::ToggleQuickView);
     // 20.
-    if (ctrl && key == Qt::Key_L && state.activeMode != 2) {
+    if (ctrl && key == Qt::Key_L && state.activeMode != ViewMode::Information) {
         steps.push_back(KeyStep::ToggleInfo);
         return route;
     }

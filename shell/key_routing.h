@@ -10,6 +10,8 @@
 // not a modifier: it only tells gray +, - and * from the main keyboard's.
 #pragma once
 
+#include "panel/panel_settings.h"
+
 #include <Qt>
 
 #include <vector>
@@ -60,7 +62,7 @@ struct KeyState {
     bool commandLineEmpty = true;
     bool searchVisible = false;
     bool historyEmpty = true;
-    int activeMode = 1; // the active panel's view mode
+    ViewMode activeMode = ViewMode::Brief; // the active panel's view mode
     int waveLevel = 0; // 0..255
 };
 

@@ -122,6 +122,20 @@ int draggedEntry(const TFPanel& panel)
     return panel.Browser.SelCount > 0 ? panel.CurrentIndex() : panel.DraggedIndex();
 }
 
+// A panel's settings as ov.ini keeps them. Once its list has read, the
+// panel's folder and sort mode are the list's: a panel inside an archive
+// reopens in the folder that holds the archive.
+PanelSettings settingsToSave(const TFPanel& panel)
+{
+    PanelSettings p = panel.settings();
+    const TBrowser& list = panel.Browser;
+    if (!list.DiskRoot.empty()) {
+        p.Path = reopenFolder(list);
+        p.SortSetting = sortMethodText(list.SortMode);
+    }
+    return p;
+}
+
 } // namespace
 
 TForm1::TForm1(QWidget* parent)
@@ -136,7 +150,63 @@ TForm1::TForm1(QWidget* parent)
     DriveTable::instance().applyIni(*m_config);
 
     buildComposition();
-    // FilePanels_Init.
+
+    Global_Init();
+    Default_Init();
+    Load_INI();
+    PostLoadInit();
+    // Both panels read their folders at once, the right one on a helper
+    // thread: reading a large folder is most of the start-up, and one folder
+    // shown in both is read once.
+    {
+        const SharedListings shared;
+        // The engine reads the right panel's folder into a list of its own
+        // on the helper thread (no widget is touched there); the panel takes
+        // that list over here.
+        const TFPanel::ListRequest request = m_right->PrepareList();
+        TBrowser rightList;
+        m_right->copyListOptions(rightList);
+        std::thread right(
+            [&rightList, request] { rightList.OpenDisk(request.root, DiskKind::Standard, request.folder); });
+        m_left->OpenList();
+        right.join();
+        m_right->AdoptList(rightList);
+    }
+    m_left->ShowOpenedList();
+    m_right->ShowOpenedList();
+    Load_Language();
+    ChangeFolderEv(ActiveSide);
+    FormResize();
+    // Key preview: every key of this window passes FormKeyDown first.
+    qApp->installEventFilter(this);
+    m_comLine->setFocus();
+}
+
+TForm1::~TForm1()
+{
+    qApp->removeEventFilter(this);
+}
+
+void TForm1::buildComposition()
+{
+    buildClientArea();
+    buildBars();
+    buildCommandLine();
+    buildFunctionKeys();
+    buildStatusBar();
+    buildQuickSearch();
+    buildCommandHistory();
+    buildTimers();
+    buildMenus();
+    buildToolBar();
+    buildTray();
+    buildFilePanels();
+}
+
+// FilePanels_Init: the left and the right panel on the client area, each at
+// its built-in settings, with their events wired to this window.
+void TForm1::buildFilePanels()
+{
     ActiveSide = "Left";
     m_left = new TFPanel(m_client);
     m_right = new TFPanel(m_client);
@@ -177,45 +247,11 @@ TForm1::TForm1(QWidget* parent)
     }
     m_left->OnChangeActive = [this](TFPanel*, const std::string& text) { ActiveLeft(text); };
     m_right->OnChangeActive = [this](TFPanel*, const std::string& text) { ActiveRight(text); };
-    for (int side = 0; side < 2; ++side)
-        m_panelKeys[side] = panelSettings(side == 0 ? m_left : m_right, side);
-
-    Global_Init();
-    Default_Init();
-    Load_INI();
-    PostLoadInit();
-    // Both panels read their folders at once, the right one on a helper
-    // thread: reading a large folder is most of the start-up, and one folder
-    // shown in both is read once.
-    {
-        const SharedListings shared;
-        // The engine reads the right panel's folder into a list of its own
-        // on the helper thread (no widget is touched there); the panel takes
-        // that list over here.
-        const TFPanel::ListRequest request = m_right->PrepareList();
-        TBrowser rightList;
-        m_right->copyListOptions(rightList);
-        std::thread right([&rightList, request] { rightList.OpenDisk(request.root, 0, request.folder); });
-        m_left->OpenList();
-        right.join();
-        m_right->AdoptList(rightList);
-    }
-    m_left->ShowOpenedList();
-    m_right->ShowOpenedList();
-    Load_Language();
-    ChangeFolderEv(ActiveSide);
-    FormResize();
-    // Key preview: every key of this window passes FormKeyDown first.
-    qApp->installEventFilter(this);
-    m_comLine->setFocus();
 }
 
-TForm1::~TForm1()
-{
-    qApp->removeEventFilter(this);
-}
-
-void TForm1::buildComposition()
+// The window itself and its client area, whose own mouse work is the splitter
+// between the panels (the panels are placed on it by buildFilePanels).
+void TForm1::buildClientArea()
 {
     setWindowTitle(QLatin1String(ProductCaption));
     setFont(makeFont("MS Sans Serif", 8, false));
@@ -227,8 +263,12 @@ void TForm1::buildComposition()
     client->onRelease = [this](QMouseEvent*) { SplitDragging = false; };
     m_client = client;
     setCentralWidget(client);
+}
 
-    m_panel3 = makePanel(client, "Panel3");
+// Panel3 at the top: the tool bar with RBut, and the two drive bars.
+void TForm1::buildBars()
+{
+    m_panel3 = makePanel(m_client, "Panel3");
     m_panel3->setContextMenuPolicy(Qt::CustomContextMenu);
     m_toolBar = makePanel(m_panel3, "ToolBar");
     m_toolBar->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -239,8 +279,12 @@ void TForm1::buildComposition()
     connect(m_rBut, &QPushButton::clicked, this, [this] { RButClick(); });
     for (int i = 0; i < 2; ++i)
         m_driveBars[i] = makePanel(m_panel3, i == 0 ? "LeftDriveBar" : "RightDriveBar");
+}
 
-    m_panelDown = makePanel(client, "Panel_Down");
+// Panel_Down with the prompt ComRead and the command line ComLine.
+void TForm1::buildCommandLine()
+{
+    m_panelDown = makePanel(m_client, "Panel_Down");
     m_panelDos = makePanel(m_panelDown, "Panel_Dos");
     QPalette black = m_panelDos->palette();
     black.setColor(QPalette::Window, Qt::black);
@@ -266,6 +310,11 @@ void TForm1::buildComposition()
         if (text == QLatin1String(" "))
             m_comLine->clear();
     });
+}
+
+// The row of function-key buttons F2 ... F8 under the command line.
+void TForm1::buildFunctionKeys()
+{
     auto* spacer = makePanel(m_panelDown, "Panel1");
     spacer->setGeometry(0, 17, 10, 2);
     m_hotKeyBox = makePanel(m_panelDown, "HotKeyBox");
@@ -277,8 +326,12 @@ void TForm1::buildComposition()
         const std::string command = FunctionKeys[i].command;
         connect(m_functionKeys[i], &QPushButton::clicked, this, [this, command] { RunCommand(command); });
     }
+}
 
-    m_statusBar = makePanel(client, "StatusBar1");
+// StatusBar1: the music controls and the volume regulator.
+void TForm1::buildStatusBar()
+{
+    m_statusBar = makePanel(m_client, "StatusBar1");
     m_statusBar->setContextMenuPolicy(Qt::CustomContextMenu);
     m_label2 = new QLabel(m_statusBar);
     m_label2->setObjectName("Label2");
@@ -309,8 +362,12 @@ void TForm1::buildComposition()
     for (QWidget* w :
         { static_cast<QWidget*>(m_bCont), static_cast<QWidget*>(m_bStop), static_cast<QWidget*>(m_posBar) })
         w->setFocusPolicy(Qt::NoFocus);
+}
 
-    m_panelSearch = makePanel(client, "PanelSearch");
+// The hidden quick-search box PanelSearch.
+void TForm1::buildQuickSearch()
+{
+    m_panelSearch = makePanel(m_client, "PanelSearch");
     m_panelSearch->setFixedSize(180, 24);
     m_searchCaption = new QLabel(tr("  Search"), m_panelSearch);
     m_searchCaption->setObjectName("PanelSearchCaption");
@@ -329,10 +386,19 @@ void TForm1::buildComposition()
     m_button1->setGeometry(0, 0, 0, 0);
     connect(m_button1, &QPushButton::clicked, this, [this] { HideQuickSearch(); });
     m_panelSearch->hide();
-    m_comList = new QListWidget(client);
+}
+
+// The hidden list of the command history.
+void TForm1::buildCommandHistory()
+{
+    m_comList = new QListWidget(m_client);
     m_comList->setObjectName("ComList");
     m_comList->hide();
+}
 
+// TimerMain (volume display) and Timer3 (music progress).
+void TForm1::buildTimers()
+{
     m_timerMain = new QTimer(this);
     m_timerMain->setObjectName("TimerMain");
     m_timerMain->setInterval(500);
@@ -341,9 +407,6 @@ void TForm1::buildComposition()
     m_timer3 = new QTimer(this);
     m_timer3->setObjectName("Timer3");
     m_timer3->setInterval(100);
-    buildMenus();
-    buildToolBar();
-    buildTray();
 }
 
 void TForm1::buildMenus()
@@ -443,16 +506,17 @@ void TForm1::buildToolBar()
 void TForm1::refreshMenuChecks()
 {
     const TMainSettings& s = MainSettings;
+    const ViewMode activeMode = ActivePanel()->Settings.ViewMode;
     const std::pair<const char*, bool> checks[] = {
         { "Config_ShowToolBar", s.Show_ToolBar },
         { "Config_ShowDriversBar", s.Show_DriveBar },
         { "Config_ShowStatusBar", s.Show_StatusBar },
         { "Panel_Left", ActiveSide == "Left" },
         { "Panel_Right", ActiveSide == "Right" },
-        { "Panel_ShowFiles", ActivePanel()->ViewMode == 1 },
-        { "Panel_ShowExtView", ActivePanel()->ViewMode == 3 },
-        { "Panel_Show_Info", ActivePanel()->ViewMode == 2 },
-        { "Panel_ShowQuickView", ActivePanel()->ViewMode == 4 },
+        { "Panel_ShowFiles", activeMode == ViewMode::Brief },
+        { "Panel_ShowExtView", activeMode == ViewMode::Full },
+        { "Panel_Show_Info", activeMode == ViewMode::Information },
+        { "Panel_ShowQuickView", activeMode == ViewMode::QuickView },
     };
     for (const auto& [name, checked] : checks)
         m_actions.at(name)->setChecked(checked);
@@ -546,94 +610,15 @@ void TForm1::Default_Init()
         key->setPalette(buttons);
 }
 
-PanelSettings TForm1::panelSettings(const TFPanel* panel, int side) const
-{
-    PanelSettings p = m_panelKeys[side];
-    p.Left = panel->x();
-    p.Top = panel->y();
-    p.Width = panel->width();
-    p.Height = panel->height();
-    // A panel inside an archive reopens in the archive's folder.
-    const TBrowser& list = panel->Browser;
-    p.Path = list.DiskRoot.empty() ? panel->Path : reopenFolder(list);
-    p.Columns = panel->Columns;
-    p.Length = panel->FontSizeSetting;
-    p.Show_FreeDisk = panel->ShowFreeDisk;
-    p.Show_FileName = panel->ShowFileName;
-    p.Show_FileSize = panel->ShowFileSize;
-    p.Show_FileDate = panel->ShowFileDate;
-    p.Show_FileColors = panel->ShowFileColors;
-    p.Show_CurDir = panel->ShowCurDir;
-    p.Show_FileHide = panel->ShowHiddenFiles;
-    p.Show_ScrollBar = panel->ShowScrollBar;
-    p.Param_ExecBegin = panel->ExecFirst;
-    // The list's own mode once it has read, else the configured one.
-    p.SortMode = list.DiskRoot.empty() ? std::max(sortMethodMode(panel->SortSetting), 0) : list.SortMode;
-    p.FileColor = panel->FileColor;
-    p.DirectoryColor = panel->DirectoryColor;
-    p.FileSelectColor = panel->FileSelectColor;
-    p.DirectorySelectColor = panel->DirectorySelectColor;
-    p.PanelFon = panel->PanelFon;
-    p.PanelSelectFon = panel->PanelSelectFon;
-    p.LineColor = panel->LineColor;
-    p.LineColorSlave = panel->LineColorSlave;
-    p.SysTextColor = panel->SysTextColor;
-    p.SysInfoText = panel->SysInfoText;
-    p.Font_Name = panel->FontName;
-    p.Font_Size = panel->FontSize;
-    p.Font_Bold = panel->FontBold;
-    p.Stolbik_File = panel->NameColWidth;
-    p.Stolbik_FileType = panel->SizeColWidth;
-    p.Stolbik_Date = panel->DateColWidth;
-    p.ViewMode = panel->ViewMode;
-    return p;
-}
-
-void TForm1::applyPanelSettings(TFPanel* panel, int side, const PanelSettings& p)
-{
-    m_panelKeys[side] = p;
-    panel->setGeometry(p.Left, p.Top, std::max(p.Width, 0), std::max(p.Height, 0));
-    panel->Path = p.Path;
-    panel->Columns = p.Columns;
-    panel->ShowFreeDisk = p.Show_FreeDisk;
-    panel->ShowFileName = p.Show_FileName;
-    panel->ShowFileSize = p.Show_FileSize;
-    panel->ShowFileDate = p.Show_FileDate;
-    panel->ShowFileColors = p.Show_FileColors;
-    panel->ShowCurDir = p.Show_CurDir;
-    panel->ShowHiddenFiles = p.Show_FileHide;
-    panel->ShowScrollBar = p.Show_ScrollBar;
-    panel->ExecFirst = p.Param_ExecBegin;
-    panel->SortSetting = sortMethodText(p.SortMode);
-    panel->Browser.SortMode = p.SortMode;
-    panel->FileColor = p.FileColor;
-    panel->DirectoryColor = p.DirectoryColor;
-    panel->FileSelectColor = p.FileSelectColor;
-    panel->DirectorySelectColor = p.DirectorySelectColor;
-    panel->PanelFon = p.PanelFon;
-    panel->PanelSelectFon = p.PanelSelectFon;
-    panel->LineColor = p.LineColor;
-    panel->LineColorSlave = p.LineColorSlave;
-    panel->SysTextColor = p.SysTextColor;
-    panel->SysInfoText = p.SysInfoText;
-    // The font first: it remembers its size and sizes the columns, which
-    // the stored widths then replace.
-    panel->SetListFont(p.Font_Name, p.Font_Size, p.Font_Bold);
-    panel->NameColWidth = p.Stolbik_File;
-    panel->SizeColWidth = p.Stolbik_FileType;
-    panel->DateColWidth = p.Stolbik_Date;
-    panel->ViewMode = p.ViewMode;
-}
-
 void TForm1::Load_INI()
 {
     const IniFile& ini = *m_config;
     TMainSettings& s = MainSettings;
-    int leftStyle = m_left->ViewMode;
-    int rightStyle = m_right->ViewMode;
-    readGlobalSection(ini, s, leftStyle, rightStyle);
-    m_left->ViewMode = leftStyle;
-    m_right->ViewMode = rightStyle;
+    ViewMode leftMode = m_left->Settings.ViewMode;
+    ViewMode rightMode = m_right->Settings.ViewMode;
+    readGlobalSection(ini, s, leftMode, rightMode);
+    m_left->Settings.ViewMode = leftMode;
+    m_right->Settings.ViewMode = rightMode;
     readOtherSections(ini, s);
     if (s.StateWin == 1) {
         setWindowState(Qt::WindowMaximized);
@@ -655,11 +640,11 @@ void TForm1::Load_INI()
         move(s.Left, s.Top);
         resize(std::max(s.Width - 8, 200), std::max(s.Height - 46, 150));
     }
-    for (int side = 0; side < 2; ++side) {
-        TFPanel* panel = side == 0 ? m_left : m_right;
-        PanelSettings p = panelSettings(panel, side);
-        readPanelSection(ini, side == 0 ? "Panel_Left" : "Panel_Right", p);
-        applyPanelSettings(panel, side, p);
+    for (const Side side : { Side::Left, Side::Right }) {
+        TFPanel* panel = side == Side::Left ? m_left : m_right;
+        PanelSettings p = panel->settings();
+        readPanelSection(ini, panelSection(side), p);
+        panel->setSettings(p);
         panel->Language = s.Language;
         panel->OldDrag = s.OldDrag;
     }
@@ -678,8 +663,8 @@ bool TForm1::Save_INI()
     state.Left = frame.left();
     state.Width = width() + 8;
     state.Height = height() + 46;
-    state.LeftPanel = panelSettings(m_left, 0);
-    state.RightPanel = panelSettings(m_right, 1);
+    state.LeftPanel = settingsToSave(*m_left);
+    state.RightPanel = settingsToSave(*m_right);
     return writeSettingsFile(*m_config, MainSettings, state);
 }
 
@@ -713,7 +698,7 @@ void TForm1::PostLoadInit()
 {
     applyBars();
     for (TFPanel* panel : { m_left, m_right }) {
-        panel->ScrollBand = panel->ShowScrollBar ? 11 : 0;
+        panel->ScrollBand = panel->Settings.ShowScrollBar ? 11 : 0;
         panel->ApplyFontSize();
     }
     if (MainSettings.OnTop)
@@ -950,7 +935,7 @@ void TForm1::ChangeFolderEv(const std::string& side)
 void TForm1::ChangeFilePos()
 {
     TFPanel* other = ActiveSide == "Right" ? m_left : m_right;
-    if (other->ViewMode == 4) {
+    if (other->Settings.ViewMode == ViewMode::QuickView) {
         other->QuickViewFile = ActivePanel()->CurrentPath();
         other->Layout();
     }
@@ -1020,7 +1005,7 @@ std::string TForm1::ActiveHostFolder() const
 void TForm1::EnterCommand()
 {
     TFPanel* panel = ActivePanel();
-    if (panel->ViewMode == 4)
+    if (panel->Settings.ViewMode == ViewMode::QuickView)
         return;
     const std::string command = m_comLine->text().toStdString();
     if (command.empty()) {
@@ -1074,7 +1059,7 @@ void TForm1::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
     state.commandLineEmpty = m_comLine->text().isEmpty();
     state.searchVisible = m_panelSearch->isVisible();
     state.historyEmpty = History.empty();
-    state.activeMode = ActivePanel()->ViewMode;
+    state.activeMode = ActivePanel()->Settings.ViewMode;
     state.waveLevel = m_volumeReader ? std::clamp(m_volumeReader("wave"), 0, 255) : 0;
     const KeyRoute route = routeKey(key, modifiers, state);
     m_comLine->setReadOnly(!route.commandLineWritable);
@@ -1164,7 +1149,7 @@ void TForm1::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
             break;
         case KeyStep::IndentFolders:
             for (TFPanel* p : { m_left, m_right }) {
-                p->IndentFolders = !p->IndentFolders;
+                p->Settings.IndentFolders = !p->Settings.IndentFolders;
                 p->Layout();
             }
             FormResize();
@@ -1403,9 +1388,9 @@ void TForm1::SetDefaultConfiguration()
         panel->ResetDefaults();
         panel->SetListFont("MS Sans Serif", 8, false);
         panel->HeaderHeight = 25;
-        panel->NameColWidth = 103;
-        panel->SizeColWidth = 60;
-        panel->DateColWidth = 75;
+        panel->Settings.NameColWidth = 103;
+        panel->Settings.SizeColWidth = 60;
+        panel->Settings.DateColWidth = 75;
         panel->ReadFolder();
     }
     MainSettings.EditorName = "notepad.exe";
@@ -1440,33 +1425,32 @@ void TForm1::SaveConfiguration()
         Icon::Error);
 }
 
-void TForm1::ShowFilesMode(int mode)
+void TForm1::ShowFilesMode(ViewMode mode)
 {
     TFPanel* panel = ActivePanel();
     switch (mode) {
-    case 1:
-    case 3:
-        if (panel->ViewMode == mode)
+    case ViewMode::Brief:
+    case ViewMode::Full:
+        if (panel->Settings.ViewMode == mode)
             return;
         panel->TopIndex = 0;
         panel->CursorRow = 0;
-        panel->ViewMode = mode;
-        panel->Columns = mode == 1 ? 3 : 1;
+        panel->Settings.ViewMode = mode;
+        panel->Settings.Columns = mode == ViewMode::Brief ? 3 : 1;
         panel->PlaceCursor();
         break;
-    case 2:
-        if (m_left->ViewMode == 2 || m_right->ViewMode == 2)
+    case ViewMode::Information:
+        if (m_left->Settings.ViewMode == ViewMode::Information
+            || m_right->Settings.ViewMode == ViewMode::Information)
             return;
-        panel->ViewMode = 2;
+        panel->Settings.ViewMode = ViewMode::Information;
         panel->InvalidateInfo();
         break;
-    case 4:
-        panel->ViewMode = 4;
+    case ViewMode::QuickView:
+        panel->Settings.ViewMode = ViewMode::QuickView;
         m_left->QuickViewFile = m_right->CurrentPath();
         m_right->QuickViewFile = m_left->CurrentPath();
         break;
-    default:
-        return;
     }
     panel->Layout();
     panel->update();
@@ -1531,13 +1515,13 @@ bool TForm1::runOwnCommand(const std::string& name)
         }
         refreshMenuChecks();
     } else if (name == "ShowFiles") {
-        ShowFilesMode(1);
+        ShowFilesMode(ViewMode::Brief);
     } else if (name == "ExtendedView") {
-        ShowFilesMode(3);
+        ShowFilesMode(ViewMode::Full);
     } else if (name == "InfoView") {
-        ShowFilesMode(2);
+        ShowFilesMode(ViewMode::Information);
     } else if (name == "QuickView") {
-        ShowFilesMode(4);
+        ShowFilesMode(ViewMode::QuickView);
     } else if (name == "UpdatePanel") {
         UpdatePanel();
     } else if (name == "ChangeDrive") {

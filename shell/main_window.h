@@ -142,7 +142,7 @@ public:
     void SaveConfiguration();
     void ToggleQuickSearch();
     void HideQuickSearch();
-    void ShowFilesMode(int mode);
+    void ShowFilesMode(ViewMode mode);
     void UpdatePanel();
 
     // The layout's input as the window stands now.
@@ -154,14 +154,24 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The window's parts, one screen region each, built once by the
+    // constructor; buildComposition calls them in the order the window's
+    // children are created (the panels last, over everything else).
     void buildComposition();
+    void buildClientArea();
+    void buildBars();
+    void buildCommandLine();
+    void buildFunctionKeys();
+    void buildStatusBar();
+    void buildQuickSearch();
+    void buildCommandHistory();
+    void buildTimers();
+    void buildFilePanels();
     void buildMenus();
     void buildToolBar();
     void buildTray();
     void PostLoadInit();
     void applyBars();
-    PanelSettings panelSettings(const TFPanel* panel, int side) const;
-    void applyPanelSettings(TFPanel* panel, int side, const PanelSettings& settings);
     // The mouse on the window's own area: the splitter.
     void splitterPress(QMouseEvent* event);
     void splitterMove(QMouseEvent* event);
@@ -219,8 +229,6 @@ private:
     // Every key combination a shortcut of this window carries; the line
     // edits give them up to the shortcuts.
     QSet<QKeyCombination> m_shortcutKeys;
-    // Per panel (0 left, 1 right): the keys the panel has no field for.
-    PanelSettings m_panelKeys[2];
     VolumeReader m_volumeReader;
     VolumeWriter m_volumeWriter;
     ModalRunner m_modalRunner;

@@ -32,7 +32,12 @@ int sortMethodMode(const std::string& text)
     return -1;
 }
 
-void readGlobalSection(const IniFile& ini, TMainSettings& s, int& leftStyle, int& rightStyle)
+const char* panelSection(Side side)
+{
+    return side == Side::Left ? "Panel_Left" : "Panel_Right";
+}
+
+void readGlobalSection(const IniFile& ini, TMainSettings& s, ViewMode& leftMode, ViewMode& rightMode)
 {
     const char* g = "Global";
     s.IniLoad = ini.readBool(g, "IniLoad", s.IniLoad);
@@ -41,8 +46,8 @@ void readGlobalSection(const IniFile& ini, TMainSettings& s, int& leftStyle, int
     s.Sync_Panels = ini.readBool(g, "Sync_Panels", s.Sync_Panels);
     s.DelToRecycle = ini.readBool(g, "DelToRecycle", s.DelToRecycle);
     s.SysCopy = ini.readBool(g, "SysCopy", s.SysCopy);
-    leftStyle = ini.readInteger(g, "Left_Style", leftStyle);
-    rightStyle = ini.readInteger(g, "Right_Style", rightStyle);
+    int leftStyle = ini.readInteger(g, "Left_Style", storedNumber(leftMode));
+    int rightStyle = ini.readInteger(g, "Right_Style", storedNumber(rightMode));
     s.Language = ini.readString(g, "Language", "ENGLISH");
     // The gap sizes the drawing between the panels: a stored 100000 would
     // leave no room for either.
@@ -64,10 +69,8 @@ void readGlobalSection(const IniFile& ini, TMainSettings& s, int& leftStyle, int
     }
     // A style below 1 names no mode; it reads as brief rather than leaving
     // the panel in a mode nothing draws.
-    if (leftStyle < 1)
-        leftStyle = 1;
-    if (rightStyle < 1)
-        rightStyle = 1;
+    leftMode = viewModeOf(leftStyle);
+    rightMode = viewModeOf(rightStyle);
 }
 
 void readOtherSections(const IniFile& ini, TMainSettings& s)
@@ -118,19 +121,19 @@ const PanelKey PanelKeys[] = {
     { "Height", &PanelSettings::Height, 453 },
     { "Path", &PanelSettings::Path },
     { "Columns", &PanelSettings::Columns },
-    { "Length", &PanelSettings::Length },
-    { "Show_FreeDisk", &PanelSettings::Show_FreeDisk },
-    { "Show_FileName", &PanelSettings::Show_FileName },
-    { "Show_FileSize", &PanelSettings::Show_FileSize },
-    { "Show_FileDate", &PanelSettings::Show_FileDate },
-    { "Show_FileColors", &PanelSettings::Show_FileColors },
-    { "Show_CurDir", &PanelSettings::Show_CurDir },
-    { "Show_FileHide", &PanelSettings::Show_FileHide },
+    { "Length", &PanelSettings::FontSizeSetting },
+    { "Show_FreeDisk", &PanelSettings::ShowFreeDisk },
+    { "Show_FileName", &PanelSettings::ShowFileName },
+    { "Show_FileSize", &PanelSettings::ShowFileSize },
+    { "Show_FileDate", &PanelSettings::ShowFileDate },
+    { "Show_FileColors", &PanelSettings::ShowFileColors },
+    { "Show_CurDir", &PanelSettings::ShowCurDir },
+    { "Show_FileHide", &PanelSettings::ShowHiddenFiles },
     { "Show_FilesColor", &PanelSettings::Show_FilesColor },
-    { "Show_ScrollBar", &PanelSettings::Show_ScrollBar },
+    { "Show_ScrollBar", &PanelSettings::ShowScrollBar },
     { "Show_ToolBar", &PanelSettings::Show_ToolBar },
-    { "Param_ExecBegin", &PanelSettings::Param_ExecBegin },
-    { "SorthMethod", &PanelSettings::SortMode },
+    { "Param_ExecBegin", &PanelSettings::ExecFirst },
+    { "SorthMethod", &PanelSettings::SortSetting },
     { "FileColor", &PanelSettings::FileColor },
     { "DirectoryColor", &PanelSettings::DirectoryColor },
     { "FileSelectColor", &PanelSettings::FileSelectColor },
@@ -145,9 +148,9 @@ const PanelKey PanelKeys[] = {
     { "Font_Size", &PanelSettings::Font_Size },
     { "Font_Color", &PanelSettings::Font_Color },
     { "Font_Style", &PanelSettings::Font_Bold },
-    { "Stolbik_File", &PanelSettings::Stolbik_File },
-    { "Stolbik_FileType", &PanelSettings::Stolbik_FileType },
-    { "Stolbik_Date", &PanelSettings::Stolbik_Date },
+    { "Stolbik_File", &PanelSettings::NameColWidth },
+    { "Stolbik_FileType", &PanelSettings::SizeColWidth },
+    { "Stolbik_Date", &PanelSettings::DateColWidth },
 };
 
 bool isKey(const PanelKey& entry, const char* key)
@@ -162,13 +165,13 @@ void readPanelSection(const IniFile& ini, const std::string& section, PanelSetti
     for (const PanelKey& entry : PanelKeys) {
         if (isKey(entry, "SorthMethod")) {
             // Any other text than the five names leaves the current mode.
-            const int mode = sortMethodMode(ini.readString(section, entry.key, "srName"));
-            if (mode >= 0)
-                p.SortMode = mode;
+            const std::string text = ini.readString(section, entry.key, "srName");
+            if (sortMethodMode(text) >= 0)
+                p.SortSetting = text;
         } else if (isKey(entry, "Font_Style")) {
             p.Font_Bold = ini.readString(section, entry.key, "") == "[fsBold]";
             // The remembered font size follows the font.
-            p.Length = p.Font_Size;
+            p.FontSizeSetting = p.Font_Size;
         } else if (const auto* number = std::get_if<int PanelSettings::*>(&entry.field)) {
             p.*(*number) = ini.readInteger(
                 section, entry.key, entry.fixedDefault >= 0 ? entry.fixedDefault : p.*(*number));
@@ -183,14 +186,14 @@ void readPanelSection(const IniFile& ini, const std::string& section, PanelSetti
     // drawn: a font of 100000 points or a negative width would make the
     // panel allocate or paint nonsense, and be saved back every time.
     p.Font_Size = std::clamp(p.Font_Size, 4, 72);
-    p.Length = std::clamp(p.Length, 4, 72);
+    p.FontSizeSetting = std::clamp(p.FontSizeSetting, 4, 72);
     for (int PanelSettings::*width : { &PanelSettings::Width, &PanelSettings::Height,
-             &PanelSettings::Stolbik_FileType, &PanelSettings::Stolbik_Date })
+             &PanelSettings::SizeColWidth, &PanelSettings::DateColWidth })
         p.*width = std::max(p.*width, 0);
     // The name column ends 30 pixels inside the width, and never before 0
     // (a panel narrower than 30 pixels gets a name column of 0).
-    p.Stolbik_File = std::clamp(p.Stolbik_File, 0, std::max(p.Width - 30, 0));
-    if (p.ViewMode == 3 && p.Columns != 1)
+    p.NameColWidth = std::clamp(p.NameColWidth, 0, std::max(p.Width - 30, 0));
+    if (p.ViewMode == ViewMode::Full && p.Columns != 1)
         p.Columns = 1;
 }
 
@@ -200,7 +203,7 @@ void writePanel(IniFile& ini, const std::string& section, const PanelSettings& p
 {
     for (const PanelKey& entry : PanelKeys) {
         if (isKey(entry, "SorthMethod"))
-            ini.writeString(section, entry.key, sortMethodText(p.SortMode));
+            ini.writeString(section, entry.key, sortMethodText(sortMethodMode(p.SortSetting)));
         else if (isKey(entry, "Font_Style"))
             ini.writeString(section, entry.key, p.Font_Bold ? "[fsBold]" : "[]");
         else if (const auto* number = std::get_if<int PanelSettings::*>(&entry.field))
@@ -226,8 +229,8 @@ bool writeSettingsFile(IniFile& ini, TMainSettings& s, const SaveState& state)
     ini.writeString(g, "ProgDate", "19.11.1998");
     ini.writeString(g, "Root", state.ProgramFolder);
     ini.writeString(g, "Active", state.ActiveSide);
-    ini.writeInteger(g, "Left_Style", state.LeftPanel.ViewMode);
-    ini.writeInteger(g, "Right_Style", state.RightPanel.ViewMode);
+    ini.writeInteger(g, "Left_Style", storedNumber(state.LeftPanel.ViewMode));
+    ini.writeInteger(g, "Right_Style", storedNumber(state.RightPanel.ViewMode));
     ini.writeString(g, "Language", s.Language);
     ini.writeBool(g, "SysTrayIcon", s.SysTrayIcon);
     ini.writeBool(g, "OnTop", s.OnTop);
@@ -271,8 +274,8 @@ bool writeSettingsFile(IniFile& ini, TMainSettings& s, const SaveState& state)
     ini.writeBool("Confirm", "Delete", s.ConfirmDelete);
     ini.writeBool("Confirm", "Exit", s.ConfirmExit);
 
-    writePanel(ini, "Panel_Left", state.LeftPanel);
-    writePanel(ini, "Panel_Right", state.RightPanel);
+    writePanel(ini, panelSection(Side::Left), state.LeftPanel);
+    writePanel(ini, panelSection(Side::Right), state.RightPanel);
     return ini.commit();
 }
 

@@ -3,11 +3,11 @@
 // cap, full mode's single column) and the value encodings (booleans 1/0,
 // colours as signed decimal integers, "[fsBold]"/"[]" for the font style).
 //
-// The main window moves values between these records and its panels; the
-// records keep the keys a panel has no field for (Show_FilesColor, the
-// panel's Show_ToolBar, Font_Color) so that they survive a save.
+// The main window hands the panels' settings (panel/panel_settings.h) to
+// these functions and back; nothing here knows a window.
 #pragma once
 
+#include "panel/panel_settings.h"
 #include "shell/main_settings.h"
 
 #include <cstdint>
@@ -16,49 +16,6 @@
 namespace ov {
 
 class IniFile;
-
-// The keys of one panel section, Panel_Left or Panel_Right.
-struct PanelSettings {
-    int Left = 0;
-    int Top = 0;
-    int Width = 640;
-    int Height = 453;
-    std::string Path = "c:\\";
-    int Columns = 3;
-    int Length = 8;
-    bool Show_FreeDisk = true;
-    bool Show_FileName = true;
-    bool Show_FileSize = true;
-    bool Show_FileDate = true;
-    bool Show_FileColors = true;
-    bool Show_CurDir = true;
-    bool Show_FileHide = true;
-    bool Show_FilesColor = true;
-    bool Show_ScrollBar = true;
-    bool Show_ToolBar = true;
-    bool Param_ExecBegin = true;
-    int SortMode = 1; // 0 none, 1 name, 2 extension, 3 size, 4 date
-    int32_t FileColor = 0xFFFFFF;
-    int32_t DirectoryColor = 0xFFFFFF;
-    int32_t FileSelectColor = 0x00FFFF;
-    int32_t DirectorySelectColor = 0x000000;
-    int32_t PanelFon = 0x800000;
-    int32_t PanelSelectFon = 0xA8A800;
-    int32_t LineColor = 0xFFFFFF;
-    int32_t LineColorSlave = static_cast<int32_t>(0x8000000F);
-    int32_t SysTextColor = 0x00FFFF;
-    int32_t SysInfoText = 0xFFFFFF;
-    std::string Font_Name = "MS Sans Serif";
-    int Font_Size = 8;
-    int32_t Font_Color = 0xFFFFFF;
-    bool Font_Bold = false;
-    int Stolbik_File = 103;
-    int Stolbik_FileType = 60;
-    int Stolbik_Date = 75;
-    // The panel's view mode (Global Left_Style / Right_Style), needed by the
-    // full-mode column rule.
-    int ViewMode = 1;
-};
 
 // Everything Save_INI writes that is not in TMainSettings.
 struct SaveState {
@@ -76,12 +33,16 @@ std::string sortMethodText(int mode);
 // The mode of a sort-mode text, or -1 for any other text.
 int sortMethodMode(const std::string& text);
 
+// The section of a panel side: Panel_Left or Panel_Right.
+const char* panelSection(Side side);
+
 // Section Global and the view modes: reads the global keys into settings,
 // each falling back to its current value, and the two styles (falling back
 // to leftStyle/rightStyle as given), then applies the view-mode rules: two
 // information panels make the left one brief, a style above 4 makes both
-// brief.
-void readGlobalSection(const IniFile& ini, TMainSettings& settings, int& leftStyle, int& rightStyle);
+// brief, and any other number that names no mode reads as brief.
+void readGlobalSection(
+    const IniFile& ini, TMainSettings& settings, ViewMode& leftStyle, ViewMode& rightStyle);
 // Sections MainForm, Form_Clipboard, Interface, DialUp and Confirm.
 void readOtherSections(const IniFile& ini, TMainSettings& settings);
 // One panel section over the panel's current values, then the name column's

@@ -99,8 +99,8 @@ bool ours(const std::string& from, const std::string& name, const std::string& t
 {
     TBrowser source;
     TBrowser target;
-    source.OpenDisk("c", 0, from + "\\");
-    target.OpenDisk("c", 0, to + "\\");
+    source.OpenDisk("c", DiskKind::Standard, from + "\\");
+    target.OpenDisk("c", DiskKind::Standard, to + "\\");
     for (int i = 1; i <= source.Count; ++i)
         if (source.NameAt(i) == name)
             source.CurIndex = i;
@@ -110,7 +110,7 @@ bool ours(const std::string& from, const std::string& name, const std::string& t
 bool oursDelete(const std::string& from, const std::string& name)
 {
     TBrowser list;
-    list.OpenDisk("c", 0, from + "\\");
+    list.OpenDisk("c", DiskKind::Standard, from + "\\");
     for (int i = 1; i <= list.Count; ++i)
         if (list.NameAt(i) == name)
             list.CurIndex = i;

@@ -29,7 +29,7 @@ std::unique_ptr<TFPanel> makePanel(int count)
 {
     auto panel = std::make_unique<TFPanel>();
     panel->IsActive = true;
-    panel->ViewMode = 1;
+    panel->Settings.ViewMode = ViewMode::Brief;
     panel->resize(640, 800);
     TBrowser& list = panel->Browser;
     list.DiskRoot = "c:\\";

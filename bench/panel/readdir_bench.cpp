@@ -45,7 +45,7 @@ void BM_ReadDir(benchmark::State& state)
     DriveTable::instance().setDrives({ { 'c', folder(), DriveType::Fixed } });
     TBrowser list;
     list.SortMode = static_cast<int>(state.range(0));
-    list.OpenDisk("c", 0, "");
+    list.OpenDisk("c", DiskKind::Standard, "");
     for (auto _ : state) {
         list.ReadDir();
         benchmark::DoNotOptimize(list.Count);

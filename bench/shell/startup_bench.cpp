@@ -60,7 +60,7 @@ void BM_ReadDirOnce(benchmark::State& state)
     DriveTable::instance().setDrives({ { 'c', folder(), DriveType::Fixed } });
     for (auto _ : state) {
         TBrowser list;
-        list.OpenDisk("c", 0, "");
+        list.OpenDisk("c", DiskKind::Standard, "");
         benchmark::DoNotOptimize(list.Count);
     }
 }

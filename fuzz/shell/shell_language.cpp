@@ -38,19 +38,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     ov::notEnglishText(file, language, "Calculator", "Caption", "Calculator");
 
     ov::TMainSettings settings;
-    int leftStyle = 1;
-    int rightStyle = 3;
-    ov::readGlobalSection(file, settings, leftStyle, rightStyle);
-    if (leftStyle < 1 || leftStyle > 4 || rightStyle < 1 || rightStyle > 4
-        || (leftStyle == 2 && rightStyle == 2))
+    ov::ViewMode leftMode = ov::ViewMode::Brief;
+    ov::ViewMode rightMode = ov::ViewMode::Full;
+    ov::readGlobalSection(file, settings, leftMode, rightMode);
+    const auto named
+        = [](ov::ViewMode mode) { return ov::storedNumber(mode) >= 1 && ov::storedNumber(mode) <= 4; };
+    if (!named(leftMode) || !named(rightMode)
+        || (leftMode == ov::ViewMode::Information && rightMode == ov::ViewMode::Information))
         __builtin_trap();
     ov::readOtherSections(file, settings);
     for (const char* section : { "Panel_Left", "Panel_Right" }) {
         ov::PanelSettings panel;
-        panel.ViewMode = section[6] == 'L' ? leftStyle : rightStyle;
+        panel.ViewMode = section[6] == 'L' ? leftMode : rightMode;
         ov::readPanelSection(file, section, panel);
-        if (panel.Width < 0 || panel.Stolbik_File < 0 || panel.Stolbik_File > std::max(panel.Width - 30, 0)
-            || (panel.ViewMode == 3 && panel.Columns != 1))
+        if (panel.Width < 0 || panel.NameColWidth < 0 || panel.NameColWidth > std::max(panel.Width - 30, 0)
+            || (panel.ViewMode == ov::ViewMode::Full && panel.Columns != 1))
             __builtin_trap();
     }
     // The command-line algorithms over the first value of the file.

@@ -465,8 +465,8 @@ TEST_F(CopyMoveTest, ArchivePanelsTakePartInNothing)
         TBrowser archive;
         open(source, "src");
         open(archive, "dst");
-        archive.PushDisk(root / "dst/pack.zip", 1, "");
-        ASSERT_EQ(archive.DiskKind, 1);
+        archive.PushDisk(root / "dst/pack.zip", DiskKind::Archive, "");
+        ASSERT_EQ(archive.DiskKind, DiskKind::Archive);
         select(source, { "a" });
         EXPECT_FALSE(source.CopyTo(archive, move));
         EXPECT_FALSE(archive.CopyTo(source, move));
@@ -528,7 +528,7 @@ protected:
     static void openOn(TBrowser& list, const std::string& drive, const std::string& folder)
     {
         list.ShowHidden = true;
-        list.OpenDisk(drive, 0, folder + "\\");
+        list.OpenDisk(drive, DiskKind::Standard, folder + "\\");
     }
     std::string other;
 };

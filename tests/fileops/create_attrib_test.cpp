@@ -247,8 +247,8 @@ TEST_F(CreateAttribTest, MakeFolderTable)
     // An archive panel makes no folder; a relative path means nothing there.
     TBrowser::setArchiveDiskFactory([](const std::string&) { return std::make_unique<EmptyArchiveDisk>(); });
     root.write("w/pack.zip", "PK");
-    list.PushDisk(root / "w/pack.zip", 1, "");
-    ASSERT_EQ(list.DiskKind, 1);
+    list.PushDisk(root / "w/pack.zip", DiskKind::Archive, "");
+    ASSERT_EQ(list.DiskKind, DiskKind::Archive);
     const Tree before = describeTree(root.path());
     EXPECT_EQ(MakeFolderFromText(list, "INSIDE").error, "Cannot make the folder");
     EXPECT_EQ(MakeFolderFromText(list, "in\\side").error, "Cannot make the Directory");

@@ -346,8 +346,8 @@ TEST_F(CreateWindowsTest, AttribWindowInArchive)
 {
     root.write("work/pack.zip", "PK");
     TBrowser::setArchiveDiskFactory([](const std::string&) { return std::make_unique<OneMemberArchive>(); });
-    host.active.PushDisk(root / "work/pack.zip", 1, "");
-    ASSERT_EQ(host.active.DiskKind, 1);
+    host.active.PushDisk(root / "work/pack.zip", DiskKind::Archive, "");
+    ASSERT_EQ(host.active.DiskKind, DiskKind::Archive);
     host.activeCursor = indexOf(host.active, "member.txt");
     ASSERT_GT(host.activeCursor, 0);
     const Tree before = describeTree(root.path(), true);

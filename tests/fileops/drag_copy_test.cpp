@@ -127,7 +127,7 @@ TEST_F(DragCopyTest, DriveChoiceMovesThePanelWithItsFigures)
     std::string shownFolder;
     const auto previous = left.OnChangeFolder;
     left.OnChangeFolder = [&](TFPanel* panel, const std::string& side) {
-        shownFolder = panel->Path;
+        shownFolder = panel->Settings.Path;
         if (previous)
             previous(panel, side);
     };
@@ -137,8 +137,8 @@ TEST_F(DragCopyTest, DriveChoiceMovesThePanelWithItsFigures)
     ASSERT_TRUE(window.ChooseLetter('d'));
     EXPECT_EQ(left.Browser.DiskRoot, "d:\\");
     EXPECT_EQ(left.Browser.NameAt(2), "on-d.txt");
-    EXPECT_EQ(QString::fromStdString(left.Path.substr(0, 7)).toLower().toStdString(), "d:\\src\\");
-    EXPECT_EQ(shownFolder, left.Path);
+    EXPECT_EQ(QString::fromStdString(left.Settings.Path.substr(0, 7)).toLower().toStdString(), "d:\\src\\");
+    EXPECT_EQ(shownFolder, left.Settings.Path);
     const DiskSpace space = driveSpace('d');
     ASSERT_TRUE(space.known);
     EXPECT_EQ(left.TotalSpace, space.totalBytes);

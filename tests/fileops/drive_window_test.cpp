@@ -53,8 +53,8 @@ protected:
         DriveTable::instance().setDrives({ { 'c', c.path(), DriveType::Fixed },
             { 'd', d.path(), DriveType::Removable }, { 'n', n.path(), DriveType::Remote } });
         setPrompts(&scripted);
-        host.active.OpenDisk("c:\\", 0, "work\\");
-        host.other.OpenDisk("d:\\", 0, "");
+        host.active.OpenDisk("c:\\", DiskKind::Standard, "work\\");
+        host.other.OpenDisk("d:\\", DiskKind::Standard, "");
     }
     void TearDown() override
     {

@@ -95,7 +95,7 @@ protected:
     static void open(TBrowser& list, const std::string& folder)
     {
         list.ShowHidden = true;
-        list.OpenDisk("c", 0, folder.empty() ? std::string() : folder + "\\");
+        list.OpenDisk("c", DiskKind::Standard, folder.empty() ? std::string() : folder + "\\");
     }
     static int indexOf(const TBrowser& list, const std::string& name)
     {

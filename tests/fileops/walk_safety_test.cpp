@@ -417,7 +417,7 @@ TEST_F(CrossDeviceSafetyTest, MoveKeepsWhatChangedDuringIt)
     root.folder("dst");
     TBrowser list, target;
     list.ShowHidden = true;
-    list.OpenDisk("d", 0, "src\\");
+    list.OpenDisk("d", DiskKind::Standard, "src\\");
     open(target, "dst");
     select(list, { "f" });
     list.OnFileEnd = [&](TBrowser&) { append(); };
@@ -460,7 +460,7 @@ TEST_F(CrossDeviceSafetyTest, AttributesAndAclsAreKept)
         root.folder("dst");
         TBrowser list, target;
         list.ShowHidden = true;
-        list.OpenDisk("d", 0, "src\\");
+        list.OpenDisk("d", DiskKind::Standard, "src\\");
         open(target, "dst");
         select(list, { "d" });
         EXPECT_TRUE(list.CopyTo(target, move));

@@ -28,7 +28,10 @@ protected:
             result.push_back(list.NameAt(i));
         return result;
     }
-    void open(TBrowser& list, const std::string& folder = "") { list.OpenDisk("c", 0, folder); }
+    void open(TBrowser& list, const std::string& folder = "")
+    {
+        list.OpenDisk("c", DiskKind::Standard, folder);
+    }
 
     test::TempFolder root;
 };
@@ -210,7 +213,7 @@ TEST_F(BrowserTest, MissingFoldersGiveEmptyListsAndEmptyRootsGiveNothing)
     EXPECT_EQ(list.SelectedSize(), 0);
 
     // An unmapped drive behaves like a missing folder.
-    list.OpenDisk("q", 0, "");
+    list.OpenDisk("q", DiskKind::Standard, "");
     EXPECT_EQ(list.Count, 0);
 }
 
@@ -272,7 +275,7 @@ TEST_F(BrowserTest, AListReadOnAnotherThreadIsTakenOver)
     const uint64_t generation = list.generation();
     TBrowser elsewhere;
     elsewhere.ExecFirst = true;
-    std::thread reader([&elsewhere] { elsewhere.OpenDisk("c", 0, "sub\\"); });
+    std::thread reader([&elsewhere] { elsewhere.OpenDisk("c", DiskKind::Standard, "sub\\"); });
     reader.join();
     list.TakeListFrom(elsewhere);
     EXPECT_EQ(names(list), (std::vector<std::string> { "..", "a.exe", "b.txt" }));
@@ -369,14 +372,14 @@ TEST_F(BrowserTest, LeavingAnArchiveLandsOnTheArchive)
         [](const std::string& path) { return std::make_unique<FakeArchiveDisk>(path); });
     TBrowser list;
     open(list, "dir\\");
-    list.PushDisk("c:\\dir\\pack.zip", 1, "");
-    EXPECT_EQ(list.DiskKind, 1);
+    list.PushDisk("c:\\dir\\pack.zip", DiskKind::Archive, "");
+    EXPECT_EQ(list.DiskKind, DiskKind::Archive);
     EXPECT_EQ(names(list), (std::vector<std::string> { "..", "inner", "x.txt" }));
     ASSERT_TRUE(list.EnterFolder(2));
     EXPECT_EQ(names(list), (std::vector<std::string> { "..", "y.txt" }));
     ASSERT_TRUE(list.GoUp());
     ASSERT_TRUE(list.GoUp()); // out of the archive
-    EXPECT_EQ(list.DiskKind, 0);
+    EXPECT_EQ(list.DiskKind, DiskKind::Standard);
     EXPECT_EQ(list.Folder, "dir\\");
     EXPECT_EQ(list.NameAt(list.CurIndex), "pack.zip");
     TBrowser::setArchiveDiskFactory(nullptr);

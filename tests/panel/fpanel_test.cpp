@@ -121,16 +121,16 @@ protected:
     }
 
     // A panel of the given size reading folder (relative to the drive).
-    std::unique_ptr<TFPanel> makePanel(
-        int width, int height, int viewMode = 1, const std::string& folder = "", bool active = true)
+    std::unique_ptr<TFPanel> makePanel(int width, int height, ViewMode viewMode = ViewMode::Brief,
+        const std::string& folder = "", bool active = true)
     {
         auto panel = std::make_unique<TFPanel>();
         panel->PanelName = "Left";
         panel->ResetDefaults();
-        panel->ViewMode = viewMode;
+        panel->Settings.ViewMode = viewMode;
         panel->IsActive = active;
         panel->resize(width, height);
-        panel->Path = "c:\\" + folder;
+        panel->Settings.Path = "c:\\" + folder;
         panel->ReadFolder();
         return panel;
     }
@@ -231,7 +231,7 @@ TEST_F(PanelTest, BriefModePixels)
     EXPECT_EQ(pixelAt(*panel, 2 + 82, middle), rgbOf(systemColorValue(clBtnFace)));
 
     // Without the strip the list gets 11 pixels more.
-    panel->ShowScrollBar = false;
+    panel->Settings.ShowScrollBar = false;
     panel->Layout();
     EXPECT_EQ(panel->geometry().listBottom, g.listBottom + 11);
     EXPECT_EQ(pixelAt(*panel, 150, g.stripTop + 4), rgbOf(clNavy));
@@ -241,7 +241,7 @@ TEST_F(PanelTest, FullModePixels)
 {
     root.folder("dir");
     root.write("b.txt", "12345");
-    auto panel = makePanel(300, 270, 3);
+    auto panel = makePanel(300, 270, ViewMode::Full);
     const PanelGeometry g = panel->geometry();
     const int middle = 150;
     EXPECT_EQ(pixelAt(*panel, 103, middle), rgbOf(clWhite));
@@ -316,7 +316,7 @@ TEST_F(PanelTest, SelectionKeys)
     root.folder("sub/folder");
     root.write("sub/a.txt", "1234");
     root.write("sub/b.txt", "12");
-    auto panel = makePanel(250, 270, 1, "sub");
+    auto panel = makePanel(250, 270, ViewMode::Brief, "sub");
     ASSERT_EQ(panel->Browser.NameAt(1), "..");
     // Insert on ".." only moves down.
     QTest::keyClick(panel.get(), Qt::Key_Insert);
@@ -392,7 +392,7 @@ TEST_F(PanelTest, EnterDispatch)
         EXPECT_EQ(fileEnter.size(), std::string(row.event) == "file" ? 1u : 0u);
         EXPECT_EQ(resources.size(), std::string(row.event) == "resources" ? 1u : 0u);
         EXPECT_EQ(history.size(), std::string(row.name) == "pack.zip" ? 0u : 1u);
-        EXPECT_EQ(panel->Browser.DiskKind, 0);
+        EXPECT_EQ(panel->Browser.DiskKind, DiskKind::Standard);
     }
     EXPECT_EQ(recorder.calls.size(), 0u);
     pointTo(*panel, "song.mp3");
@@ -419,7 +419,7 @@ TEST_F(PanelTest, FoldersAndArchives)
     root.write("work/pack.zip");
     TBrowser::setArchiveDiskFactory(
         [](const std::string& path) { return std::make_unique<FakeArchiveDisk>(path); });
-    auto panel = makePanel(250, 270, 1, "work");
+    auto panel = makePanel(250, 270, ViewMode::Brief, "work");
     std::vector<std::string> folders, changes;
     panel->OnAddFolderHistory = [&](TFPanel*, const std::string& folder) { folders.push_back(folder); };
     panel->OnChangeFolder = [&](TFPanel*, const std::string& side) { changes.push_back(side); };
@@ -438,31 +438,31 @@ TEST_F(PanelTest, FoldersAndArchives)
     // Enter on the archive pushes a disk; ".." at its top returns onto it.
     pointTo(*panel, "pack.zip");
     QTest::keyClick(panel.get(), Qt::Key_Return);
-    EXPECT_EQ(panel->Browser.DiskKind, 1);
+    EXPECT_EQ(panel->Browser.DiskKind, DiskKind::Archive);
     EXPECT_EQ(panel->ArchiveType, "ZIP");
     EXPECT_EQ(panel->Browser.NameAt(1), "..");
     EXPECT_EQ(panel->CurrentIndex(), 1);
     QTest::keyClick(panel.get(), Qt::Key_Return);
-    EXPECT_EQ(panel->Browser.DiskKind, 0);
+    EXPECT_EQ(panel->Browser.DiskKind, DiskKind::Standard);
     EXPECT_EQ(panel->ArchiveType, "");
     EXPECT_EQ(panel->CurrentName, "pack.zip");
 
     // Ctrl+PgUp at the root of the drive only goes to the first visible row.
-    panel->Path = "c:\\";
+    panel->Settings.Path = "c:\\";
     panel->ReadFolder();
     QTest::keyClick(panel.get(), Qt::Key_Down);
     QTest::keyClick(panel.get(), Qt::Key_PageUp, Qt::ControlModifier);
     EXPECT_EQ(cursor(*panel), std::make_pair(0, 0));
     // Ctrl+\ goes to the root from a sub-folder.
-    panel->Path = "c:\\work\\sub";
+    panel->Settings.Path = "c:\\work\\sub";
     panel->ReadFolder();
-    EXPECT_EQ(panel->Path, "C:\\work\\sub\\");
+    EXPECT_EQ(panel->Settings.Path, "C:\\work\\sub\\");
     QTest::keyClick(panel.get(), Qt::Key_Backslash, Qt::ControlModifier);
     EXPECT_EQ(panel->Browser.CurrentFolder(), "c:\\");
     // A path without a drive letter reads as c:\.
-    panel->Path = "nowhere";
+    panel->Settings.Path = "nowhere";
     panel->ReadFolder();
-    EXPECT_EQ(panel->Path, "C:\\");
+    EXPECT_EQ(panel->Settings.Path, "C:\\");
 }
 
 TEST_F(PanelTest, ALinkToAFolderIsAFolderToEnter)
@@ -473,7 +473,7 @@ TEST_F(PanelTest, ALinkToAFolderIsAFolderToEnter)
     root.write("home/alpha.txt", "a");
     ASSERT_EQ(::symlink(outside.path().c_str(), (root / "home/link").c_str()), 0);
     ASSERT_EQ(::symlink("nowhere", (root / "home/broken").c_str()), 0);
-    auto panel = makePanel(250, 270, 3, "home");
+    auto panel = makePanel(250, 270, ViewMode::Full, "home");
     std::vector<std::string> names;
     for (int i = 1; i <= panel->Browser.Count; ++i)
         names.push_back(panel->Browser.NameAt(i));
@@ -499,11 +499,11 @@ TEST_F(PanelTest, ALinkToAFolderIsAFolderToEnter)
     // Ctrl+PgDn and a Path naming it enter it too.
     QTest::keyClick(panel.get(), Qt::Key_PageDown, Qt::ControlModifier);
     EXPECT_EQ(panel->Browser.CurrentFolder(), "c:\\home\\link\\");
-    panel->Path = "c:\\home\\link";
+    panel->Settings.Path = "c:\\home\\link";
     panel->ReadFolder();
     EXPECT_EQ(panel->Browser.NameAt(2), "inside.txt");
     // Enter on the dangling link hands it to the desktop as a file.
-    panel->Path = "c:\\home";
+    panel->Settings.Path = "c:\\home";
     panel->ReadFolder();
     pointTo(*panel, "broken");
     QTest::keyClick(panel.get(), Qt::Key_Return);
@@ -559,7 +559,7 @@ TEST_F(PanelTest, AFolderThatDoesNotAnswerLeavesTheWindowResponsive)
 {
     root.write("slow/inside.txt", "x");
     root.write("first.txt", "x");
-    auto panel = makePanel(300, 270, 3);
+    auto panel = makePanel(300, 270, ViewMode::Full);
     panel->show();
     SlowFolder slow;
     pointTo(*panel, "slow");
@@ -586,10 +586,10 @@ TEST_F(PanelTest, AFolderThatDoesNotAnswerLeavesTheWindowResponsive)
     EXPECT_EQ(panel->CurrentName, "slow");
 
     // A drive path given up leaves the shown path as it was.
-    panel->Path = "c:\\slow";
+    panel->Settings.Path = "c:\\slow";
     QTimer::singleShot(FPanelReadingProbeMs, panel.get(), [&] { panel->CancelRead(); });
     panel->ReadFolder();
-    EXPECT_EQ(panel->Path, "C:\\");
+    EXPECT_EQ(panel->Settings.Path, "C:\\");
     EXPECT_EQ(panel->Browser.Count, before);
 
     // Once it answers, the folder shows as any other.
@@ -606,7 +606,7 @@ TEST_F(PanelTest, TheWheelMovesThreeRowsPerNotch)
 {
     for (int i = 0; i < 40; ++i)
         root.write("file" + std::to_string(100 + i), "x");
-    auto panel = makePanel(300, 200, 3);
+    auto panel = makePanel(300, 200, ViewMode::Full);
     const auto wheel = [&](int delta) {
         QWheelEvent event(QPointF(50, 50), panel->mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, delta),
             Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
@@ -640,9 +640,9 @@ TEST_F(PanelTest, AnUnknownSortTextKeepsTheListsMode)
     root.write("a.b", "x");
     const std::pair<const char*, int> rows[] = { { "srExt", srExt }, { "srBogus", srExt },
         { "srName", srName }, { "", srName }, { "srNone", srNone } };
-    auto panel = makePanel(300, 200, 3);
+    auto panel = makePanel(300, 200, ViewMode::Full);
     for (const auto& [text, mode] : rows) {
-        panel->SortSetting = text;
+        panel->Settings.SortSetting = text;
         panel->ReadFolder();
         EXPECT_EQ(panel->Browser.SortMode, mode) << text;
     }
@@ -661,7 +661,7 @@ TEST_F(PanelTest, DrivesAndHidden)
     EXPECT_GT(panel->TotalSpace, 0);
     QTest::keyClick(panel.get(), Qt::Key_H, Qt::ControlModifier);
     EXPECT_EQ(panel->Browser.Count, 1);
-    EXPECT_FALSE(panel->ShowHiddenFiles);
+    EXPECT_FALSE(panel->Settings.ShowHiddenFiles);
     // d: is not ready and is skipped.
     std::vector<std::string> changes;
     panel->OnChangeFolder = [&](TFPanel*, const std::string& side) { changes.push_back(side); };
@@ -798,18 +798,18 @@ TEST_F(PanelTest, DragHints)
 TEST_F(PanelTest, ColumnResizing)
 {
     root.write("a.txt");
-    auto panel = makePanel(300, 270, 3);
+    auto panel = makePanel(300, 270, ViewMode::Full);
     press(*panel, { 103, 12 });
     EXPECT_EQ(panel->resizingColumn(), 1);
     move(*panel, { 150, 12 });
-    EXPECT_EQ(panel->NameColWidth, 150);
+    EXPECT_EQ(panel->Settings.NameColWidth, 150);
     EXPECT_EQ(pixelAt(*panel, 150, 150), rgbOf(clWhite));
     release(*panel, { 150, 12 });
     EXPECT_EQ(panel->resizingColumn(), 0);
     press(*panel, { 150 + 60 + 1, 12 });
     EXPECT_EQ(panel->resizingColumn(), 2);
     move(*panel, { 100, 12 }); // left of the name line: the minimum
-    EXPECT_EQ(panel->SizeColWidth, 5);
+    EXPECT_EQ(panel->Settings.SizeColWidth, 5);
     release(*panel, { 100, 12 });
     press(*panel, { 5, 12 }); // away from the lines
     EXPECT_EQ(panel->resizingColumn(), 0);
@@ -823,13 +823,13 @@ TEST_F(PanelTest, QuickViewAndInformation)
     ASSERT_TRUE(red.save(QString::fromStdString(root / "photo.jpg"), "JPG"));
     root.write("notes.txt");
     auto left = makePanel(250, 270);
-    auto right = makePanel(250, 270, 3, "", false);
+    auto right = makePanel(250, 270, ViewMode::Full, "", false);
     left->OtherPanel = right.get();
     right->OtherPanel = left.get();
 
     pointTo(*left, "photo.jpg");
     QTest::keyClick(left.get(), Qt::Key_Q, Qt::ControlModifier);
-    EXPECT_EQ(right->ViewMode, 4);
+    EXPECT_EQ(right->Settings.ViewMode, ViewMode::QuickView);
     EXPECT_EQ(right->QuickViewFile, "c:\\photo.jpg");
     // 200 x 100 narrowed to 248 wide? No: it fits, so it is shown at its size, centred.
     const QRgb centre = right->backingImage().pixel(125, 135);
@@ -845,14 +845,57 @@ TEST_F(PanelTest, QuickViewAndInformation)
     EXPECT_FALSE(right->KeyDown(Qt::Key_Down, Qt::NoModifier));
 
     QTest::keyClick(left.get(), Qt::Key_Q, Qt::ControlModifier);
-    EXPECT_EQ(right->ViewMode, 1);
-    EXPECT_EQ(right->Columns, 3);
+    EXPECT_EQ(right->Settings.ViewMode, ViewMode::Brief);
+    EXPECT_EQ(right->Settings.Columns, 3);
 
     // Information mode shows the other panel's drive; back to the mode it had.
     QTest::keyClick(left.get(), Qt::Key_L, Qt::ControlModifier);
-    EXPECT_EQ(right->ViewMode, 2);
+    EXPECT_EQ(right->Settings.ViewMode, ViewMode::Information);
     EXPECT_EQ(pixelAt(*right, 20, 200), rgbOf(clNavy));
     EXPECT_GT(countColor(*right, 5, 8, 245, 30, clWhite), 0);
     QTest::keyClick(left.get(), Qt::Key_L, Qt::ControlModifier);
-    EXPECT_EQ(right->ViewMode, 1);
+    EXPECT_EQ(right->Settings.ViewMode, ViewMode::Brief);
+}
+
+// A whole set of settings goes in and comes back as it went in: the font,
+// which sizes the size and date columns, does not replace the stored widths;
+// the bounds are the panel's own; the list sorts by the stored mode.
+TEST_F(PanelTest, SettingsComeBackAsTheyWentIn)
+{
+    auto panel = makePanel(250, 270);
+    PanelSettings in = defaultPanelSettings(Side::Right);
+    in.Left = 7;
+    in.Top = 9;
+    in.Width = 301;
+    in.Height = 222;
+    in.Path = "c:\\sub\\";
+    in.Columns = 1;
+    in.ShowFileDate = false;
+    in.Show_FilesColor = false;
+    in.Show_ToolBar = false;
+    in.ExecFirst = false;
+    in.SortSetting = "srSize";
+    in.PanelFon = 5;
+    in.Font_Name = "Courier New";
+    in.Font_Size = 12;
+    in.Font_Color = 255;
+    in.Font_Bold = true;
+    in.NameColWidth = 150;
+    in.SizeColWidth = 41;
+    in.DateColWidth = 42;
+    panel->setSettings(in);
+    const PanelSettings out = panel->settings();
+    EXPECT_EQ(QRect(out.Left, out.Top, out.Width, out.Height), QRect(7, 9, 301, 222));
+    EXPECT_EQ(panel->geometry().width, 301);
+    EXPECT_EQ(out.FontSizeSetting, 12); // the font remembers its size
+    EXPECT_EQ(out.SizeColWidth, 41);
+    EXPECT_EQ(out.DateColWidth, 42);
+    EXPECT_EQ(panel->Browser.SortMode, srSize);
+    const auto tie = [](const PanelSettings& p) {
+        return std::tie(p.Path, p.Columns, p.ShowFileDate, p.Show_FilesColor, p.Show_ToolBar, p.ExecFirst,
+            p.SortSetting, p.PanelFon, p.Font_Name, p.Font_Size, p.Font_Color, p.Font_Bold, p.NameColWidth,
+            p.ViewMode);
+    };
+    EXPECT_TRUE(tie(out) == tie(in));
+    EXPECT_EQ(out.ViewMode, ViewMode::Full);
 }

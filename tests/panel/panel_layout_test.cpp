@@ -25,28 +25,29 @@ TEST(PanelGeometry, Table)
             nameColWidth;
     } rows[] = {
         // 250 x 270 at size 8: LH = 270 - 38 - 25 - 11 = 196; R = 192 / 16 = 12.
-        { "brief default", { 250, 270, 8, 8, 13, 3, 1, true, 103, 60, 75 }, 25, 38, 11, 221, 12, 3, 82, 80,
+        { "brief default", { 250, 270, 8, 8, 13, 3, ViewMode::Brief, true, 103, 60, 75 }, 25, 38, 11, 221, 12,
+            3, 82, 80, 103 },
+        { "no strip gives 11 more", { 250, 270, 8, 8, 13, 3, ViewMode::Brief, false, 103, 60, 75 }, 25, 38, 0,
+            232, 12, 3, 82, 80, 103 },
+        { "full mode is one column", { 250, 270, 8, 8, 13, 3, ViewMode::Full, true, 103, 60, 75 }, 25, 38, 11,
+            221, 12, 1, 247, 245, 103 },
+        { "name column cut to W - 11", { 100, 270, 8, 8, 13, 3, ViewMode::Full, true, 400, 60, 75 }, 25, 38,
+            11, 221, 12, 1, 97, 95, 89 },
+        { "name column at least 10", { 250, 270, 8, 8, 13, 3, ViewMode::Full, true, 2, 1, 1 }, 25, 38, 11,
+            221, 12, 1, 247, 245, 10 },
+        { "size 10: header 1.5 x C, footer 40",
+            { 250, 270, 10, 10, 15, 2, ViewMode::Brief, true, 103, 60, 75 }, 23, 40, 11, 219, 9, 2, 123, 121,
             103 },
-        { "no strip gives 11 more", { 250, 270, 8, 8, 13, 3, 1, false, 103, 60, 75 }, 25, 38, 0, 232, 12, 3,
-            82, 80, 103 },
-        { "full mode is one column", { 250, 270, 8, 8, 13, 3, 3, true, 103, 60, 75 }, 25, 38, 11, 221, 12, 1,
-            247, 245, 103 },
-        { "name column cut to W - 11", { 100, 270, 8, 8, 13, 3, 3, true, 400, 60, 75 }, 25, 38, 11, 221, 12,
-            1, 97, 95, 89 },
-        { "name column at least 10", { 250, 270, 8, 8, 13, 3, 3, true, 2, 1, 1 }, 25, 38, 11, 221, 12, 1, 247,
-            245, 10 },
-        { "size 10: header 1.5 x C, footer 40", { 250, 270, 10, 10, 15, 2, 1, true, 103, 60, 75 }, 23, 40, 11,
-            219, 9, 2, 123, 121, 103 },
-        { "size 6: header 2 x C, footer 24", { 250, 270, 6, 6, 9, 1, 1, true, 103, 60, 75 }, 18, 24, 11, 235,
-            17, 1, 247, 245, 103 },
-        { "font size 0 reads as 8", { 250, 270, 0, 0, 13, 3, 1, true, 103, 60, 75 }, 25, 38, 11, 221, 12, 3,
-            82, 80, 103 },
-        { "columns clamped to 10", { 250, 270, 8, 8, 13, 99, 1, true, 103, 60, 75 }, 25, 38, 11, 221, 12, 10,
-            24, 22, 103 },
-        { "columns clamped to 1", { 250, 270, 8, 8, 13, -4, 1, true, 103, 60, 75 }, 25, 38, 11, 221, 12, 1,
-            247, 245, 103 },
-        { "tiny window keeps one row", { 20, 30, 8, 8, 13, 3, 1, true, 103, 60, 75 }, 25, 38, 11, -19, 1, 3,
-            5, 3, 10 },
+        { "size 6: header 2 x C, footer 24", { 250, 270, 6, 6, 9, 1, ViewMode::Brief, true, 103, 60, 75 }, 18,
+            24, 11, 235, 17, 1, 247, 245, 103 },
+        { "font size 0 reads as 8", { 250, 270, 0, 0, 13, 3, ViewMode::Brief, true, 103, 60, 75 }, 25, 38, 11,
+            221, 12, 3, 82, 80, 103 },
+        { "columns clamped to 10", { 250, 270, 8, 8, 13, 99, ViewMode::Brief, true, 103, 60, 75 }, 25, 38, 11,
+            221, 12, 10, 24, 22, 103 },
+        { "columns clamped to 1", { 250, 270, 8, 8, 13, -4, ViewMode::Brief, true, 103, 60, 75 }, 25, 38, 11,
+            221, 12, 1, 247, 245, 103 },
+        { "tiny window keeps one row", { 20, 30, 8, 8, 13, 3, ViewMode::Brief, true, 103, 60, 75 }, 25, 38,
+            11, -19, 1, 3, 5, 3, 10 },
     };
     for (const Row& row : rows) {
         const PanelGeometry g = computePanelGeometry(row.in);
@@ -63,7 +64,8 @@ TEST(PanelGeometry, Table)
         EXPECT_EQ(g.nameColWidth, row.nameColWidth);
     }
     // The strip and the cells.
-    const PanelGeometry g = computePanelGeometry({ 250, 270, 8, 8, 13, 3, 1, true, 103, 60, 75 });
+    const PanelGeometry g
+        = computePanelGeometry({ 250, 270, 8, 8, 13, 3, ViewMode::Brief, true, 103, 60, 75 });
     EXPECT_EQ(g.stripLeft, 3);
     EXPECT_EQ(g.stripRight, 246);
     EXPECT_EQ(g.stripTop, 261);
@@ -71,8 +73,8 @@ TEST(PanelGeometry, Table)
     EXPECT_EQ(g.cellLeft(13), 3 + 82);
     EXPECT_EQ(g.cellTop(13), 25 + 16 + 2);
     // A zero-width panel is not laid out (and divides by nothing).
-    EXPECT_FALSE(computePanelGeometry({ 0, 270, 8, 8, 13, 3, 1, true, 103, 60, 75 }).laidOut);
-    EXPECT_FALSE(computePanelGeometry({ 250, 0, 8, 8, 13, 3, 1, true, 103, 60, 75 }).laidOut);
+    EXPECT_FALSE(computePanelGeometry({ 0, 270, 8, 8, 13, 3, ViewMode::Brief, true, 103, 60, 75 }).laidOut);
+    EXPECT_FALSE(computePanelGeometry({ 250, 0, 8, 8, 13, 3, ViewMode::Brief, true, 103, 60, 75 }).laidOut);
     EXPECT_EQ(footerLineSpacing(8), 13);
     EXPECT_EQ(footerLineSpacing(9), 14);
 }
@@ -366,7 +368,7 @@ TEST(QuickSearch, FirstMatchInListOrder)
     root.write("alpha.txt");
     DriveTable::instance().setDrives({ { 'c', root.path(), DriveType::Fixed } });
     TBrowser list;
-    list.OpenDisk("c", 0, "");
+    list.OpenDisk("c", DiskKind::Standard, "");
     EXPECT_EQ(list.NameAt(quickSearchIndex(list, "re")), "READ.ME");
     EXPECT_EQ(list.NameAt(quickSearchIndex(list, "rem")), "rem.txt");
     EXPECT_EQ(quickSearchIndex(list, "zz"), 0);

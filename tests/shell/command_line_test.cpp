@@ -132,10 +132,10 @@ TEST(CommandLine, ReopenFolderIsTheFolderHoldingAnArchive)
     };
     TBrowser::setArchiveDiskFactory([](const std::string& path) { return std::make_unique<Archive>(path); });
     TBrowser list;
-    list.OpenDisk("c:\\", 0, "work\\");
+    list.OpenDisk("c:\\", DiskKind::Standard, "work\\");
     EXPECT_EQ(reopenFolder(list), "c:\\work\\");
-    list.PushDisk("c:\\work\\pack.zip", 1, "");
-    ASSERT_EQ(list.DiskKind, 1);
+    list.PushDisk("c:\\work\\pack.zip", DiskKind::Archive, "");
+    ASSERT_EQ(list.DiskKind, DiskKind::Archive);
     list.EnterFolder(2);
     EXPECT_NE(list.CurrentFolder(), "c:\\work\\");
     EXPECT_EQ(reopenFolder(list), "c:\\work\\");

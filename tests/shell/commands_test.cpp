@@ -161,9 +161,9 @@ TEST_F(ShellCommandTest, EveryKeyReloadsToTheSameState)
     {
         TForm1 form;
         EXPECT_EQ(form.MainSettings.Language, "ITALIAN");
-        EXPECT_EQ(form.LeftPanel()->ViewMode, 2);
+        EXPECT_EQ(form.LeftPanel()->Settings.ViewMode, ViewMode::Information);
         EXPECT_EQ(form.RightPanel()->Browser.SortMode, 3);
-        EXPECT_TRUE(form.LeftPanel()->FontBold);
+        EXPECT_TRUE(form.LeftPanel()->Settings.Font_Bold);
         form.MainSettings.ConfirmExit = false;
         ASSERT_TRUE(form.Save_INI());
     }
@@ -178,6 +178,49 @@ TEST_F(ShellCommandTest, EveryKeyReloadsToTheSameState)
                 = section == "Confirm" && key == "Exit" ? "0" : written.readString(section, key, "");
             EXPECT_EQ(saved.readString(section, key, "?"), expected) << section << "/" << key;
         }
+    }
+}
+
+// ov.ini as a saved window wrote it loads and saves to the same bytes: the
+// panels take their whole sections over (the keys they draw nothing with
+// too: Show_FilesColor, Show_ToolBar, Font_Color) and give them back.
+TEST_F(ShellCommandTest, LoadingThenSavingChangesNoByte)
+{
+    const std::string panel
+        = "Path=c:\\alpha\\\nColumns=2\nShow_FileDate=0\nShow_FilesColor=0\nShow_ToolBar=0\n"
+          "SorthMethod=srDate\nPanelFon=5\nLineColorSlave=-2147483632\nFont_Name=Courier New\n"
+          "Font_Size=10\nFont_Color=255\nFont_Style=[fsBold]\nStolbik_File=150\n"
+          "Stolbik_FileType=55\nStolbik_Date=66\n";
+    struct Row {
+        const char* name;
+        std::string text;
+    } rows[] = {
+        { "first start", "" },
+        { "every panel key set",
+            "[Global]\nLeft_Style=3\nRight_Style=4\n[Panel_Left]\n" + panel + "[Panel_Right]\n" + panel },
+        { "information on the right, stored number out of range on the left",
+            "[Global]\nLeft_Style=0\nRight_Style=2\n[Panel_Right]\nShow_FilesColor=0\nFont_Color=-16\n" },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        writeIni(row.text);
+        // Shown, so that the panels are laid out as the user sees them.
+        const auto loadAndSave = [this] {
+            TForm1 form;
+            activate(form);
+            ASSERT_TRUE(form.Save_INI());
+        };
+        loadAndSave();
+        const std::string first = readFile(home / "ov.ini");
+        loadAndSave();
+        EXPECT_EQ(readFile(home / "ov.ini"), first);
+        const IniFile saved = IniFile::fromText(first);
+        const IniFile written = IniFile::fromText(row.text);
+        for (const char* section : { "Panel_Left", "Panel_Right" })
+            for (const char* key : { "Show_FilesColor", "Show_ToolBar", "Font_Color" })
+                EXPECT_EQ(saved.readString(section, key, "?"),
+                    written.readString(section, key, key[0] == 'F' ? "16777215" : "1"))
+                    << section << "/" << key;
     }
 }
 
@@ -318,7 +361,7 @@ TEST_F(ShellCommandTest, ATypedCommandThatCannotStartSaysWhy)
     EXPECT_EQ(prompts.asked.back().icon, Icon::Error);
     // Ctrl+] takes the other panel's folder, a link's own path included.
     drive.folder("deep/er");
-    form.RightPanel()->Path = "c:\\deep\\er";
+    form.RightPanel()->Settings.Path = "c:\\deep\\er";
     form.RightPanel()->ReadFolder();
     press(form, Qt::Key_BracketRight, Qt::ControlModifier);
     EXPECT_EQ(form.ComLine()->text().toStdString(), shellQuoted(drive / "deep/er/"));
@@ -394,7 +437,7 @@ TEST_F(ShellCommandTest, AnEmptyPanelHasNoEntryToViewEditOrEnter)
     TForm1 form;
     activate(form);
     TFPanel* panel = form.ActivePanel();
-    panel->Path = "q:\\";
+    panel->Settings.Path = "q:\\";
     panel->ReadFolder();
     ASSERT_EQ(panel->Browser.Count, 0);
     EXPECT_FALSE(panel->HasCurrentEntry());
@@ -550,8 +593,8 @@ TEST_F(ShellCommandTest, SetDefaultConfigurationAsksThenResets)
     EXPECT_EQ(form.MainSettings.Main_Splitter, 20);
     form.RunCommand("SetDefaultConfig");
     EXPECT_EQ(form.MainSettings.Main_Splitter, 7);
-    EXPECT_EQ(form.LeftPanel()->PanelFon, 0x800000);
-    EXPECT_EQ(form.LeftPanel()->NameColWidth, 103);
+    EXPECT_EQ(form.LeftPanel()->Settings.PanelFon, 0x800000);
+    EXPECT_EQ(form.LeftPanel()->Settings.NameColWidth, 103);
     EXPECT_EQ(form.pos(), QPoint(0, 0));
     EXPECT_EQ(prompts.asked[0].text, "Do you want set default configuration of Orvanta ?");
 }
@@ -605,18 +648,18 @@ TEST_F(ShellCommandTest, ViewModesAndTheirChecks)
     form.MainSettings.AutoSave = false;
     TFPanel* left = form.LeftPanel();
     form.RunCommand("ExtendedView");
-    EXPECT_EQ(left->ViewMode, 3);
-    EXPECT_EQ(left->Columns, 1);
+    EXPECT_EQ(left->Settings.ViewMode, ViewMode::Full);
+    EXPECT_EQ(left->Settings.Columns, 1);
     form.RunCommand("ShowFiles");
-    EXPECT_EQ(left->ViewMode, 1);
-    EXPECT_EQ(left->Columns, 3);
+    EXPECT_EQ(left->Settings.ViewMode, ViewMode::Brief);
+    EXPECT_EQ(left->Settings.Columns, 3);
     // Information only while neither panel shows it.
-    form.RightPanel()->ViewMode = 2;
+    form.RightPanel()->Settings.ViewMode = ViewMode::Information;
     form.RunCommand("InfoView");
-    EXPECT_EQ(left->ViewMode, 1);
-    form.RightPanel()->ViewMode = 3;
+    EXPECT_EQ(left->Settings.ViewMode, ViewMode::Brief);
+    form.RightPanel()->Settings.ViewMode = ViewMode::Full;
     form.RunCommand("InfoView");
-    EXPECT_EQ(left->ViewMode, 2);
+    EXPECT_EQ(left->Settings.ViewMode, ViewMode::Information);
     form.RunCommand("ActiveRight");
     EXPECT_EQ(form.ActiveSide, "Right");
     EXPECT_TRUE(form.MenuAction("Panel_Right")->isChecked());

@@ -47,9 +47,9 @@ TEST(KeyRouting, StepsInTheirOrder)
     KeyState search;
     search.searchVisible = true;
     KeyState quickView;
-    quickView.activeMode = 4;
+    quickView.activeMode = ViewMode::QuickView;
     KeyState info;
-    info.activeMode = 2;
+    info.activeMode = ViewMode::Information;
     KeyState history;
     history.historyEmpty = false;
     KeyState wave253;

@@ -137,8 +137,8 @@ TEST_F(MainWindowTest, FirstStartWithoutIni)
     EXPECT_EQ(form.ActiveSide, "Left");
     EXPECT_TRUE(form.LeftPanel()->IsActive);
     EXPECT_FALSE(form.RightPanel()->IsActive);
-    EXPECT_EQ(form.LeftPanel()->ViewMode, 1);
-    EXPECT_EQ(form.RightPanel()->ViewMode, 3);
+    EXPECT_EQ(form.LeftPanel()->Settings.ViewMode, ViewMode::Brief);
+    EXPECT_EQ(form.RightPanel()->Settings.ViewMode, ViewMode::Full);
     EXPECT_EQ(form.LeftPanel()->Browser.CurrentFolder(), "c:\\");
     EXPECT_EQ(form.RightPanel()->Browser.NameAt(1), "alpha");
     EXPECT_EQ(form.windowTitle(), "Orvanta v1.11");

@@ -21,8 +21,8 @@ std::string readFile(const std::string& path)
 
 struct Loaded {
     TMainSettings settings;
-    int leftStyle = 1;
-    int rightStyle = 3;
+    ViewMode leftStyle = ViewMode::Brief;
+    ViewMode rightStyle = ViewMode::Full;
     PanelSettings left;
     PanelSettings right;
 };
@@ -52,8 +52,8 @@ TEST(SettingsFile, LoadRules)
     } rows[] = {
         { "no file: every default", "",
             [](const Loaded& l) {
-                EXPECT_EQ(l.leftStyle, 1);
-                EXPECT_EQ(l.rightStyle, 3);
+                EXPECT_EQ(l.leftStyle, ViewMode::Brief);
+                EXPECT_EQ(l.rightStyle, ViewMode::Full);
                 EXPECT_EQ(l.settings.Language, "ENGLISH");
                 EXPECT_EQ(l.settings.Main_Splitter, 7);
                 EXPECT_TRUE(l.settings.ConfirmCopy);
@@ -64,21 +64,21 @@ TEST(SettingsFile, LoadRules)
             } },
         { "two information panels", "[Global]\nLeft_Style=2\nRight_Style=2\n",
             [](const Loaded& l) {
-                EXPECT_EQ(l.leftStyle, 1);
-                EXPECT_EQ(l.rightStyle, 2);
+                EXPECT_EQ(l.leftStyle, ViewMode::Brief);
+                EXPECT_EQ(l.rightStyle, ViewMode::Information);
             } },
         { "a style above 4", "[Global]\nLeft_Style=5\nRight_Style=4\n",
             [](const Loaded& l) {
-                EXPECT_EQ(l.leftStyle, 1);
-                EXPECT_EQ(l.rightStyle, 1);
+                EXPECT_EQ(l.leftStyle, ViewMode::Brief);
+                EXPECT_EQ(l.rightStyle, ViewMode::Brief);
             } },
         { "name column capped by the width read", "[Panel_Left]\nWidth=200\nStolbik_File=300\n",
-            [](const Loaded& l) { EXPECT_EQ(l.left.Stolbik_File, 170); } },
+            [](const Loaded& l) { EXPECT_EQ(l.left.NameColWidth, 170); } },
         { "the cap of the smallest width does not overflow",
             "[Panel_Left]\nWidth=-2147483648\nStolbik_File=5\n",
             [](const Loaded& l) {
                 EXPECT_EQ(l.left.Width, 0);
-                EXPECT_EQ(l.left.Stolbik_File, 0);
+                EXPECT_EQ(l.left.NameColWidth, 0);
             } },
         { "sizes that drive drawing are clamped",
             "[Global]\nMain_Splitter=100000\n[Panel_Left]\nFont_Size=100000\nStolbik_FileType=-5\nStolbik_"
@@ -87,12 +87,12 @@ TEST(SettingsFile, LoadRules)
             [](const Loaded& l) {
                 EXPECT_EQ(l.settings.Main_Splitter, 100);
                 EXPECT_EQ(l.left.Font_Size, 72);
-                EXPECT_EQ(l.left.Length, 72);
-                EXPECT_EQ(l.left.Stolbik_FileType, 0);
-                EXPECT_EQ(l.left.Stolbik_Date, 0);
+                EXPECT_EQ(l.left.FontSizeSetting, 72);
+                EXPECT_EQ(l.left.SizeColWidth, 0);
+                EXPECT_EQ(l.left.DateColWidth, 0);
                 EXPECT_EQ(l.left.Height, 0);
                 EXPECT_EQ(l.right.Font_Size, 4);
-                EXPECT_EQ(l.right.Length, 4);
+                EXPECT_EQ(l.right.FontSizeSetting, 4);
             } },
         { "a negative gap is no gap", "[Global]\nMain_Splitter=-40\n",
             [](const Loaded& l) { EXPECT_EQ(l.settings.Main_Splitter, 0); } },
@@ -101,8 +101,8 @@ TEST(SettingsFile, LoadRules)
         { "unknown sort text keeps the mode",
             "[Panel_Left]\nSorthMethod=srBogus\n[Panel_Right]\nSorthMethod=srSize\n",
             [](const Loaded& l) {
-                EXPECT_EQ(l.left.SortMode, PanelSettings().SortMode);
-                EXPECT_EQ(l.right.SortMode, 3);
+                EXPECT_EQ(l.left.SortSetting, PanelSettings().SortSetting);
+                EXPECT_EQ(l.right.SortSetting, "srSize");
             } },
         { "only [fsBold] is bold",
             "[Panel_Left]\nFont_Style=[fsBold,fsItalic]\n[Panel_Right]\nFont_Style=[fsBold]\n",
@@ -122,7 +122,7 @@ TEST(SettingsFile, LoadRules)
                 EXPECT_EQ(l.left.PanelFon, 255);
             } },
         { "the font size is the remembered size", "[Panel_Left]\nLength=8\nFont_Size=12\n",
-            [](const Loaded& l) { EXPECT_EQ(l.left.Length, 12); } },
+            [](const Loaded& l) { EXPECT_EQ(l.left.FontSizeSetting, 12); } },
         { "maximized window", "[MainForm]\nStateWin=1\nTop=5\n",
             [](const Loaded& l) { EXPECT_EQ(l.settings.StateWin, 1); } },
         { "Interface and DialUp keys",
@@ -152,11 +152,11 @@ TEST(SettingsFile, SaveWritesEverySectionAndKeyInOrder)
     state.Left = 170;
     state.Width = 446;
     state.Height = 337;
-    state.LeftPanel.ViewMode = 1;
-    state.RightPanel.ViewMode = 3;
+    state.LeftPanel.ViewMode = ViewMode::Brief;
+    state.RightPanel.ViewMode = ViewMode::Full;
     state.RightPanel.Columns = 1;
     state.RightPanel.Font_Bold = true;
-    state.RightPanel.SortMode = 2;
+    state.RightPanel.SortSetting = "srExt";
     EXPECT_TRUE(writeSettingsFile(ini, settings, state));
     EXPECT_EQ(settings.Language, "ENGLISH");
     const std::string golden = readFile(OV_SHELL_FIXTURES "/ov_ini_golden.ini");
@@ -203,16 +203,16 @@ TEST(SettingsFile, EveryFieldSurvivesASaveAndALoad)
     state.Height = 500;
     PanelSettings& p = state.LeftPanel;
     p = { 1, 2, 300, 400, "d:\\work\\", 4, 10, false, false, false, false, false, false, false, false, false,
-        false, false, 4, 1, 2, 3, 4, 5, 6, 7, -2147483632, 9, 10, "Courier New", 10, 12, true, 150, 50, 60,
-        2 };
-    state.RightPanel.ViewMode = 4;
-    state.RightPanel.SortMode = 0;
+        false, false, "srDate", 1, 2, 3, 4, 5, 6, 7, -2147483632, 9, 10, "Courier New", 10, 12, true, 150, 50,
+        60, ViewMode::Information };
+    state.RightPanel.ViewMode = ViewMode::QuickView;
+    state.RightPanel.SortSetting = "srNone";
     IniFile ini = IniFile::fromText("");
     ASSERT_TRUE(writeSettingsFile(ini, settings, state));
 
     const Loaded back = load(ini.text());
-    EXPECT_EQ(back.leftStyle, 2);
-    EXPECT_EQ(back.rightStyle, 4);
+    EXPECT_EQ(back.leftStyle, ViewMode::Information);
+    EXPECT_EQ(back.rightStyle, ViewMode::QuickView);
     TMainSettings expected = settings;
     expected.IniLoad = true;
     expected.Top = 10;
@@ -230,15 +230,15 @@ TEST(SettingsFile, EveryFieldSurvivesASaveAndALoad)
     };
     EXPECT_TRUE(tie(back.settings) == tie(expected));
     const auto panelTie = [](const PanelSettings& q) {
-        return std::tie(q.Left, q.Top, q.Width, q.Height, q.Path, q.Columns, q.Length, q.Show_FreeDisk,
-            q.Show_FileName, q.Show_FileSize, q.Show_FileDate, q.Show_FileColors, q.Show_CurDir,
-            q.Show_FileHide, q.Show_FilesColor, q.Show_ScrollBar, q.Show_ToolBar, q.Param_ExecBegin,
-            q.SortMode, q.FileColor, q.DirectoryColor, q.FileSelectColor, q.DirectorySelectColor, q.PanelFon,
+        return std::tie(q.Left, q.Top, q.Width, q.Height, q.Path, q.Columns, q.FontSizeSetting,
+            q.ShowFreeDisk, q.ShowFileName, q.ShowFileSize, q.ShowFileDate, q.ShowFileColors, q.ShowCurDir,
+            q.ShowHiddenFiles, q.Show_FilesColor, q.ShowScrollBar, q.Show_ToolBar, q.ExecFirst, q.SortSetting,
+            q.FileColor, q.DirectoryColor, q.FileSelectColor, q.DirectorySelectColor, q.PanelFon,
             q.PanelSelectFon, q.LineColor, q.LineColorSlave, q.SysTextColor, q.SysInfoText, q.Font_Name,
-            q.Font_Size, q.Font_Color, q.Font_Bold, q.Stolbik_File, q.Stolbik_FileType, q.Stolbik_Date);
+            q.Font_Size, q.Font_Color, q.Font_Bold, q.NameColWidth, q.SizeColWidth, q.DateColWidth);
     };
     EXPECT_TRUE(panelTie(back.left) == panelTie(p));
-    EXPECT_EQ(back.right.SortMode, 0);
+    EXPECT_EQ(back.right.SortSetting, "srNone");
 }
 
 TEST(SettingsFile, SortTexts)
@@ -250,8 +250,52 @@ TEST(SettingsFile, SortTexts)
     EXPECT_EQ(sortMethodMode("srBogus"), -1);
     // An unknown text leaves whatever mode the panel has, here by extension.
     PanelSettings byExtension;
-    byExtension.SortMode = 2;
+    byExtension.SortSetting = "srExt";
     readPanelSection(IniFile::fromText("[Panel_Left]\nSorthMethod=srBogus\n"), "Panel_Left", byExtension);
-    EXPECT_EQ(byExtension.SortMode, 2);
+    EXPECT_EQ(byExtension.SortSetting, "srExt");
     EXPECT_EQ(sortMethodMode("srExt"), 2);
+}
+
+// Left_Style / Right_Style as stored, to the two panels' modes: the four
+// numbers name their modes; the pair rules first (two information panels,
+// a number above 4), then any number that names no mode reads as brief.
+TEST(SettingsFile, StoredViewModes)
+{
+    using V = ViewMode;
+    const struct Row {
+        const char* left;
+        const char* right;
+        V expectedLeft;
+        V expectedRight;
+    } rows[] = {
+        { nullptr, nullptr, V::Brief, V::Full }, { "1", "3", V::Brief, V::Full },
+        { "3", "1", V::Full, V::Brief }, { "4", "2", V::QuickView, V::Information },
+        { "2", "4", V::Information, V::QuickView }, { "2", "2", V::Brief, V::Information },
+        { "5", "3", V::Brief, V::Brief }, { "3", "99", V::Brief, V::Brief },
+        { "0", "4", V::Brief, V::QuickView }, { "-1", "2", V::Brief, V::Information },
+        { "-2147483648", "3", V::Brief, V::Full },
+        { "full", "brief", V::Brief, V::Full }, // not a number: the current modes stay
+    };
+    for (const Row& row : rows) {
+        std::string text = "[Global]\n";
+        if (row.left)
+            text += std::string("Left_Style=") + row.left + "\nRight_Style=" + row.right + "\n";
+        SCOPED_TRACE(text);
+        const Loaded loaded = load(text);
+        EXPECT_EQ(loaded.leftStyle, row.expectedLeft);
+        EXPECT_EQ(loaded.rightStyle, row.expectedRight);
+        // What loads is what is written back.
+        SaveState state;
+        state.LeftPanel.ViewMode = loaded.leftStyle;
+        state.RightPanel.ViewMode = loaded.rightStyle;
+        TMainSettings settings;
+        IniFile ini = IniFile::fromText("");
+        ASSERT_TRUE(writeSettingsFile(ini, settings, state));
+        EXPECT_EQ(ini.readInteger("Global", "Left_Style", 0), storedNumber(row.expectedLeft));
+        EXPECT_EQ(ini.readInteger("Global", "Right_Style", 0), storedNumber(row.expectedRight));
+    }
+    for (int stored = -3; stored <= 7; ++stored) {
+        const V mode = viewModeOf(stored);
+        EXPECT_EQ(storedNumber(mode), stored >= 1 && stored <= 4 ? stored : 1) << stored;
+    }
 }

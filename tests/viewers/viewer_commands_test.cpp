@@ -91,7 +91,7 @@ TEST_F(ViewerCommands, PictureViewerPagesThePanelAndClosesOnText)
     TForm1 form;
     form.MainSettings.AutoSave = false;
     TFPanel* panel = form.ActivePanel();
-    panel->Path = "c:\\";
+    panel->Settings.Path = "c:\\";
     panel->ReadFolder();
     cursorTo(panel, "a.jpg");
     const FileHandler* view = CommandRegistry::instance().findFileHandler("ViewPicture");
