@@ -327,7 +327,7 @@ bool TFormExtract::hostPaths(std::string& archive, std::string& target)
     const std::string name = active.NameAt(m_host->CurrentIndex(PanelSide::Active));
     const std::string path = active.CurrentFolder() + name;
     std::optional<std::string> source;
-    if (active.DiskKind == 0 && !name.empty() && name != "..")
+    if (active.DiskKind == DiskKind::Standard && !name.empty() && name != "..")
         source = DriveTable::instance().toHost(path);
     if (!source) {
         // An entry inside an archive is no file of a drive: an archive in

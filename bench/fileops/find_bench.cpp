@@ -103,7 +103,7 @@ public:
 void BM_WindowHandler(benchmark::State& state)
 {
     Host host;
-    host.list.OpenDisk("c", 0, "t\\");
+    host.list.OpenDisk("c", DiskKind::Standard, "t\\");
     TFormFind& window = TFormFind::instance();
     window.Prepare(host);
     window.findChild<QComboBox*>("ComboBox_Mask")->setEditText("*.*");
@@ -125,7 +125,7 @@ void BM_CountingHandler(benchmark::State& state)
 {
     for (auto _ : state) {
         TBrowser list;
-        list.OpenDisk("c", 0, "t\\");
+        list.OpenDisk("c", DiskKind::Standard, "t\\");
         long hits = 0;
         list.OnFindFile = [&hits](TBrowser&, const std::string&, const std::string&) { ++hits; };
         list.FindFiles("t\\", "*.*");
