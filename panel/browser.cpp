@@ -210,7 +210,11 @@ void TBrowser::PushDisk(const std::string& root, int kind, const std::string& fo
     if (kind == 1) {
         if (!archiveFactory())
             return;
+        // The archive is read here, letting messages through: keys that
+        // arrive meanwhile must not push a second disk or re-read the list.
+        Busy = true;
         disk = archiveFactory()(root);
+        Busy = false;
         if (!disk)
             return;
     } else {

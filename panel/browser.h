@@ -84,8 +84,10 @@ public:
     void FindNextMatch(const std::string& masks);
     void Stop();
 
-    // The full path of the current folder: DiskRoot + Folder.
-    std::string CurrentFolder() const { return DiskRoot + Folder; }
+    // The full path of the current folder: DiskRoot + Folder; inside an
+    // archive the archive's path, "\" and the folder ("c:\x.zip\docs\"),
+    // which no real file can be taken for.
+    std::string CurrentFolder() const { return DiskKind == 1 ? DiskRoot + "\\" + Folder : DiskRoot + Folder; }
     // True when the list is at the top of the bottom-most disk.
     bool AtRoot() const;
     // Counts re-reads; a walk compares it to know its list is still the one it started on.

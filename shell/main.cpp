@@ -19,6 +19,9 @@
 #ifdef OV_HAVE_EDITOR
 #include "viewers/edit_window.h"
 #endif
+#ifdef OV_HAVE_ARC_DISK
+#include "panel/arc_disk.h"
+#endif
 
 #include <QApplication>
 #include <QTimer>
@@ -43,6 +46,9 @@ int main(int argc, char** argv)
 #endif
 #ifdef OV_HAVE_EDITOR
     ov::registerEditorCommands();
+#endif
+#ifdef OV_HAVE_ARC_DISK
+    ov::installArchiveDiskForPanels();
 #endif
     ov::TForm1 form;
     prompts.setParent(&form);
