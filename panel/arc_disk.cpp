@@ -419,6 +419,7 @@ void installArchiveDisk(ArchiveDiskReport report)
         disk->Read();
         return disk;
     });
+    TBrowser::setMemberTaker(takeOutMember);
 }
 
 void installArchiveDiskForPanels()

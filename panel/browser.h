@@ -97,6 +97,13 @@ public:
     // installs itself here; without one, archives cannot be entered.
     using DiskFactory = std::function<std::unique_ptr<TDiskInterface>(const std::string& root)>;
     static void setArchiveDiskFactory(DiskFactory factory);
+    // Entry index as a file on a drive, for viewers and programs: on a drive
+    // its own path; a file in an archive is taken out first through the
+    // hook the archive disk installs (empty when it cannot be). Folders and
+    // ".." give their path in the list.
+    std::string LocalPath(int index);
+    using MemberTaker = std::function<std::string(TBrowser& list, int index)>;
+    static void setMemberTaker(MemberTaker taker);
 
     // Builds the sort key of an entry read as number readingNumber.
     static std::string BuildSortKey(
