@@ -55,6 +55,14 @@ public:
     std::function<void(TExtractorBase& Sender, const std::string& FN, std::string& Password, bool& TryAgain)>
         OnGetPassword;
 
+    // Chooses members and places them below the output folder (a copy out
+    // of one folder of an archive). Called with the path a member would be
+    // written to below the output folder ("/" separators, no "." or ".."
+    // components); returns the path to write it to instead, or empty to
+    // pass the member over without a message. A stored name with a ".."
+    // component is then passed over silently too: no chosen member has one.
+    std::function<std::string(const std::string& path)> PlaceMember;
+
     // A percentage of `done` in `total`: rounded, capped at 100, 0 when
     // total < 1.
     static uint8_t percent(int64_t done, int64_t total)

@@ -3,6 +3,7 @@
 #include "fileops/attrib_window.h"
 #include "fileops/copy_window.h"
 #include "fileops/delete_window.h"
+#include "fileops/extract_window.h"
 #include "fileops/file_color_window.h"
 #include "fileops/file_colors.h"
 #include "fileops/folder_hist_window.h"
@@ -34,6 +35,10 @@ void registerFileOpsCommands()
     registerCommand("Delete", [](TForm1& form) {
         FormHost host(form);
         TFormDelete::Execute(host);
+    });
+    registerCommand("Extract", [](TForm1& form) {
+        FormHost host(form);
+        TFormExtract::Execute(host);
     });
     registerCommand("MkDir", [](TForm1& form) {
         FormHost host(form);

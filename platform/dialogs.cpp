@@ -70,6 +70,13 @@ bool ScriptedPrompts::askText(const std::string& caption, const std::string& lab
     return true;
 }
 
+bool ScriptedPrompts::askSecret(const std::string& caption, const std::string& label, std::string& value)
+{
+    const bool answered = askText(caption, label, value);
+    asked.back().icon = Icon::Password;
+    return answered;
+}
+
 bool ScriptedPrompts::chooseColor(int32_t& color)
 {
     asked.push_back({ std::to_string(color), "color", Buttons::OkCancel, Icon::None });

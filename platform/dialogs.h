@@ -17,7 +17,8 @@ enum class Answer { None, Ok, Cancel, Yes, No, YesToAll, NoToAll, Abort, Retry, 
 
 enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, YesYesToAllNoCancel, AbortRetryIgnore, RetryCancel };
 
-enum class Icon { None, Information, Warning, Error, Question };
+// Password marks a masked question (askSecret) in a ScriptedPrompts record.
+enum class Icon { None, Information, Warning, Error, Question, Password };
 
 struct Question {
     std::string text;
@@ -39,6 +40,13 @@ public:
     virtual std::string saveFile(
         const std::string& caption, const std::string& folder, const std::string& filter)
         = 0;
+    // Asks for a secret line (a password), shown masked while typed; false
+    // when the user cancels. Services without one cancel.
+    virtual bool askSecret(const std::string& caption, const std::string& label, std::string& value)
+    {
+        (void)caption, (void)label, (void)value;
+        return false;
+    }
     // The colour dialog, opened on color (0x00BBGGRR); false, with color
     // unchanged, when the user cancels. Services without one cancel.
     virtual bool chooseColor(int32_t& color)
@@ -62,13 +70,15 @@ Answer messageBox(const std::string& text, const std::string& caption, Buttons b
 class ScriptedPrompts : public PromptService {
 public:
     std::deque<Answer> answers;
-    std::deque<std::string> texts; // answers for askText (and file dialogs)
+    std::deque<std::string> texts; // answers for askText, askSecret and file dialogs
     std::deque<int32_t> colors; // answers for chooseColor; none left cancels
     std::vector<Question> asked;
     int unanswered = 0;
 
     Answer ask(const Question& question) override;
     bool askText(const std::string& caption, const std::string& label, std::string& value) override;
+    // Recorded like askText, with the Password icon.
+    bool askSecret(const std::string& caption, const std::string& label, std::string& value) override;
     std::string openFile(
         const std::string& caption, const std::string& folder, const std::string& filter) override;
     std::string saveFile(

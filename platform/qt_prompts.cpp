@@ -28,6 +28,7 @@ Answer QtPrompts::ask(const Question& question)
         box.setIcon(QMessageBox::Question);
         break;
     case Icon::None:
+    case Icon::Password:
         break;
     }
     struct Choice {
@@ -78,6 +79,16 @@ bool QtPrompts::askText(const std::string& caption, const std::string& label, st
     bool ok = false;
     const QString text = QInputDialog::getText(m_parent, QString::fromStdString(caption),
         QString::fromStdString(label), QLineEdit::Normal, QString::fromStdString(value), &ok);
+    if (ok)
+        value = text.toStdString();
+    return ok;
+}
+
+bool QtPrompts::askSecret(const std::string& caption, const std::string& label, std::string& value)
+{
+    bool ok = false;
+    const QString text = QInputDialog::getText(m_parent, QString::fromStdString(caption),
+        QString::fromStdString(label), QLineEdit::Password, QString(), &ok);
     if (ok)
         value = text.toStdString();
     return ok;

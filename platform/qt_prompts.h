@@ -16,6 +16,7 @@ public:
     void setParent(QWidget* parent) { m_parent = parent; }
     Answer ask(const Question& question) override;
     bool askText(const std::string& caption, const std::string& label, std::string& value) override;
+    bool askSecret(const std::string& caption, const std::string& label, std::string& value) override;
     std::string openFile(
         const std::string& caption, const std::string& folder, const std::string& filter) override;
     std::string saveFile(

@@ -8,10 +8,24 @@ namespace ov {
 
 std::string memberTarget(TExtractorBase& x, const std::string& name)
 {
-    const std::string target = hasParentComponent(name) ? std::string() : x.SetTargetName(name);
-    if (target.empty())
+    const bool parent = hasParentComponent(name);
+    if (parent && x.PlaceMember)
+        return {};
+    const std::string target = parent ? std::string() : x.SetTargetName(name);
+    if (target.empty()) {
         x.nonFatal(msgInvalidFileName, name);
-    return target;
+        return target;
+    }
+    if (!x.PlaceMember)
+        return target;
+    // SetTargetName puts the output folder ("/" adds nothing) before "/"
+    // and the member's path.
+    const std::string folder = x.targetFolder();
+    const std::size_t prefix = folder == "/" ? 0 : folder.size();
+    const std::string placed = x.PlaceMember(target.substr(prefix + 1));
+    if (placed.empty() || hasParentComponent(placed))
+        return {};
+    return target.substr(0, prefix) + "/" + placed;
 }
 
 bool memberAccepted(TExtractorBase& x, const std::string& target, TDateTime fileDate, int32_t recNum)

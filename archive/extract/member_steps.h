@@ -14,7 +14,8 @@ class TExtractorBase;
 
 // The output path of member `name` (display form, "\" separators), or
 // empty, after non-fatal 25243 "Invalid file name", when the name has a
-// ".." component or leaves nothing to write.
+// ".." component or leaves nothing to write. With PlaceMember set, the
+// member goes where it says, or is passed over silently.
 std::string memberTarget(TExtractorBase& x, const std::string& name);
 
 // OnFileExists (when the target exists and the handler is assigned), then
