@@ -604,3 +604,60 @@ TEST_F(ArcDiskTest, ArcLsToolListsAsThePanel)
     const ToolRun inside = runTool("arc ls '" + root / "pack.zip" + "' a", scratch);
     EXPECT_NE(inside.out.find("big.bin\t1000\t"), std::string::npos) << inside.out;
 }
+
+// ovtool arc cp copies entries of one folder out as F5 from the archive
+// panel does: folders with everything below them, names relative to the
+// folder; a link placed at the target is never written through; a damaged
+// member is an error with its number.
+TEST_F(ArcDiskTest, ArcCpToolCopiesOut)
+{
+    if (!fs::exists(kTool))
+        GTEST_SKIP() << "ovtool is not built";
+    if (!haveTool("zip"))
+        GTEST_SKIP() << "zip is missing";
+    makeTree();
+    ASSERT_EQ(run("cd " + root / "src" + " && zip -r ../pack.zip a c.txt"), 0);
+    test::TempFolder scratch;
+    const std::string zip = "'" + root / "pack.zip" + "'";
+    struct Row {
+        std::string paths;
+        int status;
+        std::vector<std::pair<std::string, std::string>> files; // target file, its source in src/
+    } rows[] = {
+        { "", 0, { { "a/b.txt", "a/b.txt" }, { "a/d/e.txt", "a/d/e.txt" }, { "c.txt", "c.txt" } } },
+        { "a/d", 0, { { "d/e.txt", "a/d/e.txt" } } },
+        { "'a\\b.txt' a/d", 0, { { "b.txt", "a/b.txt" }, { "d/e.txt", "a/d/e.txt" } } },
+        { "a/missing.txt", 1, {} },
+    };
+    int n = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.paths);
+        const std::string target = root / ("out" + std::to_string(n++));
+        const ToolRun result = runTool("arc cp " + zip + " '" + target + "' " + row.paths, scratch);
+        EXPECT_EQ(result.status, row.status) << result.err;
+        std::size_t files = 0;
+        if (fs::exists(target))
+            for (const auto& item : fs::recursive_directory_iterator(target))
+                files += item.is_regular_file() ? 1 : 0;
+        EXPECT_EQ(files, row.files.size());
+        for (const auto& [file, source] : row.files)
+            EXPECT_EQ(readAll(target + "/" + file), readAll(root / ("src/" + source))) << file;
+    }
+
+    // A link at the target is replaced, never written through.
+    const std::string outside = root.write("outside.txt", "keep");
+    root.folder("linked");
+    fs::create_symlink(outside, root / "linked/c.txt");
+    const ToolRun linked = runTool("arc cp " + zip + " '" + root / "linked" + "' c.txt", scratch);
+    EXPECT_EQ(readAll(outside), "keep") << linked.err;
+
+    // A damaged member: the CRC error reaches stderr with its number.
+    std::string bytes = readAll(root / "pack.zip");
+    const auto at = bytes.find("sea");
+    ASSERT_NE(at, std::string::npos);
+    bytes[at] = 'S';
+    std::ofstream(root / "bad.zip", std::ios::binary) << bytes;
+    const ToolRun bad = runTool("arc cp '" + root / "bad.zip" + "' '" + root / "badout" + "' c.txt", scratch);
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_NE(bad.err.find("ovtool arc: error 25"), std::string::npos) << bad.err;
+}
