@@ -58,6 +58,7 @@ void TArchiveCommon::clearEntry()
     VersionMadeBy = VersionNeeded = 0;
     Encrypted = false;
     ExternalAttr = 0;
+    UnixMode.reset();
     VolumeName.clear();
 }
 

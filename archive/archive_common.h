@@ -75,7 +75,21 @@ public:
     uint8_t VersionNeeded = 0;
     bool Encrypted = false;
     uint16_t ExternalAttr = 0;
+    // The member's Unix mode, file type included, when the archive's host
+    // keeps one in the attribute field (ARJ and RAR made on Unix); read
+    // as DOS bits its permissions would pass for folder or hidden flags.
+    // The file type agrees with the lister's own folder test.
+    std::optional<uint32_t> UnixMode;
     std::string VolumeName;
+    // The Unix mode of a member stored with `mode`, typed as a folder or not.
+    static uint32_t typedUnixMode(uint32_t mode, bool folder)
+    {
+        constexpr uint32_t typeBits = 0170000;
+        constexpr uint32_t folderType = 0040000;
+        if (folder)
+            return (mode & 07777) | folderType;
+        return (mode & typeBits) == folderType ? (mode & 07777) | 0100000 : mode;
+    }
 
     // Clears every field of the current entry.
     void clearEntry();

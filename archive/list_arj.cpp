@@ -47,6 +47,8 @@ void ListingRun::listArj()
         l.UnpackedSize = header.unpacked();
         l.Crc = header.crc();
         l.ExternalAttr = header.dosAttributes();
+        if (header.unixHost())
+            l.UnixMode = TArchiveCommon::typedUnixMode(header.mode(), folder);
         l.FileName = name(header.storedName, header.nameEncoding());
         l.MethodName = arjMethodName(header.method(), folder);
         const std::string startVolume = TArchiveCommon::fileNamePart(volumePath);

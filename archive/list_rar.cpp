@@ -192,6 +192,8 @@ void ListingRun::listRar()
                     = h[15] == hostUnix ? (folder ? 0x10 : 0x20) : static_cast<uint16_t>(attributes);
                 if (folder)
                     l.ExternalAttr |= 0x10;
+                if (h[15] == hostUnix)
+                    l.UnixMode = TArchiveCommon::typedUnixMode(attributes, folder);
                 if (volumeSet)
                     l.VolumeName = TArchiveCommon::fileNamePart(volumePath);
                 report(position, folder);

@@ -1,5 +1,7 @@
 // ovtool arc: lists archives ("l") and hands testing and extraction ("t",
-// "x") to the extraction command when this build has it.
+// "x") to the extraction command, the panel's view of an archive ("ls") to
+// arc_panel.cpp and the copy out of an archive panel ("cp") to arc_copy.cpp
+// when this build has them.
 //
 //   ovtool arc l [--dirs] [--mask MASK] ARCHIVE
 // prints the kind, then one line per member:
@@ -27,6 +29,12 @@
 #ifdef OV_CMD_arc_extract
 int ovtoolArcExtract(int argc, char** argv, ov::OemCodePage codePage);
 #endif
+#ifdef OV_CMD_arc_panel
+int ovtoolArcLs(int argc, char** argv);
+#endif
+#if defined(OV_CMD_arc_copy) && defined(OV_CMD_arc_panel)
+int ovtoolArcCopy(int argc, char** argv);
+#endif
 
 namespace {
 
@@ -34,7 +42,9 @@ int usage()
 {
     std::fprintf(stderr,
         "usage: ovtool arc [--codepage 437|866|852] l [--dirs] [--mask MASK] ARCHIVE\n"
-        "       ovtool arc [--codepage 437|866|852] t|x ...\n");
+        "       ovtool arc [--codepage 437|866|852] t|x ...\n"
+        "       ovtool arc ls [--hidden] [--sort MODE] ARCHIVE [FOLDER]\n"
+        "       ovtool arc cp ARCHIVE DIR [PATH...]\n");
     return 2;
 }
 
@@ -124,6 +134,14 @@ int ovtoolArc(int argc, char** argv)
     const std::string verb = argv[1];
     if (verb == "l")
         return list(argc, argv, codePage);
+#ifdef OV_CMD_arc_panel
+    if (verb == "ls")
+        return ovtoolArcLs(argc, argv);
+#endif
+#if defined(OV_CMD_arc_copy) && defined(OV_CMD_arc_panel)
+    if (verb == "cp")
+        return ovtoolArcCopy(argc, argv);
+#endif
     if (verb == "t" || verb == "x") {
 #ifdef OV_CMD_arc_extract
         return ovtoolArcExtract(argc, argv, codePage);

@@ -68,7 +68,7 @@ const Command commands[] = {
     { "ls", ovtoolLs, "ls [--sort name|ext|size|date|none] [--hidden] [--mask M] PATH" },
 #endif
 #ifdef OV_CMD_arc
-    { "arc", ovtoolArc, "arc l|t|x ..." },
+    { "arc", ovtoolArc, "arc l|t|x|ls|cp ..." },
 #endif
 #ifdef OV_CMD_get
     { "get", ovtoolGet, "get [--proxy host:port] [--user u:p] URL [FILE]" },

@@ -74,6 +74,31 @@ void TBrowser::setArchiveDiskFactory(DiskFactory factory)
     archiveFactory() = std::move(factory);
 }
 
+namespace {
+
+TBrowser::MemberTaker& memberTaker()
+{
+    static TBrowser::MemberTaker taker;
+    return taker;
+}
+
+} // namespace
+
+void TBrowser::setMemberTaker(MemberTaker taker)
+{
+    memberTaker() = std::move(taker);
+}
+
+std::string TBrowser::LocalPath(int index)
+{
+    if (index < 1 || index > Count)
+        return std::string();
+    const Entry& entry = Entries[static_cast<std::size_t>(index - 1)];
+    if (DiskKind != DiskKind::Archive || entry.isFolder() || entry.IsParent)
+        return CurrentFolder() + entry.FullName;
+    return memberTaker() ? memberTaker()(*this, index) : std::string();
+}
+
 bool TBrowser::MatchMask(std::string_view name, std::string_view masks)
 {
     return ov::MatchMask(name, masks);
@@ -210,7 +235,11 @@ void TBrowser::PushDisk(const std::string& root, ov::DiskKind kind, const std::s
     if (kind == ov::DiskKind::Archive) {
         if (!archiveFactory())
             return;
+        // The archive is read here, letting messages through: keys that
+        // arrive meanwhile must not push a second disk or re-read the list.
+        Busy = true;
         disk = archiveFactory()(root);
+        Busy = false;
         if (!disk)
             return;
     } else {

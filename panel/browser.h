@@ -84,8 +84,10 @@ public:
     void FindNextMatch(const std::string& masks);
     void Stop();
 
-    // The full path of the current folder: DiskRoot + Folder.
-    std::string CurrentFolder() const { return DiskRoot + Folder; }
+    // The full path of the current folder: DiskRoot + Folder; inside an
+    // archive the archive's path, "\" and the folder ("c:\x.zip\docs\"),
+    // which no real file can be taken for.
+    std::string CurrentFolder() const { return DiskKind == DiskKind::Archive ? DiskRoot + "\\" + Folder : DiskRoot + Folder; }
     // True when the list is at the top of the bottom-most disk.
     bool AtRoot() const;
     // Counts re-reads; a walk compares it to know its list is still the one it started on.
@@ -95,6 +97,13 @@ public:
     // installs itself here; without one, archives cannot be entered.
     using DiskFactory = std::function<std::unique_ptr<TDiskInterface>(const std::string& root)>;
     static void setArchiveDiskFactory(DiskFactory factory);
+    // Entry index as a file on a drive, for viewers and programs: on a drive
+    // its own path; a file in an archive is taken out first through the
+    // hook the archive disk installs (empty when it cannot be). Folders and
+    // ".." give their path in the list.
+    std::string LocalPath(int index);
+    using MemberTaker = std::function<std::string(TBrowser& list, int index)>;
+    static void setMemberTaker(MemberTaker taker);
 
     // Builds the sort key of an entry read as number readingNumber.
     static std::string BuildSortKey(

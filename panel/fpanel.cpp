@@ -980,7 +980,10 @@ void TFPanel::EnterItem()
     }
     if (OnAddFileHistory)
         OnAddFileHistory(this, entry.FullName);
-    const std::string fullPath = Browser.CurrentFolder() + entry.FullName;
+    // A member of an archive is taken out into the private cache and opened there.
+    const std::string fullPath = Browser.LocalPath(index);
+    if (fullPath.empty())
+        return;
     const std::string extension = dottedExtension(entry.FullName);
     if (oneOf(extension,
             { ".bmp", ".jpg", ".gif", ".ico", ".mid", ".rmi", ".mp2", ".mp3", ".xm", ".s3m", ".stm", ".mod",
@@ -994,9 +997,6 @@ void TFPanel::EnterItem()
             OnOpenResources(this, fullPath);
         return;
     }
-    // A file inside an archive has no host file to hand to the desktop.
-    if (Browser.DiskKind != DiskKind::Standard)
-        return;
     const auto host = DriveTable::instance().toHost(fullPath);
     if (!host)
         return;
@@ -1004,6 +1004,12 @@ void TFPanel::EnterItem()
     // Programs run in the shown folder: the classic extensions and what
     // Linux itself runs (an ELF image or a "#!" script with an execute bit).
     const bool program = oneOf(extension, { ".exe", ".com", ".bat" }) || isExecutableProgram(*host);
+    if (program && Browser.DiskKind != DiskKind::Standard) {
+        // A program in an archive is shown, never started.
+        if (OnFileEnter)
+            OnFileEnter(this, fullPath);
+        return;
+    }
     const bool started
         = program ? launcher().startProgram({ *host }, workingFolder) : launcher().openDocument(*host);
     if (!started)
@@ -1033,6 +1039,9 @@ void TFPanel::EnterFolderUnderCursor()
     const Entry& entry = Browser.Entries[static_cast<std::size_t>(index - 1)];
     if (entry.isFolder() && !entry.IsParent)
         enterFolderAt(index);
+    else if (!entry.isFolder() && Browser.DiskKind == 0
+        && oneOf(upperAscii(entry.Ext), { "ZIP", "RAR", "LZH", "ARC", "HA", "CAB", "ARJ" }))
+        EnterItem(); // an archive is entered as Enter enters it
 }
 
 void TFPanel::GoRoot()

@@ -30,6 +30,9 @@
 #include "tools/life_commands.h"
 #include "tools/tetris_commands.h"
 #endif
+#ifdef OV_HAVE_ARC_DISK
+#include "panel/arc_disk.h"
+#endif
 
 #include <QApplication>
 #include <QTimer>
@@ -65,6 +68,9 @@ int main(int argc, char** argv)
 #ifdef OV_HAVE_GAMES
     ov::registerLifeCommands();
     ov::registerTetrisCommands();
+#endif
+#ifdef OV_HAVE_ARC_DISK
+    ov::installArchiveDiskForPanels();
 #endif
     ov::TForm1 form;
     prompts.setParent(&form);

@@ -1329,18 +1329,26 @@ void TForm1::reportLaunchFailure(const std::string& what)
 void TForm1::ViewCommand()
 {
     // An empty list has no entry: its CurrentPath is the folder itself.
-    const TFPanel* panel = ActivePanel();
+    TFPanel* panel = ActivePanel();
     if (!panel->HasCurrentEntry())
         return;
-    File_Work(panel->CurrentPath());
+    // In an archive: a copy taken out into the private cache.
+    if (const std::string path = panel->Browser.LocalPath(panel->CurrentIndex()); !path.empty())
+        File_Work(path);
 }
 
 void TForm1::EditCommand()
 {
-    const TFPanel* panel = ActivePanel();
+    TFPanel* panel = ActivePanel();
     if (!panel->HasCurrentEntry() || panel->CurrentIsFolder || panel->CurrentName == ".."
         || panel->CurrentName.empty())
         return;
+    if (panel->Browser.DiskKind == DiskKind::Archive) {
+        // A throw-away copy of a member: shown read-only, as edits would be lost.
+        if (const std::string copy = panel->Browser.LocalPath(panel->CurrentIndex()); !copy.empty())
+            runFileHandler("ViewText", copy);
+        return;
+    }
     const std::string path = panel->CurrentPath();
     if (MainSettings.EditorType != "int") {
         // The file goes to the editor as an argument of its own.
