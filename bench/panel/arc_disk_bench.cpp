@@ -119,13 +119,13 @@ void BM_into_and_back(benchmark::State& state, const char* which)
     ov::DriveTable::instance().setDrives({ { 'c', "/", ov::DriveType::Fixed } });
     ov::installArchiveDisk(nullptr);
     ov::TBrowser list;
-    list.OpenDisk("c", DiskKind::Standard, "");
-    list.PushDisk(ov::DriveTable::instance().fromHost(archive->string()).value_or(""), DiskKind::Archive, "");
+    list.OpenDisk("c", ov::DiskKind::Standard, "");
+    list.PushDisk(ov::DriveTable::instance().fromHost(archive->string()).value_or(""), ov::DiskKind::Archive, "");
     int index = 0;
     for (int i = 1; i <= list.Count; ++i)
         if (list.NameAt(i) == "d50")
             index = i;
-    if (list.DiskKind != DiskKind::Archive || index == 0) {
+    if (list.DiskKind != ov::DiskKind::Archive || index == 0) {
         state.SkipWithError("archive not listed");
         return;
     }
