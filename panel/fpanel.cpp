@@ -1039,7 +1039,7 @@ void TFPanel::EnterFolderUnderCursor()
     const Entry& entry = Browser.Entries[static_cast<std::size_t>(index - 1)];
     if (entry.isFolder() && !entry.IsParent)
         enterFolderAt(index);
-    else if (!entry.isFolder() && Browser.DiskKind == 0
+    else if (!entry.isFolder() && Browser.DiskKind == DiskKind::Standard
         && oneOf(upperAscii(entry.Ext), { "ZIP", "RAR", "LZH", "ARC", "HA", "CAB", "ARJ" }))
         EnterItem(); // an archive is entered as Enter enters it
 }
