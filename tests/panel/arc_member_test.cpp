@@ -81,7 +81,7 @@ TEST(ArcMember, EnterOnMembersActsOnACopy)
     // Ctrl+PgDn enters the archive as Enter does.
     pointTo(panel, "pack.zip");
     QTest::keyClick(&panel, Qt::Key_PageDown, Qt::ControlModifier);
-    ASSERT_EQ(panel.Browser.DiskKind, 1);
+    ASSERT_EQ(panel.Browser.DiskKind, DiskKind::Archive);
     EXPECT_EQ(panel.CurrentPath(), "c:\\pack.zip\\..");
 
     // A program is shown from its copy, never started.
@@ -108,7 +108,7 @@ TEST(ArcMember, EnterOnMembersActsOnACopy)
     // Ctrl+PgUp twice: out of docs, out of the archive onto it.
     QTest::keyClick(&panel, Qt::Key_PageUp, Qt::ControlModifier);
     QTest::keyClick(&panel, Qt::Key_PageUp, Qt::ControlModifier);
-    EXPECT_EQ(panel.Browser.DiskKind, 0);
+    EXPECT_EQ(panel.Browser.DiskKind, DiskKind::Standard);
     EXPECT_EQ(panel.CurrentName, "pack.zip");
 
     removePrivateCacheFolder();
