@@ -84,7 +84,7 @@ TEST_F(ResourceCommands, OpensOnExecutablesOnly)
     form.MainSettings.AutoSave = false;
     form.setGeometry(40, 50, 700, 500);
     TFPanel* panel = form.ActivePanel();
-    panel->Path = "c:\\";
+    panel->Settings.Path = "c:\\";
     panel->ReadFolder();
 
     cursorTo(panel, "notes.txt");
