@@ -87,7 +87,10 @@ public:
     // The full path of the current folder: DiskRoot + Folder; inside an
     // archive the archive's path, "\" and the folder ("c:\x.zip\docs\"),
     // which no real file can be taken for.
-    std::string CurrentFolder() const { return DiskKind == DiskKind::Archive ? DiskRoot + "\\" + Folder : DiskRoot + Folder; }
+    std::string CurrentFolder() const
+    {
+        return DiskKind == DiskKind::Archive ? DiskRoot + "\\" + Folder : DiskRoot + Folder;
+    }
     // True when the list is at the top of the bottom-most disk.
     bool AtRoot() const;
     // Counts re-reads; a walk compares it to know its list is still the one it started on.

@@ -120,7 +120,8 @@ void BM_into_and_back(benchmark::State& state, const char* which)
     ov::installArchiveDisk(nullptr);
     ov::TBrowser list;
     list.OpenDisk("c", ov::DiskKind::Standard, "");
-    list.PushDisk(ov::DriveTable::instance().fromHost(archive->string()).value_or(""), ov::DiskKind::Archive, "");
+    list.PushDisk(
+        ov::DriveTable::instance().fromHost(archive->string()).value_or(""), ov::DiskKind::Archive, "");
     int index = 0;
     for (int i = 1; i <= list.Count; ++i)
         if (list.NameAt(i) == "d50")

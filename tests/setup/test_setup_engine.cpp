@@ -195,7 +195,7 @@ TEST_F(InstallTest, DamagedPayloadsWriteNothing)
     addToSize(longer.find("PK\x01\x02") + 24);
     const Row rows[] = {
         { "flipped bit", flipped, "ov" },
-        { "shorter than declared", longer, "size does not match" },
+        { "shorter than declared", longer, "ov is damaged" },
         { "cut in half", good.substr(0, good.size() / 2), "damaged" },
         { "cut before the end record", good.substr(0, good.size() - 4), "damaged" },
         { "missing", "", "Cannot open" },
