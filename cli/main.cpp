@@ -42,6 +42,9 @@ int ovtoolSysinfo(int argc, char** argv);
 #ifdef OV_CMD_rtf
 int ovtoolRtf(int argc, char** argv);
 #endif
+#ifdef OV_CMD_mnu
+int ovtoolMnu(int argc, char** argv);
+#endif
 
 namespace {
 
@@ -94,6 +97,9 @@ const Command commands[] = {
 #endif
 #ifdef OV_CMD_rtf
     { "rtf", ovtoolRtf, "rtf [--runs] FILE" },
+#endif
+#ifdef OV_CMD_mnu
+    { "mnu", ovtoolMnu, "mnu [--run N | --rewrite] FILE" },
 #endif
 };
 
