@@ -228,7 +228,7 @@ bool runMenuLaunch(const MenuLaunch& launch, std::string* failure)
         started = run.runShellCommand(launch.argv.front(), launch.workingFolder);
         break;
     case MenuLaunch::Kind::Open:
-        started = run.openDocument(launch.argv.front());
+        started = run.openDocument(launch.argv.front(), launch.workingFolder);
         break;
     }
     if (!started && failure)

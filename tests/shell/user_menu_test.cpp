@@ -219,13 +219,18 @@ TEST(UserMenuStart, PlansEveryKindOfEntry)
     setLauncher(&recorder);
     std::string failure;
     EXPECT_TRUE(runMenuLaunch(*planMenuCommand("command.com /c ls"), &failure));
+    EXPECT_TRUE(runMenuLaunch(*planMenuCommand("d:\\bat\\go.BAT"), &failure));
     recorder.result = false;
     EXPECT_FALSE(runMenuLaunch(*planMenuCommand("top -b"), &failure));
     EXPECT_EQ(failure, "recorded failure");
     setLauncher(nullptr);
-    ASSERT_EQ(recorder.calls.size(), 2u);
+    ASSERT_EQ(recorder.calls.size(), 3u);
     EXPECT_EQ(recorder.calls[0].kind, "shell");
-    EXPECT_EQ(recorder.calls[1].kind, "start");
-    EXPECT_EQ(recorder.calls[1].argv, (std::vector<std::string> { "top", "-b" }));
+    // The batch file opens through the desktop in its own folder.
+    EXPECT_EQ(recorder.calls[1].kind, "open");
+    EXPECT_EQ(recorder.calls[1].argv, (std::vector<std::string> { root + "/bat/go.BAT" }));
+    EXPECT_EQ(recorder.calls[1].workingFolder, root + "/bat");
+    EXPECT_EQ(recorder.calls[2].kind, "start");
+    EXPECT_EQ(recorder.calls[2].argv, (std::vector<std::string> { "top", "-b" }));
     DriveTable::instance().reset();
 }
