@@ -54,6 +54,9 @@ int ovtoolDial(int argc, char** argv);
 #ifdef OV_CMD_setup
 int ovtoolSetup(int argc, char** argv);
 #endif
+#ifdef OV_CMD_mnu
+int ovtoolMnu(int argc, char** argv);
+#endif
 
 namespace {
 
@@ -118,6 +121,9 @@ const Command commands[] = {
 #endif
 #ifdef OV_CMD_setup
     { "setup", ovtoolSetup, "setup [--target DIR] [--yes] [--no-shortcuts] [PAYLOAD]" },
+#endif
+#ifdef OV_CMD_mnu
+    { "mnu", ovtoolMnu, "mnu [--run N | --rewrite] FILE" },
 #endif
 };
 

@@ -242,7 +242,7 @@ bool isExecutableProgram(const std::string& hostPath)
     return n >= 2 && head[0] == '#' && head[1] == '!';
 }
 
-bool ProcessLauncher::openDocument(const std::string& hostPath)
+bool ProcessLauncher::openDocument(const std::string& hostPath, const std::string& workingFolder)
 {
     if (!onPath("xdg-open")) {
         failure = "xdg-open, which opens files with the desktop's programs, is not installed";
@@ -250,7 +250,7 @@ bool ProcessLauncher::openDocument(const std::string& hostPath)
     }
     // xdg-open hands the file on and ends at once; an error from it in the
     // first moments means no program took the file.
-    return spawnDetached({ "xdg-open", hostPath }, "", failure, 400);
+    return spawnDetached({ "xdg-open", hostPath }, workingFolder, failure, 400);
 }
 
 bool ProcessLauncher::startProgram(const std::vector<std::string>& argv, const std::string& workingFolder)
@@ -268,9 +268,9 @@ bool ProcessLauncher::runShellCommand(const std::string& command, const std::str
     return spawnDetached(terminalArgv(terminal, command), workingFolder, failure);
 }
 
-bool RecordingLauncher::openDocument(const std::string& hostPath)
+bool RecordingLauncher::openDocument(const std::string& hostPath, const std::string& workingFolder)
 {
-    calls.push_back({ "open", { hostPath }, "" });
+    calls.push_back({ "open", { hostPath }, workingFolder });
     failure = result ? std::string() : reason;
     return result;
 }

@@ -23,8 +23,9 @@ public:
     virtual ~Launcher() = default;
     // Each call returns false when nothing could be started, with the reason
     // in failure, in words a user can act on.
-    // Opens a document (host path) with the desktop's default program.
-    virtual bool openDocument(const std::string& hostPath) = 0;
+    // Opens a document (host path) with the desktop's default program, in
+    // workingFolder when one is given.
+    virtual bool openDocument(const std::string& hostPath, const std::string& workingFolder = "") = 0;
     // Starts argv[0] with its arguments in workingFolder (host path; empty:
     // the current folder), without waiting.
     virtual bool startProgram(const std::vector<std::string>& argv, const std::string& workingFolder) = 0;
@@ -62,7 +63,7 @@ std::vector<std::string> mapProgram(const std::string& program, const std::vecto
 // The launcher that starts processes for real (fork + exec, detached).
 class ProcessLauncher : public Launcher {
 public:
-    bool openDocument(const std::string& hostPath) override;
+    bool openDocument(const std::string& hostPath, const std::string& workingFolder = "") override;
     bool startProgram(const std::vector<std::string>& argv, const std::string& workingFolder) override;
     bool runShellCommand(const std::string& command, const std::string& workingFolder) override;
 };
@@ -79,7 +80,7 @@ public:
     bool result = true;
     std::string reason = "recorded failure"; // failure when result is false
 
-    bool openDocument(const std::string& hostPath) override;
+    bool openDocument(const std::string& hostPath, const std::string& workingFolder = "") override;
     bool startProgram(const std::vector<std::string>& argv, const std::string& workingFolder) override;
     bool runShellCommand(const std::string& command, const std::string& workingFolder) override;
 };

@@ -6,6 +6,7 @@
 #include "platform/process_messages.h"
 #include "platform/qt_prompts.h"
 #include "shell/main_window.h"
+#include "shell/user_menu_commands.h"
 
 #ifdef OV_HAVE_FILEOPS
 #include "fileops/find_and_drive_commands.h"
@@ -47,6 +48,7 @@ int main(int argc, char** argv)
     ov::QtPrompts prompts;
     ov::setPrompts(&prompts);
 
+    ov::registerShellWindowCommands();
 #ifdef OV_HAVE_FILEOPS
     ov::registerFileOpsCommands();
     ov::registerFindAndDriveCommands();
