@@ -1,8 +1,8 @@
 // Menu entries as freedesktop Desktop Entry files (Desktop Entry
-// Specification 1.5): the group [Desktop Entry] with Type=Application, the
+// format, version 1.5): the group [Desktop Entry] with Type=Application, the
 // name, the icon, the working folder (Path) and the command (Exec).
 //
-// Exec is written by the specification's two levels of escaping: each
+// Exec is written with the format's two levels of escaping: each
 // argument that holds a reserved character (space, quote, backslash, "$",
 // backquote, ...) is put in double quotes with '"', '`', '$' and '\'
 // preceded by a backslash, a literal '%' is doubled, and then the whole

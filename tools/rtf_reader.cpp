@@ -1,5 +1,5 @@
 // The RTF reader; see rtf_reader.h. Control words and their meaning follow
-// Microsoft's "Rich Text Format (RTF) Specification", version 1.9.1.
+// Microsoft's published Rich Text Format documentation, version 1.9.1.
 //
 // One pass over the bytes. Each '{' saves the formatting state on a stack
 // (at most MaxGroupDepth entries), each '}' restores it; the state also says

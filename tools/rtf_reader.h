@@ -3,7 +3,7 @@
 // knows nothing of windows (rtf_text_document.h puts the result into a
 // QTextDocument).
 //
-// What it reads (a subset of Microsoft's "Rich Text Format Specification"
+// What it reads (a subset of Microsoft's published Rich Text Format
 // 1.9.1): groups; \par \line \tab and the common special characters;
 // character formatting \b \i \ul \ulnone \plain \fs \cf \f; paragraph
 // formatting \pard \ql \qc \qr \qj \li \fi \sb \sa \tx; the colour table; the font table

@@ -133,9 +133,9 @@ TEST(VersionInfo, FormattingTables)
 
 TEST(VersionInfo, DamagedBlocksStayInsideTheirBytes)
 {
-    test::VersionSpec spec;
-    spec.strings = { { "CompanyName", "Orvanta" } };
-    const test::Bytes good = test::versionInfo(spec);
+    test::VersionFields layout;
+    layout.strings = { { "CompanyName", "Orvanta" } };
+    const test::Bytes good = test::versionInfo(layout);
     ASSERT_TRUE(VersionInfo::parse(span(good)));
 
     // Every truncation parses or fails, but never reads past the end (the

@@ -168,37 +168,37 @@ Bytes ResourceTreeWriter::image() const
     return pe.build();
 }
 
-Bytes dialogTemplate(const DialogSpec& spec)
+Bytes dialogTemplate(const DialogLayout& layout)
 {
     Bytes out;
-    if (spec.extended) {
+    if (layout.extended) {
         put16(out, 1);
         put16(out, 0xFFFF);
         put32(out, 0); // help id
-        put32(out, spec.exStyle);
-        put32(out, spec.style);
+        put32(out, layout.exStyle);
+        put32(out, layout.style);
     } else {
-        put32(out, spec.style);
-        put32(out, spec.exStyle);
+        put32(out, layout.style);
+        put32(out, layout.exStyle);
     }
-    put16(out, static_cast<uint16_t>(spec.controls.size()));
-    for (int16_t v : { spec.x, spec.y, spec.cx, spec.cy })
+    put16(out, static_cast<uint16_t>(layout.controls.size()));
+    for (int16_t v : { layout.x, layout.y, layout.cx, layout.cy })
         put16(out, static_cast<uint16_t>(v));
     put16(out, 0); // no menu
     put16(out, 0); // the standard dialog class
-    putUtf16(out, wide(spec.title));
-    if (spec.style & 0x40) {
-        put16(out, spec.pointSize);
-        if (spec.extended) {
+    putUtf16(out, wide(layout.title));
+    if (layout.style & 0x40) {
+        put16(out, layout.pointSize);
+        if (layout.extended) {
             put16(out, 400);
             put8(out, 0);
             put8(out, 1);
         }
-        putUtf16(out, wide(spec.typeface));
+        putUtf16(out, wide(layout.typeface));
     }
-    for (const auto& control : spec.controls) {
+    for (const auto& control : layout.controls) {
         pad4(out);
-        if (spec.extended) {
+        if (layout.extended) {
             put32(out, 0);
             put32(out, 0);
             put32(out, control.style);
@@ -208,7 +208,7 @@ Bytes dialogTemplate(const DialogSpec& spec)
         }
         for (int16_t v : { control.x, control.y, control.cx, control.cy })
             put16(out, static_cast<uint16_t>(v));
-        if (spec.extended)
+        if (layout.extended)
             put32(out, control.id);
         else
             put16(out, static_cast<uint16_t>(control.id));
@@ -248,25 +248,25 @@ Bytes versionNode(const std::string& key, uint16_t type, const Bytes& value, uin
 
 } // namespace
 
-Bytes versionInfo(const VersionSpec& spec)
+Bytes versionInfo(const VersionFields& layout)
 {
     Bytes fixed;
-    for (uint32_t v :
-        { 0xFEEF04BDu, 0x00010000u, spec.fileVersionMS, spec.fileVersionLS, spec.productVersionMS,
-            spec.productVersionLS, spec.flagsMask, spec.flags, spec.os, spec.type, spec.subtype, 0u, 0u })
+    for (uint32_t v : { 0xFEEF04BDu, 0x00010000u, layout.fileVersionMS, layout.fileVersionLS,
+             layout.productVersionMS, layout.productVersionLS, layout.flagsMask, layout.flags, layout.os,
+             layout.type, layout.subtype, 0u, 0u })
         put32(fixed, v);
 
     std::vector<Bytes> strings;
-    for (const auto& [name, value] : spec.strings) {
+    for (const auto& [name, value] : layout.strings) {
         Bytes text;
         putUtf16(text, wide(value));
         strings.push_back(versionNode(name, 1, text, static_cast<uint16_t>(wide(value).size() + 1), {}));
     }
-    const Bytes table = versionNode(spec.tableKey, 1, {}, 0, strings);
+    const Bytes table = versionNode(layout.tableKey, 1, {}, 0, strings);
     const Bytes stringInfo = versionNode("StringFileInfo", 1, {}, 0, { table });
     Bytes translation;
-    put16(translation, spec.language);
-    put16(translation, spec.codePage);
+    put16(translation, layout.language);
+    put16(translation, layout.codePage);
     const Bytes var = versionNode("Translation", 0, translation, 4, {});
     const Bytes varInfo = versionNode("VarFileInfo", 1, {}, 0, { var });
     return versionNode(
@@ -507,7 +507,7 @@ Bytes explorerFixture()
 {
     ResourceTreeWriter tree;
     // 1: a DIALOGEX with common controls, which all create.
-    DialogSpec common;
+    DialogLayout common;
     common.extended = true;
     common.title = "Common controls";
     common.controls = {
@@ -524,7 +524,7 @@ Bytes explorerFixture()
     tree.add(5u, 1u, dialogTemplate(common));
 
     // 2: a DIALOG whose last control names a class nobody registered.
-    DialogSpec lastUnknown;
+    DialogLayout lastUnknown;
     lastUnknown.title = "Last unknown";
     lastUnknown.controls = {
         { uint16_t(0x82), "label", 1, 5, 5, 60, 10 },
@@ -535,14 +535,14 @@ Bytes explorerFixture()
 
     // 3: the same as a DIALOGEX, whose extended style (offset 8) would read
     // as a count of 261 controls.
-    DialogSpec exUnknown = lastUnknown;
+    DialogLayout exUnknown = lastUnknown;
     exUnknown.extended = true;
     exUnknown.exStyle = 0x00000105;
     exUnknown.title = "Extended, last unknown";
     tree.add(5u, 3u, dialogTemplate(exUnknown));
 
     // 4: the first control is unknown: every control goes.
-    DialogSpec firstUnknown = lastUnknown;
+    DialogLayout firstUnknown = lastUnknown;
     std::rotate(
         firstUnknown.controls.rbegin(), firstUnknown.controls.rbegin() + 1, firstUnknown.controls.rend());
     firstUnknown.title = "First unknown";
@@ -566,7 +566,7 @@ Bytes explorerFixture()
     tree.add(10u, 15u, { 0xFF, 0xD8, 0xFF, 0xE1, 0x00, 0x10, 'E', 'x', 'i', 'f', 0, 0 });
     tree.add(std::string("AVI"), std::string("CLOCK"), aviFile(true));
 
-    VersionSpec version;
+    VersionFields version;
     version.strings = { { "CompanyName", "Orvanta Test Co." }, { "FileDescription", "Explorer fixture" },
         { "FileVersion", "1.2.3.4" }, { "InternalName", "explorer" }, { "LegalCopyright", "(C) nobody" },
         { "OriginalFilename", "explorer.dll" }, { "ProductName", "Orvanta" },

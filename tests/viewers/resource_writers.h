@@ -51,7 +51,7 @@ struct DialogControlSpec {
     int16_t x = 0, y = 0, cx = 40, cy = 12;
     uint32_t style = 0x50000000; // WS_CHILD | WS_VISIBLE
 };
-struct DialogSpec {
+struct DialogLayout {
     bool extended = false;
     uint32_t style = 0x80C80040; // WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_SETFONT
     uint32_t exStyle = 0;
@@ -61,18 +61,18 @@ struct DialogSpec {
     std::string typeface = "MS Sans Serif";
     std::vector<DialogControlSpec> controls;
 };
-Bytes dialogTemplate(const DialogSpec& spec);
+Bytes dialogTemplate(const DialogLayout& layout);
 
 // VS_VERSIONINFO with a fixed file information block, one string table and
 // a translation.
-struct VersionSpec {
+struct VersionFields {
     std::string tableKey = "040904b0";
     std::vector<std::pair<std::string, std::string>> strings;
     uint16_t language = 0x0409, codePage = 0x04B0;
     uint32_t fileVersionMS = 0, fileVersionLS = 0, productVersionMS = 0, productVersionLS = 0;
     uint32_t flagsMask = 0x3F, flags = 0, os = 0x40004, type = 1, subtype = 0;
 };
-Bytes versionInfo(const VersionSpec& spec);
+Bytes versionInfo(const VersionFields& layout);
 
 // The explorer's test video: 16 x 16, four frames, 8 bits per pixel with a
 // palette of four colours; the bottom half stays the same in every frame.
