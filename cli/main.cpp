@@ -36,6 +36,9 @@ int ovtoolFind(int argc, char** argv);
 #ifdef OV_CMD_drives
 int ovtoolDrives(int argc, char** argv);
 #endif
+#ifdef OV_CMD_play
+int ovtoolPlay(int argc, char** argv);
+#endif
 #ifdef OV_CMD_sysinfo
 int ovtoolSysinfo(int argc, char** argv);
 #endif
@@ -85,6 +88,9 @@ const Command commands[] = {
 #endif
 #ifdef OV_CMD_drives
     { "drives", ovtoolDrives, "drives" },
+#endif
+#ifdef OV_CMD_play
+    { "play", ovtoolPlay, "play [--out PCMFILE] [--sink null|default] FILE" },
 #endif
 #ifdef OV_CMD_sysinfo
     { "sysinfo", ovtoolSysinfo, "sysinfo [PATH]" },
