@@ -5,6 +5,7 @@
 // (the players' PCM-file device); --sink null|default picks the output
 // otherwise. Errors print the player's message and exit 1.
 #include "media/mci_player.h"
+#include "media/modplug_player.h"
 #include "media/mpeg_player.h"
 
 #include <chrono>
@@ -79,6 +80,42 @@ int playWave(const std::string& file, const std::string& out)
     return 0;
 }
 
+int playModule(const std::string& file, const std::string& out)
+{
+    TModPlugPlayer player;
+    player.PathToDLL = programLayerFolder(ModLibraryName, "media/modlayer");
+    player.OutFilename = out;
+    player.SongName = file;
+    if (!player.Init()) {
+        std::fprintf(stderr, "ovtool play: %s\n", player.errorText().c_str());
+        return 1;
+    }
+    if (!player.Load()) {
+        const std::string& why = player.errorText();
+        // The layer's message names the file when the file was the trouble.
+        if (why.find(file) == 0)
+            std::fprintf(stderr, "ovtool play: %s\n", why.c_str());
+        else
+            std::fprintf(stderr, "ovtool play: %s: %s\n", file.c_str(), why.c_str());
+        return 1;
+    }
+    player.Play();
+    while (!player.ended())
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    // The module layer renders 16-bit stereo at 44,100 Hz.
+    summary(player.playedFrames(), 44100, 2, player.GetMaxPosition() * 100);
+    return 0;
+}
+
+bool isModule(const std::string& extension)
+{
+    for (const char* known : { "xm", "mod", "s3m", "stm", "itz", "it", "mpp", "med" }) {
+        if (extension == known)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 int ovtoolPlay(int argc, char** argv)
@@ -114,6 +151,8 @@ int ovtoolPlay(int argc, char** argv)
         return playMpeg(file, out);
     if (extension == "wav")
         return playWave(file, out);
+    if (isModule(extension))
+        return playModule(file, out);
     std::fprintf(stderr, "ovtool play: %s: not a music file this player knows\n", file.c_str());
     return 1;
 }
