@@ -149,7 +149,7 @@ int ovtoolPlay(int argc, char** argv)
     const std::string extension = lowerExtension(file);
     if (extension == "mp1" || extension == "mp2" || extension == "mp3")
         return playMpeg(file, out);
-    if (extension == "wav")
+    if (extension == "wav" || extension == "mid" || extension == "rmi")
         return playWave(file, out);
     if (isModule(extension))
         return playModule(file, out);

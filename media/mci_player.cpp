@@ -1,6 +1,8 @@
 // MciPlayer; see mci_player.h.
 #include "media/mci_player.h"
 
+#include "media/midi_source.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -9,7 +11,7 @@
 namespace ov {
 
 // The samples of a wave file, read block by block from the file.
-class MciPlayer::Source final : public PcmSource {
+class MciPlayer::WaveSource final : public PcmSource {
 public:
     HostFile file;
     WavInfo info;
@@ -56,12 +58,39 @@ MciPlayer::~MciPlayer()
 bool MciPlayer::Open()
 {
     Close();
-    auto source = std::make_unique<Source>();
+    auto source = std::make_unique<WaveSource>();
     if (!source->file.open(FileName)) {
         m_error = FileName + ": " + (source->file.notRegular() ? "not a regular file" : std::strerror(errno));
         return false;
     }
     const HostFile& file = source->file;
+    char head[12] = {};
+    file.readAt(0, head, sizeof head);
+    const bool midi = std::memcmp(head, "MThd", 4) == 0
+        || (std::memcmp(head, "RIFF", 4) == 0 && std::memcmp(head + 8, "RMID", 4) == 0);
+    if (midi) {
+        if (static_cast<uint64_t>(file.size()) > MaxMidiBytes) {
+            m_error = FileName + ": MIDI file too large";
+            return false;
+        }
+        std::string bytes(static_cast<std::size_t>(file.size()), '\0');
+        if (file.readAt(0, bytes.data(), bytes.size()) != static_cast<std::ptrdiff_t>(bytes.size())) {
+            m_error = FileName + ": cannot read";
+            return false;
+        }
+        auto song = std::make_unique<MidiSource>();
+        std::string why;
+        if (!song->open(std::move(bytes), why)) {
+            m_error = FileName + ": " + why;
+            return false;
+        }
+        m_frames = song->frames();
+        m_format = song->format();
+        m_source = std::move(song);
+        m_startFrame = 0;
+        m_error.clear();
+        return true;
+    }
     const WavRead read = [&file](uint64_t offset, void* buffer, std::size_t length) -> std::size_t {
         const std::ptrdiff_t got = file.readAt(static_cast<int64_t>(offset), buffer, length);
         return got < 0 ? 0 : static_cast<std::size_t>(got);
@@ -72,6 +101,8 @@ bool MciPlayer::Open()
         m_error = FileName + ": " + why;
         return false;
     }
+    m_frames = source->info.frames();
+    m_format = source->format();
     m_source = std::move(source);
     m_startFrame = 0;
     m_error.clear();
@@ -94,8 +125,7 @@ bool MciPlayer::Play()
         return false;
     }
     AudioSink* sink = m_sink.get();
-    const uint64_t start = m_startFrame >= m_source->info.frames() ? 0 : m_startFrame;
-    m_source->seek(0);
+    const uint64_t start = m_startFrame >= m_frames ? 0 : m_startFrame;
     m_playback.start(*m_source, *sink, start, 0, [sink] { sink->close(); });
     return true;
 }
@@ -119,26 +149,34 @@ void MciPlayer::Close()
 
 int MciPlayer::rate() const
 {
-    return m_source ? m_source->info.rate : 0;
+    return m_source ? m_format.rate : 0;
 }
 int MciPlayer::channels() const
 {
-    return m_source ? m_source->info.channels : 0;
+    return m_source ? m_format.channels : 0;
 }
 
+// A MIDI song's true end is known only once it has been rendered (the
+// synthesizer lets the last notes ring out): until then the position stays
+// below the length, and at the end the length is where the sound ended.
 int MciPlayer::Length() const
 {
     if (!m_source)
         return 0;
-    return static_cast<int>(m_source->info.frames() * 1000 / static_cast<uint64_t>(m_source->info.rate));
+    const uint64_t frames = m_playback.ended() ? m_playback.position() : m_frames;
+    return static_cast<int>(frames * 1000 / static_cast<uint64_t>(m_format.rate));
 }
 
 int MciPlayer::Position() const
 {
     if (!m_source)
         return 0;
-    const uint64_t frame = m_playback.running() || m_playback.ended() ? m_playback.position() : m_startFrame;
-    return static_cast<int>(frame * 1000 / static_cast<uint64_t>(m_source->info.rate));
+    uint64_t frame = m_startFrame;
+    if (m_playback.ended())
+        frame = m_playback.position();
+    else if (m_playback.running())
+        frame = std::min(m_playback.position(), m_frames > 0 ? m_frames - 1 : 0);
+    return static_cast<int>(frame * 1000 / static_cast<uint64_t>(m_format.rate));
 }
 
 void MciPlayer::setPosition(int milliseconds)
@@ -147,10 +185,9 @@ void MciPlayer::setPosition(int milliseconds)
         return;
     // Rounded up, so that the position read back is the one set.
     const uint64_t frame
-        = (static_cast<uint64_t>(std::max(milliseconds, 0)) * static_cast<uint64_t>(m_source->info.rate)
-              + 999)
+        = (static_cast<uint64_t>(std::max(milliseconds, 0)) * static_cast<uint64_t>(m_format.rate) + 999)
         / 1000;
-    m_startFrame = std::min(frame, m_source->info.frames());
+    m_startFrame = std::min(frame, m_frames);
     if (m_playback.running())
         m_playback.seek(m_startFrame);
 }

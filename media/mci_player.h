@@ -1,5 +1,6 @@
 // MciPlayer: the stand-in for the system's media player (the main window's
-// `MPlay`) for wave files, read by our WAV reader. It plays on its own
+// `MPlay`) for wave files, read by our WAV reader, and MIDI files (.mid,
+// .rmi) rendered by FluidSynth; the file's content decides which. It plays on its own
 // decoder thread to the audio output or, for tests and ovtool, to a raw
 // PCM file. Positions and lengths are milliseconds.
 #pragma once
@@ -27,7 +28,8 @@ public:
     void setPcmFile(const std::string& hostPath) { m_pcmFile = hostPath; }
 
     // Opens FileName; false with errorText() set (the file cannot be read,
-    // is no wave file, or has an encoding this player does not decode).
+    // is neither a wave nor a MIDI file, has an encoding this player does
+    // not decode, is a MIDI file over 16 MiB, or the sound font is missing).
     bool Open();
     // Plays the open file from the current position; opens it first when
     // needed. false with errorText() set.
@@ -49,8 +51,10 @@ public:
     const std::string& errorText() const { return m_error; }
 
 private:
-    class Source;
-    std::unique_ptr<Source> m_source;
+    class WaveSource;
+    std::unique_ptr<PcmSource> m_source;
+    uint64_t m_frames = 0;
+    AudioFormat m_format;
     std::unique_ptr<AudioSink> m_sink;
     Playback m_playback;
     AudioOutput m_output = AudioOutput::Default;
