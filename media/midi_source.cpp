@@ -2,6 +2,8 @@
 // a standard MIDI file: "RIFF" size "RMID", then chunks, the song in "data".
 #include "media/midi_source.h"
 
+#include "platform/mixer.h"
+
 #include <fluidsynth.h>
 
 #include <cstdlib>
@@ -78,6 +80,7 @@ struct MidiSource::Synth {
     fluid_settings_t* settings = nullptr;
     fluid_synth_t* synth = nullptr;
     fluid_player_t* player = nullptr;
+    double gain = 0.2;
 
     ~Synth()
     {
@@ -119,6 +122,13 @@ struct MidiSource::Synth {
     std::size_t render(int16_t* out, std::size_t frames)
     {
         constexpr std::size_t Step = 64;
+        // The MIDI volume is this synthesizer's gain (FluidSynth's default
+        // 0.2 at full volume).
+        const double wanted = 0.2 * programGain(MixerClass::Midi);
+        if (wanted != gain) {
+            gain = wanted;
+            fluid_synth_set_gain(synth, static_cast<float>(gain));
+        }
         std::size_t done = 0;
         while (done < frames && !finished()) {
             const int count = static_cast<int>(std::min(Step, frames - done));
