@@ -187,9 +187,15 @@ void MciPlayer::setPosition(int milliseconds)
     const uint64_t frame
         = (static_cast<uint64_t>(std::max(milliseconds, 0)) * static_cast<uint64_t>(m_format.rate) + 999)
         / 1000;
+    const bool wasPlaying = m_playback.running();
     m_startFrame = std::min(frame, m_frames);
-    if (m_playback.running())
-        m_playback.seek(m_startFrame);
+    // Playing, the sound starts over from there at once.
+    if (wasPlaying) {
+        const uint64_t target = m_startFrame;
+        Stop();
+        m_startFrame = target;
+        Play();
+    }
 }
 
 } // namespace ov

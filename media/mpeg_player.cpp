@@ -152,7 +152,8 @@ std::string playerLibraryFolder(const std::string& folder)
 std::string programLayerFolder(const std::string& libraryName, const std::string& buildFolder)
 {
     const std::string folder = executableFolder();
-    for (const std::string& candidate : { folder, folder + "/../lib", folder + "/../" + buildFolder }) {
+    for (const std::string& candidate :
+        { folder, folder + "/../lib", folder + "/" + buildFolder, folder + "/../" + buildFolder }) {
         if (isRegularHostFile(joinLibraryPath(candidate, libraryName)))
             return candidate;
     }

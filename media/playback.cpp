@@ -22,7 +22,8 @@ void Playback::start(
     m_ended = false;
     m_failed = false;
     m_seekTo = static_cast<int64_t>(startFrame);
-    m_written = 0;
+    // The position reads as the start at once, before the thread has sought.
+    m_written = startFrame;
     m_delivered = 0;
     m_thread = std::thread([this, endFrame] { run(endFrame); });
 }

@@ -19,6 +19,9 @@
 #ifdef OV_HAVE_EDITOR
 #include "viewers/edit_window.h"
 #endif
+#ifdef OV_HAVE_MUSIC
+#include "media/music_commands.h"
+#endif
 
 #include <QApplication>
 #include <QTimer>
@@ -44,7 +47,13 @@ int main(int argc, char** argv)
 #ifdef OV_HAVE_EDITOR
     ov::registerEditorCommands();
 #endif
+#ifdef OV_HAVE_MUSIC
+    ov::registerMusicCommands();
+#endif
     ov::TForm1 form;
+#ifdef OV_HAVE_MUSIC
+    ov::attachMusic(form);
+#endif
     prompts.setParent(&form);
     form.show();
 
