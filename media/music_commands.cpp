@@ -9,12 +9,16 @@
 #include "shell/commands.h"
 #include "shell/main_window.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include <QEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSlider>
 #include <QTimer>
 
 namespace ov {
@@ -38,8 +42,23 @@ public:
         m_timer3->setInterval(100);
         QObject::connect(m_timer3, &QTimer::timeout, this, [this] { m_control.Timer3Timer(); });
         m_posBar = form.findChild<QProgressBar*>("PosBar");
+        m_posBarObject = m_posBar.data();
         if (m_posBar)
             m_posBar->installEventFilter(this);
+        m_label1 = form.findChild<QLabel*>("Label1");
+        m_label1Object = m_label1.data();
+        if (m_label1)
+            m_label1->installEventFilter(this);
+        m_volBar = form.findChild<QSlider*>("VolBar");
+        m_volBarObject = m_volBar.data();
+        if (m_volBar) {
+            m_volBar->installEventFilter(this);
+            // Only the user's moves write; TimerMain's refresh sets the value
+            // without a slider action, so reading never writes back.
+            QObject::connect(m_volBar, &QAbstractSlider::actionTriggered, this,
+                [this] { QTimer::singleShot(0, this, [this] { writeVolBar(); }); });
+            QObject::connect(m_volBar, &QAbstractSlider::sliderMoved, this, [this] { writeVolBar(); });
+        }
         form.setVolumeReader(
             [this](const std::string& channel) { return m_volume.volume(indexOf(channel)); });
         form.setVolumeWriter(
@@ -110,16 +129,24 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
+        if (event->type() == QEvent::MouseButtonPress && watched != nullptr) {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            // Any press on Label1, a right press on VolBar: the next channel.
+            if (watched == m_label1Object
+                || (watched == m_volBarObject && mouse->button() == Qt::RightButton)) {
+                cycleChannel();
+                return true;
+            }
+        }
         // Only the bar's mouse events; nothing is looked up here, since the
         // filter also sees the bar's last events while the window is torn down.
-        QProgressBar* bar = m_posBar.data();
-        if (!bar || watched != bar)
+        if (watched == nullptr || watched != m_posBarObject)
             return false;
         if (event->type() == QEvent::MouseButtonPress
             || (event->type() == QEvent::MouseMove && m_posDragging)) {
             m_posDragging = true;
             const auto* mouse = static_cast<QMouseEvent*>(event);
-            m_control.PosBarMouseDown(static_cast<int>(mouse->position().x()), bar->width());
+            m_control.PosBarMouseDown(static_cast<int>(mouse->position().x()), m_posBar->width());
             return true;
         }
         if (event->type() == QEvent::MouseButtonRelease) {
@@ -131,6 +158,35 @@ protected:
     }
 
 private:
+    // Label1 names the channel VolBar shows: wave, then MIDI, then CD audio.
+    std::string channel() const
+    {
+        const QString name = m_label1 ? m_label1->text() : QString();
+        if (name == QLatin1String("Midi volume"))
+            return "midi";
+        if (name == QLatin1String("AudioCD volume"))
+            return "cd";
+        return "wave";
+    }
+    void cycleChannel()
+    {
+        if (!m_label1)
+            return;
+        const std::string now = channel();
+        const char* next = now == "wave" ? "Midi volume" : now == "midi" ? "AudioCD volume" : "Wave volume";
+        m_label1->setText(QString::fromLatin1(next));
+        if (m_volBar)
+            m_volBar->setValue(
+                static_cast<int>(std::lround(m_volume.volume(indexOf(channel())) * 100.0 / 255.0)));
+    }
+    void writeVolBar()
+    {
+        if (!m_volBar)
+            return;
+        const int level = std::clamp(static_cast<int>(std::lround(m_volBar->value() * 0.01 * 255)), 0, 255);
+        m_volume.setVolume(indexOf(channel()), level);
+    }
+
     QProgressBar* posBar() const { return m_posBar.data(); }
     static int indexOf(const std::string& channel) { return channel == "cd" ? 0 : channel == "midi" ? 2 : 1; }
 
@@ -140,6 +196,14 @@ private:
     TVolumeControl m_volume;
     QTimer* m_timer3 = nullptr;
     QPointer<QProgressBar> m_posBar;
+    QPointer<QLabel> m_label1;
+    QPointer<QSlider> m_volBar;
+    // The watched controls by identity only: the filter sees their last
+    // events while they are being destroyed, when no cast to their class
+    // is valid any more.
+    const QObject* m_posBarObject = nullptr;
+    const QObject* m_label1Object = nullptr;
+    const QObject* m_volBarObject = nullptr;
     bool m_posDragging = false;
 };
 

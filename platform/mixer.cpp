@@ -16,10 +16,15 @@ namespace {
 // MIDI and CD: gains of this program, full at start.
 std::atomic<uint32_t> programVolumes[3] = { 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu };
 
+// ALSA's library prints its failures (no card, no default device) to
+// standard error; here a missing mixer is an expected outcome.
+void quietAlsa(const char*, int, const char*, int, const char*, ...) { }
+
 class AlsaWave {
 public:
     AlsaWave()
     {
+        snd_lib_error_set_handler(quietAlsa);
         if (snd_mixer_open(&m_mixer, 0) < 0)
             return;
         if (snd_mixer_attach(m_mixer, "default") < 0
