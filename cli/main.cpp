@@ -39,6 +39,9 @@ int ovtoolDrives(int argc, char** argv);
 #ifdef OV_CMD_play
 int ovtoolPlay(int argc, char** argv);
 #endif
+#ifdef OV_CMD_volume
+int ovtoolVolume(int argc, char** argv);
+#endif
 #ifdef OV_CMD_sysinfo
 int ovtoolSysinfo(int argc, char** argv);
 #endif
@@ -91,6 +94,9 @@ const Command commands[] = {
 #endif
 #ifdef OV_CMD_play
     { "play", ovtoolPlay, "play [--out PCMFILE] [--sink null|default] FILE" },
+#endif
+#ifdef OV_CMD_volume
+    { "volume", ovtoolVolume, "volume [wave|midi|cd [LEVEL]]" },
 #endif
 #ifdef OV_CMD_sysinfo
     { "sysinfo", ovtoolSysinfo, "sysinfo [PATH]" },
