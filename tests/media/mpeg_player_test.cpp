@@ -8,7 +8,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <thread>
 
@@ -304,4 +306,63 @@ TEST(MpegPlayerDecoding, DamagedAndCutFilesPlayWhatDecodesAndEnd)
         EXPECT_GT(got.size(), full.size() / 3);
         EXPECT_LE(got.size(), full.size() + 4 * 1152);
     }
+}
+
+TEST(MpegPlayerDecoding, FromStreamThroughTheEventsEqualsFromTheFile)
+{
+    NoOverride clean;
+    const MusicFixtures& music = MusicFixtures::get();
+    if (music.vbr.empty())
+        GTEST_SKIP() << "lame missing";
+    const std::string bytes = readBytes(music.vbr);
+    struct Stream {
+        std::size_t at = 0;
+    } stream;
+    int opens = 0, closes = 0;
+    TempFolder out;
+    TMPEGPlayer player;
+    player.PathToDLL = LayerFolder;
+    player.setTimerFreq(10);
+    player.LoadDLL();
+    player.FromStream = true;
+    player.OnOpenStream = [&](TMPEGPlayer&, bool& nonseekable, void*& context) {
+        ++opens;
+        nonseekable = false;
+        stream.at = 0;
+        context = &stream;
+    };
+    player.OnCloseStream = [&](TMPEGPlayer&, void* context) {
+        EXPECT_EQ(context, &stream);
+        ++closes;
+    };
+    player.OnReadStream = [&](TMPEGPlayer&, void*, void* buffer, int toRead, int& read, bool& res) {
+        const std::size_t count
+            = std::min<std::size_t>(static_cast<std::size_t>(toRead), bytes.size() - stream.at);
+        std::memcpy(buffer, bytes.data() + stream.at, count);
+        stream.at += count;
+        read = static_cast<int>(count);
+        res = true;
+    };
+    player.OnSeekStream = [&](TMPEGPlayer&, void*, int offset, int whence, int& res) {
+        const long long base = whence == SEEK_SET ? 0
+            : whence == SEEK_CUR                  ? static_cast<long long>(stream.at)
+                                                  : static_cast<long long>(bytes.size());
+        const long long target = base + offset;
+        if (target < 0 || target > static_cast<long long>(bytes.size())) {
+            res = -1;
+            return;
+        }
+        stream.at = static_cast<std::size_t>(target);
+        res = static_cast<int>(target);
+    };
+    player.setOutFilename(out / "stream.pcm");
+    player.setOutputDevice(TOutputDevice::pcmfile);
+    player.Open();
+    EXPECT_EQ(opens, 1);
+    player.EndPos = player.Length();
+    player.Play();
+    tickToEnd(player);
+    player.Close();
+    EXPECT_EQ(closes, 1);
+    EXPECT_TRUE(readBytes(out / "stream.pcm") == music.reference(music.vbr));
 }
