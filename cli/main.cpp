@@ -36,6 +36,12 @@ int ovtoolFind(int argc, char** argv);
 #ifdef OV_CMD_drives
 int ovtoolDrives(int argc, char** argv);
 #endif
+#ifdef OV_CMD_play
+int ovtoolPlay(int argc, char** argv);
+#endif
+#ifdef OV_CMD_volume
+int ovtoolVolume(int argc, char** argv);
+#endif
 #ifdef OV_CMD_sysinfo
 int ovtoolSysinfo(int argc, char** argv);
 #endif
@@ -103,6 +109,12 @@ const Command commands[] = {
 #endif
 #ifdef OV_CMD_drives
     { "drives", ovtoolDrives, "drives" },
+#endif
+#ifdef OV_CMD_play
+    { "play", ovtoolPlay, "play [--out PCMFILE] [--sink null|default] FILE" },
+#endif
+#ifdef OV_CMD_volume
+    { "volume", ovtoolVolume, "volume [wave|midi|cd [LEVEL]]" },
 #endif
 #ifdef OV_CMD_sysinfo
     { "sysinfo", ovtoolSysinfo, "sysinfo [PATH]" },

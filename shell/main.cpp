@@ -34,6 +34,9 @@
 #ifdef OV_HAVE_ARC_DISK
 #include "panel/arc_disk.h"
 #endif
+#ifdef OV_HAVE_MUSIC
+#include "media/music_commands.h"
+#endif
 
 #include <QApplication>
 #include <QTimer>
@@ -74,7 +77,13 @@ int main(int argc, char** argv)
 #ifdef OV_HAVE_ARC_DISK
     ov::installArchiveDiskForPanels();
 #endif
+#ifdef OV_HAVE_MUSIC
+    ov::registerMusicCommands();
+#endif
     ov::TForm1 form;
+#ifdef OV_HAVE_MUSIC
+    ov::attachMusic(form);
+#endif
     prompts.setParent(&form);
     form.show();
 
