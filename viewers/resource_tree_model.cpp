@@ -44,21 +44,20 @@ QModelIndex ResourceTreeModel::index(int row, int column, const QModelIndex& par
     if (column != 0 || row < 0)
         return {};
     Node* owner = node(parent);
+    TResourceList* list = listOf(owner);
     if (!owner->listed) {
         owner->listed = true;
-        TResourceList* list = listOf(owner);
         owner->children.resize(list ? static_cast<std::size_t>(list->Count()) : 0);
     }
     if (row >= static_cast<int>(owner->children.size()))
         return {};
-    auto& child = owner->children[static_cast<std::size_t>(row)];
-    if (!child) {
-        child = std::make_unique<Node>();
-        child->item = listOf(owner)->Items(row);
-        child->parent = owner;
-        child->row = row;
+    Node& child = owner->children[static_cast<std::size_t>(row)];
+    if (!child.item) {
+        child.item = list->Items(row);
+        child.parent = owner;
+        child.row = row;
     }
-    return createIndex(row, 0, child.get());
+    return createIndex(row, 0, &child);
 }
 
 QModelIndex ResourceTreeModel::parent(const QModelIndex& child) const
