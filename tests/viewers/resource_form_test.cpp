@@ -163,6 +163,16 @@ TEST_F(ResourceForm, PagesFollowTheSelectedNode)
     EXPECT_EQ(version->topLevelItem(10)->text(1), "0001.0000.0000.0002");
     EXPECT_EQ(version->topLevelItem(13)->text(1), "NT with Win32");
     EXPECT_EQ(version->topLevelItem(15)->text(1), "not done yet.");
+
+    // The list's columns: Name, Offset "%.7x", Size "%.5x", with headers.
+    ASSERT_TRUE(select(form, "Bitmap"));
+    const QAbstractItemModel* listRows = form.findChild<QTreeView*>("ListView1")->model();
+    ASSERT_EQ(listRows->rowCount(), 6);
+    EXPECT_EQ(listRows->headerData(1, Qt::Horizontal).toString(), "Offset");
+    const QStringList row3 { listRows->index(3, 0).data().toString(), listRows->index(3, 1).data().toString(),
+        listRows->index(3, 2).data().toString() };
+    EXPECT_EQ(row3, QStringList({ "8", "0006af0", "004f0" }));
+    EXPECT_FALSE(listRows->index(3, 0).data(Qt::DecorationRole).value<QIcon>().isNull());
     EXPECT_TRUE(prompts.asked.empty());
 }
 
