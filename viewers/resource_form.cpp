@@ -277,6 +277,10 @@ TFormResource::TFormResource(QWidget* parent)
     m_exit = new QToolButton(top);
     m_exit->setObjectName("SpeedButtonExit");
     m_exit->setText("Exit");
+    // The buttons are reached by mouse and their keys; Tab goes from the
+    // tree straight to the page.
+    m_save->setFocusPolicy(Qt::NoFocus);
+    m_exit->setFocusPolicy(Qt::NoFocus);
     topRow->addWidget(m_exit);
     column->addWidget(top);
 
@@ -330,7 +334,7 @@ void TFormResource::buildMenus()
     m_fileMenu->setObjectName("N_File");
     m_saveAction = m_fileMenu->addAction(QString(), this, [this] { SaveClick(); });
     m_saveAction->setObjectName("N_Save");
-    m_saveAction->setShortcut(QKeySequence(Qt::Key_F2));
+    m_saveAction->setShortcuts({ QKeySequence(Qt::Key_F2), QKeySequence(Qt::CTRL | Qt::Key_S) });
     m_saveAction->setShortcutContext(Qt::WindowShortcut);
     m_fileMenu->addSeparator();
     m_exitAction = m_fileMenu->addAction(QString(), this, [this] { ExitClick(); });
@@ -428,6 +432,7 @@ void TFormResource::buildPages()
     m_text = new QPlainTextEdit(m_notebook);
     m_text->setObjectName("Memo1");
     m_text->setReadOnly(true);
+    m_text->setTabChangesFocus(true);
     m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_text->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -754,6 +759,13 @@ bool TFormResource::eventFilter(QObject* watched, QEvent* event)
             SelectListRow(0);
         }
     } else if (watched == m_notebook && event->type() == QEvent::FocusIn) {
+        // Leaving the page backwards passes the notebook by: it comes before
+        // its page's controls in the focus chain, and would hand the focus
+        // straight back to the first of them.
+        if (static_cast<QFocusEvent*>(event)->reason() == Qt::BacktabFocusReason) {
+            focusNextPrevChild(false);
+            return QWidget::eventFilter(watched, event);
+        }
         // Entering the notebook focuses the first control of its page.
         QWidget* page = m_notebook->currentWidget();
         QList<QWidget*> candidates { page };
