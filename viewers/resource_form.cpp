@@ -113,6 +113,7 @@ public:
             painter->setPen(item.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
             painter->setFont(item.font);
             QTextLayout layout(item.text, item.font, painter->device());
+            layout.setCacheEnabled(true); // draws the glyphs shaped for measuring
             layout.beginLayout();
             QTextLine line = layout.createLine();
             line.setLineWidth(1e6);
