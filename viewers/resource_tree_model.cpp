@@ -44,16 +44,16 @@ QModelIndex ResourceTreeModel::index(int row, int column, const QModelIndex& par
     if (column != 0 || row < 0)
         return {};
     Node* owner = node(parent);
-    TResourceList* list = listOf(owner);
     if (!owner->listed) {
         owner->listed = true;
-        owner->children.resize(list ? static_cast<std::size_t>(list->Count()) : 0);
+        owner->list = listOf(owner);
+        owner->children.resize(owner->list ? static_cast<std::size_t>(owner->list->Count()) : 0);
     }
     if (row >= static_cast<int>(owner->children.size()))
         return {};
     Node& child = owner->children[static_cast<std::size_t>(row)];
     if (!child.item) {
-        child.item = list->Items(row);
+        child.item = owner->list->Items(row);
         child.parent = owner;
         child.row = row;
     }
@@ -74,7 +74,10 @@ int ResourceTreeModel::rowCount(const QModelIndex& parent) const
 {
     if (parent.column() > 0)
         return 0;
-    TResourceList* list = listOf(node(parent));
+    Node* owner = node(parent);
+    if (owner->listed)
+        return static_cast<int>(owner->children.size());
+    TResourceList* list = listOf(owner);
     return list ? list->Count() : 0;
 }
 

@@ -42,6 +42,7 @@ private:
         Node* parent = nullptr;
         int row = 0;
         bool listed = false;
+        TResourceList* list = nullptr; // the item's list, once listed
         // One node per row, made in one piece when the list is first asked
         // for (never resized after, so the pointers in indexes stay valid);
         // a node's item is looked up when its row is first asked for.
