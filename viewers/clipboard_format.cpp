@@ -1,6 +1,7 @@
 #include "viewers/clipboard_format.h"
 
 #include "viewers/code_pages.h"
+#include "viewers/component_stream.h"
 
 #include <QMimeData>
 #include <QTextDocumentFragment>
@@ -159,6 +160,21 @@ QStringList readUriList(const QByteArray& bytes)
     return entries;
 }
 
+std::optional<QString> clipboardComponentText(const QByteArray& bytes)
+{
+    const auto text = ComponentStream::toText(std::span(
+        reinterpret_cast<const uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())));
+    if (!text)
+        return std::nullopt;
+    QString shown = QString::fromStdString(text->text);
+    if (!text->error.empty()) {
+        if (!shown.isEmpty() && !shown.endsWith(QLatin1Char('\n')))
+            shown += QLatin1Char('\n');
+        shown += QStringLiteral("The component stream stops here: ") + QString::fromStdString(text->error);
+    }
+    return shown;
+}
+
 QString clipboardMemoText(TClipboardViewFormat format, const QMimeData* data, std::string_view oemPage)
 {
     using F = TClipboardViewFormat;
@@ -178,8 +194,11 @@ QString clipboardMemoText(TClipboardViewFormat format, const QMimeData* data, st
             return QTextDocumentFragment::fromHtml(data->html()).toPlainText();
         if (data->hasFormat(QStringLiteral("text/uri-list")))
             return readUriList(data->data(QStringLiteral("text/uri-list"))).join(QLatin1Char('\n'));
-        if (format == F::cvText && types.contains(QString::fromLatin1(kMimeComponent)))
-            return QString::fromUtf8(data->data(QString::fromLatin1(kMimeComponent)));
+    }
+    if ((format == F::cvText || format == F::cvDefault || format == F::cvComponent)
+        && types.contains(QString::fromLatin1(kMimeComponent))) {
+        if (auto text = clipboardComponentText(data->data(QString::fromLatin1(kMimeComponent))))
+            return *text;
     }
     return QString::fromUtf8(kClipboardUnknown);
 }

@@ -69,8 +69,16 @@ QByteArray writeClipboardPalette(const std::vector<QRgb>& colours);
 // URLs become local paths, other URLs stay as they are.
 QStringList readUriList(const QByteArray& bytes);
 
+// The text form of a component on the clipboard (kMimeComponent holds the
+// component as a binary component stream, "TPF0"): its objects and stored
+// properties. A stream damaged part-way shows what was read, then a line
+// saying where it stopped. nullopt when the bytes are not a component stream.
+std::optional<QString> clipboardComponentText(const QByteArray& bytes);
+
 // The text a memo shows for format (text, OEM text, HTML's text, the list's
-// paths, a component's stored text), or the empty / unknown message.
+// paths, a component's stored properties), or the empty / unknown message.
+// A component shows for cvComponent, and for cvText and cvDefault when the
+// clipboard holds no text.
 // oemPage names the OEM code page of the editor's tables ("437", "866").
 QString clipboardMemoText(
     TClipboardViewFormat format, const QMimeData* data, std::string_view oemPage = "437");

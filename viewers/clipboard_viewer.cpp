@@ -89,7 +89,10 @@ void TClipboardViewer::rebuild()
         memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         if (m_shown == F::cvOemText)
             memo->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-        memo->setPlainText(clipboardMemoText(m_shown, data));
+        // Text asked for shows a component's stored properties when the
+        // clipboard holds no text (the view itself counts as unknown then).
+        const F memoFormat = m_format == F::cvText ? F::cvText : m_shown;
+        memo->setPlainText(clipboardMemoText(memoFormat, data));
         setWidgetResizable(true);
         setWidget(memo);
     }

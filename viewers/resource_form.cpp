@@ -11,6 +11,7 @@
 #include "viewers/resource_tree_model.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -21,9 +22,12 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QStackedWidget>
+#include <QStyledItemDelegate>
+#include <QTextLayout>
 #include <QToolButton>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -72,6 +76,81 @@ std::string saveFilter(int filterIndex)
     return filter;
 }
 
+// Paints the rows of the tree and the list as the style's item views do
+// (panel, icon, text, focus frame), with the text laid out once per cell:
+// the style's own item painting lays each text out three times (size, eliding,
+// drawing), which is most of what showing a window of rows costs.
+class LightRowDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem item = option;
+        initStyleOption(&item, index);
+        const QWidget* widget = item.widget;
+        QStyle* style = widget ? widget->style() : QApplication::style();
+        painter->save();
+        style->drawPrimitive(QStyle::PE_PanelItemViewItem, &item, painter, widget);
+
+        const bool enabled = item.state & QStyle::State_Enabled;
+        const bool selected = item.state & QStyle::State_Selected;
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+        QRect textRect = item.rect.adjusted(margin, 0, -margin, 0);
+        if (item.features & QStyleOptionViewItem::HasDecoration) {
+            const QSize size = item.decorationSize;
+            const QRect place(textRect.left(), item.rect.top() + (item.rect.height() - size.height()) / 2,
+                size.width(), size.height());
+            const QIcon::Mode mode = !enabled ? QIcon::Disabled : selected ? QIcon::Selected : QIcon::Normal;
+            item.icon.paint(painter, place, Qt::AlignCenter, mode);
+            textRect.setLeft(place.right() + 1 + 2 * margin);
+        }
+
+        if (!item.text.isEmpty() && textRect.width() > 0) {
+            const QPalette::ColorGroup group = !enabled ? QPalette::Disabled
+                : (item.state & QStyle::State_Active)   ? QPalette::Normal
+                                                        : QPalette::Inactive;
+            painter->setPen(item.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+            painter->setFont(item.font);
+            QTextLayout layout(item.text, item.font, painter->device());
+            layout.setCacheEnabled(true); // draws the glyphs shaped for measuring
+            layout.beginLayout();
+            QTextLine line = layout.createLine();
+            line.setLineWidth(1e6);
+            layout.endLayout();
+            const bool fits = line.isValid() && line.textLength() == item.text.size()
+                && line.naturalTextWidth() <= textRect.width();
+            if (fits) {
+                const qreal top = textRect.top() + (textRect.height() - line.height()) / 2;
+                const qreal left = (item.displayAlignment & Qt::AlignRight)
+                    ? textRect.right() + 1 - line.naturalTextWidth()
+                    : textRect.left();
+                layout.draw(painter, QPointF(left, top));
+            } else {
+                // Too wide (or more than one line): the style's eliding.
+                QString shown = item.text;
+                shown.replace(QLatin1Char('\n'), QChar::LineSeparator);
+                shown = item.fontMetrics.elidedText(shown, item.textElideMode, textRect.width());
+                painter->drawText(textRect,
+                    Qt::TextSingleLine | Qt::AlignVCenter
+                        | (item.displayAlignment & Qt::AlignHorizontal_Mask),
+                    shown);
+            }
+        }
+
+        if (item.state & QStyle::State_HasFocus) {
+            QStyleOptionFocusRect focus;
+            focus.QStyleOption::operator=(item);
+            focus.rect = style->subElementRect(QStyle::SE_ItemViewItemFocusRect, &item, widget);
+            focus.state |= QStyle::State_KeyboardFocusChange | QStyle::State_Item;
+            focus.backgroundColor = item.palette.color(enabled ? QPalette::Normal : QPalette::Disabled,
+                selected ? QPalette::Highlight : QPalette::Window);
+            style->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, widget);
+        }
+        painter->restore();
+    }
+};
+
 } // namespace
 
 // The list page's rows: a table over the page's rows, made in one reset.
@@ -115,9 +194,9 @@ public:
             return {};
         const ResourceListRow& row = (*m_rows)[static_cast<std::size_t>(index.row())];
         if (role == Qt::DisplayRole)
-            return qs(index.column() == 0 ? row.name : index.column() == 1 ? row.offset : row.size);
+            return qs(index.column() == 0 ? row.name() : index.column() == 1 ? row.offset() : row.size());
         if (role == Qt::DecorationRole && index.column() == 0)
-            return m_icons[static_cast<std::size_t>(row.imageIndex)];
+            return m_icons[static_cast<std::size_t>(row.imageIndex())];
         return {};
     }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override
@@ -167,6 +246,7 @@ TFormResource::TFormResource(QWidget* parent)
     m_tree->setHeaderHidden(true);
     m_tree->setUniformRowHeights(true);
     m_tree->setModel(m_model);
+    m_tree->setItemDelegate(new LightRowDelegate(m_tree));
     m_tree->setFixedWidth(200);
     m_tree->setContextMenuPolicy(Qt::CustomContextMenu);
     m_tree->viewport()->installEventFilter(this);
@@ -198,6 +278,10 @@ TFormResource::TFormResource(QWidget* parent)
     m_exit = new QToolButton(top);
     m_exit->setObjectName("SpeedButtonExit");
     m_exit->setText("Exit");
+    // The buttons are reached by mouse and their keys; Tab goes from the
+    // tree straight to the page.
+    m_save->setFocusPolicy(Qt::NoFocus);
+    m_exit->setFocusPolicy(Qt::NoFocus);
     topRow->addWidget(m_exit);
     column->addWidget(top);
 
@@ -251,7 +335,7 @@ void TFormResource::buildMenus()
     m_fileMenu->setObjectName("N_File");
     m_saveAction = m_fileMenu->addAction(QString(), this, [this] { SaveClick(); });
     m_saveAction->setObjectName("N_Save");
-    m_saveAction->setShortcut(QKeySequence(Qt::Key_F2));
+    m_saveAction->setShortcuts({ QKeySequence(Qt::Key_F2), QKeySequence(Qt::CTRL | Qt::Key_S) });
     m_saveAction->setShortcutContext(Qt::WindowShortcut);
     m_fileMenu->addSeparator();
     m_exitAction = m_fileMenu->addAction(QString(), this, [this] { ExitClick(); });
@@ -312,6 +396,8 @@ void TFormResource::buildPages()
     m_listReport = new QTreeView(m_listViews);
     m_listReport->setObjectName("ListView1");
     m_listReport->setRootIsDecorated(false);
+    m_listReport->setUniformRowHeights(true);
+    m_listReport->setItemDelegate(new LightRowDelegate(m_listReport));
     m_listReport->setModel(m_listModel);
     m_listReport->setSelectionModel(m_listSelection);
     for (QAbstractItemView* view :
@@ -347,6 +433,7 @@ void TFormResource::buildPages()
     m_text = new QPlainTextEdit(m_notebook);
     m_text->setObjectName("Memo1");
     m_text->setReadOnly(true);
+    m_text->setTabChangesFocus(true);
     m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_text->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -673,6 +760,13 @@ bool TFormResource::eventFilter(QObject* watched, QEvent* event)
             SelectListRow(0);
         }
     } else if (watched == m_notebook && event->type() == QEvent::FocusIn) {
+        // Leaving the page backwards passes the notebook by: it comes before
+        // its page's controls in the focus chain, and would hand the focus
+        // straight back to the first of them.
+        if (static_cast<QFocusEvent*>(event)->reason() == Qt::BacktabFocusReason) {
+            focusNextPrevChild(false);
+            return QWidget::eventFilter(watched, event);
+        }
         // Entering the notebook focuses the first control of its page.
         QWidget* page = m_notebook->currentWidget();
         QList<QWidget*> candidates { page };

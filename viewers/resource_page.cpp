@@ -170,6 +170,26 @@ void showLeaf(ResourcePage& page, TResourceItem& item, const ModuleLoader& loadM
 
 } // namespace
 
+std::string ResourceListRow::name() const
+{
+    return item->Name();
+}
+
+std::string ResourceListRow::offset() const
+{
+    return hexText("%.7llx", item->Offset());
+}
+
+std::string ResourceListRow::size() const
+{
+    return hexText("%.5llx", item->Size());
+}
+
+int ResourceListRow::imageIndex() const
+{
+    return resourceSaveData(item->ResType()).imageIndex;
+}
+
 ResourceSaveData resourceSaveData(uint32_t resType)
 {
     static const char* const extensions[] = { "Dat", "Cur", "Bmp", "Ico", "Mnu", "Dlg", "Str", "Fnt", "Fnt",
@@ -194,16 +214,10 @@ ResourcePage chooseResourcePage(
     try {
         if (item.IsList()) {
             TResourceList& list = item.List();
-            for (int i = 0; i < list.Count(); ++i) {
-                TResourceItem* sub = list.Items(i);
-                ResourceListRow row;
-                row.item = sub;
-                row.name = sub->Name();
-                row.offset = hexText("%.7llx", sub->Offset());
-                row.size = hexText("%.5llx", sub->Size());
-                row.imageIndex = resourceSaveData(sub->ResType()).imageIndex;
-                page.rows.push_back(std::move(row));
-            }
+            const int count = list.Count();
+            page.rows.reserve(static_cast<std::size_t>(count));
+            for (int i = 0; i < count; ++i)
+                page.rows.push_back(ResourceListRow { list.Items(i) });
             page.page = ResourcePageIndex::List;
             page.caption = " " + item.Name();
             page.status0 = " " + std::to_string(page.rows.size()) + " " + words.objects;

@@ -67,12 +67,15 @@ struct ResourceWords {
     std::string size = "Size";
 };
 
+// One row of the list page: a sub-item. Its texts are made when they are
+// asked for, so a list of thousands of items costs only the rows shown.
 struct ResourceListRow {
     TResourceItem* item = nullptr;
-    std::string name; // Name
-    std::string offset; // "%.7x"
-    std::string size; // "%.5x"
-    int imageIndex = riGeneric;
+
+    std::string name() const; // Name
+    std::string offset() const; // Offset as "%.7x"
+    std::string size() const; // Size as "%.5x"
+    int imageIndex() const; // by the item's type
 };
 
 // Opens the current file again as a module for a dialog preview; null (or

@@ -46,19 +46,18 @@ QModelIndex ResourceTreeModel::index(int row, int column, const QModelIndex& par
     Node* owner = node(parent);
     if (!owner->listed) {
         owner->listed = true;
-        TResourceList* list = listOf(owner);
-        owner->children.resize(list ? static_cast<std::size_t>(list->Count()) : 0);
+        owner->list = listOf(owner);
+        owner->children.resize(owner->list ? static_cast<std::size_t>(owner->list->Count()) : 0);
     }
     if (row >= static_cast<int>(owner->children.size()))
         return {};
-    auto& child = owner->children[static_cast<std::size_t>(row)];
-    if (!child) {
-        child = std::make_unique<Node>();
-        child->item = listOf(owner)->Items(row);
-        child->parent = owner;
-        child->row = row;
+    Node& child = owner->children[static_cast<std::size_t>(row)];
+    if (!child.item) {
+        child.item = owner->list->Items(row);
+        child.parent = owner;
+        child.row = row;
     }
-    return createIndex(row, 0, child.get());
+    return createIndex(row, 0, &child);
 }
 
 QModelIndex ResourceTreeModel::parent(const QModelIndex& child) const
@@ -75,7 +74,10 @@ int ResourceTreeModel::rowCount(const QModelIndex& parent) const
 {
     if (parent.column() > 0)
         return 0;
-    TResourceList* list = listOf(node(parent));
+    Node* owner = node(parent);
+    if (owner->listed)
+        return static_cast<int>(owner->children.size());
+    TResourceList* list = listOf(owner);
     return list ? list->Count() : 0;
 }
 

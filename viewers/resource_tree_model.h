@@ -8,7 +8,6 @@
 #include <QIcon>
 
 #include <array>
-#include <memory>
 #include <vector>
 
 namespace ov {
@@ -43,7 +42,11 @@ private:
         Node* parent = nullptr;
         int row = 0;
         bool listed = false;
-        std::vector<std::unique_ptr<Node>> children; // made as rows are asked for
+        TResourceList* list = nullptr; // the item's list, once listed
+        // One node per row, made in one piece when the list is first asked
+        // for (never resized after, so the pointers in indexes stay valid);
+        // a node's item is looked up when its row is first asked for.
+        std::vector<Node> children;
     };
 
     Node* node(const QModelIndex& index) const;

@@ -1,6 +1,6 @@
 // The clipboard viewer's readers of outside data: the program's palette
-// format and text/uri-list. The first byte picks the reader; a palette that
-// reads back must write to the same entries again.
+// format, text/uri-list and a component's stream. The first byte picks the
+// reader; a palette that reads back must write to the same entries again.
 #include "viewers/clipboard_format.h"
 
 #include <cstddef>
@@ -19,6 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             if (ov::readClipboardPalette(ov::writeClipboardPalette(*colours)) != colours)
                 __builtin_trap();
         }
+    } else if (data[0] & 2) {
+        const auto text = ov::clipboardComponentText(bytes);
+        if (text && !bytes.startsWith("TPF0"))
+            __builtin_trap();
     } else {
         const QStringList entries = ov::readUriList(bytes);
         if (entries.size() > bytes.count('\n') + 1)

@@ -25,6 +25,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             const ov::ResourcePage page = ov::chooseResourcePage(*node.item, {}, loader);
             page.detail();
             page.pageName();
+            // The list page's texts, as the window makes them for the rows shown.
+            for (const ov::ResourceListRow& row : page.rows) {
+                row.name();
+                row.offset();
+                row.size();
+                row.imageIndex();
+            }
         }
     } catch (const ov::EExeError&) {
     }

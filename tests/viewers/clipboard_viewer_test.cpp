@@ -1,3 +1,4 @@
+#include "tests/viewers/resource_writers.h"
 #include "viewers/clipboard_viewer.h"
 #include "viewers/palette_grid.h"
 
@@ -10,6 +11,9 @@
 #include <QPushButton>
 
 #include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
 
 namespace ov {
 namespace {
@@ -119,6 +123,62 @@ TEST(ClipboardFormat, MemoTexts)
     EXPECT_EQ(clipboardMemoText(F::cvOemText, &oem, "866"), QString::fromUtf8("Ар"));
 }
 
+QByteArray bytesOf(const test::Bytes& bytes)
+{
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+}
+
+// The text form of the component stream the tests' writer makes.
+QString goldenComponentText()
+{
+    std::ifstream in(OV_DATA_DIR "/viewers/component_stream.txt", std::ios::binary);
+    return QString::fromStdString({ std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() });
+}
+
+// A component on the clipboard is a binary component stream; the memo shows
+// its objects and properties, for the component format and for text when
+// there is no text.
+TEST(ClipboardFormat, ComponentStreamsShowAsText)
+{
+    using F = TClipboardViewFormat;
+    const QString golden = goldenComponentText();
+    ASSERT_TRUE(golden.startsWith("object Form1: TForm1\n"));
+    const QByteArray stream = bytesOf(test::componentStream());
+    // Cut inside the first property's value: what was read, then where it stopped.
+    const QByteArray damaged = bytesOf({ 'T', 'P', 'F', '0', 1, 'T', 1, 'A', 1, 'P', 99 });
+    const QString unknown = QString::fromUtf8(kClipboardUnknown);
+
+    struct Case {
+        const char* name;
+        F format;
+        QByteArray component;
+        const char* text; // text/plain beside it, when not null
+        QString shown;
+    };
+    const Case cases[] = {
+        { "component", F::cvComponent, stream, nullptr, golden },
+        { "automatic choice", F::cvDefault, stream, nullptr, golden },
+        { "text requested, no text", F::cvText, stream, nullptr, golden },
+        { "text beside it wins", F::cvText, stream, "plain", "plain" },
+        { "component requested beside text", F::cvComponent, stream, "plain", golden },
+        { "OEM text never shows it", F::cvOemText, stream, nullptr, unknown },
+        { "damaged", F::cvComponent, damaged, nullptr,
+            "object A: T\n  P = \nThe component stream stops here: unknown value type 99 at offset 11" },
+        { "not a stream", F::cvComponent, "object X: TY\nend\n", nullptr, unknown },
+        { "signature only", F::cvComponent, "TPF", nullptr, unknown },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QMimeData data;
+        data.setData(kMimeComponent, c.component);
+        if (c.text)
+            data.setText(c.text);
+        EXPECT_EQ(clipboardMemoText(c.format, &data), c.shown);
+    }
+    EXPECT_EQ(clipboardComponentText(stream), golden);
+    EXPECT_EQ(clipboardComponentText(QByteArray()), std::nullopt);
+}
+
 TEST(PaletteGrid, ShapeAndUnusedCells)
 {
     EXPECT_EQ(paletteGridShape(200, 16, 16), QSize(9, 2));
@@ -179,9 +239,20 @@ TEST(ClipboardViewerWindow, FollowsEveryChange)
     EXPECT_EQ(grid->EntryCount(), 3);
     EXPECT_EQ(grid->ColourAt(2), qRgb(7, 8, 9));
 
+    // A component stream put on the clipboard under the component format.
+    auto* component = new QMimeData;
+    component->setData(kMimeComponent, bytesOf(test::componentStream()));
+    clipboard->setMimeData(component);
+    EXPECT_EQ(viewer->ShownFormat(), TClipboardViewFormat::cvComponent);
+    EXPECT_EQ(memoText(*viewer), goldenComponentText());
+    // Asked for as text, the same.
+    viewer->SetViewFormat(TClipboardViewFormat::cvText);
+    EXPECT_EQ(memoText(*viewer), goldenComponentText());
+    viewer->SetViewFormat(TClipboardViewFormat::cvDefault);
+
     clipboard->clear();
     EXPECT_EQ(memoText(*viewer).toStdString(), "Буфер обмена пуст");
-    EXPECT_EQ(changes, 5);
+    EXPECT_EQ(changes, 6);
 
     // "&OK" closes as the cancel button does.
     form.OkButton->click();

@@ -26,6 +26,7 @@
 #include <QRegularExpression>
 #include <QTreeView>
 #include <QTreeWidget>
+#include <QtTest/QTest>
 
 #include <gtest/gtest.h>
 
@@ -163,6 +164,16 @@ TEST_F(ResourceForm, PagesFollowTheSelectedNode)
     EXPECT_EQ(version->topLevelItem(10)->text(1), "0001.0000.0000.0002");
     EXPECT_EQ(version->topLevelItem(13)->text(1), "NT with Win32");
     EXPECT_EQ(version->topLevelItem(15)->text(1), "not done yet.");
+
+    // The list's columns: Name, Offset "%.7x", Size "%.5x", with headers.
+    ASSERT_TRUE(select(form, "Bitmap"));
+    const QAbstractItemModel* listRows = form.findChild<QTreeView*>("ListView1")->model();
+    ASSERT_EQ(listRows->rowCount(), 6);
+    EXPECT_EQ(listRows->headerData(1, Qt::Horizontal).toString(), "Offset");
+    const QStringList row3 { listRows->index(3, 0).data().toString(), listRows->index(3, 1).data().toString(),
+        listRows->index(3, 2).data().toString() };
+    EXPECT_EQ(row3, QStringList({ "8", "0006af0", "004f0" }));
+    EXPECT_FALSE(listRows->index(3, 0).data(Qt::DecorationRole).value<QIcon>().isNull());
     EXPECT_TRUE(prompts.asked.empty());
 }
 
@@ -355,6 +366,68 @@ TEST_F(ResourceForm, MouseFocusAndKeys)
     form.ViewButtonClick(3);
     EXPECT_TRUE(list->isVisibleTo(&form));
     form.ExitClick();
+    EXPECT_FALSE(form.isVisible());
+}
+
+// The keyboard alone: Tab goes from the tree into the page's first control
+// and Shift+Tab back, whatever the page; F2 and Ctrl+S save the selected
+// leaf; Esc closes from inside a page.
+TEST_F(ResourceForm, KeyboardFlow)
+{
+    TFormResource form;
+    form.resize(600, 400);
+    form.show();
+    QApplication::setActiveWindow(&form);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    form.SetFile(kData + "fixture.dll");
+    QCoreApplication::processEvents();
+    QTreeView* tree = form.Tree();
+    EXPECT_EQ(QApplication::focusWidget(), tree);
+    const auto focused = [] {
+        QWidget* widget = QApplication::focusWidget();
+        return widget ? widget->objectName().toStdString() : std::string("<none>");
+    };
+
+    const std::pair<const char*, const char*> pages[] = {
+        { "Bitmap", "ListView1" },
+        { "Menu/100", "Memo1" },
+        { "RCData/3", "HexDump1" },
+        { "Version/1", "ListViewVersion" },
+    };
+    for (const auto& [path, control] : pages) {
+        SCOPED_TRACE(path);
+        ASSERT_TRUE(select(form, path));
+        tree->setFocus();
+        QTest::keyClick(tree, Qt::Key_Tab);
+        EXPECT_EQ(focused(), control);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        EXPECT_EQ(focused(), "TreeView1");
+    }
+    // Entering the list by Tab selected its first row.
+    ASSERT_TRUE(select(form, "Bitmap"));
+    QTest::keyClick(tree, Qt::Key_Tab);
+    EXPECT_EQ(form.findChild<QTreeView*>("ListView1")->selectionModel()->selectedRows().size(), 1);
+    EXPECT_TRUE(form.SaveEnabled());
+
+    // F2 and Ctrl+S save the leaf selected in the tree.
+    ASSERT_TRUE(select(form, "Bitmap/LOGO"));
+    tree->setFocus();
+    const std::string byF2 = folder / "f2.bmp";
+    const std::string byCtrlS = folder / "ctrl_s.bmp";
+    prompts.texts = { byF2, byCtrlS };
+    QTest::keyClick(tree, Qt::Key_F2);
+    QTest::keyClick(tree, Qt::Key_S, Qt::ControlModifier);
+    ASSERT_EQ(prompts.asked.size(), 2u);
+    EXPECT_EQ(prompts.asked[1].caption, "Save resource as...");
+    EXPECT_TRUE(std::filesystem::exists(byF2));
+    EXPECT_EQ(fileBytes(byCtrlS), fileBytes(byF2));
+
+    // Esc from inside the hex dump closes the window.
+    ASSERT_TRUE(select(form, "RCData/3"));
+    tree->setFocus();
+    QTest::keyClick(tree, Qt::Key_Tab);
+    ASSERT_EQ(focused(), "HexDump1");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     EXPECT_FALSE(form.isVisible());
 }
 

@@ -212,6 +212,52 @@ TEST(ResourcePage, StatusWordsComeFromTheCaller)
     }
 }
 
+// The list page's rows: Name, the offset as seven and the size as five
+// lower-case hex digits, and the image of the row's type.
+TEST(ResourcePage, ListRowTexts)
+{
+    TExeImage image(kData + "fixture.dll");
+    struct Row {
+        const char* list;
+        int row;
+        const char* name;
+        const char* offset;
+        const char* size;
+        int imageIndex;
+    };
+    const Row table[] = {
+        { "Bitmap", 0, "LOGO", "0006890", "00140", riBitmap },
+        { "Bitmap", 3, "8", "0006af0", "004f0", riBitmap },
+        { "Icon/1", 0, "16 X 16 16 Colors", "0007188", "00128", riIconImage },
+        { "Cursor/7", 0, "32 X 32 1 Bit(s)", nullptr, nullptr, riCursorImage },
+        { "RCData", 1, "2", nullptr, nullptr, riGeneric },
+        { "Icon", 0, "MAINICON", nullptr, "00000", riGeneric }, // a group: a list, size 0
+    };
+    std::map<std::string, TResourceItem*> byPath;
+    for (const auto& node : resourceNodes(image))
+        byPath[node.path] = node.item;
+    for (const Row& expected : table) {
+        SCOPED_TRACE(expected.list);
+        ASSERT_TRUE(byPath.count(expected.list));
+        const ResourcePage page = chooseResourcePage(*byPath[expected.list]);
+        ASSERT_EQ(page.page, ResourcePageIndex::List);
+        ASSERT_GT(page.rows.size(), std::size_t(expected.row));
+        const ResourceListRow& row = page.rows[std::size_t(expected.row)];
+        EXPECT_EQ(row.name(), expected.name);
+        EXPECT_EQ(row.offset().size(), 7u);
+        EXPECT_EQ(row.size().size(), 5u);
+        EXPECT_EQ(row.offset().find_first_not_of("0123456789abcdef"), std::string::npos) << row.offset();
+        if (expected.offset) {
+            EXPECT_EQ(row.offset(), expected.offset);
+        }
+        if (expected.size) {
+            EXPECT_EQ(row.size(), expected.size);
+        }
+        EXPECT_EQ(row.imageIndex(), expected.imageIndex);
+        EXPECT_EQ(row.item, byPath[expected.list]->List().Items(expected.row));
+    }
+}
+
 TEST(ResourcePage, SaveDataByType)
 {
     const std::vector<std::tuple<uint32_t, std::string, int, int>> table = {
