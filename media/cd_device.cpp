@@ -582,7 +582,9 @@ bool CdioDevice::play(const CdPosition* from, const CdPosition* to)
     const uint32_t discEnd = m_tracks.back().start + m_tracks.back().sectors;
     if (start >= discEnd)
         start = m_tracks.front().start;
-    const uint32_t end = to ? cdSectorOf(m_tracks, CdPosition { to->track, 0, 0, 0 }) : discEnd;
+    // A `to` past the last track means the end of the disc.
+    const bool toEnd = !to || to->track > static_cast<int>(m_tracks.size()) || to->track < 1;
+    const uint32_t end = toEnd ? discEnd : cdSectorOf(m_tracks, *to);
     std::vector<Segment> segments;
     for (const CdTrack& track : m_tracks) {
         if (!track.audio)

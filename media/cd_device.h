@@ -72,9 +72,9 @@ public:
     int trackCount() const { return static_cast<int>(tracks().size()); }
     virtual CdPosition position() const = 0;
 
-    // Plays from `from` (the current position when null) to the start of
-    // `to` exclusive of it (the end of the disc when null); false when
-    // there is nothing to play there.
+    // Plays from `from` (the current position when null) up to `to`,
+    // exclusive (the end of the disc when null or past the last track);
+    // false when there is nothing to play there.
     virtual bool play(const CdPosition* from = nullptr, const CdPosition* to = nullptr) = 0;
     virtual void pause() = 0;
     virtual void resume() = 0;

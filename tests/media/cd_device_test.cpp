@@ -104,18 +104,21 @@ TEST_F(CdImages, PlayedSoundEqualsTheImagesBytes)
     struct Row {
         const char* name;
         const char* image;
-        int from;
+        CdPosition from;
         int to; // 0: to the end of the disc
         uint32_t first;
         uint32_t end;
+        CdPosition toWithin = {}; // used when `to` is -1
     };
     const Row rows[] = {
-        { "track 2 alone", "disc", 2, 3, 300, 563 },
-        { "tracks 2 and 3", "disc", 2, 0, 300, 713 },
-        { "the whole disc", "disc", 1, 0, 0, 713 },
-        { "last track", "disc", 3, 0, 563, 713 },
-        { "mixed: data track skipped", "mixed", 1, 0, 300, 1013 },
-        { "mixed: track 3 alone", "mixed", 3, 4, 600, 863 },
+        { "track 2 alone", "disc", { 2, 0, 0, 0 }, 3, 300, 563 },
+        { "tracks 2 and 3", "disc", { 2, 0, 0, 0 }, 0, 300, 713 },
+        { "the whole disc", "disc", { 1, 0, 0, 0 }, 0, 0, 713 },
+        { "last track", "disc", { 3, 0, 0, 0 }, 0, 563, 713 },
+        { "to a track past the last", "disc", { 3, 0, 0, 0 }, 4, 563, 713 },
+        { "inside tracks", "disc", { 1, 0, 3, 10 }, -1, 235, 450, { 2, 0, 2, 0 } },
+        { "mixed: data track skipped", "mixed", { 1, 0, 0, 0 }, 0, 300, 1013 },
+        { "mixed: track 3 alone", "mixed", { 3, 0, 0, 0 }, 4, 600, 863 },
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -124,9 +127,8 @@ TEST_F(CdImages, PlayedSoundEqualsTheImagesBytes)
             CdioDevice device(image(row.image), AudioOutput::Null);
             device.setPcmFile(out);
             ASSERT_TRUE(device.loadTracks());
-            const CdPosition from { row.from, 0, 0, 0 };
-            const CdPosition to { row.to, 0, 0, 0 };
-            ASSERT_TRUE(device.play(&from, row.to ? &to : nullptr)) << device.errorText();
+            const CdPosition to = row.to < 0 ? row.toWithin : CdPosition { row.to, 0, 0, 0 };
+            ASSERT_TRUE(device.play(&row.from, row.to ? &to : nullptr)) << device.errorText();
             device.waitForEnd();
             EXPECT_EQ(device.mode(), CdMode::Stopped);
             EXPECT_EQ(device.deliveredFrames(), uint64_t(row.end - row.first) * CdSamplesPerSector);
