@@ -279,6 +279,27 @@ TEST_F(CdWindow, OptionsAnswerTheMouseAltOAndSpace)
     EXPECT_FALSE(window->Timer1->isActive());
 }
 
+TEST_F(CdWindow, EtchedFrameOnTheSurface)
+{
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    const QImage image = window->grab().toImage();
+    const QColor grey(128, 128, 128);
+    const QColor white(255, 255, 255);
+    struct Row {
+        int x, y;
+        QColor colour;
+    };
+    const Row rows[] = {
+        { 6, 100, grey }, { 7, 100, white }, // left edges
+        { 366, 100, grey }, { 367, 100, white }, // right edges
+        { 200, 8, grey }, { 200, 9, white }, // top edges
+        { 200, 149, grey }, { 200, 150, white }, // bottom edges
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(image.pixelColor(row.x, row.y), row.colour) << row.x << "," << row.y;
+}
+
 TEST(CdWindowTexts, EnglishIsBuiltInOthersComeFromTheSection)
 {
     app();
