@@ -3,8 +3,11 @@
 // system's driver for drives) and plays on the shared Playback thread.
 #include "media/cd_device.h"
 
+#include "media/cd_toc.h"
 #include "media/playback.h"
+#include "platform/atomic_file.h"
 #include "platform/mixer.h"
+#include "platform/private_cache.h"
 
 #include <cdio/cdio.h>
 #include <cdio/logging.h>
@@ -17,6 +20,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <mutex>
 #include <thread>
 
@@ -413,6 +419,50 @@ public:
     uint32_t stoppedAt = 0; // the position while no source exists
     uint32_t playTo = 0; // the end of the current play (exclusive)
 
+    std::string resolvedToc; // the copy of a TOC with absolute names
+    bool tocChecked = false;
+
+    // A TOC whose file names are relative is opened through a copy in the
+    // run's cache with those names made absolute (libcdio would look for
+    // them in the working folder); any other source is opened as it is.
+    std::string openName(const std::string& name)
+    {
+        if (imageDriver(name) != DRIVER_CDRDAO)
+            return name;
+        if (!tocChecked) {
+            tocChecked = true;
+            resolvedToc = resolveToc(name);
+        }
+        return resolvedToc.empty() ? name : resolvedToc;
+    }
+
+    static std::string resolveToc(const std::string& name)
+    {
+        constexpr std::size_t Largest = 1 << 20;
+        std::ifstream in(name, std::ios::binary);
+        if (!in)
+            return {};
+        std::string text;
+        text.resize(Largest + 1);
+        in.read(text.data(), static_cast<std::streamsize>(text.size()));
+        text.resize(static_cast<std::size_t>(in.gcount()));
+        if (text.size() > Largest)
+            return {};
+        std::error_code error;
+        const std::string folder = std::filesystem::absolute(name, error).parent_path().string();
+        bool changed = false;
+        const std::string rewritten = absoluteTocNames(text, folder, &changed);
+        const std::string cache = privateCacheFolder();
+        if (!changed || error || cache.empty())
+            return {};
+        static std::atomic<int> serial { 0 };
+        const std::string copy = cache + "/cd-" + std::to_string(++serial) + ".toc";
+        AtomicFile file;
+        if (!file.open(copy) || !file.write(rewritten) || !file.commit())
+            return {};
+        return copy;
+    }
+
     // Opens the handle when there is none; false when the source cannot be
     // opened or holds no disc.
     bool ensureOpen(const std::string& name, bool image)
@@ -421,7 +471,7 @@ public:
             return true;
         if (name.empty())
             return false;
-        cdio = cdio_open(name.c_str(), image ? imageDriver(name) : DRIVER_DEVICE);
+        cdio = cdio_open(openName(name).c_str(), image ? imageDriver(name) : DRIVER_DEVICE);
         if (!cdio)
             return false;
         const track_t count = cdio_get_num_tracks(cdio);
@@ -440,6 +490,10 @@ public:
             sink->close();
         if (cdio)
             cdio_destroy(cdio);
+        if (!resolvedToc.empty()) {
+            std::error_code ignored;
+            std::filesystem::remove(resolvedToc, ignored);
+        }
     }
 
     // The disc sector heard last, while a source exists.

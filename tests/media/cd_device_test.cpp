@@ -1,4 +1,4 @@
-// CdioDevice on real BIN/CUE images written at run time by
+// CdioDevice on real BIN/CUE and TOC images written at run time by
 // tests/data/cd/make_cd_image.py (three audio tracks of 300, 263 and 150
 // sectors, and a mixed-mode disc with a data track first): the track
 // table from sector counts, playback into a PCM file equal to the BIN's
@@ -54,8 +54,18 @@ protected:
         if (!made)
             GTEST_SKIP() << "python3 could not write the CD images";
     }
-    static std::string image(const char* name) { return (*folder) / (std::string(name) + ".cue"); }
-    static std::string bin(const char* name) { return readAll((*folder) / (std::string(name) + ".bin")); }
+    // The CUE sheet of a disc, or a file of the folder by its full name.
+    static std::string image(const char* name)
+    {
+        const std::string file(name);
+        return (*folder) / (file.find('.') == std::string::npos ? file + ".cue" : file);
+    }
+    // The BIN under a name ("disc", "disc.toc" -> disc.bin).
+    static std::string bin(const char* name)
+    {
+        const std::string file(name);
+        return readAll((*folder) / (file.substr(0, file.find('.')) + ".bin"));
+    }
     static std::string slice(const std::string& bytes, uint32_t first, uint32_t end)
     {
         return bytes.substr(static_cast<std::size_t>(first) * CdSectorBytes,
@@ -77,6 +87,7 @@ TEST_F(CdImages, TrackTableComesFromSectorCounts)
     };
     const Row rows[] = {
         { "disc", { 0, 300, 563 }, { 300, 263, 150 }, { true, true, true }, { "0:04", "0:03", "0:02" } },
+        { "disc.toc", { 0, 300, 563 }, { 300, 263, 150 }, { true, true, true }, { "0:04", "0:03", "0:02" } },
         { "mixed", { 0, 300, 600, 863 }, { 300, 300, 263, 150 }, { false, true, true, true },
             { "0:04", "0:04", "0:03", "0:02" } },
     };
@@ -117,6 +128,7 @@ TEST_F(CdImages, PlayedSoundEqualsTheImagesBytes)
         { "last track", "disc", { 3, 0, 0, 0 }, 0, 563, 713 },
         { "to a track past the last", "disc", { 3, 0, 0, 0 }, 4, 563, 713 },
         { "inside tracks", "disc", { 1, 0, 3, 10 }, -1, 235, 450, { 2, 0, 2, 0 } },
+        { "cdrdao TOC: tracks 2 and 3", "disc.toc", { 2, 0, 0, 0 }, 0, 300, 713 },
         { "mixed: data track skipped", "mixed", { 1, 0, 0, 0 }, 0, 300, 1013 },
         { "mixed: track 3 alone", "mixed", { 3, 0, 0, 0 }, 4, 600, 863 },
     };

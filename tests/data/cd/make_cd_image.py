@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Writes a CD image as one BIN file of raw 2352-byte sectors and its CUE sheet.
+"""Writes a CD image as one BIN file of raw 2352-byte sectors and its CUE sheet
+(and, for an audio-only disc, a cdrdao TOC file over the same BIN).
 
     make_cd_image.py OUTDIR [--name NAME] [--sectors 300,263,150] [--mixed]
 
@@ -49,6 +50,7 @@ def main():
     os.makedirs(args.outdir, exist_ok=True)
     bin_name = args.name + ".bin"
     cue = ['FILE "%s" BINARY' % bin_name]
+    toc = ["CD_DA"]
     lba = 0
     number = 1
     with open(os.path.join(args.outdir, bin_name), "wb") as out:
@@ -60,11 +62,15 @@ def main():
             number += 1
         for track, count in enumerate(counts, start=1):
             cue += ["  TRACK %02d AUDIO" % number, "    INDEX 01 %s" % msf(lba)]
+            toc += ["", "TRACK AUDIO", 'FILE "%s" %s %s' % (bin_name, msf(lba), msf(count))]
             out.write(random.Random(1000 + track).randbytes(count * SECTOR))
             lba += count
             number += 1
     with open(os.path.join(args.outdir, args.name + ".cue"), "w") as sheet:
         sheet.write("\n".join(cue) + "\n")
+    if not args.mixed:
+        with open(os.path.join(args.outdir, args.name + ".toc"), "w") as sheet:
+            sheet.write("\n".join(toc) + "\n")
 
 
 if __name__ == "__main__":
