@@ -452,9 +452,18 @@ public:
         const std::string folder = std::filesystem::absolute(name, error).parent_path().string();
         bool changed = false;
         const std::string rewritten = absoluteTocNames(text, folder, &changed);
-        const std::string cache = privateCacheFolder();
-        if (!changed || error || cache.empty())
+        if (!changed || error)
             return {};
+        const std::string cache = privateCacheFolder();
+        if (cache.empty())
+            return {};
+        // The run's cache goes when the run ends (registered after the
+        // cache's own state exists, so it runs before that state is gone).
+        static const bool cleanup = [] {
+            std::atexit([] { removePrivateCacheFolder(); });
+            return true;
+        }();
+        (void)cleanup;
         static std::atomic<int> serial { 0 };
         const std::string copy = cache + "/cd-" + std::to_string(++serial) + ".toc";
         AtomicFile file;
