@@ -114,6 +114,8 @@ void FakeCdDevice::setMode(CdMode mode)
 bool FakeCdDevice::loadTracks()
 {
     ++Loads;
+    if (DuringLoad)
+        DuringLoad();
     if (m_mode == CdMode::Open || m_mode == CdMode::NotReady)
         return false;
     m_tracks = m_disc;

@@ -133,6 +133,8 @@ public:
     // What was asked of the device, in order ("play 1:00:00", "stop", ...).
     std::vector<std::string> Calls;
     int Loads = 0;
+    // Runs inside loadTracks, while the caller waits for the table.
+    std::function<void()> DuringLoad;
 
 private:
     std::vector<CdTrack> m_disc;

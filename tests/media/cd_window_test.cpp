@@ -111,7 +111,10 @@ TEST_F(CdWindow, StatusLineFollowsTheMode)
 
 TEST_F(CdWindow, FirstTickLoadsTheTableAndPlayShowsThePosition)
 {
+    std::string whileLoading;
+    device.DuringLoad = [&] { whileLoading = status(); };
     window->Timer1Timer();
+    EXPECT_EQ(whileLoading, " Loading tracks");
     EXPECT_TRUE(window->TracksLoaded());
     EXPECT_EQ(device.Loads, 1);
     EXPECT_EQ(status(), " Stopped");
