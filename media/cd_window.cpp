@@ -172,6 +172,7 @@ void TFormCdPlay::LoadTracks()
 {
     setStatus(" Loading tracks");
     m_lengths.clear();
+    m_repeatTrack = 0;
     m_tracksLoaded = m_device.loadTracks();
     for (const CdTrack& track : m_device.tracks())
         m_lengths.emplace_back(track.minutes(), track.seconds());
@@ -180,15 +181,20 @@ void TFormCdPlay::LoadTracks()
 
 void TFormCdPlay::SetRepeatEnd()
 {
+    // Without a table (the box checked before a disc was read) the end is
+    // set at the first tick that has one.
+    m_repeatTrack = 0;
     if (m_currentTrack < 1 || m_currentTrack > static_cast<int>(m_lengths.size()))
         return;
     const auto& length = m_lengths[static_cast<std::size_t>(m_currentTrack - 1)];
     m_repeatEnd = AbsoluteSeconds(m_lengths, m_currentTrack, length.first, length.second) - 2;
+    m_repeatTrack = m_currentTrack;
 }
 
 void TFormCdPlay::Reset()
 {
     m_currentTrack = 1;
+    m_repeatTrack = 0;
     TrackLabel->setText(QStringLiteral("0"));
     TimeLabel->setText(QStringLiteral("00:00"));
     m_device.stop();
@@ -214,11 +220,9 @@ void TFormCdPlay::Timer1Timer()
         break;
     case CdMode::Playing: {
         CdPosition position = m_device.position();
-        if (position.track != m_currentTrack) {
-            m_currentTrack = position.track;
-            if (CheckBox_RepeatCurSel->isChecked())
-                SetRepeatEnd();
-        }
+        m_currentTrack = position.track;
+        if (CheckBox_RepeatCurSel->isChecked() && m_repeatTrack != m_currentTrack)
+            SetRepeatEnd();
         if (CheckBox_RepeatCurSel->isChecked()
             && AbsoluteSeconds(m_lengths, position.track, position.minute, position.second) > m_repeatEnd) {
             // Back to the start of the current track; the display goes on.

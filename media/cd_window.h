@@ -96,6 +96,7 @@ private:
     bool m_paused = false;
     int m_currentTrack = 1;
     int m_repeatEnd = 0;
+    int m_repeatTrack = 0; // the track m_repeatEnd belongs to (0: none)
     QPoint m_dragFrom;
 };
 

@@ -259,6 +259,34 @@ TEST_F(CdWindow, RepeatGoesBackToTheTrackStartAndKeepsTicking)
     EXPECT_TRUE(device.Calls.empty());
 }
 
+TEST_F(CdWindow, RepeatCheckedBeforeTheDiscWasReadRepeatsTheFirstTrack)
+{
+    // Checked on a window that has not read the table yet: no end known.
+    window->CheckBox_RepeatCurSel->setChecked(true);
+    startPlaying();
+    device.setPosition({ 1, 0, 5, 0 });
+    device.Calls.clear();
+    window->Timer1Timer();
+    EXPECT_TRUE(device.Calls.empty());
+    EXPECT_EQ(time(), "00:05");
+    EXPECT_EQ(window->RepeatEnd(), 238);
+    device.setPosition({ 1, 3, 59, 0 });
+    window->Timer1Timer();
+    EXPECT_EQ(device.Calls, std::vector<std::string> { "seek 1:00:00" });
+    // A new disc after the tray: its own first track's end.
+    device.setMode(CdMode::Open);
+    window->Timer1Timer();
+    device.setDiscSeconds({ 30, 60 });
+    device.setMode(CdMode::Stopped);
+    window->Timer1Timer();
+    window->MediaPlayer1Click(CdButton::Play);
+    device.setPosition({ 1, 0, 20, 0 });
+    device.Calls.clear();
+    window->Timer1Timer();
+    EXPECT_TRUE(device.Calls.empty());
+    EXPECT_EQ(window->RepeatEnd(), 28);
+}
+
 TEST_F(CdWindow, OptionsAnswerTheMouseAltOAndSpace)
 {
     window->show();
