@@ -42,6 +42,9 @@ int ovtoolPlay(int argc, char** argv);
 #ifdef OV_CMD_volume
 int ovtoolVolume(int argc, char** argv);
 #endif
+#ifdef OV_CMD_cd
+int ovtoolCd(int argc, char** argv);
+#endif
 #ifdef OV_CMD_sysinfo
 int ovtoolSysinfo(int argc, char** argv);
 #endif
@@ -115,6 +118,9 @@ const Command commands[] = {
 #endif
 #ifdef OV_CMD_volume
     { "volume", ovtoolVolume, "volume [wave|midi|cd [LEVEL]]" },
+#endif
+#ifdef OV_CMD_cd
+    { "cd", ovtoolCd, "cd tracks SOURCE | cd play SOURCE [--track N] [--to M] [--out FILE]" },
 #endif
 #ifdef OV_CMD_sysinfo
     { "sysinfo", ovtoolSysinfo, "sysinfo [PATH]" },
