@@ -95,13 +95,14 @@ int printPages(const char* fileName)
         std::printf("\tmessage\tNo resources.\n");
         return 0;
     }
-    for (const ResourceNode& node : resourceNodes(image)) {
+    forEachResourceNode(image, [](const ResourceNode& node) {
         const ResourcePage page = chooseResourcePage(*node.item);
         const std::vector<std::string> detail = page.detail();
         std::printf("%s\t%s\t%s\n", node.path.c_str(), page.pageName().c_str(), detail.front().c_str());
         for (std::size_t i = 1; i < detail.size(); ++i)
             std::printf("\t\t%s\n", detail[i].c_str());
-    }
+        return true;
+    });
     return 0;
 }
 

@@ -291,24 +291,51 @@ std::vector<std::string> ResourcePage::detail() const
 
 namespace {
 
-void addNodes(TResourceList& list, const std::string& prefix, int depth, std::vector<ResourceNode>& out)
+// Walks one list depth first; `node.path` grows and shrinks in place, so
+// the walk holds one path however many nodes there are.
+bool visitNodes(
+    TResourceList& list, ResourceNode& node, const std::function<bool(const ResourceNode&)>& visit)
 {
+    const std::size_t base = node.path.size();
+    const int depth = node.depth;
     for (int i = 0; i < list.Count(); ++i) {
         TResourceItem* item = list.Items(i);
-        const std::string path = prefix.empty() ? item->Name() : prefix + "/" + item->Name();
-        out.push_back({ path, item, depth });
-        if (item->IsList())
-            addNodes(item->List(), path, depth + 1, out);
+        node.path.resize(base);
+        if (base > 0)
+            node.path += '/';
+        node.path += item->Name();
+        node.item = item;
+        node.depth = depth;
+        if (!visit(node))
+            return false;
+        if (item->IsList()) {
+            node.depth = depth + 1;
+            if (!visitNodes(item->List(), node, visit))
+                return false;
+        }
     }
+    node.path.resize(base);
+    node.depth = depth;
+    return true;
 }
 
 } // namespace
 
+void forEachResourceNode(TExeImage& image, const std::function<bool(const ResourceNode&)>& visit)
+{
+    if (TResourceList* root = image.Resources()) {
+        ResourceNode node { {}, nullptr, 0 };
+        visitNodes(*root, node, visit);
+    }
+}
+
 std::vector<ResourceNode> resourceNodes(TExeImage& image)
 {
     std::vector<ResourceNode> nodes;
-    if (TResourceList* root = image.Resources())
-        addNodes(*root, "", 0, nodes);
+    forEachResourceNode(image, [&nodes](const ResourceNode& node) {
+        nodes.push_back(node);
+        return true;
+    });
     return nodes;
 }
 

@@ -121,4 +121,10 @@ struct ResourceNode {
 };
 std::vector<ResourceNode> resourceNodes(TExeImage& image);
 
+// The same walk without keeping the nodes: `visit` sees each node in turn
+// (its path lives only for the call) and returns false to stop. A hostile
+// image can give a hundred thousand items long names; this walk holds one
+// path at a time where the list above holds them all.
+void forEachResourceNode(TExeImage& image, const std::function<bool(const ResourceNode&)>& visit);
+
 } // namespace ov

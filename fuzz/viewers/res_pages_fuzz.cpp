@@ -17,11 +17,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const ov::ModuleLoader loader
             = [&bytes](const std::string& path) { return std::make_unique<ov::TExeImage>(bytes, path); };
         // The walk is capped so that one input stays quick; the reader's own
-        // item cap bounds the tree.
+        // item cap bounds the tree, and the walk holds one path at a time.
         int left = 2000;
-        for (const auto& node : ov::resourceNodes(image)) {
+        ov::forEachResourceNode(image, [&](const ov::ResourceNode& node) {
             if (--left < 0)
-                break;
+                return false;
             const ov::ResourcePage page = ov::chooseResourcePage(*node.item, {}, loader);
             page.detail();
             page.pageName();
@@ -32,7 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 row.size();
                 row.imageIndex();
             }
-        }
+            return true;
+        });
     } catch (const ov::EExeError&) {
     }
     return 0;

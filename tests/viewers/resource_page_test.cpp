@@ -164,6 +164,23 @@ TEST(ResourcePage, EveryNodeOfTheExplorerFixture)
     checkNodes(image, table);
 }
 
+// The walk without a list hands each node over as it goes and stops when
+// told: ovtool res --pages and the fuzz target hold one path at a time.
+TEST(ResourcePage, TheNodeWalkStopsWhenTold)
+{
+    TExeImage image(kData + "fixture.dll");
+    const std::vector<ResourceNode> all = resourceNodes(image);
+    ASSERT_GT(all.size(), 3u);
+    std::vector<std::string> seen;
+    forEachResourceNode(image, [&seen](const ResourceNode& node) {
+        seen.push_back(node.path);
+        return seen.size() < 3;
+    });
+    ASSERT_EQ(seen.size(), 3u);
+    for (std::size_t i = 0; i < seen.size(); ++i)
+        EXPECT_EQ(seen[i], all[i].path);
+}
+
 TEST(ResourcePage, ProblemsGoToTheMessagePage)
 {
     // Data that lies past the end of the file.
