@@ -19,6 +19,13 @@ int percentOf(long long position, long long length)
 MusicControl::MusicControl(MusicHost& host)
     : m_host(host)
 {
+    m_mplay.OnNotify = [this] { m_host.postToWindow([this] { MPlayNotify(); }); };
+}
+
+void MusicControl::MPlayNotify()
+{
+    if (m_host.rightPanelAtLastEntry())
+        m_host.endMusicList();
 }
 
 MusicControl::~MusicControl()
@@ -187,7 +194,8 @@ void MusicControl::PosBarMouseDown(int x, int width)
         const long long target = std::clamp<long long>(
             std::llround(static_cast<double>(length) * x / width), 0, std::max(length - 1, 0));
         m_mplay.setPosition(static_cast<int>(target));
-        m_host.setPosBar(static_cast<int>(std::lround(x * 100.0 / width)));
+        // Dragged past either end, the bar shows its end, as the seek does.
+        m_host.setPosBar(std::clamp(static_cast<int>(std::lround(x * 100.0 / width)), 0, 100));
         m_mplay.Play();
     } else if (m_kind == "mp3") {
         const int length = m_mpeg.Length();
