@@ -144,10 +144,12 @@ public:
         messageBox(text, "Information", Buttons::Ok, Icon::Information);
     }
     void showError(const std::string& text) override { messageBox(text, "Error", Buttons::Ok, Icon::Error); }
-    // The program's folder, or where the build tree keeps the layers.
-    std::string programFolder() const override
+    // The program's folder, or where the build tree keeps the layer: each
+    // layer has a folder of its own there.
+    std::string programFolder(const std::string& libraryName) const override
     {
-        return programLayerFolder(MpegLibraryName, "media/mpeglayer");
+        return programLayerFolder(
+            libraryName, libraryName == ModLibraryName ? "media/modlayer" : "media/mpeglayer");
     }
     void postToWindow(std::function<void()> call) override
     {

@@ -69,7 +69,7 @@ void MusicControl::PlayModule(const std::string& path)
         m_module.HideVUmeter = false;
         m_module.StereoVUmeter = true;
         m_module.LoopSong = false;
-        m_module.PathToDLL = m_host.programFolder();
+        m_module.PathToDLL = m_host.programFolder(ModLibraryName);
         if (!m_module.Init()) {
             // Said once; later modules are not playable without a word.
             if (!m_moduleFailed)
@@ -101,7 +101,7 @@ void MusicControl::PlayMpeg(const std::string& path)
 {
     try {
         if (!m_mpegReady) {
-            m_mpeg.PathToDLL = m_host.programFolder();
+            m_mpeg.PathToDLL = m_host.programFolder(MpegLibraryName);
             m_mpeg.LoadDLL();
             m_mpeg.OnPlayEnd = [](TMPEGPlayer& player) { player.EndPos = 0; };
             m_mpegReady = true;

@@ -37,8 +37,8 @@ public:
     virtual void setTimer3(bool running) = 0;
     virtual void showInformation(const std::string& text) = 0;
     virtual void showError(const std::string& text) = 0;
-    // The folder the layers are loaded from.
-    virtual std::string programFolder() const = 0;
+    // The folder a layer (by its library name) is loaded from.
+    virtual std::string programFolder(const std::string& libraryName) const = 0;
     // "Last playing file is" in the user's language.
     virtual std::string lastPlayText() const = 0;
     // Runs `call` on the window's thread (later, from any thread).

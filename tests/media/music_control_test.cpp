@@ -39,7 +39,11 @@ struct Host final : MusicHost {
     void setTimer3(bool running) override { timer3 = running; }
     void showInformation(const std::string& text) override { infos.push_back(text); }
     void showError(const std::string& text) override { errors.push_back(text); }
-    std::string programFolder() const override { return std::string(OV_BINARY_DIR) + "/media/mpeglayer"; }
+    std::string programFolder(const std::string& libraryName) const override
+    {
+        return std::string(OV_BINARY_DIR)
+            + (libraryName == ModLibraryName ? "/media/modlayer" : "/media/mpeglayer");
+    }
     std::string lastPlayText() const override { return "Last playing file is"; }
     // Calls posted from the decoder thread, run by runPosted() on the test's.
     std::mutex postedLock;

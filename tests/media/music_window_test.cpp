@@ -14,6 +14,7 @@
 #include "platform/mixer.h"
 #include "shell/commands.h"
 #include "shell/main_window.h"
+#include "tests/media/module_fixture.h"
 #include "tests/media/music_fixtures.h"
 
 #include <QAction>
@@ -406,6 +407,95 @@ TEST_F(MusicWindow, AnMp3StopsAPlayingWaveAndPosBarsRightEndSeeksNoFurtherThanTh
     EXPECT_EQ(prompts.asked.back().text, "Last playing file is <" + drive / "long.wav" + ">");
     form.RunCommand("StopMusic");
     EXPECT_EQ(label2->text(), "");
+    ::unsetenv("ORVANTA_PLAYER_LIBS");
+}
+
+// A short standard MIDI file: one track of a note every half second at the
+// default tempo, `notes` long.
+std::string midiFile(int notes)
+{
+    std::string track;
+    for (int i = 0; i < notes; ++i) {
+        track += std::string("\x00\x90\x3c\x64", 4);
+        track += std::string("\x30\x80\x3c\x40", 4); // 48 ticks of 96: half a second
+    }
+    track += std::string("\x00\xff\x2f\x00", 4);
+    auto be = [](uint32_t v, int n) {
+        std::string out;
+        for (int i = n - 1; i >= 0; --i)
+            out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+        return out;
+    };
+    return "MThd" + be(6, 4) + be(0, 2) + be(1, 2) + be(96, 2) + "MTrk"
+        + be(static_cast<uint32_t>(track.size()), 4) + track;
+}
+
+// Enter on each kind of music in the panel, in real time: the caption
+// shows the percentage while the status bar is hidden, Label2 and PosBar
+// while it is shown, and b_stop ends it all.
+TEST_F(MusicWindow, EnterOnEachKindPlaysWithProgressUntilStop)
+{
+    RealTime pace;
+    // Both layers in one folder, as an installed program has them.
+    test::TempFolder layers;
+    for (const char* layer : { "mpeglayer/libovmpeg.so", "modlayer/libovmod.so" }) {
+        const std::filesystem::path target = std::string(OV_BINARY_DIR) + "/media/" + layer;
+        std::filesystem::create_symlink(target, layers / target.filename().string());
+    }
+    ::setenv("ORVANTA_PLAYER_LIBS", layers.path().c_str(), 1);
+    drive.write("tune.wav", waveFile(4));
+    drive.write("tune.mid", midiFile(8));
+    const char* realModule = "/usr/share/games/tecnoballz/musics/high-score.mod";
+    drive.write(
+        "tune.mod", std::filesystem::exists(realModule) ? test::readBytes(realModule) : test::tinyModule());
+    const bool haveMp3 = test::haveTool("lame");
+    if (haveMp3) {
+        drive.write("tune.raw", test::sinePcm(44100, 2, 4.0));
+        ASSERT_EQ(std::system(("lame --quiet -r --signed --little-endian --bitwidth 16 -s 44.1 -b 128 "
+                      + drive / "tune.raw" + " " + drive / "tune.mp3" + " >/dev/null 2>&1")
+                                  .c_str()),
+            0);
+    }
+    const bool haveFont = std::filesystem::exists("/usr/share/sounds/sf2/default-GM.sf2");
+    struct Row {
+        const char* name;
+        bool available;
+    };
+    for (const Row& row : { Row { "tune.wav", true }, Row { "tune.mid", haveFont }, Row { "tune.mod", true },
+             Row { "tune.mp3", haveMp3 } }) {
+        SCOPED_TRACE(row.name);
+        if (!row.available)
+            continue;
+        prompts.asked.clear();
+        TForm1 form;
+        attachMusic(form);
+        TFPanel& left = *form.LeftPanel();
+        cursorTo(left, row.name);
+        auto* label2 = form.findChild<QLabel*>("Label2");
+        auto* posBar = form.findChild<QProgressBar*>("PosBar");
+        auto* statusBar = form.findChild<QWidget*>("StatusBar1");
+        left.KeyDown(Qt::Key_Return, Qt::NoModifier);
+        ASSERT_TRUE(prompts.asked.empty()) << prompts.asked.front().text;
+        const std::string path = drive / row.name;
+        // The status bar shown: Label2 names the file with its percentage,
+        // PosBar moves.
+        EXPECT_TRUE(waitFor([&] { return label2->text().endsWith("%") && posBar->value() > 0; }))
+            << label2->text().toStdString();
+        EXPECT_TRUE(label2->text().startsWith(QString::fromStdString(path + " - ")))
+            << label2->text().toStdString();
+        EXPECT_EQ(form.windowTitle(), "Orvanta v1.11");
+        // Hidden: the caption carries the percentage.
+        statusBar->hide();
+        EXPECT_TRUE(waitFor([&] { return form.windowTitle().startsWith("Orvanta v1.11 -  MediaPlayer "); }))
+            << form.windowTitle().toStdString();
+        EXPECT_TRUE(form.windowTitle().endsWith("%"));
+        statusBar->show();
+        QTest::mouseClick(form.findChild<QPushButton*>("b_stop"), Qt::LeftButton);
+        EXPECT_EQ(label2->text(), "");
+        EXPECT_EQ(posBar->value(), 0);
+        EXPECT_EQ(form.windowTitle(), "Orvanta v1.11");
+        EXPECT_FALSE(form.findChild<QTimer*>("Timer3")->isActive());
+    }
     ::unsetenv("ORVANTA_PLAYER_LIBS");
 }
 
