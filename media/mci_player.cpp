@@ -126,7 +126,11 @@ bool MciPlayer::Play()
     }
     AudioSink* sink = m_sink.get();
     const uint64_t start = m_startFrame >= m_frames ? 0 : m_startFrame;
-    m_playback.start(*m_source, *sink, start, 0, [sink] { sink->close(); });
+    m_playback.start(*m_source, *sink, start, 0, [this, sink] {
+        sink->close();
+        if (OnNotify)
+            OnNotify();
+    });
     return true;
 }
 

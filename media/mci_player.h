@@ -9,6 +9,7 @@
 #include "platform/host_file.h"
 #include "platform/wav_reader.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -23,6 +24,9 @@ public:
 
     // The file to play (a host path); empty when none was ever given.
     std::string FileName;
+    // Runs on the decoder thread when a play reaches the end of the file
+    // (not after Stop or Close): the completion notification.
+    std::function<void()> OnNotify;
     // Where the sound goes: the audio output (default) or a PCM file.
     void setOutput(AudioOutput output) { m_output = output; }
     void setPcmFile(const std::string& hostPath) { m_pcmFile = hostPath; }

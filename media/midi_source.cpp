@@ -147,7 +147,7 @@ MidiSource::MidiSource()
 }
 MidiSource::~MidiSource() = default;
 
-bool MidiSource::open(std::string bytes, std::string& error)
+bool MidiSource::open(std::string bytes, std::string& error, uint64_t maxFrames)
 {
     if (bytes.size() > MaxMidiBytes) {
         error = "MIDI file too large";
@@ -168,9 +168,7 @@ bool MidiSource::open(std::string bytes, std::string& error)
     }
     std::vector<int16_t> block(Block * 2);
     m_frames = 0;
-    // At most ten hours: a song that never ends is cut there.
-    const uint64_t limit = uint64_t { Rate } * 36000;
-    while (m_frames < limit) {
+    while (m_frames < maxFrames) {
         const std::size_t got = pace.render(block.data(), Block);
         if (got == 0)
             break;

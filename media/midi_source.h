@@ -36,9 +36,13 @@ public:
     MidiSource(const MidiSource&) = delete;
     MidiSource& operator=(const MidiSource&) = delete;
 
+    // At most ten hours: a song that never ends is cut there.
+    static constexpr uint64_t MaxSongFrames = uint64_t { 44100 } * 36000;
+
     // Takes the song (the bytes of a .mid or .rmi file); false with `error`
-    // set when it is refused (too large, not MIDI, no sound font).
-    bool open(std::string bytes, std::string& error);
+    // set when it is refused (too large, not MIDI, no sound font). A song
+    // longer than `maxFrames` is cut there.
+    bool open(std::string bytes, std::string& error, uint64_t maxFrames = MaxSongFrames);
     uint64_t frames() const { return m_frames; }
 
     AudioFormat format() const override { return AudioFormat { 44100, 2 }; }

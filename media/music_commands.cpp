@@ -2,8 +2,10 @@
 #include "media/music_commands.h"
 
 #include "media/music_control.h"
+#include "media/regulator.h"
 #include "media/volume_control.h"
 #include "panel/fpanel.h"
+#include "platform/colors.h"
 #include "platform/dialogs.h"
 #include "platform/drives.h"
 #include "shell/commands.h"
@@ -12,13 +14,13 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QAction>
 #include <QEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSlider>
 #include <QTimer>
 
 namespace ov {
@@ -29,16 +31,20 @@ namespace {
 // control, the timer and the volume object (a child of the window).
 class FormMusic final : public QObject, public MusicHost {
 public:
-    explicit FormMusic(TForm1& form)
+    FormMusic(TForm1& form, Mixer* mixer)
         : QObject(&form)
         , m_form(form)
         , m_control(*this)
-        , m_mixer(makeSystemMixer())
-        , m_volume(*m_mixer)
+        , m_ownMixer(mixer ? nullptr : makeSystemMixer())
+        , m_volume(mixer ? *mixer : *m_ownMixer)
     {
         setObjectName("MusicControl");
-        m_timer3 = new QTimer(this);
-        m_timer3->setObjectName("Timer3");
+        // The window's own Timer3 when it has one.
+        m_timer3 = form.findChild<QTimer*>("Timer3", Qt::FindDirectChildrenOnly);
+        if (!m_timer3) {
+            m_timer3 = new QTimer(this);
+            m_timer3->setObjectName("Timer3");
+        }
         m_timer3->setInterval(100);
         QObject::connect(m_timer3, &QTimer::timeout, this, [this] { m_control.Timer3Timer(); });
         m_posBar = form.findChild<QProgressBar*>("PosBar");
@@ -47,22 +53,44 @@ public:
             m_posBar->installEventFilter(this);
         m_label1 = form.findChild<QLabel*>("Label1");
         m_label1Object = m_label1.data();
-        if (m_label1)
+        if (m_label1) {
             m_label1->installEventFilter(this);
-        m_volBar = form.findChild<QSlider*>("VolBar");
-        m_volBarObject = m_volBar.data();
+            setLabel1Color(clGrayText);
+        }
+        m_volBar = dynamic_cast<TRegulator*>(form.findChild<QWidget*>("VolBar"));
         if (m_volBar) {
-            m_volBar->installEventFilter(this);
-            // Only the user's moves write; TimerMain's refresh sets the value
-            // without a slider action, so reading never writes back.
-            QObject::connect(m_volBar, &QAbstractSlider::actionTriggered, this,
-                [this] { QTimer::singleShot(0, this, [this] { writeVolBar(); }); });
-            QObject::connect(m_volBar, &QAbstractSlider::sliderMoved, this, [this] { writeVolBar(); });
+            // The regulator has moved its own position before these run;
+            // TimerMain's refresh sets the position without them, so reading
+            // never writes back.
+            m_volBar->OnMouseDown = [this](TRegulator& bar, Qt::MouseButton button, int) {
+                if (button == Qt::RightButton) {
+                    cycleChannel();
+                    return;
+                }
+                m_volDragging = true;
+                writeVolBar();
+                bar.repaint();
+            };
+            m_volBar->OnMouseMove = [this](TRegulator& bar, int) {
+                if (!m_volDragging)
+                    return;
+                writeVolBar();
+                bar.repaint();
+            };
+            m_volBar->OnMouseUp = [this](TRegulator&, Qt::MouseButton, int) { m_volDragging = false; };
         }
         form.setVolumeReader(
             [this](const std::string& channel) { return m_volume.volume(indexOf(channel)); });
         form.setVolumeWriter(
             [this](const std::string& channel, int level) { m_volume.setVolume(indexOf(channel), level); });
+    }
+    ~FormMusic() override
+    {
+        if (m_volBar) {
+            m_volBar->OnMouseDown = nullptr;
+            m_volBar->OnMouseMove = nullptr;
+            m_volBar->OnMouseUp = nullptr;
+        }
     }
 
     MusicControl& control() { return m_control; }
@@ -104,6 +132,8 @@ public:
     void viewCurrent() override { m_form.ViewCommand(); }
     void setTimer3(bool running) override
     {
+        if (!m_timer3)
+            return;
         if (running)
             m_timer3->start();
         else
@@ -114,10 +144,30 @@ public:
         messageBox(text, "Information", Buttons::Ok, Icon::Information);
     }
     void showError(const std::string& text) override { messageBox(text, "Error", Buttons::Ok, Icon::Error); }
-    // The program's folder, or where the build tree keeps the layers.
-    std::string programFolder() const override
+    // The program's folder, or where the build tree keeps the layer: each
+    // layer has a folder of its own there.
+    std::string programFolder(const std::string& libraryName) const override
     {
-        return programLayerFolder(MpegLibraryName, "media/mpeglayer");
+        return programLayerFolder(
+            libraryName, libraryName == ModLibraryName ? "media/modlayer" : "media/mpeglayer");
+    }
+    void postToWindow(std::function<void()> call) override
+    {
+        QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
+    }
+    bool rightPanelAtLastEntry() const override
+    {
+        const TFPanel* right = m_form.RightPanel();
+        return right && right->CurrentIndex() == right->Browser.Count;
+    }
+    void endMusicList() override
+    {
+        QAction* entry = m_form.MenuAction("Command_PlayMusic");
+        if (!entry)
+            return;
+        entry->setChecked(false);
+        entry->setText(QString::fromStdString(
+            m_form.Language().readString("Music", "Caption_PlayMusicList", "Play music list")));
     }
     std::string lastPlayText() const override
     {
@@ -129,11 +179,17 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
+        // Label1 lights up under the mouse.
+        if (watched != nullptr && watched == m_label1Object) {
+            if (event->type() == QEvent::Enter)
+                setLabel1Color(clWindowText);
+            else if (event->type() == QEvent::Leave)
+                setLabel1Color(clGrayText);
+        }
         if (event->type() == QEvent::MouseButtonPress && watched != nullptr) {
-            const auto* mouse = static_cast<QMouseEvent*>(event);
-            // Any press on Label1, a right press on VolBar: the next channel.
-            if (watched == m_label1Object
-                || (watched == m_volBarObject && mouse->button() == Qt::RightButton)) {
+            // Any press on Label1: the next channel (VolBar's right press
+            // comes through its own handler).
+            if (watched == m_label1Object) {
                 cycleChannel();
                 return true;
             }
@@ -176,15 +232,22 @@ private:
         const char* next = now == "wave" ? "Midi volume" : now == "midi" ? "AudioCD volume" : "Wave volume";
         m_label1->setText(QString::fromLatin1(next));
         if (m_volBar)
-            m_volBar->setValue(
+            m_volBar->setPosition(
                 static_cast<int>(std::lround(m_volume.volume(indexOf(channel())) * 100.0 / 255.0)));
     }
     void writeVolBar()
     {
         if (!m_volBar)
             return;
-        const int level = std::clamp(static_cast<int>(std::lround(m_volBar->value() * 0.01 * 255)), 0, 255);
+        const int level
+            = std::clamp(static_cast<int>(std::lround(m_volBar->position() * 0.01 * 255)), 0, 255);
         m_volume.setVolume(indexOf(channel()), level);
+    }
+    void setLabel1Color(SystemColor color)
+    {
+        QPalette palette = m_label1->palette();
+        palette.setColor(QPalette::WindowText, QColor::fromRgb(colorToRgb(systemColorValue(color))));
+        m_label1->setPalette(palette);
     }
 
     QProgressBar* posBar() const { return m_posBar.data(); }
@@ -192,26 +255,35 @@ private:
 
     TForm1& m_form;
     MusicControl m_control;
-    std::unique_ptr<Mixer> m_mixer;
+    std::unique_ptr<Mixer> m_ownMixer;
     TVolumeControl m_volume;
-    QTimer* m_timer3 = nullptr;
+    QPointer<QTimer> m_timer3;
     QPointer<QProgressBar> m_posBar;
     QPointer<QLabel> m_label1;
-    QPointer<QSlider> m_volBar;
+    QPointer<TRegulator> m_volBar;
     // The watched controls by identity only: the filter sees their last
     // events while they are being destroyed, when no cast to their class
     // is valid any more.
     const QObject* m_posBarObject = nullptr;
     const QObject* m_label1Object = nullptr;
-    const QObject* m_volBarObject = nullptr;
     bool m_posDragging = false;
+    bool m_volDragging = false;
 };
 
-FormMusic& musicOf(TForm1& form)
+FormMusic& musicOf(TForm1& form, Mixer* mixer = nullptr)
 {
-    if (auto* existing = form.findChild<FormMusic*>("MusicControl", Qt::FindDirectChildrenOnly))
-        return *existing;
-    return *new FormMusic(form);
+    for (QObject* child : form.children()) {
+        if (auto* existing = dynamic_cast<FormMusic*>(child))
+            return *existing;
+    }
+    return *new FormMusic(form, mixer);
+}
+
+// VolBar: the regulator, 0..100.
+VolumeBar makeRegulator(QWidget* parent)
+{
+    auto* regulator = new TRegulator(parent);
+    return { regulator, [regulator](int percent) { regulator->setPosition(percent); } };
 }
 
 std::string hostPathOf(const std::string& path)
@@ -222,13 +294,14 @@ std::string hostPathOf(const std::string& path)
 
 } // namespace
 
-void attachMusic(TForm1& form)
+void attachMusic(TForm1& form, Mixer* mixer)
 {
-    musicOf(form);
+    musicOf(form, mixer);
 }
 
 void registerMusicCommands()
 {
+    setVolumeBarFactory(makeRegulator);
     registerFileHandler("PlaySound",
         [](TForm1& form, const std::string& path) { musicOf(form).control().Play_Sound(hostPathOf(path)); });
     registerFileHandler("PlayMpeg",

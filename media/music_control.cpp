@@ -19,6 +19,13 @@ int percentOf(long long position, long long length)
 MusicControl::MusicControl(MusicHost& host)
     : m_host(host)
 {
+    m_mplay.OnNotify = [this] { m_host.postToWindow([this] { MPlayNotify(); }); };
+}
+
+void MusicControl::MPlayNotify()
+{
+    if (m_host.rightPanelAtLastEntry())
+        m_host.endMusicList();
 }
 
 MusicControl::~MusicControl()
@@ -62,7 +69,7 @@ void MusicControl::PlayModule(const std::string& path)
         m_module.HideVUmeter = false;
         m_module.StereoVUmeter = true;
         m_module.LoopSong = false;
-        m_module.PathToDLL = m_host.programFolder();
+        m_module.PathToDLL = m_host.programFolder(ModLibraryName);
         if (!m_module.Init()) {
             // Said once; later modules are not playable without a word.
             if (!m_moduleFailed)
@@ -94,7 +101,7 @@ void MusicControl::PlayMpeg(const std::string& path)
 {
     try {
         if (!m_mpegReady) {
-            m_mpeg.PathToDLL = m_host.programFolder();
+            m_mpeg.PathToDLL = m_host.programFolder(MpegLibraryName);
             m_mpeg.LoadDLL();
             m_mpeg.OnPlayEnd = [](TMPEGPlayer& player) { player.EndPos = 0; };
             m_mpegReady = true;
@@ -187,7 +194,8 @@ void MusicControl::PosBarMouseDown(int x, int width)
         const long long target = std::clamp<long long>(
             std::llround(static_cast<double>(length) * x / width), 0, std::max(length - 1, 0));
         m_mplay.setPosition(static_cast<int>(target));
-        m_host.setPosBar(static_cast<int>(std::lround(x * 100.0 / width)));
+        // Dragged past either end, the bar shows its end, as the seek does.
+        m_host.setPosBar(std::clamp(static_cast<int>(std::lround(x * 100.0 / width)), 0, 100));
         m_mplay.Play();
     } else if (m_kind == "mp3") {
         const int length = m_mpeg.Length();

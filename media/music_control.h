@@ -8,12 +8,15 @@
 // The shown percentage rounds down, so 100 % means the last sample has
 // been played: continuous play never cuts the end of a song. A module
 // that does not load is reported in Label2 and continuous play moves on.
+// The wave/MIDI player tells its end from its decoder thread; the host
+// hands that to the window's thread.
 #pragma once
 
 #include "media/mci_player.h"
 #include "media/modplug_player.h"
 #include "media/mpeg_player.h"
 
+#include <functional>
 #include <string>
 
 namespace ov {
@@ -34,10 +37,17 @@ public:
     virtual void setTimer3(bool running) = 0;
     virtual void showInformation(const std::string& text) = 0;
     virtual void showError(const std::string& text) = 0;
-    // The folder the layers are loaded from.
-    virtual std::string programFolder() const = 0;
+    // The folder a layer (by its library name) is loaded from.
+    virtual std::string programFolder(const std::string& libraryName) const = 0;
     // "Last playing file is" in the user's language.
     virtual std::string lastPlayText() const = 0;
+    // Runs `call` on the window's thread (later, from any thread).
+    virtual void postToWindow(std::function<void()> call) = 0;
+    // Whether the right panel's cursor is on its last entry.
+    virtual bool rightPanelAtLastEntry() const = 0;
+    // Unchecks the Commands menu's "Play music file" entry and captions it
+    // "Play music list".
+    virtual void endMusicList() = 0;
 };
 
 class MusicControl {
@@ -58,6 +68,10 @@ public:
     // A press (or a drag) on PosBar at x of width.
     void PosBarMouseDown(int x, int width);
     void PosBarMouseUp() { m_posDragging = false; }
+    // The wave/MIDI player's completion notification (on the window's
+    // thread): the music list ends when the right panel's cursor is on its
+    // last entry.
+    void MPlayNotify();
 
     const std::string& kind() const { return m_kind; }
     const std::string& nowPlaying() const { return m_nowPlaying; }

@@ -195,6 +195,11 @@ std::unique_ptr<AudioSink> makeAudioSink(AudioOutput output)
 {
     if (output == AudioOutput::Null || (output == AudioOutput::Default && audioIsNull()))
         return std::make_unique<NullSink>();
+    if (output == AudioOutput::Default) {
+        const char* value = std::getenv("ORVANTA_AUDIO");
+        if (value && std::strncmp(value, "pcm:", 4) == 0 && value[4] != '\0')
+            return std::make_unique<PcmFileSink>(value + 4);
+    }
     return std::make_unique<SdlSink>();
 }
 

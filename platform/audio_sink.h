@@ -7,9 +7,10 @@
 // - a PCM file: the raw samples written to a file, nothing else;
 // - null: the samples are dropped at once (no sound card, CI, tests).
 // ORVANTA_AUDIO=null turns the default output into the null sink for the
-// whole program. The code is position-independent: the player layers,
-// shared libraries, link it too. No locks inside: one thread (a player's
-// decoder thread) writes; queuedFrames() may be read from another.
+// whole program, ORVANTA_AUDIO=pcm:PATH into a PCM file sink writing PATH
+// (tests of programs that play through the default output). The code is position-independent: the player
+// layers, shared libraries, link it too. No locks inside: one thread (a player's decoder thread) writes;
+// queuedFrames() may be read from another.
 #pragma once
 
 #include <cstddef>
@@ -49,7 +50,7 @@ protected:
 };
 
 enum class AudioOutput {
-    Default, // SDL2, or null when ORVANTA_AUDIO=null
+    Default, // SDL2, or what ORVANTA_AUDIO names (null, pcm:PATH)
     Sdl,
     Null,
 };

@@ -3,16 +3,17 @@
 // synthesizer. A volume is one 32-bit value, left channel in the low 16
 // bits and right channel in the high 16 bits, 0..0xFFFF each.
 //
-// The system mixer: wave is the default output's master volume through the
-// ALSA simple mixer (on PulseAudio or PipeWire systems ALSA's default
-// device is their plug-in, so the same call reaches them); MIDI and CD are
-// gains inside this program (the synthesizer's and the CD stream's),
-// always present. A class without a device reads false. FakeMixer stands
+// The system mixer: wave is the default output's volume: the default sink
+// of a PulseAudio or PipeWire server (through libpulse) when one answers at
+// creation, else the ALSA simple mixer's master element of the default
+// card. MIDI and CD are gains inside this program (the synthesizer's and
+// the CD stream's), always present. A class without a device reads false. FakeMixer stands
 // in for tests: chosen classes, stored values, every write counted.
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace ov {
 
@@ -27,6 +28,8 @@ public:
     virtual bool volume(MixerClass mixerClass, uint32_t& packed) const = 0;
     // Sets the packed volume; false without a device or when refused.
     virtual bool setVolume(MixerClass mixerClass, uint32_t packed) = 0;
+    // What the wave volume goes through: "pulse", "alsa", or "" for none.
+    virtual std::string waveDevice() const { return {}; }
 };
 
 std::unique_ptr<Mixer> makeSystemMixer();

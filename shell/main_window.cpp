@@ -136,7 +136,18 @@ PanelSettings settingsToSave(const TFPanel& panel)
     return p;
 }
 
+VolumeBarFactory& volumeBarFactory()
+{
+    static VolumeBarFactory factory;
+    return factory;
+}
+
 } // namespace
+
+void setVolumeBarFactory(VolumeBarFactory factory)
+{
+    volumeBarFactory() = std::move(factory);
+}
 
 TForm1::TForm1(QWidget* parent)
     : QMainWindow(parent)
@@ -352,9 +363,15 @@ void TForm1::buildStatusBar()
     m_posBar->setFixedSize(150, 11);
     m_panel5 = makePanel(m_statusBar, "Panel5");
     m_panel6 = makePanel(m_statusBar, "Panel6");
-    m_volBar = new QSlider(Qt::Horizontal, m_statusBar);
+    VolumeBar volBar = volumeBarFactory() ? volumeBarFactory()(m_statusBar) : VolumeBar {};
+    if (!volBar.widget) {
+        auto* slider = new QSlider(Qt::Horizontal, m_statusBar);
+        slider->setRange(0, 100);
+        volBar = { slider, [slider](int percent) { slider->setValue(percent); } };
+    }
+    m_volBar = volBar.widget;
+    m_setVolBar = std::move(volBar.setPosition);
     m_volBar->setObjectName("VolBar");
-    m_volBar->setRange(0, 100);
     m_volBar->setFixedSize(150, 14);
     m_volBar->setFocusPolicy(Qt::NoFocus);
     m_label1 = new QLabel(tr("Wave volume"), m_statusBar);
@@ -978,7 +995,8 @@ void TForm1::TimerMainTimer()
     else if (name == QLatin1String("AudioCD volume"))
         channel = "cd";
     const int level = m_volumeReader ? std::clamp(m_volumeReader(channel), 0, 255) : 0;
-    m_volBar->setValue(static_cast<int>(std::lround(level * 100.0 / 255.0)));
+    if (m_setVolBar)
+        m_setVolBar(static_cast<int>(std::lround(level * 100.0 / 255.0)));
     m_volBar->update();
 }
 

@@ -36,7 +36,6 @@ class QListWidget;
 class QMenu;
 class QProgressBar;
 class QPushButton;
-class QSlider;
 class QSystemTrayIcon;
 class QTimer;
 
@@ -51,6 +50,18 @@ using VolumeReader = std::function<int(const std::string& channel)>;
 using VolumeWriter = std::function<void(const std::string& channel, int level)>;
 // Runs a modal dialog; tests replace it so that nothing blocks.
 using ModalRunner = std::function<int(QDialog& dialog)>;
+
+// The volume bar VolBar as the window uses it: the control and how to show
+// a percentage 0..100 on it without writing any volume.
+struct VolumeBar {
+    QWidget* widget = nullptr;
+    std::function<void(int percent)> setPosition;
+};
+// Makes VolBar in the status bar. The media layer installs its regulator
+// before the window is built; without a factory the window makes a plain
+// slider.
+using VolumeBarFactory = std::function<VolumeBar(QWidget* parent)>;
+void setVolumeBarFactory(VolumeBarFactory factory);
 
 class TForm1 : public QMainWindow {
 public:
@@ -211,7 +222,8 @@ private:
     QProgressBar* m_posBar = nullptr;
     QWidget* m_panel5 = nullptr;
     QWidget* m_panel6 = nullptr;
-    QSlider* m_volBar = nullptr;
+    QWidget* m_volBar = nullptr;
+    std::function<void(int percent)> m_setVolBar;
     QWidget* m_panelSearch = nullptr;
     QLabel* m_searchCaption = nullptr;
     QLineEdit* m_edit1 = nullptr;

@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <thread>
 
@@ -106,4 +108,76 @@ TEST(ModPlugPlayer, PlaysAModuleToItsEnd)
     player.Stop();
     EXPECT_EQ(stops, 1);
     EXPECT_EQ(player.GetCurrentPosition(), 0);
+}
+
+namespace {
+
+// openmpt123's "Duration...: MM:SS.mmm" in seconds; negative when missing.
+double openmptSeconds(const std::string& file)
+{
+    TempFolder folder;
+    const std::string info = folder / "info.txt";
+    if (std::system(("openmpt123 --info '" + file + "' > " + info + " 2>&1").c_str()) != 0)
+        return -1;
+    const std::string text = readBytes(info);
+    const std::size_t at = text.find("Duration...: ");
+    if (at == std::string::npos)
+        return -1;
+    int minutes = 0;
+    double seconds = 0;
+    if (std::sscanf(text.c_str() + at + 13, "%d:%lf", &minutes, &seconds) != 2)
+        return -1;
+    return minutes * 60 + seconds;
+}
+
+} // namespace
+
+// Real modules from Debian's game data, read in place: each plays to its
+// end through the layer, its rendered length within 1 % of openmpt123's
+// duration, and the position reaching the maximum only at the end.
+TEST(ModPlugPlayer, RealModulesLastAsLongAsOpenmptSays)
+{
+    if (!haveTool("openmpt123"))
+        GTEST_SKIP() << "openmpt123 missing";
+    ::unsetenv("ORVANTA_PLAYER_LIBS");
+    struct Row {
+        const char* package;
+        const char* path;
+    };
+    const Row rows[] = {
+        { "tecnoballz-data", "/usr/share/games/tecnoballz/musics/high-score.mod" },
+        { "pingus-data", "/usr/share/games/pingus/data/music/gd-giirm.s3m" },
+        { "pingus-data", "/usr/share/games/pingus/data/music/gd-ite.it" },
+        { "powermanga-data", "/usr/share/games/powermanga/sounds/music_menu.zik" },
+    };
+    int played = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.path);
+        if (!std::filesystem::exists(row.path))
+            continue; // the package is not installed
+        const double expected = openmptSeconds(row.path);
+        ASSERT_GT(expected, 0);
+        TempFolder folder;
+        TModPlugPlayer player;
+        player.PathToDLL = ModLayerFolder;
+        ASSERT_TRUE(player.Init()) << player.errorText();
+        player.SongName = row.path;
+        ASSERT_TRUE(player.Load()) << player.errorText();
+        const int max = player.GetMaxPosition();
+        player.OutFilename = folder / "song.pcm";
+        player.Play();
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!player.ended() && std::chrono::steady_clock::now() < deadline) {
+            EXPECT_LT(player.GetCurrentPosition(), max);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        ASSERT_TRUE(player.ended());
+        EXPECT_EQ(player.GetCurrentPosition(), max);
+        const double seconds = static_cast<double>(player.playedFrames()) / 44100.0;
+        EXPECT_NEAR(seconds, expected, expected * 0.01) << row.package;
+        player.Stop();
+        ++played;
+    }
+    if (played == 0)
+        GTEST_SKIP() << "no game data installed (tecnoballz-data, pingus-data, powermanga-data)";
 }

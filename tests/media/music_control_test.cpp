@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
+#include <mutex>
 #include <thread>
 
 using namespace ov;
@@ -37,8 +39,34 @@ struct Host final : MusicHost {
     void setTimer3(bool running) override { timer3 = running; }
     void showInformation(const std::string& text) override { infos.push_back(text); }
     void showError(const std::string& text) override { errors.push_back(text); }
-    std::string programFolder() const override { return std::string(OV_BINARY_DIR) + "/media/mpeglayer"; }
+    std::string programFolder(const std::string& libraryName) const override
+    {
+        return std::string(OV_BINARY_DIR)
+            + (libraryName == ModLibraryName ? "/media/modlayer" : "/media/mpeglayer");
+    }
     std::string lastPlayText() const override { return "Last playing file is"; }
+    // Calls posted from the decoder thread, run by runPosted() on the test's.
+    std::mutex postedLock;
+    std::vector<std::function<void()>> posted;
+    bool rightAtLast = false;
+    int musicListEnds = 0;
+    void postToWindow(std::function<void()> call) override
+    {
+        const std::lock_guard<std::mutex> hold(postedLock);
+        posted.push_back(std::move(call));
+    }
+    bool rightPanelAtLastEntry() const override { return rightAtLast; }
+    void endMusicList() override { ++musicListEnds; }
+    void runPosted()
+    {
+        std::vector<std::function<void()>> calls;
+        {
+            const std::lock_guard<std::mutex> hold(postedLock);
+            calls.swap(posted);
+        }
+        for (auto& call : calls)
+            call();
+    }
 };
 
 std::string waveFile(double seconds)
@@ -62,6 +90,7 @@ void runTimer(MusicControl& music, Host& host)
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (host.timer3 && std::chrono::steady_clock::now() < deadline) {
         music.Timer3Timer();
+        host.runPosted();
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
 }
@@ -185,4 +214,37 @@ TEST(MusicControl, AModuleThatDoesNotLoadIsReportedAndSkipped)
     runTimer(control, host);
     EXPECT_FALSE(host.timer3);
     ::unsetenv("ORVANTA_PLAYER_LIBS");
+}
+
+// The wave player's completion notification ends the music list only when
+// the right panel's cursor is on its last entry, once per completed play;
+// a stopped play tells nothing.
+TEST(MusicControl, TheWaveEndEndsTheMusicListOnlyAtTheRightPanelsLastEntry)
+{
+    TempFolder folder;
+    const std::string wave = folder.write("short.wav", waveFile(0.2));
+    struct Case {
+        const char* name;
+        bool rightAtLast;
+        bool stopFirst;
+        int ends;
+    };
+    for (const Case& c : { Case { "right panel at its last entry", true, false, 1 },
+             Case { "right panel above its last entry", false, false, 0 },
+             Case { "stopped before the end", true, true, 0 } }) {
+        SCOPED_TRACE(c.name);
+        Host host;
+        host.rightAtLast = c.rightAtLast;
+        MusicControl control(host);
+        control.Play_Sound(wave);
+        if (c.stopFirst)
+            control.Stop();
+        runTimer(control, host);
+        // The end is told after the last sample; wait for it a moment.
+        for (int i = 0; i < 100 && control.MPlay().playing(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        host.runPosted();
+        EXPECT_EQ(host.musicListEnds, c.ends);
+    }
 }
