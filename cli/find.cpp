@@ -71,8 +71,7 @@ int ovtoolFind(int argc, char** argv)
     std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
     std::string line;
     list.OnFindFile = [&line](TBrowser& sender, const std::string& inFolder, const std::string& name) {
-        line = sender.DiskRoot;
-        line += inFolder;
+        line = sender.FullFolder(inFolder);
         line += name;
         line += '\n';
         std::fwrite(line.data(), 1, line.size(), stdout);
