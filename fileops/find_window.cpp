@@ -390,6 +390,10 @@ void TFormFind::closeEvent(QCloseEvent* event)
 void TFormFind::GoTo(TFileOpsHost& host, const std::string& path)
 {
     TBrowser& list = host.List(PanelSide::Active);
+    // A list in a walk keeps its folder; the panel would show one and
+    // hold another.
+    if (list.Busy)
+        return;
     std::string inner;
     const std::string archivePrefix = list.DiskRoot + "\\";
     const bool sameArchive = list.DiskKind == DiskKind::Archive && path.size() > archivePrefix.size()

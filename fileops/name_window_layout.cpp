@@ -31,18 +31,25 @@ TNameWindow::TNameWindow(TFileOpsHost& host, const char* section, QWidget* paren
     m_name->setMinimumWidth(280);
     inside->addWidget(m_name);
     layout->addWidget(m_group);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    m_ok = new QPushButton(text("Button_OK"), this);
-    m_ok->setObjectName("Button_OK");
-    m_ok->setDefault(true);
-    m_cancel = new QPushButton(text("Button_Cancel"), this);
-    m_cancel->setObjectName("Button_Cancel");
-    buttons->addWidget(m_ok);
-    buttons->addWidget(m_cancel);
-    layout->addLayout(buttons);
+    addOkCancelRow(*layout, text("Button_OK"), text("Button_Cancel"), m_ok, m_cancel);
     connect(m_ok, &QPushButton::clicked, this, [this] { Button_OKClick(); });
     connect(m_cancel, &QPushButton::clicked, this, [this] { reject(); });
+}
+
+void addOkCancelRow(QBoxLayout& layout, const QString& okText, const QString& cancelText, QPushButton*& ok,
+    QPushButton*& cancel)
+{
+    QWidget* window = layout.parentWidget();
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    ok = new QPushButton(okText, window);
+    ok->setObjectName("Button_OK");
+    ok->setDefault(true);
+    cancel = new QPushButton(cancelText, window);
+    cancel->setObjectName("Button_Cancel");
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    layout.addLayout(buttons);
 }
 
 void TNameWindow::FormShow()

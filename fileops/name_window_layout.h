@@ -6,9 +6,11 @@
 
 #include <QDialog>
 
+class QBoxLayout;
 class QComboBox;
 class QGroupBox;
 class QPushButton;
+class QString;
 
 namespace ov {
 
@@ -30,5 +32,11 @@ protected:
     QPushButton* m_ok = nullptr;
     QPushButton* m_cancel = nullptr;
 };
+
+// The row of OK (default, "Button_OK") and Cancel ("Button_Cancel") at the
+// right, added at the end of a window's layout; the create windows and the
+// attributes window end with it.
+void addOkCancelRow(QBoxLayout& layout, const QString& okText, const QString& cancelText, QPushButton*& ok,
+    QPushButton*& cancel);
 
 } // namespace ov

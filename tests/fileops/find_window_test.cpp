@@ -189,6 +189,14 @@ TEST_F(FindWindowTest, GoToPaths)
         EXPECT_EQ(host.active.NameAt(host.activeCursor), row.name);
         EXPECT_EQ(host.updates, updates + 1);
     }
+    // A list in a walk is left as it is: folder and cursor alike.
+    open(host.active, "work");
+    host.activeCursor = 2;
+    host.active.Busy = true;
+    TFormFind::GoTo(host, "c:\\work\\sub\\a.txt");
+    host.active.Busy = false;
+    EXPECT_EQ(host.active.CurrentFolder(), "c:\\work\\");
+    EXPECT_EQ(host.activeCursor, 2);
 }
 
 // A ZIP made by the zip tool in c:\work, with folders, and the archive
