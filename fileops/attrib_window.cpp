@@ -3,6 +3,7 @@
 
 #include "fileops/attributes.h"
 #include "fileops/file_ops_host.h"
+#include "fileops/name_window_layout.h"
 #include "platform/dialogs.h"
 #include "shell/language_file.h"
 
@@ -47,16 +48,7 @@ TFormAttrib::TFormAttrib(TFileOpsHost& host, QWidget* parent)
     m_system = box("CheckBox_System", "type_System");
     m_hidden = box("CheckBox_Hidden", "type_Hidden");
     layout->addWidget(m_group);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    m_ok = new QPushButton(qtext("Button_OK"), this);
-    m_ok->setObjectName("Button_OK");
-    m_ok->setDefault(true);
-    m_cancel = new QPushButton(qtext("Button_Cancel"), this);
-    m_cancel->setObjectName("Button_Cancel");
-    buttons->addWidget(m_ok);
-    buttons->addWidget(m_cancel);
-    layout->addLayout(buttons);
+    addOkCancelRow(*layout, qtext("Button_OK"), qtext("Button_Cancel"), m_ok, m_cancel);
     connect(m_ok, &QPushButton::clicked, this, [this] { Button_OKClick(); });
     connect(m_cancel, &QPushButton::clicked, this, [this] { reject(); });
 }

@@ -64,6 +64,14 @@ public:
         SetCursorIndex(side, 1);
     }
     void OpenActiveFolder(const std::string& path) { OpenFolder(PanelSide::Active, path); }
+    // Enters an archive in a panel as Enter on it does (the archive disk
+    // pushed over the panel's drive), showing folder inside it ("" or ending
+    // in "\"); the cursor goes to entry 1.
+    virtual void EnterArchive(PanelSide side, const std::string& archive, const std::string& folder)
+    {
+        List(side).PushDisk(archive, DiskKind::Archive, folder);
+        SetCursorIndex(side, 1);
+    }
 };
 
 } // namespace ov

@@ -1,6 +1,10 @@
 // The find window; see find_window.h.
 #include "fileops/find_window.h"
 
+#include "fileops/folder_history.h"
+#include "platform/drives.h"
+#include "platform/host_file.h"
+#include "platform/private_cache.h"
 #include "platform/process_messages.h"
 #include "shell/language_file.h"
 
@@ -217,7 +221,7 @@ std::string TFormFind::chosenPath() const
 
 void TFormFind::addHit(const TBrowser& list, const std::string& folder, const std::string& name)
 {
-    m_pending.push_back(QString::fromStdString(list.DiskRoot + folder + name));
+    m_pending.push_back(QString::fromStdString(list.FullFolder(folder) + name));
     ++m_found;
     pump(nullptr);
 }
@@ -232,13 +236,13 @@ void TFormFind::pump(const std::string* folder)
 {
     if (folder && m_sincePump.elapsed() < pumpMilliseconds) {
         // The folder shows at the next pump; only its text is kept.
-        m_statusFolder->setText(QString::fromStdString(m_host->List(PanelSide::Active).DiskRoot + *folder));
+        m_statusFolder->setText(QString::fromStdString(m_host->List(PanelSide::Active).FullFolder(*folder)));
         return;
     }
     if (!folder && m_sincePump.elapsed() < pumpMilliseconds)
         return;
     if (folder)
-        m_statusFolder->setText(QString::fromStdString(m_host->List(PanelSide::Active).DiskRoot + *folder));
+        m_statusFolder->setText(QString::fromStdString(m_host->List(PanelSide::Active).FullFolder(*folder)));
     flush();
     m_sincePump.restart();
     processMessages();
@@ -316,12 +320,46 @@ void TFormFind::Button_GotoClick()
     ResultDoubleClick(current.isValid() ? current.row() : 0);
 }
 
+std::string TFormFind::ViewablePath(const std::string& path)
+{
+    if (!m_host)
+        return std::string();
+    TBrowser& list = m_host->List(PanelSide::Active);
+    const std::string archivePrefix = list.DiskRoot + "\\";
+    if (list.DiskKind != DiskKind::Archive || path.compare(0, archivePrefix.size(), archivePrefix) != 0)
+        return path;
+    // A member of the archive shown: taken out through its disk, as F3
+    // takes one out, into a folder of its own in the run's private cache.
+    const std::string inner = path.substr(archivePrefix.size());
+    const std::string cache = privateCacheFolder();
+    if (!list.Disk || list.Busy || cache.empty())
+        return std::string();
+    static uint64_t counter = 0;
+    std::string folder;
+    for (int attempt = 0; attempt < 100 && folder.empty(); ++attempt) {
+        const std::string candidate = cache + "/found" + std::to_string(++counter);
+        if (makeHostFolder(candidate))
+            folder = candidate;
+    }
+    const auto windowsFolder = folder.empty() ? std::nullopt : DriveTable::instance().fromHost(folder);
+    if (!windowsFolder)
+        return std::string();
+    const std::string target = *windowsFolder + "\\" + inner.substr(inner.rfind('\\') + 1);
+    // The extractor lets messages through: keys meanwhile change nothing.
+    list.Busy = true;
+    const bool taken = list.Disk->GetFile(inner, target);
+    list.Busy = false;
+    return taken ? target : std::string();
+}
+
 void TFormFind::Button_ViewClick()
 {
     if (m_searching || m_results.rowCount() < 2 || !OnView)
         return;
     const QModelIndex current = m_list->currentIndex();
-    OnView(m_results.at(current.isValid() ? current.row() : 0).toStdString());
+    const std::string path = ViewablePath(m_results.at(current.isValid() ? current.row() : 0).toStdString());
+    if (!path.empty())
+        OnView(path);
 }
 
 void TFormFind::Button_CancelClick()
@@ -351,16 +389,42 @@ void TFormFind::closeEvent(QCloseEvent* event)
 
 void TFormFind::GoTo(TFileOpsHost& host, const std::string& path)
 {
-    const std::size_t drive = path.find('\\');
-    const std::string inner = drive == std::string::npos ? path : path.substr(drive + 1);
+    TBrowser& list = host.List(PanelSide::Active);
+    // A list in a walk keeps its folder; the panel would show one and
+    // hold another.
+    if (list.Busy)
+        return;
+    std::string inner;
+    const std::string archivePrefix = list.DiskRoot + "\\";
+    const bool sameArchive = list.DiskKind == DiskKind::Archive && path.size() > archivePrefix.size()
+        && path.compare(0, archivePrefix.size(), archivePrefix) == 0;
+    if (sameArchive) {
+        inner = path.substr(archivePrefix.size());
+    } else {
+        const std::size_t drive = path.find('\\');
+        inner = drive == std::string::npos ? path : path.substr(drive + 1);
+    }
     const std::size_t last = inner.rfind('\\');
     const std::string folder = last == std::string::npos ? std::string() : inner.substr(0, last + 1);
     const std::string name = last == std::string::npos ? inner : inner.substr(last + 1);
-    TBrowser& list = host.List(PanelSide::Active);
-    // Copies: OpenDisk replaces the list's own root and kind.
-    const std::string root = list.DiskRoot;
-    const DiskKind kind = list.DiskKind;
-    list.OpenDisk(root, kind, folder);
+    if (sameArchive) {
+        // Inside the archive shown: its folder on the pushed disk. Opening
+        // the disk again would pop the archive.
+        list.Folder = folder;
+        list.ReadDir();
+    } else {
+        // The path's folder on the panel's own drive (the drive under an
+        // archive the panel shows); a folder inside an archive there is
+        // entered as the folder history enters it.
+        const std::string root = list.DriveRoot();
+        const ArchivePlace place = ArchivePlaceOf(root + folder);
+        if (place.archive.empty()) {
+            list.OpenDisk(root, DiskKind::Standard, folder);
+        } else {
+            list.OpenDisk(root, DiskKind::Standard, place.holder.substr(root.size()));
+            host.EnterArchive(PanelSide::Active, place.archive, place.folder);
+        }
+    }
     // The name itself first: as a mask, a name holding ";" or "," would be
     // taken apart, and one holding "?" or "*" could match another entry.
     int index = 0;

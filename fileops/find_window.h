@@ -61,6 +61,10 @@ public:
     // list's own disk, puts the cursor on its name, refreshes the panels.
     static void GoTo(TFileOpsHost& host, const std::string& path);
 
+    // What View shows for a result: the path itself on a drive; a member of
+    // the archive the panel shows taken out into the run's private cache
+    // (its copy's path there, empty when it cannot be taken out).
+    std::string ViewablePath(const std::string& path);
     // Shows a path read-only (the editor window); set by the registration.
     std::function<void(const std::string& path)> OnView;
 

@@ -56,9 +56,20 @@ void TFormFolderHist::Button_EnterClick()
     const QListWidgetItem* item = m_list->currentItem();
     if (!item)
         return;
-    m_host.OpenActiveFolder(item->text().toStdString());
+    OpenFolderPlace(m_host, PanelSide::Active, item->text().toStdString());
     m_host.Update_AllPanels();
     accept();
+}
+
+void OpenFolderPlace(TFileOpsHost& host, PanelSide side, const std::string& path)
+{
+    const ArchivePlace place = ArchivePlaceOf(path);
+    if (place.archive.empty()) {
+        host.OpenFolder(side, path);
+        return;
+    }
+    host.OpenFolder(side, place.holder);
+    host.EnterArchive(side, place.archive, place.folder);
 }
 
 void TFormFolderHist::Execute(TFileOpsHost& host)

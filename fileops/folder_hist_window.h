@@ -14,6 +14,14 @@ namespace ov {
 
 class FolderHistory;
 class TFileOpsHost;
+enum class PanelSide;
+
+// Opens a folder path in a panel as the history's "&Enter" does: a folder
+// on a drive as the panel reads a folder; a folder inside an archive
+// ("c:\dir\pack.zip\docs\") by opening the folder that holds the archive,
+// entering the archive and showing that folder in it. A path that is gone
+// (archive, folder or both) opens as an empty list.
+void OpenFolderPlace(TFileOpsHost& host, PanelSide side, const std::string& path);
 
 class TFormFolderHist : public QDialog {
 public:

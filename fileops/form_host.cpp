@@ -1,6 +1,7 @@
 #include "fileops/form_host.h"
 
 #include "fileops/sort_window.h"
+#include "platform/drives.h"
 #include "shell/main_window.h"
 
 namespace ov {
@@ -86,6 +87,18 @@ void FormHost::OpenFolder(PanelSide side, const std::string& path)
     // The main window shows the new folder before its command line.
     if (shown->OnChangeFolder)
         shown->OnChangeFolder(shown, shown->PanelName);
+}
+
+void FormHost::EnterArchive(PanelSide side, const std::string& archive, const std::string& folder)
+{
+    TFPanel* shown = panel(side);
+    shown->Browser.PushDisk(archive, DiskKind::Archive, folder);
+    if (shown->Browser.DiskKind == DiskKind::Archive) {
+        // The header names the kind as Enter on the archive does.
+        const std::size_t dot = archive.rfind('.');
+        shown->ArchiveType = dot == std::string::npos ? std::string() : upperAscii(archive.substr(dot + 1));
+    }
+    shown->SetCursorIndex(1);
 }
 
 TFPanel* FormHost::panel(PanelSide side) const

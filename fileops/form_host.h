@@ -27,6 +27,7 @@ public:
     int PanelFontSize() override;
     void SetSortMode(PanelSide side, int mode) override;
     void OpenFolder(PanelSide side, const std::string& path) override;
+    void EnterArchive(PanelSide side, const std::string& archive, const std::string& folder) override;
 
 private:
     TFPanel* panel(PanelSide side) const;

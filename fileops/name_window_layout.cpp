@@ -1,10 +1,10 @@
-// The create windows' shared layout; see name_window_layout.h.
+// The create windows' shared part; see name_window_layout.h.
 #include "fileops/name_window_layout.h"
 
+#include "fileops/file_ops_host.h"
 #include "shell/language_file.h"
 
 #include <QComboBox>
-#include <QDialog>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -12,34 +12,50 @@
 
 namespace ov {
 
-NameWindowControls buildNameWindow(QDialog& window, const IniFile& language, const char* section)
+TNameWindow::TNameWindow(TFileOpsHost& host, const char* section, QWidget* parent)
+    : QDialog(parent)
+    , m_host(host)
 {
+    const IniFile& language = host.Language();
     const auto text
         = [&](const char* key) { return QString::fromStdString(windowText(language, section, key)); };
-    NameWindowControls controls;
-    window.setModal(true);
-    window.setWindowTitle(text("Caption"));
-    auto* layout = new QVBoxLayout(&window);
-    controls.group = new QGroupBox(text("GroupBoxCaption"), &window);
-    controls.group->setObjectName("GroupBox1");
-    auto* inside = new QVBoxLayout(controls.group);
-    controls.name = new QComboBox(controls.group);
-    controls.name->setObjectName("ComboBox1");
-    controls.name->setEditable(true);
-    controls.name->setMinimumWidth(280);
-    inside->addWidget(controls.name);
-    layout->addWidget(controls.group);
+    setModal(true);
+    setWindowTitle(text("Caption"));
+    auto* layout = new QVBoxLayout(this);
+    m_group = new QGroupBox(text("GroupBoxCaption"), this);
+    m_group->setObjectName("GroupBox1");
+    auto* inside = new QVBoxLayout(m_group);
+    m_name = new QComboBox(m_group);
+    m_name->setObjectName("ComboBox1");
+    m_name->setEditable(true);
+    m_name->setMinimumWidth(280);
+    inside->addWidget(m_name);
+    layout->addWidget(m_group);
+    addOkCancelRow(*layout, text("Button_OK"), text("Button_Cancel"), m_ok, m_cancel);
+    connect(m_ok, &QPushButton::clicked, this, [this] { Button_OKClick(); });
+    connect(m_cancel, &QPushButton::clicked, this, [this] { reject(); });
+}
+
+void addOkCancelRow(QBoxLayout& layout, const QString& okText, const QString& cancelText, QPushButton*& ok,
+    QPushButton*& cancel)
+{
+    QWidget* window = layout.parentWidget();
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    controls.ok = new QPushButton(text("Button_OK"), &window);
-    controls.ok->setObjectName("Button_OK");
-    controls.ok->setDefault(true);
-    controls.cancel = new QPushButton(text("Button_Cancel"), &window);
-    controls.cancel->setObjectName("Button_Cancel");
-    buttons->addWidget(controls.ok);
-    buttons->addWidget(controls.cancel);
-    layout->addLayout(buttons);
-    return controls;
+    ok = new QPushButton(okText, window);
+    ok->setObjectName("Button_OK");
+    ok->setDefault(true);
+    cancel = new QPushButton(cancelText, window);
+    cancel->setObjectName("Button_Cancel");
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    layout.addLayout(buttons);
+}
+
+void TNameWindow::FormShow()
+{
+    m_name->setEditText(QString());
+    m_name->setFocus();
 }
 
 } // namespace ov

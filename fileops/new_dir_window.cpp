@@ -3,7 +3,6 @@
 
 #include "fileops/create_entry.h"
 #include "fileops/file_ops_host.h"
-#include "fileops/name_window_layout.h"
 #include "platform/dialogs.h"
 
 #include <QComboBox>
@@ -12,22 +11,8 @@
 namespace ov {
 
 TFormNewDir::TFormNewDir(TFileOpsHost& host, QWidget* parent)
-    : QDialog(parent)
-    , m_host(host)
+    : TNameWindow(host, "MkDir", parent)
 {
-    const NameWindowControls controls = buildNameWindow(*this, host.Language(), "MkDir");
-    m_group = controls.group;
-    m_name = controls.name;
-    m_ok = controls.ok;
-    m_cancel = controls.cancel;
-    connect(m_ok, &QPushButton::clicked, this, [this] { Button_OKClick(); });
-    connect(m_cancel, &QPushButton::clicked, this, [this] { reject(); });
-}
-
-void TFormNewDir::FormShow()
-{
-    m_name->setEditText(QString());
-    m_name->setFocus();
 }
 
 void TFormNewDir::Button_OKClick()

@@ -3,35 +3,17 @@
 // puts the active panel's cursor on the new folder.
 #pragma once
 
-#include <QDialog>
-
-#include <string>
-
-class QComboBox;
-class QGroupBox;
-class QPushButton;
+#include "fileops/name_window_layout.h"
 
 namespace ov {
 
-class TFileOpsHost;
-
-class TFormNewDir : public QDialog {
+class TFormNewDir : public TNameWindow {
 public:
     explicit TFormNewDir(TFileOpsHost& host, QWidget* parent = nullptr);
 
-    void FormShow();
-    void Button_OKClick();
+    void Button_OKClick() override;
 
     static void Execute(TFileOpsHost& host);
-
-    QComboBox* NameBox() const { return m_name; }
-
-private:
-    TFileOpsHost& m_host;
-    QGroupBox* m_group = nullptr;
-    QComboBox* m_name = nullptr;
-    QPushButton* m_ok = nullptr;
-    QPushButton* m_cancel = nullptr;
 };
 
 } // namespace ov

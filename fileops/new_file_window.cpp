@@ -3,7 +3,6 @@
 
 #include "fileops/create_entry.h"
 #include "fileops/file_ops_host.h"
-#include "fileops/name_window_layout.h"
 #include "platform/dialogs.h"
 
 #include <QComboBox>
@@ -14,22 +13,8 @@
 namespace ov {
 
 TFormNewFile::TFormNewFile(TFileOpsHost& host, QWidget* parent)
-    : QDialog(parent)
-    , m_host(host)
+    : TNameWindow(host, "MkFile", parent)
 {
-    const NameWindowControls controls = buildNameWindow(*this, host.Language(), "MkFile");
-    m_group = controls.group;
-    m_name = controls.name;
-    m_ok = controls.ok;
-    m_cancel = controls.cancel;
-    connect(m_ok, &QPushButton::clicked, this, [this] { Button_OKClick(); });
-    connect(m_cancel, &QPushButton::clicked, this, [this] { reject(); });
-}
-
-void TFormNewFile::FormShow()
-{
-    m_name->setEditText(QString());
-    m_name->setFocus();
 }
 
 void TFormNewFile::Button_OKClick()

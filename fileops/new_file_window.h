@@ -3,35 +3,17 @@
 // existing one, refreshes both panels and moves the cursor up one row.
 #pragma once
 
-#include <QDialog>
-
-#include <string>
-
-class QComboBox;
-class QGroupBox;
-class QPushButton;
+#include "fileops/name_window_layout.h"
 
 namespace ov {
 
-class TFileOpsHost;
-
-class TFormNewFile : public QDialog {
+class TFormNewFile : public TNameWindow {
 public:
     explicit TFormNewFile(TFileOpsHost& host, QWidget* parent = nullptr);
 
-    void FormShow();
-    void Button_OKClick();
+    void Button_OKClick() override;
 
     static void Execute(TFileOpsHost& host);
-
-    QComboBox* NameBox() const { return m_name; }
-
-private:
-    TFileOpsHost& m_host;
-    QGroupBox* m_group = nullptr;
-    QComboBox* m_name = nullptr;
-    QPushButton* m_ok = nullptr;
-    QPushButton* m_cancel = nullptr;
 };
 
 } // namespace ov

@@ -91,6 +91,16 @@ public:
     {
         return DiskKind == DiskKind::Archive ? DiskRoot + "\\" + Folder : DiskRoot + Folder;
     }
+    // The full path of a folder of the top disk (inner path, "" or ending
+    // in "\"), in the same form as CurrentFolder: what the find walk's hits
+    // and folders are shown under.
+    std::string FullFolder(const std::string& innerFolder) const
+    {
+        return DiskKind == DiskKind::Archive ? DiskRoot + "\\" + innerFolder : DiskRoot + innerFolder;
+    }
+    // The root of the drive at the bottom of the disk stack ("c:\"), the
+    // drive an archive shown in this list lies on; DiskRoot without disks.
+    std::string DriveRoot() const;
     // True when the list is at the top of the bottom-most disk.
     bool AtRoot() const;
     // Counts re-reads; a walk compares it to know its list is still the one it started on.

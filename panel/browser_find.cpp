@@ -99,6 +99,14 @@ private:
 
 } // namespace
 
+std::string TBrowser::DriveRoot() const
+{
+    const TDiskInterface* bottom = Disk;
+    while (bottom && bottom->Below)
+        bottom = bottom->Below.get();
+    return bottom ? bottom->Root : DiskRoot;
+}
+
 void TBrowser::FindFiles(const std::string& folder, const std::string& masks)
 {
     if (Busy || m_walking || !Disk)

@@ -11,9 +11,11 @@
 #include "fileops/new_file_window.h"
 #include "fileops/plus_window.h"
 #include "fileops/sort_window.h"
+#include "panel/arc_disk.h"
 #include "panel/panel_text.h"
 #include "platform/dialogs.h"
 #include "shell/language_file.h"
+#include "tests/fileops/test_host.h"
 #include "tests/fileops/tree.h"
 
 #include <QApplication>
@@ -27,6 +29,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -35,44 +38,6 @@ using namespace ov;
 using namespace ov::test;
 
 namespace {
-
-class Host : public TFileOpsHost {
-public:
-    TBrowser active;
-    TBrowser other;
-    int activeCursor = 1;
-    int otherCursor = 1;
-    TMainSettings settings;
-    IniFile language { std::string(OV_DATA_DIR) + "/../../data/ov_eng.ini" };
-    int updates = 0;
-    int repaints = 0;
-    bool activeLeft = true;
-    QRect activeRect;
-    QRect otherRect;
-
-    TBrowser& List(PanelSide side) override { return side == PanelSide::Active ? active : other; }
-    int CurrentIndex(PanelSide side) override
-    {
-        return side == PanelSide::Active ? activeCursor : otherCursor;
-    }
-    void SetCursorIndex(PanelSide side, int index) override
-    {
-        (side == PanelSide::Active ? activeCursor : otherCursor) = index;
-    }
-    TMainSettings& Settings() override { return settings; }
-    const IniFile& Language() override { return language; }
-    void Update_AllPanels() override
-    {
-        ++updates;
-        active.Refresh();
-        other.Refresh();
-    }
-    QWidget* Owner() override { return nullptr; }
-    void RepaintPanels() override { ++repaints; }
-    bool ActiveIsLeft() override { return activeLeft; }
-    QRect PanelRect(PanelSide side) override { return side == PanelSide::Active ? activeRect : otherRect; }
-    int PanelFontSize() override { return 10; }
-};
 
 // An archive holding one read-only, archived member.
 class OneMemberArchive : public TDiskInterface {
@@ -110,6 +75,7 @@ protected:
     void SetUp() override
     {
         FileOpsTest::SetUp();
+        host.fontSize = 10;
         setPrompts(&scripted);
         root.write("work/a.txt", "A");
         root.write("work/b.txt", "B");
@@ -135,7 +101,7 @@ protected:
     }
     using Texts = std::vector<std::string>;
 
-    Host host;
+    TestHost host;
     ScriptedPrompts scripted;
 };
 
@@ -364,6 +330,43 @@ TEST_F(CreateWindowsTest, AttribWindowInArchive)
     EXPECT_EQ(describeTree(root.path(), true), before);
 }
 
+// The same over a ZIP made by the zip tool: a member stored without its
+// write bit shows read-only, one with it does not; the path and folder read
+// inside the archive; every box is disabled; OK writes nothing, neither the
+// archive nor the drive.
+TEST_F(CreateWindowsTest, AttribWindowInZipMade)
+{
+    if (std::system("command -v zip >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "zip is needed";
+    root.write("src/docs/ro.txt", "R");
+    root.write("src/docs/rw.txt", "W");
+    ::chmod((root / "src/docs/ro.txt").c_str(), 0444);
+    ASSERT_EQ(std::system(("cd '" + root / "src" + "' && zip -q -r ../work/pack.zip docs").c_str()), 0);
+    installArchiveDisk(nullptr);
+    host.active.PushDisk("c:\\work\\pack.zip", DiskKind::Archive, "docs\\");
+    ASSERT_EQ(host.active.DiskKind, DiskKind::Archive);
+    const Tree before = describeTree(root.path(), true);
+    for (const auto& [name, readOnly] : { std::pair { "ro.txt", true }, std::pair { "rw.txt", false } }) {
+        SCOPED_TRACE(name);
+        host.activeCursor = indexOf(host.active, name);
+        ASSERT_GT(host.activeCursor, 0);
+        TFormAttrib window(host);
+        ASSERT_TRUE(window.FormShow());
+        EXPECT_EQ(window.PathLabel()->text().toStdString(), std::string("c:\\work\\pack.zip\\docs\\") + name);
+        EXPECT_EQ(window.FolderLabel()->text().toStdString(), "c:\\work\\pack.zip\\docs\\");
+        EXPECT_EQ(window.ReadOnlyBox()->isChecked(), readOnly);
+        for (QCheckBox* box :
+            { window.ReadOnlyBox(), window.ArchiveBox(), window.SystemBox(), window.HiddenBox() })
+            EXPECT_FALSE(box->isEnabled());
+        window.ReadOnlyBox()->setChecked(!readOnly);
+        window.Button_OKClick();
+        EXPECT_EQ(window.result(), QDialog::Accepted);
+    }
+    EXPECT_TRUE(scripted.asked.empty());
+    EXPECT_EQ(describeTree(root.path(), true), before);
+    TBrowser::setMemberTaker(nullptr);
+}
+
 // Gray + and gray -: files by mask, folders with Ctrl; the selection is
 // redrawn, not re-read; the mask joins the history; mode and folders go
 // back to select and files only when the window closes.
@@ -460,6 +463,69 @@ TEST_F(CreateWindowsTest, FolderHistoryWindow)
     again.Button_EnterClick();
     EXPECT_EQ(host.active.CurrentFolder(), "c:\\gone\\");
     EXPECT_LE(host.active.Count, 1);
+}
+
+// History entries inside an archive enter it again: the folder holding it,
+// the archive, its folder. A vanished archive or folder, a folder named like
+// an archive and a path through an ordinary file open as the panel reads a
+// folder, an empty list where nothing is there.
+TEST_F(CreateWindowsTest, FolderHistoryInsideArchives)
+{
+    if (std::system("command -v zip >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "zip is needed";
+    root.write("src/docs/deep/b.txt", "B");
+    root.write("src/top.txt", "T");
+    root.write("work/folder.zip/inside.txt", "I");
+    ASSERT_EQ(
+        std::system(("cd '" + root / "src" + "' && zip -q -r ../work/pack.zip docs top.txt").c_str()), 0);
+    installArchiveDisk(nullptr);
+    const struct {
+        const char* entry;
+        DiskKind kind;
+        const char* name; // an entry the list shows; "" for an empty list
+        const char* holder; // the drive folder under the archive
+    } cases[] = {
+        { "c:\\work\\pack.zip\\docs\\deep\\", DiskKind::Archive, "b.txt", "work\\" },
+        { "c:\\work\\pack.zip\\docs\\", DiskKind::Archive, "deep", "work\\" },
+        { "c:\\work\\pack.zip\\", DiskKind::Archive, "top.txt", "work\\" },
+        { "c:\\work\\pack.zip\\gone\\", DiskKind::Archive, "", "work\\" },
+        { "c:\\work\\gone.zip\\docs\\", DiskKind::Standard, "", nullptr },
+        { "c:\\work\\folder.zip\\", DiskKind::Standard, "inside.txt", nullptr },
+        { "c:\\work\\a.txt\\x\\", DiskKind::Standard, "", nullptr },
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.entry);
+        FolderHistory history;
+        history.Add(row.entry);
+        open(host.active, "dst");
+        host.activeCursor = 3;
+        TFormFolderHist window(host, history);
+        window.FormShow();
+        window.Button_EnterClick();
+        EXPECT_EQ(host.active.DiskKind, row.kind);
+        EXPECT_EQ(host.active.CurrentFolder(), row.entry);
+        EXPECT_EQ(host.activeCursor, 1);
+        if (*row.name)
+            EXPECT_GT(indexOf(host.active, row.name), 0);
+        else
+            EXPECT_LE(host.active.Count, 1);
+        if (row.holder) {
+            ASSERT_NE(host.active.Disk->Below, nullptr);
+            EXPECT_EQ(host.active.Disk->Below->SavedFolder, row.holder);
+            EXPECT_EQ(host.active.DriveRoot(), "c:\\");
+        }
+    }
+    // The archive as it is now: one taken away opens as an empty folder.
+    std::filesystem::remove(root / "work/pack.zip");
+    FolderHistory history;
+    history.Add("c:\\work\\pack.zip\\docs\\");
+    TFormFolderHist window(host, history);
+    window.FormShow();
+    window.Button_EnterClick();
+    EXPECT_EQ(host.active.DiskKind, DiskKind::Standard);
+    EXPECT_LE(host.active.Count, 1);
+    TBrowser::setArchiveDiskFactory(nullptr);
+    TBrowser::setMemberTaker(nullptr);
 }
 
 // File highlighting: the 39 extensions, a chosen colour kept at once, a

@@ -5,6 +5,7 @@
 #include "fileops/drive_window.h"
 #include "fileops/info_window.h"
 #include "platform/dialogs.h"
+#include "tests/fileops/test_host.h"
 #include "tests/fileops/tree.h"
 
 #include <QApplication>
@@ -22,27 +23,6 @@ using namespace ov::test;
 
 namespace {
 
-class Host : public TFileOpsHost {
-public:
-    TBrowser active;
-    TBrowser other;
-    int cursor[2] = { 5, 5 };
-    TMainSettings settings;
-    IniFile language { std::string(OV_DATA_DIR) + "/../../data/ov_eng.ini" };
-    int updates = 0;
-
-    TBrowser& List(PanelSide side) override { return side == PanelSide::Active ? active : other; }
-    int CurrentIndex(PanelSide side) override { return cursor[side == PanelSide::Active ? 0 : 1]; }
-    void SetCursorIndex(PanelSide side, int index) override
-    {
-        cursor[side == PanelSide::Active ? 0 : 1] = index;
-    }
-    TMainSettings& Settings() override { return settings; }
-    const IniFile& Language() override { return language; }
-    void Update_AllPanels() override { ++updates; }
-    QWidget* Owner() override { return nullptr; }
-};
-
 class DriveWindowTest : public testing::Test {
 protected:
     void SetUp() override
@@ -53,6 +33,10 @@ protected:
         DriveTable::instance().setDrives({ { 'c', c.path(), DriveType::Fixed },
             { 'd', d.path(), DriveType::Removable }, { 'n', n.path(), DriveType::Remote } });
         setPrompts(&scripted);
+        // The cursors start away from entry 1, so a move to it shows; the
+        // window refreshes nothing by itself.
+        host.activeCursor = host.otherCursor = 5;
+        host.refreshOnUpdate = false;
         host.active.OpenDisk("c:\\", DiskKind::Standard, "work\\");
         host.other.OpenDisk("d:\\", DiskKind::Standard, "");
     }
@@ -62,7 +46,7 @@ protected:
         DriveTable::instance().reset();
     }
     TempFolder c, d, n;
-    Host host;
+    TestHost host;
     ScriptedPrompts scripted;
 };
 
@@ -83,7 +67,7 @@ TEST_F(DriveWindowTest, ChoosingKeepsTheFolder)
     EXPECT_EQ(host.active.DiskRoot, "d:\\");
     EXPECT_EQ(host.active.Folder, "work\\");
     EXPECT_EQ(host.active.NameAt(2), "b.txt");
-    EXPECT_EQ(host.cursor[0], 1);
+    EXPECT_EQ(host.activeCursor, 1);
     EXPECT_EQ(host.updates, 1);
     EXPECT_TRUE(scripted.asked.empty());
 

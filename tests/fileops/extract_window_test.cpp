@@ -8,6 +8,7 @@
 #include "fileops/file_ops_host.h"
 #include "platform/dialogs.h"
 #include "platform/process_messages.h"
+#include "tests/fileops/test_host.h"
 #include "tests/fileops/tree.h"
 #include "tests/support/public_archives.h"
 
@@ -37,36 +38,6 @@ using ::testing::HasSubstr;
 namespace {
 
 namespace fs = std::filesystem;
-
-class Host : public TFileOpsHost {
-public:
-    TBrowser active;
-    TBrowser other;
-    int activeCursor = 1;
-    int otherCursor = 1;
-    TMainSettings settings;
-    IniFile language { std::string(OV_DATA_DIR) + "/../../data/ov_eng.ini" };
-    int updates = 0;
-
-    TBrowser& List(PanelSide side) override { return side == PanelSide::Active ? active : other; }
-    int CurrentIndex(PanelSide side) override
-    {
-        return side == PanelSide::Active ? activeCursor : otherCursor;
-    }
-    void SetCursorIndex(PanelSide side, int index) override
-    {
-        (side == PanelSide::Active ? activeCursor : otherCursor) = index;
-    }
-    TMainSettings& Settings() override { return settings; }
-    const IniFile& Language() override { return language; }
-    void Update_AllPanels() override
-    {
-        ++updates;
-        active.Refresh();
-        other.Refresh();
-    }
-    QWidget* Owner() override { return nullptr; }
-};
 
 bool shell(const std::string& folder, const std::string& command)
 {
@@ -185,7 +156,7 @@ protected:
         return texts;
     }
 
-    Host host;
+    TestHost host;
     ScriptedPrompts scripted;
 };
 

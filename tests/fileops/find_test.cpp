@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <set>
 #include <sys/mount.h>
@@ -246,6 +247,22 @@ TEST_F(FindTest, CommandLine)
     EXPECT_EQ(status, 0);
     run("'*.*' /nowhere/at/all", status);
     EXPECT_EQ(status, 1);
+
+    // A path through an archive searches the archive's members: from its
+    // folder there, or the whole archive with --drive.
+    if (std::system("command -v zip >/dev/null 2>&1") == 0) {
+        root.write("src/docs/in.txt", "I");
+        root.write("src/docs/deep/b.txt", "B");
+        root.write("src/top.txt", "T");
+        ASSERT_EQ(
+            std::system(("cd '" + root / "src" + "' && zip -q -r ../deep/pack.zip docs top.txt").c_str()), 0);
+        EXPECT_EQ(run("'*.txt' 'c:\\deep\\pack.zip\\docs'", status),
+            "c:\\deep\\pack.zip\\docs\\in.txt\nc:\\deep\\pack.zip\\docs\\deep\\b.txt\n");
+        EXPECT_EQ(status, 0);
+        EXPECT_EQ(run("--drive 't*.txt' '" + root / "deep/pack.zip" + "'", status),
+            "c:\\deep\\pack.zip\\top.txt\n");
+        EXPECT_EQ(status, 0);
+    }
     run("'*.*'", status);
     EXPECT_EQ(status, 2);
 }

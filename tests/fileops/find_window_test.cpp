@@ -1,21 +1,32 @@
 // The find window over a real file list, offscreen: its first state and
 // texts, a search and what it enables, the mask history, results kept,
-// Esc while searching, a double-click with one result, and Go to.
+// Esc while searching, a double-click with one result, and Go to; and the
+// same inside a ZIP made by the zip tool at test time: the hits against the
+// tool's own member list, Go to inside and out of the archive, View.
 #include "fileops/find_window.h"
+#include "panel/arc_disk.h"
+#include "platform/file_system.h"
+#include "platform/private_cache.h"
 #include "platform/process_messages.h"
 #include "platform/tree_walk.h"
+#include "tests/fileops/test_host.h"
 #include "tests/fileops/tree.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QListView>
 #include <QPushButton>
 #include <QRadioButton>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <set>
 #include <thread>
 
 using namespace ov;
@@ -23,33 +34,12 @@ using namespace ov::test;
 
 namespace {
 
-class Host : public TFileOpsHost {
-public:
-    TBrowser active;
-    TBrowser other;
-    int activeCursor = 1;
-    TMainSettings settings;
-    IniFile language { std::string(OV_DATA_DIR) + "/../../data/ov_eng.ini" };
-    int updates = 0;
-
-    TBrowser& List(PanelSide side) override { return side == PanelSide::Active ? active : other; }
-    int CurrentIndex(PanelSide) override { return activeCursor; }
-    void SetCursorIndex(PanelSide side, int index) override
-    {
-        if (side == PanelSide::Active)
-            activeCursor = index;
-    }
-    TMainSettings& Settings() override { return settings; }
-    const IniFile& Language() override { return language; }
-    void Update_AllPanels() override { ++updates; }
-    QWidget* Owner() override { return nullptr; }
-};
-
 class FindWindowTest : public FileOpsTest {
 protected:
     void SetUp() override
     {
         FileOpsTest::SetUp();
+        host.refreshOnUpdate = false;
         root.write("work/sub/a.txt");
         root.write("work/sub/b.doc");
         root.write("work/c.txt");
@@ -82,7 +72,7 @@ protected:
         return rows;
     }
 
-    Host host;
+    TestHost host;
     TFormFind window;
 };
 
@@ -199,6 +189,187 @@ TEST_F(FindWindowTest, GoToPaths)
         EXPECT_EQ(host.active.NameAt(host.activeCursor), row.name);
         EXPECT_EQ(host.updates, updates + 1);
     }
+    // A list in a walk is left as it is: folder and cursor alike.
+    open(host.active, "work");
+    host.activeCursor = 2;
+    host.active.Busy = true;
+    TFormFind::GoTo(host, "c:\\work\\sub\\a.txt");
+    host.active.Busy = false;
+    EXPECT_EQ(host.active.CurrentFolder(), "c:\\work\\");
+    EXPECT_EQ(host.activeCursor, 2);
+}
+
+// A ZIP made by the zip tool in c:\work, with folders, and the archive
+// disk installed; skipped without the tool.
+class FindInArchiveTest : public FindWindowTest {
+protected:
+    void SetUp() override
+    {
+        FindWindowTest::SetUp();
+        if (std::system("command -v zip >/dev/null 2>&1 && command -v unzip >/dev/null 2>&1") != 0)
+            GTEST_SKIP() << "zip and unzip are needed";
+        root.write("src/docs/a.txt", "A");
+        root.write("src/docs/deep/b.txt", "B");
+        root.write("src/docs/deep/c.doc", "C");
+        root.write("src/docs/deep.txt/d.txt", "D");
+        root.write("src/top.txt", "T");
+        root.write("src/readme.doc", "R");
+        root.write("work/plain.txt", "P");
+        ASSERT_EQ(
+            std::system(
+                ("cd '" + root / "src" + "' && zip -q -r ../work/pack.zip docs top.txt readme.doc").c_str()),
+            0);
+        ::setenv("XDG_CACHE_HOME", (root / "cache").c_str(), 1);
+        installArchiveDisk(nullptr);
+        open(host.active, "work");
+        host.active.PushDisk("c:\\work\\pack.zip", DiskKind::Archive, "");
+        ASSERT_EQ(host.active.DiskKind, DiskKind::Archive);
+    }
+    void TearDown() override
+    {
+        setListingHook(nullptr);
+        TBrowser::setArchiveDiskFactory(nullptr);
+        TBrowser::setMemberTaker(nullptr);
+        removePrivateCacheFolder();
+        ::unsetenv("XDG_CACHE_HOME");
+        FindWindowTest::TearDown();
+    }
+    // The members as unzip lists them, as the window shows them: the
+    // archive's path, "\" and the member's path with "\", without a
+    // trailing one, keeping those whose last part ends in suffix.
+    std::set<std::string> members(const std::string& under, const std::string& suffix)
+    {
+        std::set<std::string> rows;
+        FILE* list = ::popen(("unzip -Z1 '" + root / "work/pack.zip" + "'").c_str(), "r");
+        char line[512];
+        while (list && std::fgets(line, sizeof line, list)) {
+            std::string name(line);
+            while (!name.empty() && (name.back() == '\n' || name.back() == '/'))
+                name.pop_back();
+            std::replace(name.begin(), name.end(), '/', '\\');
+            if (name.compare(0, under.size(), under) == 0 && name.size() > under.size()
+                && name.size() >= suffix.size()
+                && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
+                rows.insert("c:\\work\\pack.zip\\" + name);
+        }
+        if (list)
+            ::pclose(list);
+        return rows;
+    }
+    std::set<std::string> resultSet()
+    {
+        const std::vector<std::string> rows = results();
+        return { rows.begin(), rows.end() };
+    }
+};
+
+// Hits are the members the zip tool lists, folders included, from the
+// archive's top or the panel's folder in it; the walk reads the archive's
+// table, never the host's folders.
+TEST_F(FindInArchiveTest, ResultsAreTheArchivesMembers)
+{
+    int hostListings = 0;
+    setListingHook([&](const std::string&) { ++hostListings; });
+
+    find("*.txt", true);
+    EXPECT_EQ(resultSet(), members("", ".txt"));
+    EXPECT_EQ(results().size(), 5u); // a.txt, b.txt, d.txt, top.txt and the folder deep.txt
+    // The top's own hits come first.
+    ASSERT_FALSE(results().empty());
+    EXPECT_EQ(results()[0], "c:\\work\\pack.zip\\top.txt");
+
+    host.active.Folder = "docs\\deep\\";
+    host.active.ReadDir();
+    find("*.*");
+    EXPECT_EQ(resultSet(), members("docs\\deep\\", ""));
+    EXPECT_EQ(results().size(), 2u);
+
+    host.active.Folder = "docs\\";
+    host.active.ReadDir();
+    find("*.doc;d*.*");
+    EXPECT_EQ(resultSet(),
+        (std::set<std::string> { "c:\\work\\pack.zip\\docs\\deep",
+            "c:\\work\\pack.zip\\docs\\deep.txt\\d.txt", "c:\\work\\pack.zip\\docs\\deep.txt",
+            "c:\\work\\pack.zip\\docs\\deep\\c.doc" }));
+    EXPECT_EQ(hostListings, 0);
+}
+
+// Go to from an archive panel: inside the archive the folder changes on the
+// pushed disk (the drive's folder below it stays); a drive result pops the
+// archive; from a drive panel, a result kept from a search in an archive
+// enters that archive again; a member gone from it opens its folder there.
+TEST_F(FindInArchiveTest, GoToTable)
+{
+    const struct {
+        bool fromArchive;
+        const char* path;
+        DiskKind kind;
+        const char* current; // the list's CurrentFolder afterwards
+        const char* name; // "" when no entry of that name is expected
+    } cases[] = {
+        { true, "c:\\work\\pack.zip\\docs\\deep\\b.txt", DiskKind::Archive,
+            "c:\\work\\pack.zip\\docs\\deep\\", "b.txt" },
+        { true, "c:\\work\\pack.zip\\top.txt", DiskKind::Archive, "c:\\work\\pack.zip\\", "top.txt" },
+        { true, "c:\\work\\pack.zip\\docs\\deep", DiskKind::Archive, "c:\\work\\pack.zip\\docs\\", "deep" },
+        { true, "c:\\work\\plain.txt", DiskKind::Standard, "c:\\work\\", "plain.txt" },
+        { true, "d:\\work\\sub\\a.txt", DiskKind::Standard, "c:\\work\\sub\\", "a.txt" },
+        { false, "c:\\work\\pack.zip\\docs\\a.txt", DiskKind::Archive, "c:\\work\\pack.zip\\docs\\",
+            "a.txt" },
+        { false, "c:\\work\\pack.zip\\gone\\x.txt", DiskKind::Archive, "c:\\work\\pack.zip\\gone\\", "" },
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.path);
+        open(host.active, "work");
+        if (row.fromArchive)
+            host.active.PushDisk("c:\\work\\pack.zip", DiskKind::Archive, "docs\\");
+        host.activeCursor = 1;
+        TFormFind::GoTo(host, row.path);
+        EXPECT_EQ(host.active.DiskKind, row.kind);
+        EXPECT_EQ(host.active.CurrentFolder(), row.current);
+        EXPECT_EQ(host.active.DriveRoot(), "c:\\");
+        if (row.kind == DiskKind::Archive) {
+            // One archive over the drive, whose folder is the one holding it.
+            ASSERT_NE(host.active.Disk->Below, nullptr);
+            EXPECT_EQ(host.active.Disk->Below->Below, nullptr);
+            EXPECT_EQ(host.active.Disk->Below->SavedFolder, "work\\");
+        } else {
+            EXPECT_EQ(host.active.Disk->Below, nullptr);
+        }
+        if (*row.name)
+            EXPECT_EQ(host.active.NameAt(host.activeCursor), row.name);
+        else
+            EXPECT_LE(host.active.Count, 1);
+    }
+}
+
+// View on a member takes it out, as F3 does, into the run's private cache on
+// a drive; a drive result is shown where it is; a member that cannot be
+// taken out shows nothing. The archive itself stays as it was.
+TEST_F(FindInArchiveTest, ViewTakesTheMemberOut)
+{
+    const std::string before = readWhole(root / "work/pack.zip");
+    std::vector<std::string> viewed;
+    window.OnView = [&viewed](const std::string& path) { viewed.push_back(path); };
+    find("*.txt", true);
+    ASSERT_GE(window.Results().rowCount(), 2);
+    const std::vector<std::string> rows = results();
+    const auto b = std::find(rows.begin(), rows.end(), "c:\\work\\pack.zip\\docs\\deep\\b.txt");
+    ASSERT_NE(b, rows.end());
+    window.findChild<QListView*>("ListBox_Results")
+        ->setCurrentIndex(window.Results().index(static_cast<int>(b - rows.begin())));
+    window.Button_ViewClick();
+    ASSERT_EQ(viewed.size(), 1u);
+    EXPECT_EQ(viewed[0].substr(viewed[0].size() - 6), "\\b.txt");
+    const auto copy = DriveTable::instance().toHost(viewed[0]);
+    ASSERT_TRUE(copy);
+    EXPECT_EQ(copy->rfind(root / "cache", 0), 0u) << *copy;
+    EXPECT_EQ(readWhole(*copy), "B");
+    EXPECT_FALSE(host.active.Busy);
+
+    EXPECT_EQ(window.ViewablePath("c:\\work\\plain.txt"), "c:\\work\\plain.txt");
+    EXPECT_EQ(window.ViewablePath("c:\\work\\pack.zip\\docs\\missing.txt"), "");
+    EXPECT_EQ(window.ViewablePath("c:\\work\\pack.zip\\docs"), "");
+    EXPECT_EQ(readWhole(root / "work/pack.zip"), before);
 }
 
 int main(int argc, char** argv)

@@ -6,6 +6,7 @@
 #include "fileops/ren_move_window.h"
 #include "platform/dialogs.h"
 #include "platform/process_messages.h"
+#include "tests/fileops/test_host.h"
 #include "tests/fileops/tree.h"
 
 #include <QApplication>
@@ -25,36 +26,6 @@ using namespace ov;
 using namespace ov::test;
 
 namespace {
-
-class Host : public TFileOpsHost {
-public:
-    TBrowser active;
-    TBrowser other;
-    int activeCursor = 1;
-    int otherCursor = 1;
-    TMainSettings settings;
-    IniFile language { std::string(OV_DATA_DIR) + "/../../data/ov_eng.ini" };
-    int updates = 0;
-
-    TBrowser& List(PanelSide side) override { return side == PanelSide::Active ? active : other; }
-    int CurrentIndex(PanelSide side) override
-    {
-        return side == PanelSide::Active ? activeCursor : otherCursor;
-    }
-    void SetCursorIndex(PanelSide side, int index) override
-    {
-        (side == PanelSide::Active ? activeCursor : otherCursor) = index;
-    }
-    TMainSettings& Settings() override { return settings; }
-    const IniFile& Language() override { return language; }
-    void Update_AllPanels() override
-    {
-        ++updates;
-        active.Refresh();
-        other.Refresh();
-    }
-    QWidget* Owner() override { return nullptr; }
-};
 
 class WindowsTest : public FileOpsTest {
 protected:
@@ -86,7 +57,7 @@ protected:
         return nullptr;
     }
 
-    Host host;
+    TestHost host;
     ScriptedPrompts scripted;
 };
 
@@ -259,23 +230,23 @@ TEST_F(WindowsTest, WithoutConfirmationTheWalkShowsAndStops)
     struct Row {
         const char* name;
         bool system;
-        void (*run)(Host& host);
+        void (*run)(TestHost& host);
         const char* line; // the label that shows the path in progress
         const char* status; // the status line at the first file
         Tree source;
         Tree target;
     } rows[] = {
-        { "own copy", false, [](Host& h) { TFormCopy::Execute(h); }, "Label_Source", "Copied files: 0", whole,
-            onlyA },
-        { "system copy", true, [](Host& h) { TFormCopy::Execute(h); }, "Label_Source", "Copied files: 0",
+        { "own copy", false, [](TestHost& h) { TFormCopy::Execute(h); }, "Label_Source", "Copied files: 0",
             whole, onlyA },
-        { "own move", false, [](Host& h) { TFormRenMove::Execute(h); }, "Label_Source", "Processed file: 0",
-            withoutA, onlyA },
-        { "system move", true, [](Host& h) { TFormRenMove::Execute(h); }, "Label_Source", "Processed file: 0",
-            withoutA, onlyA },
-        { "own delete", false, [](Host& h) { TFormDelete::Execute(h); }, "Label_Quest", nullptr, withoutA,
+        { "system copy", true, [](TestHost& h) { TFormCopy::Execute(h); }, "Label_Source", "Copied files: 0",
+            whole, onlyA },
+        { "own move", false, [](TestHost& h) { TFormRenMove::Execute(h); }, "Label_Source",
+            "Processed file: 0", withoutA, onlyA },
+        { "system move", true, [](TestHost& h) { TFormRenMove::Execute(h); }, "Label_Source",
+            "Processed file: 0", withoutA, onlyA },
+        { "own delete", false, [](TestHost& h) { TFormDelete::Execute(h); }, "Label_Quest", nullptr, withoutA,
             {} },
-        { "delete to the Trash", true, [](Host& h) { TFormDelete::Execute(h); }, "Label_Quest", nullptr,
+        { "delete to the Trash", true, [](TestHost& h) { TFormDelete::Execute(h); }, "Label_Quest", nullptr,
             withoutA, {} },
     };
     for (const Row& row : rows) {
