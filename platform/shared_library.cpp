@@ -24,8 +24,18 @@ SharedLibrary& SharedLibrary::operator=(SharedLibrary&& other) noexcept
 
 bool SharedLibrary::load(const std::string& pathOrName)
 {
+    return open(pathOrName, RTLD_NOW | RTLD_LOCAL);
+}
+
+bool SharedLibrary::loadUntilExit(const std::string& pathOrName)
+{
+    return open(pathOrName, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+}
+
+bool SharedLibrary::open(const std::string& pathOrName, int flags)
+{
     unload();
-    m_handle = ::dlopen(pathOrName.c_str(), RTLD_NOW | RTLD_LOCAL);
+    m_handle = ::dlopen(pathOrName.c_str(), flags);
     if (m_handle) {
         m_error.clear();
         return true;

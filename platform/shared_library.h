@@ -19,6 +19,10 @@ public:
     // Loads a library by path, or by bare name through the system's search.
     // false with errorText() set (the loader's own message) when it cannot.
     bool load(const std::string& pathOrName);
+    // As load, but the library stays in the process until it ends, even when
+    // unloaded: for a host library whose code may have to be named after the
+    // last user let it go (a leak report inside it names it and its calls).
+    bool loadUntilExit(const std::string& pathOrName);
     void unload();
     bool isLoaded() const { return m_handle != nullptr; }
 
@@ -35,6 +39,8 @@ public:
     const std::string& errorText() const { return m_error; }
 
 private:
+    bool open(const std::string& pathOrName, int flags);
+
     void* m_handle = nullptr;
     std::string m_error;
 };

@@ -56,7 +56,9 @@ struct ModPlugLibrary {
     {
         if (load)
             return true;
-        if (!library.load("libmodplug.so.1")) {
+        // Kept until exit: its loaders leak a little on some damaged files, and
+        // a leak report can only name the library while it is mapped.
+        if (!library.loadUntilExit("libmodplug.so.1")) {
             error = "Can't load libmodplug: " + library.errorText();
             return false;
         }
