@@ -125,6 +125,10 @@ TEST(StartupSound, OvSetupGreetsWithMusicWavAndOpensWithoutIt)
         const std::string out = folder / "out.pcm";
         if (withMusic)
             folder.write("Music.wav", wave(2, 16, 8000, ramp16()));
+        // A copy of the program in the folder, so that Music.wav lies beside
+        // it whether or not the build tree holds a payload beside the original.
+        const std::string program = folder / "ov_setup";
+        std::filesystem::copy_file(kSetup, program);
         const pid_t child = ::fork();
         if (child == 0) {
             if (::chdir(folder.path().c_str()) != 0)
@@ -133,12 +137,15 @@ TEST(StartupSound, OvSetupGreetsWithMusicWavAndOpensWithoutIt)
             ::setenv("ORVANTA_AUDIO", ("pcm:" + out).c_str(), 1);
             ::setenv("XDG_CONFIG_HOME", (folder / "config").c_str(), 1);
             ::setenv("XDG_DATA_HOME", (folder / "data").c_str(), 1);
-            ::execl(kSetup, kSetup, static_cast<char*>(nullptr));
+            ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
             ::_exit(127);
         }
         ASSERT_GT(child, 0);
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (withMusic && !std::filesystem::exists(out) && std::chrono::steady_clock::now() < deadline)
+        // The sound plays on its own thread: wait for all of it (a loaded
+        // machine may take seconds to start the child), then a moment more.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (
+            withMusic && readAll(out).size() < ramp16().size() && std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         std::this_thread::sleep_for(std::chrono::milliseconds(withMusic ? 200 : 1500));
         int status = 0;
