@@ -60,11 +60,7 @@ std::string archiveErrorText(const std::string& fileName, int32_t code)
 {
     if (code < 25100 || code > 26999)
         return std::string();
-    const bool general = code >= 26500;
-    std::string text = fileName + "\r\r";
-    text += (general ? "General Message: " : "Error#: ") + std::to_string(code) + "\r\r";
-    text += (general ? "Messge: " : "Error: ") + std::string(archiveMessageText(code)) + "\r\r";
-    return text;
+    return archiveMessageBlock(fileName, code);
 }
 
 bool splitMemberPath(const std::string& stored, std::vector<std::string>& parts)
