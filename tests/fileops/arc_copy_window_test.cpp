@@ -2,9 +2,11 @@
 // zip or arj make at test time, the other panel on a folder of a temporary
 // drive, with the scripted prompt service. What lands where (folders with
 // everything below them, names relative to the panel's folder), what is
-// refused, the one box at the end, Cancel in the middle of a member; and
-// ovtool arc cp on the same faults.
+// refused, the one box at the end, Cancel in the middle of a member; F7 and
+// F8 inside an archive; and ovtool arc cp on the same faults.
 #include "fileops/copy_window.h"
+#include "fileops/delete_window.h"
+#include "fileops/new_dir_window.h"
 #include "fileops/ren_move_window.h"
 #include "panel/arc_disk.h"
 #include "platform/dialogs.h"
@@ -12,6 +14,7 @@
 #include "tests/fileops/tree.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QProgressBar>
 
@@ -20,6 +23,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <sys/wait.h>
 #include <thread>
 
@@ -321,6 +325,50 @@ TEST_F(ArcCopyTest, MissingArchiveAndRefusals)
     EXPECT_EQ(scripted.asked.size(), 1u);
     EXPECT_TRUE(fs::is_empty(root / "dst"));
     EXPECT_TRUE(fs::exists(root / "pack.zip"));
+}
+
+// F7 and F8 inside an archive change nothing and say so, in one box; the
+// archive's bytes stay as they were.
+TEST_F(ArcCopyTest, MakeFolderAndDeleteInsideAnArchiveSayNothingChanged)
+{
+    ASSERT_TRUE(shell(root / "src", "zip -q -r '" + root / "pack.zip" + "' top.txt a"));
+    const std::string before = readWhole(root / "pack.zip");
+    struct Row {
+        const char* label;
+        std::function<void()> press;
+        std::string box;
+    };
+    auto makeFolder = [&](const std::string& name) {
+        TFormNewDir window(host);
+        window.FormShow();
+        window.findChild<QComboBox*>()->setEditText(QString::fromStdString(name));
+        window.Button_OKClick();
+    };
+    auto remove = [&](bool toTrash) {
+        host.settings.DelToRecycle = toTrash;
+        TFormDelete window(host);
+        window.FormShow();
+        window.Button_OKClick();
+    };
+    const std::vector<Row> rows = {
+        { "F7 with a name", [&] { makeFolder("new"); }, "Cannot make the folder" },
+        { "F7 with a path below the folder", [&] { makeFolder("x\\y"); }, "Cannot make the Directory" },
+        { "F8", [&] { remove(false); },
+            "These could not be deleted:\nc:\\pack.zip\\top.txt: archives are not changed through this "
+            "command" },
+        { "F8 to the Trash", [&] { remove(true); }, "These could not be deleted:" },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        enter("pack.zip");
+        cursorOn("top.txt");
+        scripted.asked.clear();
+        row.press();
+        EXPECT_EQ(boxes(), std::vector<std::string> { row.box });
+        EXPECT_EQ(readWhole(root / "pack.zip"), before);
+        EXPECT_EQ(describeTree(root / "src").size(), 7u);
+        EXPECT_GT(indexOf(host.active, "top.txt"), 0);
+    }
 }
 
 // ovtool arc cp on the same faults: a member equal to the archive and a
