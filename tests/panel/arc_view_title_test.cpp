@@ -79,7 +79,8 @@ TEST_F(ArcViewTitle, MembersAreShownUnderTheirOwnNames)
     root.write("src/top.txt", "top\n");
     root.write("src/tool.exe", "MZ not really");
     root.write("plain.txt", "plain\n");
-    ASSERT_EQ(std::system(("cd '" + root / "src" + "' && zip -q -r ../pack.zip docs top.txt tool.exe").c_str()), 0);
+    ASSERT_EQ(
+        std::system(("cd '" + root / "src" + "' && zip -q -r ../pack.zip docs top.txt tool.exe").c_str()), 0);
     TForm1 form;
     form.MainSettings.AutoSave = false;
     form.MainSettings.ConfirmExit = false;
