@@ -6,10 +6,12 @@
 // F8 inside an archive; and ovtool arc cp on the same faults.
 #include "fileops/copy_window.h"
 #include "fileops/delete_window.h"
+#include "fileops/extract_window.h"
 #include "fileops/new_dir_window.h"
 #include "fileops/ren_move_window.h"
 #include "panel/arc_disk.h"
 #include "platform/dialogs.h"
+#include "platform/private_cache.h"
 #include "platform/process_messages.h"
 #include "tests/fileops/tree.h"
 
@@ -17,6 +19,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 
 #include <gtest/gtest.h>
 
@@ -369,6 +372,86 @@ TEST_F(ArcCopyTest, MakeFolderAndDeleteInsideAnArchiveSayNothingChanged)
         EXPECT_EQ(describeTree(root / "src").size(), 7u);
         EXPECT_GT(indexOf(host.active, "top.txt"), 0);
     }
+}
+
+// The host of a window made elsewhere: the test's own.
+class HostView : public TFileOpsHost {
+public:
+    explicit HostView(TFileOpsHost& host)
+        : m_host(host)
+    {
+    }
+    TBrowser& List(PanelSide side) override { return m_host.List(side); }
+    int CurrentIndex(PanelSide side) override { return m_host.CurrentIndex(side); }
+    void SetCursorIndex(PanelSide side, int index) override { m_host.SetCursorIndex(side, index); }
+    TMainSettings& Settings() override { return m_host.Settings(); }
+    const IniFile& Language() override { return m_host.Language(); }
+    void Update_AllPanels() override { m_host.Update_AllPanels(); }
+    QWidget* Owner() override { return nullptr; }
+
+private:
+    TFileOpsHost& m_host;
+};
+
+// A member that F3, F4 or Enter takes out shows the extract progress window
+// once it has taken longer than the delay, naming the member as the panel
+// does; its Cancel stops the take-out and leaves nothing in the cache.
+TEST_F(ArcCopyTest, SlowMembersShowTheProgressWindow)
+{
+    ::setenv("XDG_CACHE_HOME", (root / "cache").c_str(), 1);
+    root.write("big/2-big.bin", noise(4 << 20));
+    ASSERT_TRUE(shell(root / "big", "zip -q '" + root / "big.zip" + "' 2-big.bin"));
+    installSlowMemberWindow([this] { return std::make_unique<HostView>(host); });
+    enter("big.zip");
+    const int member = indexOf(host.active, "2-big.bin");
+    ASSERT_GT(member, 0);
+    struct Row {
+        const char* label;
+        int delayMs;
+        bool cancel;
+        bool shown;
+        bool taken;
+    };
+    for (const Row& row : { Row { "slow", 0, false, true, true },
+             Row { "slow, cancelled", 0, true, true, false }, Row { "quick", 60000, false, false, true } }) {
+        SCOPED_TRACE(row.label);
+        TFormExtFile::SlowMemberDelayMs = row.delayMs;
+        bool shown = false;
+        std::string label2;
+        setProcessMessagesHook([&] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                if (widget->objectName() != "FormExtFile" || !widget->isVisible())
+                    continue;
+                shown = true;
+                label2 = widget->findChild<QLabel*>("Label2")->text().toStdString();
+                if (row.cancel)
+                    widget->findChild<QPushButton*>("Button_Cancel")->click();
+            }
+        });
+        const std::string copy = takeOutMember(host.active, member);
+        setProcessMessagesHook(nullptr);
+        EXPECT_EQ(shown, row.shown);
+        if (row.shown) {
+            EXPECT_EQ(label2, "Extracting: c:\\big.zip\\2-big.bin");
+        }
+        EXPECT_EQ(!copy.empty(), row.taken) << copy;
+        if (row.taken) {
+            EXPECT_EQ(readWhole(*DriveTable::instance().toHost(copy)), noise(4 << 20));
+        }
+        // No window is left over.
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            EXPECT_FALSE(widget->objectName() == "FormExtFile" && widget->isVisible());
+    }
+    // The cancelled member left nothing: only the two copies taken.
+    std::size_t files = 0;
+    for (const auto& item : fs::recursive_directory_iterator(root / "cache"))
+        files += item.is_regular_file() ? 1 : 0;
+    EXPECT_EQ(files, 2u);
+    TFormExtFile::SlowMemberDelayMs = 500;
+    installSlowMemberWindow(nullptr);
+    removePrivateCacheFolder();
+    ::unsetenv("XDG_CACHE_HOME");
+    EXPECT_EQ(boxes(), std::vector<std::string> {});
 }
 
 // ovtool arc cp on the same faults: a member equal to the archive and a
