@@ -74,4 +74,14 @@ std::string_view archiveMessageText(int32_t code)
     return it->text;
 }
 
+std::string archiveMessageBlock(const std::string& fileName, int32_t code)
+{
+    const std::string breaks = "\r\r";
+    const bool general = code >= 26500 && code <= 26999;
+    std::string text = fileName + breaks;
+    text += (general ? "General Message: " : "Error#: ") + std::to_string(code) + breaks;
+    text += (general ? "Messge: " : "Error: ") + std::string(archiveMessageText(code)) + breaks;
+    return text;
+}
+
 } // namespace ov

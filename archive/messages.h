@@ -7,6 +7,7 @@
 #include "archive/message_codes.h"
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace ov {
@@ -19,5 +20,12 @@ inline bool isArchiveErrorCode(int32_t code)
 {
     return code >= 25100 && code <= 25450;
 }
+
+// The archive message box's block for one message: fileName, then
+// "Error#: " and the code, then "Error: " and the code's text; for the
+// general messages (26500..26999) "General Message: " and "Messge: "
+// instead. Each part is followed by two lone carriage returns, which the
+// box shows as line breaks.
+std::string archiveMessageBlock(const std::string& fileName, int32_t code);
 
 } // namespace ov

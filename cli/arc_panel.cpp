@@ -8,8 +8,8 @@
 // to stderr as "ovtool arc: error CODE: TEXT (NAMES)"; the exit status is 1
 // when there was one, or when the folder is not in the archive, else 0.
 #include "archive/messages.h"
+#include "cli/ls.h"
 #include "panel/arc_disk.h"
-#include "panel/browser.h"
 #include "platform/drives.h"
 
 #include <cstdio>
@@ -66,18 +66,7 @@ int ovtoolArcLs(int argc, char** argv)
         if (arg == "--hidden") {
             hidden = true;
         } else if (arg == "--sort" && i + 1 < argc) {
-            const std::string mode = argv[++i];
-            if (mode == "name")
-                sortMode = srName;
-            else if (mode == "ext")
-                sortMode = srExt;
-            else if (mode == "size")
-                sortMode = srSize;
-            else if (mode == "date")
-                sortMode = srDate;
-            else if (mode == "none")
-                sortMode = srNone;
-            else
+            if (!lsSortMode(argv[++i], sortMode))
                 return usage();
         } else if (positional == 0 && !arg.empty() && arg[0] != '-') {
             archive = arg;
@@ -128,16 +117,7 @@ int ovtoolArcLs(int argc, char** argv)
             }
         }
     }
-    std::string out;
-    for (const Entry& entry : list.Entries) {
-        char line[96];
-        const TSystemTime& t = entry.Written;
-        std::snprintf(line, sizeof line, "\t%lld\t%04u-%02u-%02u %02u:%02u:%02u\t%x\n",
-            static_cast<long long>(entry.Size), t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond,
-            entry.Attr);
-        out += entry.FullName;
-        out += line;
-    }
+    const std::string out = lsLines(list);
     std::fwrite(out.data(), 1, out.size(), stdout);
     return messages > 0 ? 1 : 0;
 }

@@ -2,7 +2,8 @@
 // one line each, tab-separated: full name, size in bytes, written date and
 // time (yyyy-mm-dd hh:mm:ss), attributes in hex. As in the panels,
 // executables come first unless --no-exec-first is given.
-#include "panel/browser.h"
+#include "cli/ls.h"
+
 #include "platform/drives.h"
 
 #include <cstdio>
@@ -10,6 +11,36 @@
 #include <string>
 
 using namespace ov;
+
+bool lsSortMode(const std::string& name, int& sortMode)
+{
+    static const struct {
+        const char* name;
+        int mode;
+    } modes[] = { { "name", srName }, { "ext", srExt }, { "size", srSize }, { "date", srDate },
+        { "none", srNone } };
+    for (const auto& mode : modes)
+        if (name == mode.name) {
+            sortMode = mode.mode;
+            return true;
+        }
+    return false;
+}
+
+std::string lsLines(const TBrowser& list)
+{
+    std::string out;
+    for (const Entry& entry : list.Entries) {
+        char line[96];
+        const TSystemTime& t = entry.Written;
+        std::snprintf(line, sizeof line, "\t%lld\t%04u-%02u-%02u %02u:%02u:%02u\t%x\n",
+            static_cast<long long>(entry.Size), t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond,
+            entry.Attr);
+        out += entry.FullName;
+        out += line;
+    }
+    return out;
+}
 
 int ovtoolLs(int argc, char** argv)
 {
@@ -22,17 +53,7 @@ int ovtoolLs(int argc, char** argv)
         const std::string arg = argv[i];
         if (arg == "--sort" && i + 1 < argc) {
             const std::string mode = argv[++i];
-            if (mode == "name")
-                sortMode = srName;
-            else if (mode == "ext")
-                sortMode = srExt;
-            else if (mode == "size")
-                sortMode = srSize;
-            else if (mode == "date")
-                sortMode = srDate;
-            else if (mode == "none")
-                sortMode = srNone;
-            else {
+            if (!lsSortMode(mode, sortMode)) {
                 std::fprintf(stderr, "ovtool ls: unknown sort mode '%s' (name, ext, size, date, none)\n",
                     mode.c_str());
                 return 2;
@@ -89,16 +110,7 @@ int ovtoolLs(int argc, char** argv)
     list.DirsFirst = true;
     list.ExecFirst = execFirst;
     list.OpenDisk(windowsPath.substr(0, 3), DiskKind::Standard, folder);
-    std::string out;
-    for (const Entry& entry : list.Entries) {
-        char line[96];
-        const TSystemTime& t = entry.Written;
-        std::snprintf(line, sizeof line, "\t%lld\t%04u-%02u-%02u %02u:%02u:%02u\t%x\n",
-            static_cast<long long>(entry.Size), t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond,
-            entry.Attr);
-        out += entry.FullName;
-        out += line;
-    }
+    const std::string out = lsLines(list);
     std::fwrite(out.data(), 1, out.size(), stdout);
     return 0;
 }

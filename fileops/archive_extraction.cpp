@@ -9,6 +9,7 @@
 #include "platform/file_system.h"
 
 #include <algorithm>
+#include <filesystem>
 
 namespace ov {
 
@@ -35,15 +36,9 @@ std::string normalInnerPath(const std::string& innerPath)
 
 std::string extractionErrorText(const std::vector<ExtractionError>& errors, std::size_t shown)
 {
-    const std::string breaks = "\r\r";
     std::string text;
-    for (std::size_t i = 0; i < errors.size() && i < shown; ++i) {
-        const ExtractionError& error = errors[i];
-        const bool general = error.code >= 26500 && error.code <= 26999;
-        text += error.fileName + breaks;
-        text += (general ? "General Message: " : "Error#: ") + std::to_string(error.code) + breaks;
-        text += (general ? "Messge: " : "Error: ") + std::string(archiveMessageText(error.code)) + breaks;
-    }
+    for (std::size_t i = 0; i < errors.size() && i < shown; ++i)
+        text += archiveMessageBlock(errors[i].fileName, errors[i].code);
     if (errors.size() > shown)
         text += "\u2026 and " + std::to_string(errors.size() - shown) + " more";
     return text;
@@ -64,8 +59,73 @@ bool within(const std::string& path, const std::string& folder)
 
 } // namespace
 
+// The earlier file at a member's target, kept aside under a second name
+// while the member is written: a member that fails (its data, its CRC, a
+// cancel) gets the earlier file back in place, a member that arrives whole
+// drops it. A hard link costs nothing and survives the extractor's rename
+// over the target; where the library writes the target in place (RAR) or
+// the file system has no links, a copy is kept instead.
+class EarlierFile {
+public:
+    // Keeps the regular file at `target` (never a link or anything else).
+    void keep(const std::string& target, bool inPlaceWriter)
+    {
+        drop();
+        namespace fs = std::filesystem;
+        std::error_code error;
+        if (!fs::is_regular_file(fs::symlink_status(target, error)))
+            return;
+        static uint64_t counter = 0;
+        const fs::path path(target);
+        const std::string aside = (path.parent_path()
+            / (".ov-earlier-" + std::to_string(++counter) + "-" + path.filename().string()))
+                                      .string();
+        fs::remove(aside, error);
+        error.clear();
+        if (!inPlaceWriter)
+            fs::create_hard_link(target, aside, error);
+        if (inPlaceWriter || error) {
+            error.clear();
+            fs::copy_file(target, aside, error);
+        }
+        if (error) {
+            fs::remove(aside, error);
+            return;
+        }
+        m_target = target;
+        m_aside = aside;
+    }
+    // The member at `target` ended; whole or not.
+    void settle(const std::string& target, bool whole)
+    {
+        if (m_target.empty() || target != m_target)
+            return;
+        std::error_code error;
+        if (!whole)
+            std::filesystem::rename(m_aside, m_target, error);
+        drop();
+    }
+    void drop()
+    {
+        if (!m_aside.empty()) {
+            std::error_code error;
+            std::filesystem::remove(m_aside, error);
+        }
+        m_target.clear();
+        m_aside.clear();
+    }
+    ~EarlierFile() { drop(); }
+
+private:
+    std::string m_target;
+    std::string m_aside;
+};
+
 struct ArchiveExtraction::Run {
     ExtractionResult result;
+    EarlierFile earlier;
+    // Errors raised before the current member began.
+    std::size_t errorsBefore = 0;
     std::string archive;
     HostEntry archiveFacts;
     bool archiveKnown = false;
@@ -228,12 +288,29 @@ ExtractionResult ArchiveExtraction::run(const ExtractionRequest& request)
                   addError(state, msgErrorWriting, TExtractorBase::fileNamePart(fn));
                   return;
               }
+              state.errorsBefore = state.result.errors.size();
+              state.earlier.keep(fn, dynamic_cast<TRarExtractor*>(&sender) != nullptr);
               state.finishedBytes += state.memberBytes;
               state.memberBytes = sender.UnpackedSize;
               ++state.result.membersBegun;
               state.lastName = fn;
               report(fn, 0);
           };
+    // A member ends: the CRC failure is reported as the extractors report
+    // it without this handler (never after a write that failed, nor for the
+    // user's own cancel), and a member that is not whole gives the earlier
+    // file back.
+    x.OnEnd = [this, &state](TExtractorBase&, const std::string& fn, bool crcPass) {
+        if (!crcPass && !m_cancelled) {
+            const bool writeFailed = std::any_of(state.result.errors.begin()
+                    + static_cast<std::ptrdiff_t>(std::min(state.errorsBefore, state.result.errors.size())),
+                state.result.errors.end(),
+                [](const ExtractionError& error) { return error.code == msgErrorWriting; });
+            if (!writeFailed)
+                addError(state, msgCrcFailed, TExtractorBase::fileNamePart(fn));
+        }
+        state.earlier.settle(fn, crcPass);
+    };
     x.OnProgress = [&state, report](TExtractorBase&, const std::string& fn, uint8_t percent) {
         if (fn == state.lastName)
             report(fn, percent);
@@ -242,6 +319,10 @@ ExtractionResult ArchiveExtraction::run(const ExtractionRequest& request)
         PrepareExtractor(x);
 
     x.Extract();
+    // A run cancelled in the middle of a member gives its earlier file back.
+    if (m_cancelled)
+        state.earlier.settle(state.lastName, false);
+    state.earlier.drop();
 
     // Keep the passwords that worked: those the extractor took from the
     // hook (the ZIP extractor puts them first), the RAR one it ended with.

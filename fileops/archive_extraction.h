@@ -9,8 +9,10 @@
 // taken off their names. What keeps the target safe is the extractor's own:
 // nothing outside the target folder, links never written or followed below
 // it, each member through a temporary file renamed into place (a failed
-// member leaves the earlier file as it was). The run adds one rule: a member
-// whose target is the archive file itself is refused.
+// member leaves the earlier file as it was). The run adds two rules: a
+// member whose target is the archive file itself is refused, and a member
+// that arrives damaged (its CRC fails) or cancelled gives the earlier file
+// at its target back, as a failed one does.
 //
 // Errors are collected with their code and file name and handed out at the
 // end; the user's own cancel ends the run after the current block, its

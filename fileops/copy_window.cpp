@@ -1,8 +1,13 @@
 // The copy window; see copy_window.h.
 #include "fileops/copy_window.h"
 
+#include "archive/message_codes.h"
+#include "fileops/archive_extraction.h"
 #include "platform/dialogs.h"
+#include "platform/drives.h"
 #include "platform/file_operation.h"
+#include "platform/process_messages.h"
+#include "shell/language_file.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -12,6 +17,9 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTimer>
+
+#include <algorithm>
+#include <optional>
 
 namespace ov {
 
@@ -90,6 +98,11 @@ void TFormCopy::Button_OKClick()
         return;
     TBrowser& source = m_host.List(PanelSide::Active);
     TBrowser& target = m_host.List(PanelSide::Other);
+    if (source.DiskKind == DiskKind::Archive && target.DiskKind == DiskKind::Standard) {
+        showProgressView(m_from->text().toStdString());
+        runArchiveCopy();
+        return;
+    }
     if (!m_systemCopy->isChecked()) {
         showProgressView(m_from->text().toStdString());
         runOwnWalk(false, m_fromDrag, "Copied files: ", cannotCopy);
@@ -119,6 +132,110 @@ void TFormCopy::Button_OKClick()
     }
     m_host.Update_AllPanels();
     finish();
+}
+
+void TFormCopy::runArchiveCopy()
+{
+    TBrowser& source = m_host.List(PanelSide::Active);
+    TBrowser& target = m_host.List(PanelSide::Other);
+    if (!m_fromDrag)
+        source.CurIndex = m_host.CurrentIndex(PanelSide::Active);
+
+    // The chosen entries: the selection, else the current entry unless it is "..".
+    std::vector<int> chosen;
+    if (source.SelCount > 0) {
+        for (int i = 1; i <= source.Count; ++i)
+            if (source.IsSelected(i))
+                chosen.push_back(i);
+    } else if (source.CurIndex >= 1 && source.CurIndex <= source.Count
+        && !source.Entries[static_cast<std::size_t>(source.CurIndex - 1)].IsParent) {
+        chosen.push_back(source.CurIndex);
+    }
+    if (chosen.empty()) {
+        m_host.Update_AllPanels();
+        finish();
+        return;
+    }
+
+    const std::string caption = text("Caption");
+    const DriveTable& drives = DriveTable::instance();
+    const std::optional<std::string> archive = drives.toHost(source.DiskRoot);
+    const std::string shownTarget = target.DiskRoot + target.Folder;
+    const std::optional<std::string> folder = drives.toHost(shownTarget);
+    if (!archive) {
+        finish();
+        messageBox(extractionErrorText({ { msgErrorOpening, source.DiskRoot, "0" } }), caption, Buttons::Ok,
+            Icon::Information);
+        return;
+    }
+    if (!folder) {
+        finish();
+        messageBox(windowText(m_host.Language(), "Extract", "TargetNoDrive") + "\r\r" + shownTarget, caption,
+            Buttons::Ok, Icon::Error);
+        return;
+    }
+
+    // Members by their inner paths, relative to the panel's folder; a
+    // folder takes everything below it.
+    ExtractionRequest request;
+    request.archive = *archive;
+    request.target = *folder;
+    request.baseFolder = source.Folder;
+    while (!request.baseFolder.empty() && request.baseFolder.back() == '\\')
+        request.baseFolder.pop_back();
+    for (const int index : chosen)
+        request.members.push_back(source.Folder + source.NameAt(index));
+
+    TotalBytes = source.SelectedSize();
+    FinishedBytes = 0;
+    ArchiveExtraction engine;
+    // Cancel, Esc and the close box stop the list (its Busy flag drops):
+    // the run then ends after its current block. The list stays Busy
+    // otherwise, so keys that arrive meanwhile start nothing on it.
+    engine.ProcessMessages = [&engine, &source] {
+        letMessagesThrough();
+        if (!source.Busy && !engine.cancelled())
+            engine.cancel();
+    };
+    engine.AskPassword = [this](const std::string& member, std::string& password) {
+        return prompts().askSecret(windowText(m_host.Language(), "Extract", "Label2"),
+            DriveTable::instance().fromHost(member).value_or(member), password);
+    };
+    // The source line names the member as the panel does: the archive's
+    // path, "\" and the inner path.
+    const std::string targetPrefix = *folder + "/";
+    const std::string shownSource = source.CurrentFolder();
+    int32_t member = 0;
+    engine.OnProgress = [this, &member, &targetPrefix, &shownSource](const ExtractionProgress& progress) {
+        if (progress.memberNumber != member) {
+            if (member > 0)
+                fileEnded();
+            member = progress.memberNumber;
+            std::string name = progress.fileName;
+            if (name.compare(0, targetPrefix.size(), targetPrefix) == 0)
+                name.erase(0, targetPrefix.size());
+            std::replace(name.begin(), name.end(), '/', '\\');
+            fileStarted("Copied files: ", shownSource + name, progress.memberBytes);
+        }
+        progressed(progress.bytesDone - FinishedBytes, progress.memberBytes);
+    };
+
+    source.Busy = true;
+    m_running = true;
+    const ExtractionResult result = engine.run(request);
+    m_running = false;
+    source.Busy = false;
+    // A finished run unselects what it copied, as the copy walk does.
+    if (!result.cancelled)
+        for (const int index : chosen)
+            if (source.IsSelected(index))
+                source.ToggleSelect(index);
+    m_host.Update_AllPanels();
+    finish();
+    // The user's own cancel is no error; everything else shows in one box.
+    const std::string errors = extractionErrorText(result.errors);
+    if (!errors.empty())
+        messageBox(errors, caption, Buttons::Ok, Icon::Information);
 }
 
 void TFormCopy::Execute(TFileOpsHost& host, int dragIndex)

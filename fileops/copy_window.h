@@ -1,7 +1,9 @@
 // TFormCopy: the copy window (F5, the Copy command, a drag to the other
 // panel). The question view shows what is copied and where, with the
 // "System function copy" check box; OK runs the own copy walk with the
-// progress view, or the system function.
+// progress view, or the system function. Out of an archive OK runs one
+// extraction of the chosen entries instead (the system function takes no
+// part); into an archive nothing is copied.
 #pragma once
 
 #include "fileops/transfer_window.h"
@@ -29,6 +31,10 @@ public:
     QLineEdit* EditTo() const { return m_to; }
 
 private:
+    // F5 out of an archive: one extraction of the chosen entries into the
+    // other panel's folder, with this window's progress view and Cancel.
+    void runArchiveCopy();
+
     QLineEdit* m_from = nullptr;
     QLineEdit* m_to = nullptr;
     QCheckBox* m_systemCopy = nullptr;

@@ -4,6 +4,7 @@
 #include "archive/archive_lister.h"
 #include "archive/message_codes.h"
 #include "fileops/file_ops_host.h"
+#include "panel/arc_disk.h"
 #include "platform/dialogs.h"
 #include "platform/drives.h"
 #include "platform/file_system.h"
@@ -12,6 +13,7 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -162,6 +164,70 @@ void TFormExtFile::FormActivate()
     // The user's own cancel is no error to show.
     showErrors(m_result.errors);
     finishRun();
+}
+
+int TFormExtFile::SlowMemberDelayMs = 500;
+
+void TFormExtFile::showMember(const std::string& shownName, int percent)
+{
+    if (!m_started) {
+        // No run of its own: the showing starts none, Cancel only asks.
+        m_started = true;
+        m_running = true;
+        m_memberCount = 1;
+        m_filesBegun = 1;
+        show();
+    }
+    m_label1->setText(qText(text("File") + " 1 " + text("From") + " 1 " + text("Files")));
+    m_label2->setText(qText(text("Extracting") + ": " + shownName));
+    m_pb1->setValue(percent);
+    m_pb2->setValue(100);
+}
+
+namespace {
+
+// One member taken out for a viewer: the window appears once the member has
+// taken longer than the delay, and goes with this object.
+class SlowMemberWindow : public TakeOutProgress {
+public:
+    explicit SlowMemberWindow(std::unique_ptr<TFileOpsHost> host)
+        : m_host(std::move(host))
+    {
+        m_clock.start();
+    }
+    ~SlowMemberWindow() override
+    {
+        if (m_window)
+            m_window->hide();
+    }
+    bool step(const std::string& shownName, int percent) override
+    {
+        if (!m_window && m_clock.elapsed() >= TFormExtFile::SlowMemberDelayMs && m_host)
+            m_window = std::make_unique<TFormExtFile>(*m_host, m_engine, m_host->Owner());
+        if (!m_window)
+            return false;
+        m_window->showMember(shownName, percent);
+        return m_window->cancelRequested();
+    }
+
+private:
+    std::unique_ptr<TFileOpsHost> m_host;
+    ArchiveExtraction m_engine; // the window's, unused: the disk runs the extractor
+    QElapsedTimer m_clock;
+    std::unique_ptr<TFormExtFile> m_window;
+};
+
+} // namespace
+
+void installSlowMemberWindow(std::function<std::unique_ptr<TFileOpsHost>()> makeHost)
+{
+    if (!makeHost) {
+        setTakeOutProgress(nullptr);
+        return;
+    }
+    setTakeOutProgress([makeHost]() -> std::unique_ptr<TakeOutProgress> {
+        return std::make_unique<SlowMemberWindow>(makeHost());
+    });
 }
 
 void TFormExtFile::finishRun()

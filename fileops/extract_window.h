@@ -14,6 +14,8 @@
 
 #include <QDialog>
 
+#include <functional>
+#include <memory>
 #include <string>
 
 class QComboBox;
@@ -44,6 +46,14 @@ public:
     // Cancel, Esc and the close box: stop the run after the current block;
     // without a run the window closes.
     void Button_CancelClick();
+
+    // The window over a member taken out for a viewer (no run of its own):
+    // Label2 names the member, PB1 its per cent; Cancel, Esc and the close
+    // box set cancelRequested.
+    void showMember(const std::string& shownName, int percent);
+    bool cancelRequested() const { return m_cancelRequested; }
+    // How long a member is taken out before the window shows.
+    static int SlowMemberDelayMs;
 
     int memberCount() const { return m_memberCount; }
     int filesBegun() const { return m_filesBegun; }
@@ -82,6 +92,11 @@ private:
     bool m_cancelRequested = false;
     ExtractionResult m_result;
 };
+
+// Makes the file manager show TFormExtFile over a member that F3, F4 or
+// Enter takes out of an archive once that takes longer than
+// TFormExtFile::SlowMemberDelayMs; makeHost gives the window its texts.
+void installSlowMemberWindow(std::function<std::unique_ptr<TFileOpsHost>()> makeHost);
 
 class TFormExtract : public QDialog {
 public:

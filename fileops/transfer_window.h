@@ -54,7 +54,7 @@ protected:
     QProgressBar* m_fileBar = nullptr;
     QProgressBar* m_totalBar = nullptr;
 
-private:
+    // The progress view's handlers: a file begins, advances, ends.
     void fileStarted(const std::string& statusPrefix, const std::string& from, int64_t size);
     void progressed(int64_t done, int64_t size);
     void fileEnded();

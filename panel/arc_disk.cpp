@@ -60,11 +60,7 @@ std::string archiveErrorText(const std::string& fileName, int32_t code)
 {
     if (code < 25100 || code > 26999)
         return std::string();
-    const bool general = code >= 26500;
-    std::string text = fileName + "\r\r";
-    text += (general ? "General Message: " : "Error#: ") + std::to_string(code) + "\r\r";
-    text += (general ? "Messge: " : "Error: ") + std::string(archiveMessageText(code)) + "\r\r";
-    return text;
+    return archiveMessageBlock(fileName, code);
 }
 
 bool splitMemberPath(const std::string& stored, std::vector<std::string>& parts)
@@ -319,7 +315,8 @@ bool TARCDiskInterface::ListSizes(
     return true;
 }
 
-std::string TARCDiskInterface::TakeOut(const std::string& innerPath, const std::string& folder)
+std::string TARCDiskInterface::TakeOut(
+    const std::string& innerPath, const std::string& folder, const std::function<bool(int percent)>& step)
 {
     if (m_running || folder.empty())
         return std::string();
@@ -343,7 +340,19 @@ std::string TARCDiskInterface::TakeOut(const std::string& innerPath, const std::
     if (error)
         return std::string();
     RunningFlag running(m_running);
-    extractor->ProcessMessages = ProcessMessages;
+    int percent = 0;
+    bool stopped = false;
+    TExtractorBase& x = *extractor;
+    extractor->ProcessMessages = [this, &step, &percent, &stopped, &x] {
+        if (ProcessMessages)
+            ProcessMessages();
+        if (step && !stopped && step(percent)) {
+            stopped = true;
+            x.Cancel(true);
+        }
+    };
+    extractor->OnProgress
+        = [&percent](TExtractorBase&, const std::string&, uint8_t progress) { percent = progress; };
     extractor->OnError = [this](TArchiveCommon&, const std::string& fn, const std::string& msgEx,
                              const std::string&, int32_t code) {
         if (OnError)
@@ -361,8 +370,10 @@ std::string TARCDiskInterface::TakeOut(const std::string& innerPath, const std::
     std::string copy = target;
     for (const std::string& part : parts)
         copy += "/" + part;
-    if (!fs::is_regular_file(fs::symlink_status(copy, error)))
+    if (stopped || !fs::is_regular_file(fs::symlink_status(copy, error))) {
+        fs::remove_all(target, error);
         return std::string();
+    }
     return copy;
 }
 
@@ -437,6 +448,21 @@ void installArchiveDiskForPanels()
     }
 }
 
+namespace {
+
+TakeOutProgressFactory& takeOutProgress()
+{
+    static TakeOutProgressFactory factory;
+    return factory;
+}
+
+} // namespace
+
+void setTakeOutProgress(TakeOutProgressFactory factory)
+{
+    takeOutProgress() = std::move(factory);
+}
+
 std::string takeOutMember(TBrowser& list, int index)
 {
     auto* disk = dynamic_cast<TARCDiskInterface*>(list.Disk);
@@ -449,9 +475,15 @@ std::string takeOutMember(TBrowser& list, int index)
     const std::string cache = privateCacheFolder();
     if (cache.empty())
         return std::string();
+    std::unique_ptr<TakeOutProgress> progress = takeOutProgress() ? takeOutProgress()() : nullptr;
+    const std::string shown = list.CurrentFolder() + entry.FullName;
+    std::function<bool(int)> step;
+    if (progress)
+        step = [&progress, &shown](int percent) { return progress->step(shown, percent); };
     list.Busy = true;
-    const std::string copy = disk->TakeOut(inner, cache);
+    const std::string copy = disk->TakeOut(inner, cache, step);
     list.Busy = false;
+    progress.reset();
     if (copy.empty())
         return std::string();
     return DriveTable::instance().fromHost(copy).value_or(std::string());

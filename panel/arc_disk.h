@@ -81,7 +81,10 @@ public:
     // Extracts the file at innerPath into a new folder under `folder` (a host
     // folder); the host path of the copy, or empty on failure (reported
     // through OnError when the extractor says why).
-    std::string TakeOut(const std::string& innerPath, const std::string& folder);
+    // `step`, when given, is called between blocks with the member's per
+    // cent done; true stops the run (nothing is then taken out).
+    std::string TakeOut(const std::string& innerPath, const std::string& folder,
+        const std::function<bool(int percent)>& step = {});
 
 private:
     struct Record {
@@ -133,6 +136,20 @@ void installArchiveDisk(ArchiveDiskReport report);
 // archive disk installed with its messages shown in information boxes at
 // once, and the run's cache folder removed at exit.
 void installArchiveDiskForPanels();
+
+// What a member taken out for a viewer reports while it runs, so that the
+// file manager can show a progress window once the member turns out slow.
+// One object per member; destroying it ends the report.
+class TakeOutProgress {
+public:
+    virtual ~TakeOutProgress() = default;
+    // Between blocks: the member as the panel names it and its per cent
+    // done. True when the user asked to stop.
+    virtual bool step(const std::string& shownName, int percent) = 0;
+};
+using TakeOutProgressFactory = std::function<std::unique_ptr<TakeOutProgress>()>;
+// Installs the maker of those reports (none: members are taken out silently).
+void setTakeOutProgress(TakeOutProgressFactory factory);
 
 // Takes entry `index` of an archive list out into the run's private cache
 // folder and gives the copy's path on its drive ("h:\.cache\orvanta\…"), or

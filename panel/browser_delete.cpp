@@ -34,9 +34,11 @@ bool TBrowser::DeleteSelected()
     for (int index : indexes)
         names.push_back(Entries[static_cast<std::size_t>(index - 1)].FullName);
 
-    // Failures carry the drive root; events the path inside the disk.
+    // Failures carry the full path (in an archive its path, "\" and the
+    // inner path); events the path inside the disk.
     const auto fail = [this](const std::string& inner, const std::string& reason) {
-        WalkFailures.push_back(DiskRoot + inner + ": " + reason);
+        WalkFailures.push_back(
+            (DiskKind == DiskKind::Archive ? DiskRoot + "\\" : DiskRoot) + inner + ": " + reason);
     };
     TreeRemover remover;
     remover.Stopped = [this] { return !Busy; };

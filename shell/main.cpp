@@ -9,7 +9,9 @@
 #include "shell/user_menu_commands.h"
 
 #ifdef OV_HAVE_FILEOPS
+#include "fileops/extract_window.h"
 #include "fileops/find_and_drive_commands.h"
+#include "fileops/form_host.h"
 #include "fileops/main_window_commands.h"
 #endif
 
@@ -46,6 +48,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 int main(int argc, char** argv)
 {
@@ -87,6 +90,9 @@ int main(int argc, char** argv)
     ov::registerCdCommands();
 #endif
     ov::TForm1 form;
+#ifdef OV_HAVE_FILEOPS
+    ov::installSlowMemberWindow([&form] { return std::make_unique<ov::FormHost>(form); });
+#endif
 #ifdef OV_HAVE_MUSIC
     ov::attachMusic(form);
 #endif

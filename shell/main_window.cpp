@@ -233,7 +233,13 @@ void TForm1::buildFilePanels()
         panel->setGeometry(20, 40, 250, 270);
         panel->ResetDefaults();
         panel->show();
-        panel->OnFileEnter = [this](TFPanel*, const std::string& path) { File_Work(path); };
+        panel->OnFileEnter = [this](TFPanel* sender, const std::string& path) {
+            // A member's copy: named after the member, as F3 names it.
+            if (sender->Browser.DiskKind == DiskKind::Archive && sender->HasCurrentEntry())
+                m_shownNames[path]
+                    = sender->Browser.CurrentFolder() + sender->Browser.NameAt(sender->CurrentIndex());
+            File_Work(path);
+        };
         panel->OnChangeDrive = [this](TFPanel*, const std::string& side) { ChangeDrive(side); };
         panel->OnChangePos = [this](TFPanel*) { ChangeFilePos(); };
         panel->OnChangeFolder = [this](TFPanel*, const std::string& side) { ChangeFolderEv(side); };
@@ -1351,7 +1357,7 @@ void TForm1::ViewCommand()
     if (!panel->HasCurrentEntry())
         return;
     // In an archive: a copy taken out into the private cache.
-    if (const std::string path = panel->Browser.LocalPath(panel->CurrentIndex()); !path.empty())
+    if (const std::string path = localCopy(*panel, panel->CurrentIndex()); !path.empty())
         File_Work(path);
 }
 
@@ -1363,7 +1369,7 @@ void TForm1::EditCommand()
         return;
     if (panel->Browser.DiskKind == DiskKind::Archive) {
         // A throw-away copy of a member: shown read-only, as edits would be lost.
-        if (const std::string copy = panel->Browser.LocalPath(panel->CurrentIndex()); !copy.empty())
+        if (const std::string copy = localCopy(*panel, panel->CurrentIndex()); !copy.empty())
             runFileHandler("ViewText", copy);
         return;
     }
@@ -1376,6 +1382,20 @@ void TForm1::EditCommand()
         return;
     }
     runFileHandler("EditText", path);
+}
+
+std::string TForm1::localCopy(TFPanel& panel, int index)
+{
+    const std::string path = panel.Browser.LocalPath(index);
+    if (!path.empty() && panel.Browser.DiskKind == DiskKind::Archive)
+        m_shownNames[path] = panel.Browser.CurrentFolder() + panel.Browser.NameAt(index);
+    return path;
+}
+
+std::string TForm1::ShownName(const std::string& path) const
+{
+    const auto found = m_shownNames.find(path);
+    return found == m_shownNames.end() ? path : found->second;
 }
 
 void TForm1::CalculatorCommand()

@@ -114,6 +114,10 @@ public:
     void ChangeDrive(const std::string& side);
     void AddFileToHistory(const std::string& text);
     void File_Work(const std::string& path);
+    // The name a viewer shows for a file handed to it: a member of an
+    // archive taken out into the private cache by the panels shows as the
+    // archive's path, "\" and its inner path; any other path as itself.
+    std::string ShownName(const std::string& path) const;
     void Update_AllPanels();
     void FormResize();
     void Load_INI();
@@ -198,6 +202,11 @@ private:
     void refreshMenuChecks();
     int runModal(QDialog& dialog);
 
+    // Entry index of panel as a file on a drive (a member is taken out),
+    // its shown name remembered for ShownName.
+    std::string localCopy(TFPanel& panel, int index);
+
+    std::map<std::string, std::string> m_shownNames; // copy -> shown name
     std::unique_ptr<IniFile> m_config;
     IniFile m_language;
     TFPanel* m_left = nullptr;

@@ -56,7 +56,7 @@ void openText(TForm1& form, const std::string& windowsPath, bool readOnly)
             return;
     }
     window->setGeometry(form.geometry());
-    if (!window->Open(hostPath, windowsPath, readOnly))
+    if (!window->Open(hostPath, form.ShownName(windowsPath), readOnly))
         return;
     window->showNormal();
     window->raise();

@@ -354,6 +354,24 @@ TEST_F(ExtractionTest, ACrcFailureIsReported)
     EXPECT_THAT(codes(result), ElementsAre(msgCrcFailed));
 }
 
+// A member whose CRC fails gives the earlier file at its target back; with
+// no earlier file the damaged one stays, reported. Nothing kept aside is
+// left behind, and a link at the target is never kept or followed.
+TEST_F(ExtractionTest, ACrcFailureKeepsTheEarlierFile)
+{
+    const std::string archive = temp / "crc.zip";
+    std::ofstream(archive, std::ios::binary) << rawZip({ { "old.txt", 0, "data", "other", 4 },
+        { "new.txt", 0, "bad!", "good", 4 }, { "fine.txt", 0, "fine", "fine", 4 } });
+    temp.write("out/old.txt", "old text");
+    temp.write("out/fine.txt", "replaced");
+    const ExtractionResult result = run({ archive, atNA, {}, "", out, "" });
+    EXPECT_THAT(codes(result), ElementsAre(msgCrcFailed, msgCrcFailed));
+    EXPECT_EQ(result.errors[0].fileName, "old.txt");
+    EXPECT_EQ(tree(out),
+        (std::map<std::string, std::string> {
+            { "old.txt", "old text" }, { "new.txt", "bad!" }, { "fine.txt", "fine" } }));
+}
+
 // Cancel in the middle of a member: the run ends after that block without
 // an error, the member's temporary file is gone, the finished member stays.
 TEST_F(ExtractionTest, CancelMidMemberKeepsFinishedMembersOnly)
