@@ -182,6 +182,15 @@ void DriveFactsCache::refresh(char letter, bool wantLabel, Kept& kept)
         noAnswer();
         return;
     }
+    // A drive still silent on its other question is not asked again.
+    const auto& other = wantLabel ? m_ready : m_labels;
+    if (const auto it = other.find(letter); it != other.end() && it->second.pending) {
+        std::lock_guard lock(it->second.pending->mutex);
+        if (!it->second.pending->answered) {
+            noAnswer();
+            return;
+        }
+    }
     if (!m_questions.remote(letter)) {
         if (wantLabel)
             take(true, m_questions.label(letter));

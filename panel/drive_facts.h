@@ -60,7 +60,7 @@ struct DriveQuestions {
 // Readiness and volume labels for windows that ask on every mouse move.
 // Every answer is kept for `lifetime`. A remote drive is asked on a helper
 // thread and awaited for at most `timeout`; a late drive counts as not ready
-// (no label), and while its question is still out it is not asked again:
+// (no label), and while a question to it is still out it is not asked again:
 // later calls return at once with the same "no answer" until the helper
 // thread comes back. So a dead mount costs the window one wait, not one per
 // call. Not thread-safe: one window thread uses one cache.
