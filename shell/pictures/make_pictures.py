@@ -13,6 +13,7 @@ BLACK = (0, 0, 0, 255)
 INK = (40, 40, 40, 255)
 WHITE = (255, 255, 255, 255)
 SILVER = (192, 192, 192, 255)
+PEARL = (235, 235, 245, 255)
 GREY = (128, 128, 128, 255)
 DARK = (64, 64, 64, 255)
 NAVY = (20, 40, 140, 255)
@@ -107,8 +108,8 @@ def hdd(p):
 
 
 def cdrom(p):
-    p.disc(7.5, 7.5, 7, SILVER)
-    p.ring(7.5, 7.5, 7, GREY)
+    p.disc(7.5, 7.5, 7, PEARL)
+    p.ring(7.5, 7.5, 7, DARK)
     p.disc(5, 5, 2, WHITE)
     p.line(9, 11, 12, 8, SKY)
     p.line(10, 12, 13, 9, YELLOW)
@@ -172,12 +173,16 @@ def clipboard(p):
 
 
 def cdplayer(p):
-    p.disc(7.5, 7.5, 7, SILVER)
-    p.ring(7.5, 7.5, 7, GREY)
-    p.disc(7.5, 7.5, 1.5, CLEAR)
-    for i in range(6):
-        p.line(9 + i // 2, 8 + i, 9 + i // 2, 14 - i // 2, GREEN)
-    p.fill(8, 8, 8, 14, GREEN)
+    p.disc(6.5, 6.5, 6, PEARL)
+    p.ring(6.5, 6.5, 6, DARK)
+    p.disc(6.5, 6.5, 1.5, CLEAR)
+    # A play sign over the disc's lower right.
+    for x in range(8, 16):
+        half = (15 - x) * 4 // 7
+        p.line(x, 11 - half, x, 11 + half, GREEN)
+    p.line(8, 7, 15, 11, INK)
+    p.line(8, 15, 15, 11, INK)
+    p.line(8, 7, 8, 15, INK)
 
 
 def calculator(p):
