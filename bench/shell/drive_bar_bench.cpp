@@ -41,9 +41,10 @@ void moveAcross(benchmark::State& state, bool withSilentDrive)
     DriveQuestions questions;
     questions.remote = [withSilentDrive](char letter) { return withSilentDrive && letter == 'n'; };
     questions.ready = [](char) { return true; };
-    questions.label = [withSilentDrive](char letter) {
+    // The helper thread keeps the gate alive past the end of the run.
+    questions.label = [withSilentDrive, gate = silence](char letter) {
         if (withSilentDrive && letter == 'n')
-            silence->wait();
+            gate->wait();
         return std::string("DATA");
     };
     DriveFactsCache facts(questions);
