@@ -111,7 +111,7 @@ const Command commands[] = {
     { "find", ovtoolFind, "find [--drive] MASKS PATH" },
 #endif
 #ifdef OV_CMD_drives
-    { "drives", ovtoolDrives, "drives" },
+    { "drives", ovtoolDrives, "drives [--bar]" },
 #endif
 #ifdef OV_CMD_play
     { "play", ovtoolPlay, "play [--out PCMFILE] [--sink null|default] FILE" },

@@ -114,4 +114,132 @@ std::string serialFromUuid(const std::string& uuid)
     return digits.substr(0, 4) + ":" + digits.substr(4, 4);
 }
 
+struct DriveFactsCache::Pending {
+    std::mutex mutex;
+    std::condition_variable done;
+    bool answered = false;
+    bool ready = false;
+    std::string label;
+};
+
+DriveFactsCache::DriveFactsCache(
+    DriveQuestions questions, std::chrono::milliseconds lifetime, std::chrono::milliseconds timeout)
+    : m_questions(std::move(questions))
+    , m_lifetime(lifetime)
+    , m_timeout(timeout)
+{
+    if (!m_questions.ready)
+        m_questions.ready = [](char letter) {
+            return DriveTable::instance().isReady(letter) && volumeSpace(hostRootOf(letter)).known;
+        };
+    if (!m_questions.label)
+        m_questions.label = [](char letter) { return volumeNames(hostRootOf(letter)).label; };
+    if (!m_questions.remote)
+        m_questions.remote = isRemote;
+}
+
+DriveFactsCache::~DriveFactsCache() = default;
+
+void DriveFactsCache::clear()
+{
+    for (auto* kept : { &m_ready, &m_labels })
+        for (auto& [letter, entry] : *kept)
+            entry.at = Clock::time_point {};
+}
+
+void DriveFactsCache::refresh(char letter, bool wantLabel, Kept& kept)
+{
+    const Clock::time_point now = Clock::now();
+    const auto take = [&](bool ready, std::string label) {
+        kept.answered = true;
+        kept.ready = ready;
+        kept.label = std::move(label);
+        kept.at = now;
+        kept.pending.reset();
+    };
+    const auto noAnswer = [&] {
+        kept.answered = false;
+        kept.ready = false;
+        kept.label.clear();
+        kept.at = now;
+    };
+    // A question that was late may have come back since: its answer is the
+    // newest there is.
+    if (const std::shared_ptr<Pending> pending = kept.pending) {
+        std::unique_lock lock(pending->mutex);
+        if (pending->answered) {
+            const bool ready = pending->ready;
+            std::string label = std::move(pending->label);
+            lock.unlock();
+            take(ready, std::move(label));
+            return;
+        }
+    }
+    if (kept.at != Clock::time_point {} && now - kept.at < m_lifetime)
+        return;
+    // Still out: the drive had its wait already.
+    if (kept.pending) {
+        noAnswer();
+        return;
+    }
+    // A drive still silent on its other question is not asked again.
+    const auto& other = wantLabel ? m_ready : m_labels;
+    if (const auto it = other.find(letter); it != other.end() && it->second.pending) {
+        std::lock_guard lock(it->second.pending->mutex);
+        if (!it->second.pending->answered) {
+            noAnswer();
+            return;
+        }
+    }
+    if (!m_questions.remote(letter)) {
+        if (wantLabel)
+            take(true, m_questions.label(letter));
+        else
+            take(m_questions.ready(letter), std::string());
+        return;
+    }
+    auto pending = std::make_shared<Pending>();
+    ++m_asked;
+    std::thread([pending, letter, wantLabel, ready = m_questions.ready, label = m_questions.label] {
+        bool isReady = false;
+        std::string text;
+        if (wantLabel)
+            text = label(letter);
+        else
+            isReady = ready(letter);
+        std::lock_guard lock(pending->mutex);
+        pending->ready = isReady;
+        pending->label = std::move(text);
+        pending->answered = true;
+        pending->done.notify_all();
+    }).detach();
+    std::unique_lock lock(pending->mutex);
+    if (pending->done.wait_for(lock, m_timeout, [&] { return pending->answered; })) {
+        const bool ready = pending->ready;
+        std::string text = std::move(pending->label);
+        lock.unlock();
+        take(ready, std::move(text));
+        return;
+    }
+    lock.unlock();
+    noAnswer();
+    kept.pending = std::move(pending);
+}
+
+bool DriveFactsCache::ready(char letter)
+{
+    Kept& kept = m_ready[lowerAscii(letter)];
+    refresh(lowerAscii(letter), false, kept);
+    return kept.answered && kept.ready;
+}
+
+std::optional<std::string> DriveFactsCache::label(char letter)
+{
+    Kept& kept = m_labels[lowerAscii(letter)];
+    refresh(lowerAscii(letter), true, kept);
+    if (!kept.answered)
+        return std::nullopt;
+    return kept.label;
+}
+
 } // namespace ov

@@ -3,6 +3,7 @@
 // and closing.
 #include "shell/main_window.h"
 
+#include "panel/drive_facts.h"
 #include "platform/colors.h"
 #include "platform/dialogs.h"
 #include "platform/drives.h"
@@ -13,7 +14,9 @@
 #include "shell/calculator.h"
 #include "shell/commands.h"
 #include "shell/desktop_lists.h"
+#include "shell/drive_bar.h"
 #include "shell/menu_table.h"
+#include "shell/tool_bar.h"
 
 #include <QAction>
 #include <QApplication>
@@ -161,6 +164,7 @@ TForm1::TForm1(QWidget* parent)
     DriveTable::instance().applyIni(*m_config);
 
     buildComposition();
+    CreateHotDrives();
 
     Global_Init();
     Default_Init();
@@ -196,6 +200,29 @@ TForm1::TForm1(QWidget* parent)
 TForm1::~TForm1()
 {
     qApp->removeEventFilter(this);
+}
+
+// Both drive bars from the drive table, asking about drives through one
+// cache; the left bar drives the left panel, the right bar the right one.
+void TForm1::CreateHotDrives()
+{
+    ov::CreateHotDrives(*m_driveBars[0], *m_driveBars[1], DriveTable::instance().drives(), m_right->x(), 29);
+    m_driveFacts = std::make_unique<DriveFactsCache>();
+    for (TMyToolBar* bar : m_driveBars) {
+        const bool left = bar == m_driveBars[0];
+        bar->Panel = left ? m_left : m_right;
+        bar->OtherPanel = left ? m_right : m_left;
+        bar->HintTopPanel = m_left;
+        bar->Facts = m_driveFacts.get();
+        bar->NotReadyText = [this] { return LangTexts.DriveNotReady; };
+    }
+}
+
+void TForm1::setDriveFacts(std::unique_ptr<DriveFactsCache> facts)
+{
+    m_driveFacts = std::move(facts);
+    for (TMyToolBar* bar : m_driveBars)
+        bar->Facts = m_driveFacts.get();
 }
 
 void TForm1::buildComposition()
@@ -294,8 +321,10 @@ void TForm1::buildBars()
     m_rBut->setFixedSize(17, 17);
     m_rBut->setFocusPolicy(Qt::NoFocus);
     connect(m_rBut, &QPushButton::clicked, this, [this] { RButClick(); });
-    for (int i = 0; i < 2; ++i)
-        m_driveBars[i] = makePanel(m_panel3, i == 0 ? "LeftDriveBar" : "RightDriveBar");
+    for (int i = 0; i < 2; ++i) {
+        m_driveBars[i] = new TMyToolBar(m_panel3);
+        m_driveBars[i]->setObjectName(i == 0 ? "LeftDriveBar" : "RightDriveBar");
+    }
 }
 
 // Panel_Down with the prompt ComRead and the command line ComLine.
@@ -524,6 +553,7 @@ void TForm1::buildToolBar()
         connect(button, &QPushButton::clicked, this, [this, command] { RunCommand(command); });
         m_toolButtons[i] = button;
     }
+    setToolBarPictures(m_toolButtons);
 }
 
 void TForm1::refreshMenuChecks()
@@ -726,6 +756,25 @@ void TForm1::PostLoadInit()
     }
     if (MainSettings.OnTop)
         setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    // The drive hint box, and Label3 that measures its text.
+    m_hintBox = new QLabel(m_client);
+    m_hintBox->setObjectName("DriveHint");
+    m_hintBox->setAutoFillBackground(true);
+    m_hintBox->setFont(makeFont("Arial", 8, false));
+    QPalette hint = m_hintBox->palette();
+    hint.setColor(QPalette::Window, Qt::white);
+    hint.setColor(QPalette::WindowText, Qt::black);
+    m_hintBox->setPalette(hint);
+    m_hintBox->setGeometry(0, 0, 60, 18);
+    m_hintBox->hide();
+    m_label3 = new QLabel(this);
+    m_label3->setObjectName("Label3");
+    m_label3->setFont(makeFont("Arial", 8, false));
+    m_label3->hide();
+    for (TMyToolBar* bar : m_driveBars) {
+        bar->HintBox = m_hintBox;
+        bar->Label3 = m_label3;
+    }
     OpenLanguageFile();
 }
 
@@ -841,9 +890,10 @@ void TForm1::FormResize()
     place(m_left, layout.leftPanel);
     place(m_right, layout.rightPanel);
     m_comLine->setGeometry(layout.comLineLeft, 0, std::max(layout.comLineWidth, 0), 17);
+    // The left bar ends at the left panel's right edge - 1 and grows back
+    // to all its buttons when there is room.
     const int barWidth
-        = std::min(m_driveBars[0]->sizeHint().width() > 0 ? m_driveBars[0]->sizeHint().width() : 200,
-            layout.leftPanel.right() - 1 - m_driveBars[0]->x());
+        = std::min(m_driveBars[0]->NaturalWidth, layout.leftPanel.right() - 1 - m_driveBars[0]->x());
     m_driveBars[0]->setGeometry(m_driveBars[0]->x(), m_driveBars[0]->y(), std::max(barWidth, 0), 30);
     m_driveBars[1]->setGeometry(layout.rightPanel.left + 3, m_driveBars[1]->y(), m_driveBars[1]->width(), 30);
     m_label1->move(layout.label1Left, 2);

@@ -41,7 +41,9 @@ class QTimer;
 
 namespace ov {
 
+class DriveFactsCache;
 class TCalculatorDialog;
+class TMyToolBar;
 
 // Reads the level (0..255) of a volume channel; the media layer installs the
 // real one, until then every level reads 0.
@@ -163,6 +165,13 @@ public:
     // The layout's input as the window stands now.
     MainLayoutInput layoutInput() const;
 
+    // The drive bars, their hint box, and the cache through which they ask
+    // about drives (tests install one with questions of their own).
+    TMyToolBar* LeftDriveBar() const { return m_driveBars[0]; }
+    TMyToolBar* RightDriveBar() const { return m_driveBars[1]; }
+    QLabel* DriveHint() const { return m_hintBox; }
+    void setDriveFacts(std::unique_ptr<DriveFactsCache> facts);
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -185,6 +194,7 @@ private:
     void buildMenus();
     void buildToolBar();
     void buildTray();
+    void CreateHotDrives();
     void PostLoadInit();
     void applyBars();
     // The mouse on the window's own area: the splitter.
@@ -216,7 +226,10 @@ private:
     QWidget* m_toolBar = nullptr;
     QPushButton* m_rBut = nullptr;
     QPushButton* m_toolButtons[8] = {};
-    QWidget* m_driveBars[2] = {};
+    TMyToolBar* m_driveBars[2] = {};
+    QLabel* m_hintBox = nullptr;
+    QLabel* m_label3 = nullptr;
+    std::unique_ptr<DriveFactsCache> m_driveFacts;
     QWidget* m_panelDown = nullptr;
     QWidget* m_panelDos = nullptr;
     QLabel* m_comRead = nullptr;
