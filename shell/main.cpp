@@ -37,6 +37,9 @@
 #ifdef OV_HAVE_MUSIC
 #include "media/music_commands.h"
 #endif
+#ifdef OV_HAVE_FORMAT
+#include "tools/format_commands.h"
+#endif
 
 #include <QApplication>
 #include <QTimer>
@@ -79,6 +82,9 @@ int main(int argc, char** argv)
 #endif
 #ifdef OV_HAVE_MUSIC
     ov::registerMusicCommands();
+#endif
+#ifdef OV_HAVE_FORMAT
+    ov::registerFormatCommands();
 #endif
     ov::TForm1 form;
 #ifdef OV_HAVE_MUSIC
