@@ -63,6 +63,9 @@ int ovtoolSetup(int argc, char** argv);
 #ifdef OV_CMD_mnu
 int ovtoolMnu(int argc, char** argv);
 #endif
+#ifdef OV_CMD_format
+int ovtoolFormat(int argc, char** argv);
+#endif
 
 namespace {
 
@@ -136,6 +139,10 @@ const Command commands[] = {
 #endif
 #ifdef OV_CMD_mnu
     { "mnu", ovtoolMnu, "mnu [--run N | --rewrite] FILE" },
+#endif
+#ifdef OV_CMD_format
+    { "format", ovtoolFormat,
+        "format --image FILE | --device DEV --yes [--size KB] [--quick|--full] [--label L]" },
 #endif
 };
 

@@ -449,6 +449,36 @@ TEST_F(FormatTargets, DeviceNeedsConfirmation)
     }
 }
 
+// ovtool format: a new image, a refused one, a device without --yes.
+TEST_F(FloppyImages, OvtoolFormat)
+{
+    const std::string ovtool = std::string(OV_BINARY_DIR) + "/cli/ovtool";
+    if (::access(ovtool.c_str(), X_OK) != 0)
+        GTEST_SKIP() << "ovtool is not built";
+    const std::string image = folder / "cli.img";
+    std::string output;
+    ASSERT_EQ(
+        run("'" + ovtool + "' format --image '" + image + "' --size 720 --full --label CLI", &output), 0)
+        << output;
+    EXPECT_NE(output.find("Format complete: 720 KB, 0 bad sectors, label \"CLI\"."), std::string::npos)
+        << output;
+    EXPECT_EQ(run("fsck.fat -n '" + image + "'", &output), 0) << output;
+    EXPECT_EQ(run("fatlabel '" + image + "'", &output), 0);
+    EXPECT_EQ(output.substr(0, 3), "CLI");
+
+    const std::string odd = folder.write("odd.img", "not a floppy");
+    EXPECT_EQ(run("'" + ovtool + "' format --image '" + odd + "' --quick", &output), 1);
+    EXPECT_NE(
+        output.find("Format failed: " + odd + " is 12 bytes long, which is not the size of a floppy image."),
+        std::string::npos)
+        << output;
+    EXPECT_EQ(slurp(odd), "not a floppy");
+    EXPECT_EQ(run("'" + ovtool + "' format --device /dev/null", &output), 2);
+    EXPECT_EQ(run("'" + ovtool + "' format --device /dev/null --yes", &output), 1);
+    EXPECT_NE(output.find("/dev/null is neither a block device nor an image file."), std::string::npos)
+        << output;
+}
+
 TEST(FloppyFormatPieces, MkfsArgumentsAndUnmount)
 {
     using Args = std::vector<std::string>;
