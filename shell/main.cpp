@@ -40,6 +40,9 @@
 #ifdef OV_HAVE_FORMAT
 #include "tools/format_commands.h"
 #endif
+#ifdef OV_HAVE_VIDEO
+#include "tools/video_commands.h"
+#endif
 
 #include <QApplication>
 #include <QTimer>
@@ -85,6 +88,9 @@ int main(int argc, char** argv)
 #endif
 #ifdef OV_HAVE_FORMAT
     ov::registerFormatCommands();
+#endif
+#ifdef OV_HAVE_VIDEO
+    ov::registerVideoCommands();
 #endif
     ov::TForm1 form;
 #ifdef OV_HAVE_MUSIC
