@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <sys/wait.h>
@@ -301,6 +302,44 @@ TEST_F(XephyrModes, ProvokedBadValueIsSurvived)
     EXPECT_EQ(screenSize(), std::make_pair(1024, 768));
     EXPECT_TRUE(display.setScreenSize(1024, 768));
     EXPECT_EQ(display.lastError(), 0);
+}
+
+// ovtool video on the same server: the window's texts, set, keep, revert.
+TEST_F(XephyrModes, OvtoolVideo)
+{
+    const std::string ovtool = std::string(OV_BINARY_DIR) + "/cli/ovtool";
+    if (::access(ovtool.c_str(), X_OK) != 0)
+        GTEST_SKIP() << "ovtool is not built";
+    const auto run = [&](const std::string& arguments, std::string& output) {
+        output.clear();
+        FILE* pipe = ::popen(
+            ("DISPLAY=" + m_name + " '" + ovtool + "' video " + arguments + " 2>/dev/null").c_str(), "r");
+        char buffer[4096];
+        while (std::size_t got = std::fread(buffer, 1, sizeof buffer, pipe))
+            output.append(buffer, got);
+        const int status = ::pclose(pipe);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    std::string output;
+    EXPECT_EQ(run("current", output), 0);
+    EXPECT_EQ(output, "1024 x 768, 32 bits\n");
+    XrandrModes display(m_name);
+    TVideoModes modes(display);
+    modes.Activate();
+    std::string lines;
+    for (const std::string& line : modes.Lines())
+        lines += line + "\n";
+    EXPECT_EQ(run("modes", output), 0);
+    EXPECT_EQ(output, lines);
+    EXPECT_EQ(run("set 800 600 --keep", output), 0);
+    EXPECT_EQ(output, "The mode is established!\n");
+    EXPECT_EQ(run("set 640 480 --revert-after 0", output), 1);
+    EXPECT_EQ(output, "Returned to 800 x 600, 32 bits\n");
+    EXPECT_EQ(run("set 333 222", output), 1);
+    EXPECT_EQ(output, "Sorry, bad mode\n");
+    EXPECT_EQ(run("current", output), 0);
+    EXPECT_EQ(output, "800 x 600, 32 bits\n");
+    EXPECT_EQ(run("set 800", output), 2);
 }
 
 } // namespace

@@ -3,14 +3,18 @@
 // Set with the keep question and the message shown.
 #include "platform/dialogs.h"
 #include "platform/ini_file.h"
+#include "platform/qt_prompts.h"
 #include "shell/commands.h"
 #include "tools/video_commands.h"
 #include "tools/video_window.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -102,6 +106,41 @@ TEST_F(VideoWindow, LanguageTextsAndRegistration)
     registerVideoCommands();
     EXPECT_NE(CommandRegistry::instance().find("VideoMode"), nullptr);
     CommandRegistry::instance().clear();
+}
+
+// The Qt question counts down on its safe (default) button and answers
+// itself when the time is up; a click before that is the answer.
+TEST(TimedQuestion, CountsDownAndAnswersItself)
+{
+    app();
+    QtPrompts prompts;
+    const Question question { "Keep this display mode?", "Change video mode", Buttons::YesNo,
+        Icon::Question };
+    std::vector<QString> labels;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+            if (labels.empty() || labels.back() != box->defaultButton()->text())
+                labels.push_back(box->defaultButton()->text());
+    });
+    watch.start(50);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(prompts.askTimed(question, 2), Answer::None);
+    EXPECT_GE(clock.elapsed(), 1500);
+    EXPECT_LT(clock.elapsed(), 6000);
+    ASSERT_FALSE(labels.empty());
+    EXPECT_EQ(labels.front(), "&No (2)");
+    EXPECT_EQ(labels.back(), "&No (1)");
+
+    // Yes pressed while it counts.
+    QTimer::singleShot(300, [] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+            box->button(QMessageBox::Yes)->click();
+    });
+    clock.restart();
+    EXPECT_EQ(prompts.askTimed(question, 15), Answer::Yes);
+    EXPECT_LT(clock.elapsed(), 5000);
 }
 
 } // namespace
