@@ -602,9 +602,11 @@ FormatSummary FloppyFormatter::Format(const FormatRequest& request)
     if (OnStep)
         OnStep(message("Progress_Making"));
     const std::string badList = writeBadBlockList(bad);
+    if (!bad.empty() && badList.empty())
+        return finish(
+            FormatStatus::Failed, message("Error_Write", { "bad block list", std::strerror(errno) }));
     std::vector<std::string> argv { mkfs };
-    const auto args = mkfsArguments(mkfsTarget,
-        facts.kind == TargetKind::Device && request.capacityKb == 0 ? 0 : capacity, request.label, badList);
+    const auto args = mkfsArguments(mkfsTarget, capacity, request.label, badList);
     argv.insert(argv.end(), args.begin(), args.end());
     std::string output;
     const int status = runProgramWaiting(argv, output);

@@ -147,8 +147,9 @@ std::string TFormFormat::words(const FormatMessage& message) const
 
 void TFormFormat::SetChoice(int target, const FormatChoice& choice)
 {
-    if (target >= 0 && target < ComboBox_Target->count())
-        ComboBox_Target->setCurrentIndex(target);
+    // A drive that is not there selects nothing: Start must never fall back
+    // on another drive.
+    ComboBox_Target->setCurrentIndex(target >= 0 && target < ComboBox_Target->count() ? target : -1);
     const int index = ComboBox_Capacity->findData(choice.capacityKb);
     ComboBox_Capacity->setCurrentIndex(index < 0 ? 0 : index);
     (choice.kind == FormatKind::Full ? Radio_Full : Radio_Quick)->setChecked(true);

@@ -5,7 +5,9 @@
 #include "platform/dialogs.h"
 #include "platform/drives.h"
 #include "platform/ini_file.h"
+#include "shell/commands.h"
 #include "tests/support/temp_folder.h"
+#include "tools/format_commands.h"
 #include "tools/format_window.h"
 
 #include <QApplication>
@@ -123,6 +125,21 @@ TEST_F(FormatWindow, CancelAndRefusalLeaveTheImage)
     EXPECT_EQ(slurp(odd), std::string(1000, 'o'));
 }
 
+// Drive B: asked for with only one drive: nothing is chosen, Start formats
+// nothing.
+TEST_F(FormatWindow, MissingDriveSelectsNothing)
+{
+    const std::string image = folder.write("a.img", std::string(720 * 1024, 'a'));
+    TFormFormat window(english, { { "A: (image)", image } });
+    window.SetChoice(1, { 0, FormatKind::Quick, false });
+    EXPECT_EQ(window.ComboBox_Target->currentIndex(), -1);
+    window.Button_StartClick();
+    EXPECT_EQ(window.Summary().status, FormatStatus::Cancelled);
+    EXPECT_EQ(slurp(image), std::string(720 * 1024, 'a'));
+    window.SetChoice(0, { 0, FormatKind::Quick, false });
+    EXPECT_EQ(window.ComboBox_Target->currentIndex(), 0);
+}
+
 TEST_F(FormatWindow, ImageFileButtonAddsTheTarget)
 {
     TFormFormat window(english, {});
@@ -210,6 +227,9 @@ TEST(FormatTexts, EveryLanguageHasTheSection)
         }
         EXPECT_TRUE(language.hasKey("ChangeVideo", "Keep_Question"));
     }
+    registerFormatCommands();
+    EXPECT_NE(CommandRegistry::instance().find("FormatFloppy"), nullptr);
+    CommandRegistry::instance().clear();
     const IniFile russian(languageDir + "/ov_rus.ini");
     TFormFormat window(russian, {});
     EXPECT_EQ(window.windowTitle().toStdString(), "Форматирование дискеты");
