@@ -66,6 +66,12 @@ int ovtoolSetup(int argc, char** argv);
 #ifdef OV_CMD_mnu
 int ovtoolMnu(int argc, char** argv);
 #endif
+#ifdef OV_CMD_format
+int ovtoolFormat(int argc, char** argv);
+#endif
+#ifdef OV_CMD_video
+int ovtoolVideo(int argc, char** argv);
+#endif
 
 namespace {
 
@@ -142,6 +148,13 @@ const Command commands[] = {
 #endif
 #ifdef OV_CMD_mnu
     { "mnu", ovtoolMnu, "mnu [--run N | --rewrite] FILE" },
+#endif
+#ifdef OV_CMD_video
+    { "video", ovtoolVideo, "video current|modes|set W H [--keep|--revert-after S]" },
+#endif
+#ifdef OV_CMD_format
+    { "format", ovtoolFormat,
+        "format --image FILE | --device DEV --yes [--size KB] [--quick|--full] [--label L]" },
 #endif
 };
 

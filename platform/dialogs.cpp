@@ -58,6 +58,16 @@ Answer ScriptedPrompts::ask(const Question& question)
     return answer;
 }
 
+Answer ScriptedPrompts::askTimed(const Question& question, int)
+{
+    asked.push_back(question);
+    if (answers.empty())
+        return Answer::None;
+    const Answer answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
 bool ScriptedPrompts::askText(const std::string& caption, const std::string& label, std::string& value)
 {
     asked.push_back({ label, caption, Buttons::OkCancel, Icon::Question });

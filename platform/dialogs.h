@@ -47,6 +47,14 @@ public:
         (void)caption, (void)label, (void)value;
         return false;
     }
+    // A question that answers itself: without an answer within seconds it
+    // returns Answer::None. The window counts down on its default button,
+    // the safe one (safeAnswer). Services without a window time out at once.
+    virtual Answer askTimed(const Question& question, int seconds)
+    {
+        (void)question, (void)seconds;
+        return Answer::None;
+    }
     // The colour dialog, opened on color (0x00BBGGRR); false, with color
     // unchanged, when the user cancels. Services without one cancel.
     virtual bool chooseColor(int32_t& color)
@@ -84,6 +92,9 @@ public:
     std::string saveFile(
         const std::string& caption, const std::string& folder, const std::string& filter) override;
     bool chooseColor(int32_t& color) override;
+    // Recorded in asked; answered from answers, an empty queue being the
+    // timeout (Answer::None, not counted as unanswered).
+    Answer askTimed(const Question& question, int seconds) override;
 };
 
 // The safe answer to a set of buttons.

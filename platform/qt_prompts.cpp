@@ -6,37 +6,22 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 
 namespace ov {
 
-Answer QtPrompts::ask(const Question& question)
+namespace {
+
+struct Choice {
+    QMessageBox::StandardButton button;
+    Answer answer;
+};
+
+// The buttons of a set, the first being the default.
+std::vector<Choice> choicesFor(Buttons set)
 {
-    QMessageBox box(m_parent);
-    box.setWindowTitle(QString::fromStdString(question.caption));
-    box.setText(QString::fromStdString(question.text));
-    switch (question.icon) {
-    case Icon::Information:
-        box.setIcon(QMessageBox::Information);
-        break;
-    case Icon::Warning:
-        box.setIcon(QMessageBox::Warning);
-        break;
-    case Icon::Error:
-        box.setIcon(QMessageBox::Critical);
-        break;
-    case Icon::Question:
-        box.setIcon(QMessageBox::Question);
-        break;
-    case Icon::None:
-    case Icon::Password:
-        break;
-    }
-    struct Choice {
-        QMessageBox::StandardButton button;
-        Answer answer;
-    };
     std::vector<Choice> choices;
-    switch (question.buttons) {
+    switch (set) {
     case Buttons::Ok:
         choices = { { QMessageBox::Ok, Answer::Ok } };
         break;
@@ -62,6 +47,34 @@ Answer QtPrompts::ask(const Question& question)
         choices = { { QMessageBox::Retry, Answer::Retry }, { QMessageBox::Cancel, Answer::Cancel } };
         break;
     }
+    return choices;
+}
+
+} // namespace
+
+Answer QtPrompts::ask(const Question& question)
+{
+    QMessageBox box(m_parent);
+    box.setWindowTitle(QString::fromStdString(question.caption));
+    box.setText(QString::fromStdString(question.text));
+    switch (question.icon) {
+    case Icon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case Icon::Warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case Icon::Error:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case Icon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case Icon::None:
+    case Icon::Password:
+        break;
+    }
+    const std::vector<Choice> choices = choicesFor(question.buttons);
     QMessageBox::StandardButtons buttons;
     for (const Choice& c : choices)
         buttons |= c.button;
@@ -121,6 +134,52 @@ bool QtPrompts::chooseColor(int32_t& color)
     color = static_cast<int32_t>(
         uint32_t(chosen.red()) | uint32_t(chosen.green()) << 8 | uint32_t(chosen.blue()) << 16);
     return true;
+}
+
+} // namespace ov
+
+namespace ov {
+
+Answer QtPrompts::askTimed(const Question& question, int seconds)
+{
+    QMessageBox box(m_parent);
+    box.setWindowTitle(QString::fromStdString(question.caption));
+    box.setText(QString::fromStdString(question.text));
+    box.setIcon(QMessageBox::Question);
+    const std::vector<Choice> choices = choicesFor(question.buttons);
+    QMessageBox::StandardButtons buttons;
+    for (const Choice& c : choices)
+        buttons |= c.button;
+    box.setStandardButtons(buttons);
+    // The countdown runs on the safe button, which is also the default.
+    const Answer safe = safeAnswer(question.buttons);
+    QPushButton* counting = nullptr;
+    for (const Choice& c : choices)
+        if (c.answer == safe)
+            counting = qobject_cast<QPushButton*>(box.button(c.button));
+    if (!counting)
+        counting = qobject_cast<QPushButton*>(box.button(choices.front().button));
+    box.setDefaultButton(counting);
+    const QString label = counting->text();
+    int left = seconds;
+    bool timedOut = false;
+    const auto show = [&] { counting->setText(QStringLiteral("%1 (%2)").arg(label).arg(left)); };
+    show();
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, &box, [&] {
+        if (--left > 0)
+            return show();
+        timedOut = true;
+        box.done(0);
+    });
+    tick.start(1000);
+    const auto pressed = static_cast<QMessageBox::StandardButton>(box.exec());
+    if (timedOut)
+        return Answer::None;
+    for (const Choice& c : choices)
+        if (c.button == pressed)
+            return c.answer;
+    return Answer::None;
 }
 
 } // namespace ov

@@ -42,6 +42,12 @@
 #ifdef OV_HAVE_CD
 #include "media/cd_commands.h"
 #endif
+#ifdef OV_HAVE_FORMAT
+#include "tools/format_commands.h"
+#endif
+#ifdef OV_HAVE_VIDEO
+#include "tools/video_commands.h"
+#endif
 
 #include <QApplication>
 #include <QTimer>
@@ -88,6 +94,12 @@ int main(int argc, char** argv)
 #endif
 #ifdef OV_HAVE_CD
     ov::registerCdCommands();
+#endif
+#ifdef OV_HAVE_FORMAT
+    ov::registerFormatCommands();
+#endif
+#ifdef OV_HAVE_VIDEO
+    ov::registerVideoCommands();
 #endif
     ov::TForm1 form;
 #ifdef OV_HAVE_FILEOPS
