@@ -22,6 +22,7 @@ public:
     std::string saveFile(
         const std::string& caption, const std::string& folder, const std::string& filter) override;
     bool chooseColor(int32_t& color) override;
+    bool chooseFont(FontSpec& font) override;
 
 private:
     QWidget* m_parent;

@@ -8,7 +8,7 @@
 #include "shell/main_window.h"
 #include "shell/options_commands.h"
 #include "shell/options_window.h"
-#include "tests/support/temp_folder.h"
+#include "tests/shell/settings_dialog_fixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -29,49 +29,7 @@
 
 using namespace ov;
 
-namespace {
-
-class OptionsWindowTest : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        ::setenv("ORVANTA_HOME", home.path().c_str(), 1);
-        for (const char* file : { "ov_eng.ini", "ov_rus.ini" })
-            std::filesystem::copy_file(std::string(OV_LANGUAGE_DIR "/") + file, home / file);
-        DriveTable::instance().setDrives({ { 'c', drive.path(), DriveType::Fixed } });
-        drive.folder("alpha");
-        drive.write("one.txt", "1");
-        setPrompts(&prompts);
-    }
-    void TearDown() override
-    {
-        TFormMainParam::ModalRunner = nullptr;
-        CommandRegistry::instance().remove("MainOptions");
-        setPrompts(nullptr);
-        DriveTable::instance().reset();
-        ::unsetenv("ORVANTA_HOME");
-    }
-    template <typename T> static T* child(QWidget& window, const char* name)
-    {
-        T* found = window.findChild<T*>(QLatin1String(name));
-        EXPECT_NE(found, nullptr) << name;
-        return found;
-    }
-    static std::unique_ptr<TForm1> makeForm()
-    {
-        auto form = std::make_unique<TForm1>();
-        form->MainSettings.AutoSave = false;
-        form->resize(800, 500);
-        form->FormResize();
-        return form;
-    }
-
-    test::TempFolder home;
-    test::TempFolder drive;
-    ScriptedPrompts prompts;
-};
-
-} // namespace
+using OptionsWindowTest = test::SettingsDialogTest;
 
 TEST_F(OptionsWindowTest, TextsComeFromTheLanguageSection)
 {
