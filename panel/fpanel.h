@@ -195,7 +195,7 @@ public:
     int RowsPerColumn() const { return geometry().rows; }
     int ColumnCount() const
     {
-        return Settings.ViewMode == ViewMode::Full ? 1 : std::clamp(Settings.Columns, 1, 10);
+        return Settings.ViewMode == ViewMode::Full ? 1 : std::clamp(Settings.Columns, 1, MaxColumns);
     }
     PanelGeometry geometry() const;
 

@@ -42,7 +42,7 @@ PanelGeometry computePanelGeometry(const PanelGeometryInput& input)
     g.footerHeight = footerHeightFor(input.fontSizeSetting);
     g.stripHeight = input.showScrollBar ? 11 : 0;
     g.lineHeight = 2 * size;
-    g.columns = input.viewMode == ViewMode::Full ? 1 : std::clamp(input.columns, 1, 10);
+    g.columns = input.viewMode == ViewMode::Full ? 1 : std::clamp(input.columns, 1, MaxColumns);
     g.nameColWidth = std::max(input.nameColWidth, 10);
     g.sizeColWidth = std::max(input.sizeColWidth, 5);
     g.dateColWidth = std::max(input.dateColWidth, 5);

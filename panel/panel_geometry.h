@@ -8,6 +8,9 @@
 
 namespace ov {
 
+// The most columns a brief panel draws: every value the options offer.
+inline constexpr int MaxColumns = 12;
+
 struct PanelGeometryInput {
     int width = 0; // client width W
     int height = 0; // client height H
@@ -36,7 +39,7 @@ struct PanelGeometry {
     int listHeight = 0; // LH
     int lineHeight = 16; // 2 * S
     int rows = 1; // R, at least 1
-    int columns = 1; // 1..10; 1 in full mode
+    int columns = 1; // 1..MaxColumns; 1 in full mode
     int columnWidth = 1; // CW
     int cellTextWidth = 1;
     int stripLeft = 3, stripRight = 0, stripTop = 0, stripBottom = 0;

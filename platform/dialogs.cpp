@@ -99,6 +99,19 @@ bool ScriptedPrompts::chooseColor(int32_t& color)
     return true;
 }
 
+bool ScriptedPrompts::chooseFont(FontSpec& font)
+{
+    asked.push_back({ font.family + "," + std::to_string(font.pointSize) + (font.bold ? ",bold" : ""), "font",
+        Buttons::OkCancel, Icon::None });
+    if (fonts.empty()) {
+        ++unanswered;
+        return false;
+    }
+    font = fonts.front();
+    fonts.pop_front();
+    return true;
+}
+
 std::string ScriptedPrompts::openFile(const std::string& caption, const std::string&, const std::string&)
 {
     std::string value;

@@ -20,6 +20,13 @@ enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, YesYesToAllNoCancel, Abor
 // Password marks a masked question (askSecret) in a ScriptedPrompts record.
 enum class Icon { None, Information, Warning, Error, Question, Password };
 
+// A font as the settings keep it: family name, size in points, bold.
+struct FontSpec {
+    std::string family;
+    int pointSize = 8;
+    bool bold = false;
+};
+
 struct Question {
     std::string text;
     std::string caption;
@@ -62,6 +69,13 @@ public:
         (void)color;
         return false;
     }
+    // The font dialog, opened on font; false, with font unchanged, when the
+    // user cancels. Services without one cancel.
+    virtual bool chooseFont(FontSpec& font)
+    {
+        (void)font;
+        return false;
+    }
 };
 
 // The service in use. Without an installed one every question is answered
@@ -80,6 +94,7 @@ public:
     std::deque<Answer> answers;
     std::deque<std::string> texts; // answers for askText, askSecret and file dialogs
     std::deque<int32_t> colors; // answers for chooseColor; none left cancels
+    std::deque<FontSpec> fonts; // answers for chooseFont; none left cancels
     std::vector<Question> asked;
     int unanswered = 0;
 
@@ -95,6 +110,8 @@ public:
     // Recorded in asked; answered from answers, an empty queue being the
     // timeout (Answer::None, not counted as unanswered).
     Answer askTimed(const Question& question, int seconds) override;
+    // Recorded with the text "family,size" or "family,size,bold".
+    bool chooseFont(FontSpec& font) override;
 };
 
 // The safe answer to a set of buttons.

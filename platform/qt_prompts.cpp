@@ -1,8 +1,12 @@
 #include "platform/qt_prompts.h"
 
+#include "platform/fonts.h"
+
 #include <QColor>
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QFontDialog>
+#include <QFontInfo>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -133,6 +137,20 @@ bool QtPrompts::chooseColor(int32_t& color)
         return false;
     color = static_cast<int32_t>(
         uint32_t(chosen.red()) | uint32_t(chosen.green()) << 8 | uint32_t(chosen.blue()) << 16);
+    return true;
+}
+
+bool QtPrompts::chooseFont(FontSpec& font)
+{
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(
+        &ok, makeFont(QString::fromStdString(font.family), font.pointSize, font.bold), m_parent);
+    if (!ok)
+        return false;
+    font.family = chosen.family().toStdString();
+    // A font given in pixels has no point size of its own; its match has.
+    font.pointSize = chosen.pointSize() > 0 ? chosen.pointSize() : QFontInfo(chosen).pointSize();
+    font.bold = chosen.weight() >= QFont::Bold;
     return true;
 }
 

@@ -23,6 +23,7 @@ public:
         const std::string& caption, const std::string& folder, const std::string& filter) override;
     bool chooseColor(int32_t& color) override;
     Answer askTimed(const Question& question, int seconds) override;
+    bool chooseFont(FontSpec& font) override;
 
 private:
     QWidget* m_parent;

@@ -6,6 +6,7 @@
 #include "platform/process_messages.h"
 #include "platform/qt_prompts.h"
 #include "shell/main_window.h"
+#include "shell/options_commands.h"
 #include "shell/user_menu_commands.h"
 
 #ifdef OV_HAVE_FILEOPS
@@ -64,6 +65,7 @@ int main(int argc, char** argv)
     ov::setPrompts(&prompts);
 
     ov::registerShellWindowCommands();
+    ov::registerOptionsCommands();
 #ifdef OV_HAVE_FILEOPS
     ov::registerFileOpsCommands();
     ov::registerFindAndDriveCommands();

@@ -778,6 +778,19 @@ void TForm1::PostLoadInit()
     OpenLanguageFile();
 }
 
+void TForm1::ApplyWindowStyle()
+{
+    // Changing a window flag hides a shown window; it is shown again.
+    const bool shown = isVisible();
+    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) != MainSettings.OnTop) {
+        setWindowFlag(Qt::WindowStaysOnTopHint, MainSettings.OnTop);
+        if (shown)
+            show();
+    }
+    if (m_tray)
+        m_tray->setVisible(MainSettings.SysTrayIcon);
+}
+
 // --- language ----------------------------------------------------------------
 
 void TForm1::OpenLanguageFile()
@@ -1473,12 +1486,12 @@ void TForm1::ClearRecentDocs()
     clearRecentDocuments(dataHome() + "/recently-used.xbel");
 }
 
-void TForm1::SetDefaultConfiguration()
+bool TForm1::SetDefaultConfiguration()
 {
     const std::string question = notEnglishText(m_language, MainSettings.Language, "Commands",
         "Confirm_SetDefaultConfig", "Do you want set default configuration of Orvanta ?");
     if (messageBox(question, ProductName, Buttons::OkCancel, Icon::Question) == Answer::Cancel)
-        return;
+        return false;
     Default_Init();
     for (TFPanel* panel : { m_left, m_right }) {
         panel->ResetDefaults();
@@ -1501,9 +1514,9 @@ void TForm1::SetDefaultConfiguration()
     FormResize();
     m_left->Layout();
     m_right->Layout();
-    if (!isVisible())
-        return;
-    show();
+    if (isVisible())
+        show();
+    return true;
 }
 
 void TForm1::SaveConfiguration()

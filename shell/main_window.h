@@ -128,6 +128,9 @@ public:
     void Default_Init();
     void Global_Init();
     void Load_Language();
+    // The window stays on top when OnTop is set; the tray icon, where the
+    // desktop has a tray, is shown when SysTrayIcon is.
+    void ApplyWindowStyle();
     // Opens the language file MainSettings.Language names.
     void OpenLanguageFile();
     // Tab: the other panel becomes active and the prompt follows it.
@@ -155,7 +158,9 @@ public:
     void CalculatorCommand();
     void EmptyRecycleBin();
     void ClearRecentDocs();
-    void SetDefaultConfiguration();
+    // Asks, then puts the built-in defaults in place; false when the user
+    // refused.
+    bool SetDefaultConfiguration();
     void SaveConfiguration();
     void ToggleQuickSearch();
     void HideQuickSearch();
