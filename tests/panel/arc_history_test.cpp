@@ -5,6 +5,7 @@
 #include "panel/arc_disk.h"
 #include "panel/fpanel.h"
 #include "platform/drives.h"
+#include "tests/support/panel_cursor.h"
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -19,17 +20,6 @@
 using namespace ov;
 
 namespace {
-
-void pointTo(TFPanel& panel, const std::string& name)
-{
-    for (int i = 1; i <= panel.Browser.Count; ++i)
-        if (panel.Browser.NameAt(i) == name) {
-            panel.SetCursorIndex(i);
-            panel.Layout();
-            return;
-        }
-    FAIL() << "no entry " << name;
-}
 
 } // namespace
 
@@ -54,11 +44,11 @@ TEST(ArcHistory, RecordedEntriesNameTheirPlaceInTheArchive)
     std::vector<std::string> recorded;
     panel.OnAddFolderHistory = [&](TFPanel*, const std::string& folder) { recorded.push_back(folder); };
 
-    pointTo(panel, "pack.zip");
+    test::pointTo(panel, "pack.zip");
     QTest::keyClick(&panel, Qt::Key_Return);
     ASSERT_EQ(panel.Browser.DiskKind, DiskKind::Archive);
     for (const char* name : { "docs", "deep", "..", ".." }) {
-        pointTo(panel, name);
+        test::pointTo(panel, name);
         QTest::keyClick(&panel, Qt::Key_Return);
     }
     EXPECT_EQ(recorded,

@@ -8,6 +8,7 @@
 #include "platform/drives.h"
 #include "platform/launcher.h"
 #include "platform/private_cache.h"
+#include "tests/support/panel_cursor.h"
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -40,17 +41,6 @@ std::string readAll(const std::string& path)
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-void pointTo(TFPanel& panel, const std::string& name)
-{
-    for (int i = 1; i <= panel.Browser.Count; ++i)
-        if (panel.Browser.NameAt(i) == name) {
-            panel.SetCursorIndex(i);
-            panel.Layout();
-            return;
-        }
-    FAIL() << "no entry " << name;
-}
-
 } // namespace
 
 TEST(ArcMember, EnterOnMembersActsOnACopy)
@@ -79,13 +69,13 @@ TEST(ArcMember, EnterOnMembersActsOnACopy)
     panel.OnFileEnter = [&](TFPanel*, const std::string& path) { shown.push_back(path); };
 
     // Ctrl+PgDn enters the archive as Enter does.
-    pointTo(panel, "pack.zip");
+    test::pointTo(panel, "pack.zip");
     QTest::keyClick(&panel, Qt::Key_PageDown, Qt::ControlModifier);
     ASSERT_EQ(panel.Browser.DiskKind, DiskKind::Archive);
     EXPECT_EQ(panel.CurrentPath(), "c:\\pack.zip\\..");
 
     // A program is shown from its copy, never started.
-    pointTo(panel, "tool.exe");
+    test::pointTo(panel, "tool.exe");
     QTest::keyClick(&panel, Qt::Key_Return);
     ASSERT_EQ(shown.size(), 1u);
     const auto program = DriveTable::instance().toHost(shown[0]);
@@ -95,10 +85,10 @@ TEST(ArcMember, EnterOnMembersActsOnACopy)
     EXPECT_TRUE(recorder.calls.empty());
 
     // A document's copy goes to the desktop.
-    pointTo(panel, "docs");
+    test::pointTo(panel, "docs");
     QTest::keyClick(&panel, Qt::Key_Return);
     EXPECT_EQ(panel.Browser.CurrentFolder(), "c:\\pack.zip\\docs\\");
-    pointTo(panel, "readme.txt");
+    test::pointTo(panel, "readme.txt");
     QTest::keyClick(&panel, Qt::Key_Return);
     ASSERT_EQ(recorder.calls.size(), 1u);
     EXPECT_EQ(recorder.calls[0].kind, "open");

@@ -8,6 +8,7 @@
 #include "platform/private_cache.h"
 #include "shell/commands.h"
 #include "shell/main_window.h"
+#include "tests/support/panel_cursor.h"
 #include "tests/support/temp_folder.h"
 #include "viewers/edit_window.h"
 
@@ -58,15 +59,6 @@ protected:
         ::unsetenv("ORVANTA_HOME");
         DriveTable::instance().reset();
     }
-    static void pointTo(TFPanel& panel, const std::string& name)
-    {
-        for (int i = 1; i <= panel.Browser.Count; ++i)
-            if (panel.Browser.NameAt(i) == name) {
-                panel.SetCursorIndex(i);
-                return;
-            }
-        FAIL() << "no entry " << name;
-    }
 
     test::TempFolder root;
     test::TempFolder home;
@@ -101,7 +93,7 @@ TEST_F(ArcViewTitle, MembersAreShownUnderTheirOwnNames)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.label);
-        pointTo(panel, row.member);
+        test::pointTo(panel, row.member);
         row.press();
         auto* window = form.findChild<TFormEdit*>("FormEdit");
         ASSERT_NE(window, nullptr);
@@ -114,17 +106,17 @@ TEST_F(ArcViewTitle, MembersAreShownUnderTheirOwnNames)
 
     // At the archive's top, and then a file of the drive: its own path.
     panel.Browser.GoUp();
-    pointTo(panel, "top.txt");
+    test::pointTo(panel, "top.txt");
     form.ViewCommand();
     auto* window = form.findChild<TFormEdit*>("FormEdit");
     EXPECT_EQ(window->windowTitle().toStdString(), "Viewer - c:\\pack.zip\\top.txt");
     // Enter on a program in an archive shows it, under its own name.
-    pointTo(panel, "tool.exe");
+    test::pointTo(panel, "tool.exe");
     QTest::keyClick(&panel, Qt::Key_Return);
     EXPECT_EQ(window->windowTitle().toStdString(), "Viewer - c:\\pack.zip\\tool.exe");
     panel.Browser.PopDisk();
     panel.Browser.ReadDir();
-    pointTo(panel, "plain.txt");
+    test::pointTo(panel, "plain.txt");
     form.ViewCommand();
     EXPECT_EQ(window->windowTitle().toStdString(), "Viewer - c:\\plain.txt");
     EXPECT_EQ(form.ShownName("c:\\plain.txt"), "c:\\plain.txt");

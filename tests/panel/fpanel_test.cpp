@@ -8,6 +8,7 @@
 #include "platform/drives.h"
 #include "platform/launcher.h"
 #include "platform/picture.h"
+#include "tests/support/panel_cursor.h"
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -135,16 +136,6 @@ protected:
         return panel;
     }
     // Moves the cursor to the entry with this name.
-    void pointTo(TFPanel& panel, const std::string& name)
-    {
-        for (int i = 1; i <= panel.Browser.Count; ++i)
-            if (panel.Browser.NameAt(i) == name) {
-                panel.SetCursorIndex(i);
-                panel.Layout();
-                return;
-            }
-        FAIL() << "no entry " << name;
-    }
     std::pair<int, int> cursor(const TFPanel& panel) const { return { panel.TopIndex, panel.CursorRow }; }
 
     static void mouse(
@@ -377,7 +368,7 @@ TEST_F(PanelTest, EnterDispatch)
         fileEnter.clear();
         resources.clear();
         history.clear();
-        pointTo(*panel, row.name);
+        test::pointTo(*panel, row.name);
         QTest::keyClick(panel.get(), Qt::Key_Return);
         if (*row.launch) {
             ASSERT_EQ(recorder.calls.size(), 1u);
@@ -395,7 +386,7 @@ TEST_F(PanelTest, EnterDispatch)
         EXPECT_EQ(panel->Browser.DiskKind, DiskKind::Standard);
     }
     EXPECT_EQ(recorder.calls.size(), 0u);
-    pointTo(*panel, "song.mp3");
+    test::pointTo(*panel, "song.mp3");
     QTest::keyClick(panel.get(), Qt::Key_Return);
     ASSERT_EQ(fileEnter.size(), 1u);
     EXPECT_EQ(fileEnter[0], "c:\\song.mp3");
@@ -405,7 +396,7 @@ TEST_F(PanelTest, EnterDispatch)
     setPrompts(&prompts);
     recorder.result = false;
     recorder.reason = "xdg-open is not installed";
-    pointTo(*panel, "readme.txt");
+    test::pointTo(*panel, "readme.txt");
     QTest::keyClick(panel.get(), Qt::Key_Return);
     setPrompts(nullptr);
     ASSERT_EQ(prompts.asked.size(), 1u);
@@ -425,7 +416,7 @@ TEST_F(PanelTest, FoldersAndArchives)
     panel->OnChangeFolder = [&](TFPanel*, const std::string& side) { changes.push_back(side); };
 
     // Enter a folder, Ctrl+PgUp back: the cursor lands on it.
-    pointTo(*panel, "sub");
+    test::pointTo(*panel, "sub");
     QTest::keyClick(panel.get(), Qt::Key_Return);
     EXPECT_EQ(panel->Browser.Folder, "work\\sub\\");
     EXPECT_EQ(panel->CurrentIndex(), 1);
@@ -436,7 +427,7 @@ TEST_F(PanelTest, FoldersAndArchives)
     EXPECT_EQ(changes.size(), 2u);
 
     // Enter on the archive pushes a disk; ".." at its top returns onto it.
-    pointTo(*panel, "pack.zip");
+    test::pointTo(*panel, "pack.zip");
     QTest::keyClick(panel.get(), Qt::Key_Return);
     EXPECT_EQ(panel->Browser.DiskKind, DiskKind::Archive);
     EXPECT_EQ(panel->ArchiveType, "ZIP");
@@ -483,7 +474,7 @@ TEST_F(PanelTest, ALinkToAFolderIsAFolderToEnter)
     EXPECT_EQ(panel->Browser.Entries[4].Attr & faDirectory, 0);
 
     // F3's measure counts the link as 0 and never walks into it.
-    pointTo(*panel, "link");
+    test::pointTo(*panel, "link");
     EXPECT_TRUE(panel->Browser.MeasureFolder(panel->CurrentIndex()));
     EXPECT_EQ(panel->Browser.Entries[1].Size, 0);
     EXPECT_TRUE(panel->Browser.Entries[1].Measured);
@@ -492,7 +483,7 @@ TEST_F(PanelTest, ALinkToAFolderIsAFolderToEnter)
     QTest::keyClick(panel.get(), Qt::Key_Return);
     EXPECT_EQ(panel->Browser.CurrentFolder(), "c:\\home\\link\\");
     EXPECT_EQ(panel->Browser.NameAt(2), "inside.txt");
-    pointTo(*panel, "..");
+    test::pointTo(*panel, "..");
     QTest::keyClick(panel.get(), Qt::Key_Return);
     EXPECT_EQ(panel->Browser.CurrentFolder(), "c:\\home\\");
     EXPECT_EQ(panel->CurrentName, "link");
@@ -505,7 +496,7 @@ TEST_F(PanelTest, ALinkToAFolderIsAFolderToEnter)
     // Enter on the dangling link hands it to the desktop as a file.
     panel->Settings.Path = "c:\\home";
     panel->ReadFolder();
-    pointTo(*panel, "broken");
+    test::pointTo(*panel, "broken");
     QTest::keyClick(panel.get(), Qt::Key_Return);
     EXPECT_EQ(panel->Browser.CurrentFolder(), "c:\\home\\");
 }
@@ -562,7 +553,7 @@ TEST_F(PanelTest, AFolderThatDoesNotAnswerLeavesTheWindowResponsive)
     auto panel = makePanel(300, 270, ViewMode::Full);
     panel->show();
     SlowFolder slow;
-    pointTo(*panel, "slow");
+    test::pointTo(*panel, "slow");
     const int before = panel->Browser.Count;
 
     // While the read hangs the event loop runs: the timer fires, the panel
@@ -594,7 +585,7 @@ TEST_F(PanelTest, AFolderThatDoesNotAnswerLeavesTheWindowResponsive)
 
     // Once it answers, the folder shows as any other.
     QTimer::singleShot(FPanelReadingProbeMs, panel.get(), [&] { slow.release(); });
-    pointTo(*panel, "slow");
+    test::pointTo(*panel, "slow");
     QTest::keyClick(panel.get(), Qt::Key_Return);
     EXPECT_EQ(panel->Browser.CurrentFolder(), "c:\\slow\\");
     EXPECT_EQ(panel->Browser.NameAt(2), "inside.txt");
@@ -827,7 +818,7 @@ TEST_F(PanelTest, QuickViewAndInformation)
     left->OtherPanel = right.get();
     right->OtherPanel = left.get();
 
-    pointTo(*left, "photo.jpg");
+    test::pointTo(*left, "photo.jpg");
     QTest::keyClick(left.get(), Qt::Key_Q, Qt::ControlModifier);
     EXPECT_EQ(right->Settings.ViewMode, ViewMode::QuickView);
     EXPECT_EQ(right->QuickViewFile, "c:\\photo.jpg");
@@ -838,7 +829,7 @@ TEST_F(PanelTest, QuickViewAndInformation)
     EXPECT_EQ(pixelAt(*right, 10, 10), rgbOf(systemColorValue(clBtnFace)));
 
     // Moving the active cursor to another file refreshes the quick view.
-    pointTo(*left, "notes.txt");
+    test::pointTo(*left, "notes.txt");
     EXPECT_EQ(right->QuickViewFile, "c:\\notes.txt");
     EXPECT_EQ(pixelAt(*right, 125, 135), rgbOf(systemColorValue(clBtnFace)));
     // Keys do nothing on a quick view panel.
