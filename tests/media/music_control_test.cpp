@@ -69,21 +69,6 @@ struct Host final : MusicHost {
     }
 };
 
-std::string waveFile(double seconds)
-{
-    const std::string data = sinePcm(8000, 1, seconds);
-    auto le = [](uint32_t v, int n) {
-        std::string s;
-        for (int i = 0; i < n; ++i)
-            s.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-        return s;
-    };
-    const std::string fmt = le(1, 2) + le(1, 2) + le(8000, 4) + le(16000, 4) + le(2, 2) + le(16, 2);
-    const std::string body
-        = "WAVEfmt " + le(16, 4) + fmt + "data" + le(static_cast<uint32_t>(data.size()), 4) + data;
-    return "RIFF" + le(static_cast<uint32_t>(body.size()), 4) + body;
-}
-
 // Runs Timer3 every 10 ms while it is on, for at most ten seconds.
 void runTimer(MusicControl& music, Host& host)
 {

@@ -41,6 +41,22 @@ inline std::string sinePcm(int rate, int channels, double seconds)
     return bytes;
 }
 
+// A mono 16-bit 8,000 Hz WAV of the sine above, `seconds` long.
+inline std::string waveFile(double seconds)
+{
+    const std::string data = sinePcm(8000, 1, seconds);
+    auto le = [](uint32_t v, int n) {
+        std::string s;
+        for (int i = 0; i < n; ++i)
+            s.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+        return s;
+    };
+    const std::string fmt = le(1, 2) + le(1, 2) + le(8000, 4) + le(16000, 4) + le(2, 2) + le(16, 2);
+    const std::string body
+        = "WAVEfmt " + le(16, 4) + fmt + "data" + le(static_cast<uint32_t>(data.size()), 4) + data;
+    return "RIFF" + le(static_cast<uint32_t>(body.size()), 4) + body;
+}
+
 struct MusicFixtures {
     TempFolder folder;
     std::string cbr, vbr, mono, mp2;

@@ -43,21 +43,6 @@ void app()
         new QApplication(argc, argv);
 }
 
-std::string waveFile(double seconds)
-{
-    const std::string data = test::sinePcm(8000, 1, seconds);
-    auto le = [](uint32_t v, int n) {
-        std::string s;
-        for (int i = 0; i < n; ++i)
-            s.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-        return s;
-    };
-    const std::string fmt = le(1, 2) + le(1, 2) + le(8000, 4) + le(16000, 4) + le(2, 2) + le(16, 2);
-    const std::string body
-        = "WAVEfmt " + le(16, 4) + fmt + "data" + le(static_cast<uint32_t>(data.size()), 4) + data;
-    return "RIFF" + le(static_cast<uint32_t>(body.size()), 4) + body;
-}
-
 class MusicWindow : public ::testing::Test {
 protected:
     void SetUp() override
@@ -68,7 +53,7 @@ protected:
         for (const char* file : { "ov_eng.ini", "ov_rus.ini", "ov_pol.ini", "ov_ita.ini" })
             std::filesystem::copy_file(std::string(OV_LANGUAGE_DIR) + "/" + file, home / file);
         DriveTable::instance().setDrives({ { 'c', drive.path(), DriveType::Fixed } });
-        drive.write("song.wav", waveFile(0.3));
+        drive.write("song.wav", test::waveFile(0.3));
         setPrompts(&prompts);
         CommandRegistry::instance().clear();
         registerMusicCommands();
@@ -304,7 +289,7 @@ TEST_F(MusicWindow, Label1LightsUpUnderTheMouse)
 // re-captioned; elsewhere it stays as it is.
 TEST_F(MusicWindow, TheWaveEndReCaptionsPlayMusicAtTheRightPanelsLastEntry)
 {
-    drive.write("a.wav", waveFile(0.1));
+    drive.write("a.wav", test::waveFile(0.1));
     struct Row {
         const char* name;
         const char* rightCursor;
@@ -333,8 +318,8 @@ TEST_F(MusicWindow, TheWaveEndReCaptionsPlayMusicAtTheRightPanelsLastEntry)
 // entries play in turn; on the last entry play stops after it.
 TEST_F(MusicWindow, ContinuousPlayRunsDownThePanelAndStopsAtItsLastEntry)
 {
-    drive.write("a.wav", waveFile(0.1));
-    drive.write("b.wav", waveFile(0.1));
+    drive.write("a.wav", test::waveFile(0.1));
+    drive.write("b.wav", test::waveFile(0.1));
     struct Row {
         const char* name;
         const char* start;
@@ -371,7 +356,7 @@ TEST_F(MusicWindow, AnMp3StopsAPlayingWaveAndPosBarsRightEndSeeksNoFurtherThanTh
         GTEST_SKIP() << "lame missing";
     RealTime pace;
     ::setenv("ORVANTA_PLAYER_LIBS", OV_BINARY_DIR "/media/mpeglayer", 1);
-    drive.write("long.wav", waveFile(3));
+    drive.write("long.wav", test::waveFile(3));
     const std::string mp3 = drive / "tone.mp3";
     drive.write("tone.raw", test::sinePcm(44100, 2, 1.0));
     ASSERT_EQ(std::system(("lame --quiet -r --signed --little-endian --bitwidth 16 -s 44.1 -b 128 "
@@ -443,7 +428,7 @@ TEST_F(MusicWindow, EnterOnEachKindPlaysWithProgressUntilStop)
         std::filesystem::create_symlink(target, layers / target.filename().string());
     }
     ::setenv("ORVANTA_PLAYER_LIBS", layers.path().c_str(), 1);
-    drive.write("tune.wav", waveFile(4));
+    drive.write("tune.wav", test::waveFile(4));
     drive.write("tune.mid", midiFile(8));
     const char* realModule = "/usr/share/games/tecnoballz/musics/high-score.mod";
     drive.write(

@@ -39,21 +39,6 @@ std::string output(const std::string& command)
     return text;
 }
 
-std::string waveFile(double seconds)
-{
-    const std::string data = test::sinePcm(8000, 1, seconds);
-    auto le = [](uint32_t v, int n) {
-        std::string s;
-        for (int i = 0; i < n; ++i)
-            s.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-        return s;
-    };
-    const std::string fmt = le(1, 2) + le(1, 2) + le(8000, 4) + le(16000, 4) + le(2, 2) + le(16, 2);
-    const std::string body
-        = "WAVEfmt " + le(16, 4) + fmt + "data" + le(static_cast<uint32_t>(data.size()), 4) + data;
-    return "RIFF" + le(static_cast<uint32_t>(body.size()), 4) + body;
-}
-
 // Starts a program with arguments in a child; the environment is this
 // process's (which the fixture points at the private server).
 pid_t spawn(const std::vector<std::string>& arguments)
@@ -165,7 +150,7 @@ TEST_F(PulseServer, SdlPlaysIntoTheServerAndAPlayerEndsOnSigterm)
 {
     if (!std::filesystem::exists(kOvtool))
         GTEST_SKIP() << "ovtool is not built";
-    const std::string wave = runtime.write("long.wav", waveFile(6));
+    const std::string wave = runtime.write("long.wav", test::waveFile(6));
     ::setenv("SDL_AUDIODRIVER", "pulseaudio", 1);
     const pid_t player = spawn({ kOvtool, "play", "--sink", "default", wave });
     ::unsetenv("SDL_AUDIODRIVER");
