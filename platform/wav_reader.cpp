@@ -1,6 +1,6 @@
-// The WAV reader; see wav_reader.h. The layout is Microsoft's RIFF WAVE
-// ("Multimedia Programming Interface and Data Specifications 1.0", and the
-// WAVEFORMATEXTENSIBLE note for tag 0xFFFE).
+// The WAV reader; see wav_reader.h. The layout is Microsoft's RIFF WAVE as
+// published with the 1991 multimedia programming interface, with the
+// WAVEFORMATEXTENSIBLE note for tag 0xFFFE.
 #include "platform/wav_reader.h"
 
 #include <algorithm>
