@@ -24,6 +24,8 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "tests/support/command_window_test.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -34,43 +36,18 @@
 namespace ov {
 namespace {
 
-void app()
-{
-    static int argc = 1;
-    static char name[] = "test_music_window";
-    static char* argv[] = { name, nullptr };
-    if (!QApplication::instance())
-        new QApplication(argc, argv);
-}
-
-class MusicWindow : public ::testing::Test {
+class MusicWindow : public test::CommandWindowTest {
 protected:
+    MusicWindow()
+        : CommandWindowTest(OV_LANGUAGE_DIR)
+    {
+    }
     void SetUp() override
     {
-        app();
-        ::setenv("ORVANTA_HOME", home.path().c_str(), 1);
-        ::setenv("XDG_DATA_HOME", data.path().c_str(), 1);
-        for (const char* file : { "ov_eng.ini", "ov_rus.ini", "ov_pol.ini", "ov_ita.ini" })
-            std::filesystem::copy_file(std::string(OV_LANGUAGE_DIR) + "/" + file, home / file);
-        DriveTable::instance().setDrives({ { 'c', drive.path(), DriveType::Fixed } });
+        CommandWindowTest::SetUp();
         drive.write("song.wav", test::waveFile(0.3));
-        setPrompts(&prompts);
-        CommandRegistry::instance().clear();
         registerMusicCommands();
     }
-    void TearDown() override
-    {
-        CommandRegistry::instance().clear();
-        setPrompts(nullptr);
-        DriveTable::instance().reset();
-        ::unsetenv("ORVANTA_HOME");
-        ::unsetenv("XDG_DATA_HOME");
-    }
-
-    test::TempFolder home;
-    test::TempFolder drive;
-    test::TempFolder data;
-    ScriptedPrompts prompts;
 };
 
 TEST_F(MusicWindow, PlaysStopsAndNamesTheLastWave)

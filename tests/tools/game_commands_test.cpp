@@ -5,6 +5,7 @@
 #include "platform/drives.h"
 #include "shell/commands.h"
 #include "shell/main_window.h"
+#include "tests/support/command_window_test.h"
 #include "tests/support/temp_folder.h"
 #include "tools/dial_commands.h"
 #include "tools/dial_window.h"
@@ -27,47 +28,21 @@
 namespace ov {
 namespace {
 
-void app()
-{
-    static int argc = 1;
-    static char name[] = "test_game_windows";
-    static char* argv[] = { name, nullptr };
-    if (!QApplication::instance())
-        new QApplication(argc, argv);
-}
-
-const std::string languageDir = OV_LANGUAGE_DIR;
-
-class GameCommands : public testing::Test {
+class GameCommands : public test::CommandWindowTest {
 protected:
+    GameCommands()
+        : CommandWindowTest(OV_LANGUAGE_DIR)
+    {
+    }
     void SetUp() override
     {
-        app();
+        CommandWindowTest::SetUp();
         // No system bus: the dialer finds no NetworkManager.
         ::setenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/ov-test-bus", 1);
-        ::setenv("ORVANTA_HOME", home.path().c_str(), 1);
-        ::setenv("XDG_DATA_HOME", data.path().c_str(), 1);
-        for (const char* file : { "ov_eng.ini", "ov_rus.ini", "ov_pol.ini", "ov_ita.ini" })
-            std::filesystem::copy_file(languageDir + "/" + file, home / file);
-        DriveTable::instance().setDrives({ { 'c', drive.path(), DriveType::Fixed } });
-        setPrompts(&prompts);
-        CommandRegistry::instance().clear();
         registerLifeCommands();
         registerTetrisCommands();
         registerDialCommands();
     }
-    void TearDown() override
-    {
-        CommandRegistry::instance().clear();
-        setPrompts(nullptr);
-        DriveTable::instance().reset();
-        ::unsetenv("ORVANTA_HOME");
-        ::unsetenv("XDG_DATA_HOME");
-    }
-    test::TempFolder home;
-    test::TempFolder drive;
-    test::TempFolder data;
-    ScriptedPrompts prompts;
 };
 
 TEST_F(GameCommands, EachGameWindowIsReusedWhileOpenAndMadeAnewAfterClosing)

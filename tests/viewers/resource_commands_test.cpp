@@ -6,6 +6,7 @@
 #include "platform/ini_file.h"
 #include "shell/commands.h"
 #include "shell/main_window.h"
+#include "tests/support/command_window_test.h"
 #include "tests/support/temp_folder.h"
 #include "viewers/exe_image.h"
 #include "viewers/resource_commands.h"
@@ -23,41 +24,19 @@
 namespace ov {
 namespace {
 
-void app()
-{
-    static int argc = 1;
-    static char name[] = "test_resource_commands";
-    static char* argv[] = { name, nullptr };
-    if (!QApplication::instance())
-        new QApplication(argc, argv);
-}
-
-class ResourceCommands : public ::testing::Test {
+class ResourceCommands : public test::CommandWindowTest {
 protected:
+    ResourceCommands()
+        : CommandWindowTest(OV_LANGUAGE_DIR)
+    {
+    }
     void SetUp() override
     {
-        app();
-        ::setenv("ORVANTA_HOME", home.path().c_str(), 1);
-        for (const char* file : { "ov_eng.ini", "ov_rus.ini", "ov_pol.ini", "ov_ita.ini" })
-            std::filesystem::copy_file(std::string(OV_LANGUAGE_DIR) + "/" + file, home / file);
-        DriveTable::instance().setDrives({ { 'c', drive.path(), DriveType::Fixed } });
+        CommandWindowTest::SetUp();
         std::filesystem::copy_file(OV_DATA_DIR "/viewers/fixture.dll", drive / "Fixture.DLL");
         drive.write("notes.txt", "text");
-        setPrompts(&prompts);
-        CommandRegistry::instance().clear();
         registerResourceExplorerCommands();
     }
-    void TearDown() override
-    {
-        CommandRegistry::instance().clear();
-        setPrompts(nullptr);
-        DriveTable::instance().reset();
-        ::unsetenv("ORVANTA_HOME");
-    }
-
-    test::TempFolder home;
-    test::TempFolder drive;
-    ScriptedPrompts prompts;
 };
 
 void cursorTo(TFPanel* panel, const std::string& name)

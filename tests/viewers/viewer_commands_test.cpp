@@ -6,6 +6,7 @@
 #include "platform/picture.h"
 #include "shell/commands.h"
 #include "shell/main_window.h"
+#include "tests/support/command_window_test.h"
 #include "tests/support/temp_folder.h"
 #include "viewers/clipboard_commands.h"
 #include "viewers/clipboard_viewer.h"
@@ -26,48 +27,23 @@
 namespace ov {
 namespace {
 
-void app()
-{
-    static int argc = 1;
-    static char name[] = "test_viewer_commands";
-    static char* argv[] = { name, nullptr };
-    if (!QApplication::instance())
-        new QApplication(argc, argv);
-}
-
-class ViewerCommands : public ::testing::Test {
+class ViewerCommands : public test::CommandWindowTest {
 protected:
+    ViewerCommands()
+        : CommandWindowTest(OV_LANGUAGE_DIR)
+    {
+    }
     void SetUp() override
     {
-        app();
-        ::setenv("ORVANTA_HOME", home.path().c_str(), 1);
-        ::setenv("XDG_DATA_HOME", data.path().c_str(), 1);
-        for (const char* file : { "ov_eng.ini", "ov_rus.ini", "ov_pol.ini", "ov_ita.ini" })
-            std::filesystem::copy_file(std::string(OV_LANGUAGE_DIR) + "/" + file, home / file);
-        DriveTable::instance().setDrives({ { 'c', drive.path(), DriveType::Fixed } });
+        CommandWindowTest::SetUp();
         QImage image(30, 20, QImage::Format_RGB32);
         image.fill(Qt::green);
         ASSERT_TRUE(saveJpeg(image, drive / "a.jpg", 80));
         ASSERT_TRUE(saveJpeg(image, drive / "b.jpg", 80));
         drive.write("c.txt", "text");
-        setPrompts(&prompts);
-        CommandRegistry::instance().clear();
         registerPictureViewerCommands();
         registerClipboardCommands();
     }
-    void TearDown() override
-    {
-        CommandRegistry::instance().clear();
-        setPrompts(nullptr);
-        DriveTable::instance().reset();
-        ::unsetenv("ORVANTA_HOME");
-        ::unsetenv("XDG_DATA_HOME");
-    }
-
-    test::TempFolder home;
-    test::TempFolder drive;
-    test::TempFolder data;
-    ScriptedPrompts prompts;
 };
 
 void cursorTo(TFPanel* panel, const std::string& name)
